@@ -1,0 +1,39 @@
+// An open host database.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "hostdb/recordset.h"
+#include "hostdb/tabledef.h"
+
+namespace hostdb {
+
+// Database.Execute options.
+enum ExecuteOptions { dbInconsistent = 16, dbFailOnError = 128 };
+
+class Database {
+ public:
+  virtual ~Database() = default;
+
+  virtual const std::string& Name() const = 0;  // the path it was opened with
+
+  // Runs one statement of the engine's SQL dialect (DDL or INSERT, UPDATE,
+  // DELETE). Without dbFailOnError rows that break a row rule are simply not
+  // written; with it the first such row raises and nothing is written. Syntax
+  // errors, missing objects and DDL failures raise either way. Committed when
+  // it returns (unless a workspace transaction is open).
+  virtual void Execute(std::string_view sql, int options = dbInconsistent) = 0;
+  virtual std::int64_t RecordsAffected() const = 0;
+
+  virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view sql,
+                                                   int type = dbOpenDynaset) = 0;
+
+  virtual hostdb::TableDefs& TableDefs() = 0;
+
+  virtual void Close() = 0;
+};
+
+}  // namespace hostdb

@@ -1,0 +1,61 @@
+// The engine's entry objects: DBEngine with its settings, and its workspaces.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "hostdb/database.h"
+
+namespace hostdb {
+
+class Workspace {
+ public:
+  virtual ~Workspace() = default;
+
+  // Logs on to the workgroup (first use) and opens the database at `path`.
+  // Raises 3028 (workgroup file missing or unreadable), 3029 (no such account
+  // or wrong password), 3024 (no such file), 3343 (not a database), 3033 (made
+  // under another workgroup), 3051 (held exclusively by another process, or the
+  // file may not be written).
+  virtual std::unique_ptr<Database> OpenDatabase(std::string_view path, bool exclusive = false,
+                                                 bool readOnly = false,
+                                                 std::string_view connect = "") = 0;
+
+  // Creates a new, empty database at `path` under this workspace's workgroup
+  // and opens it. Raises 3204 when the file exists.
+  virtual std::unique_ptr<Database> CreateDatabase(std::string_view path) = 0;
+
+  // A transaction over every database open in this workspace.
+  virtual void BeginTrans() = 0;
+  virtual void CommitTrans() = 0;
+  virtual void Rollback() = 0;
+};
+
+class DBEngine {
+ public:
+  DBEngine();
+  ~DBEngine();
+  DBEngine(const DBEngine&) = delete;
+  DBEngine& operator=(const DBEngine&) = delete;
+
+  // Settings, read when the default workspace logs on.
+  std::string IniPath;
+  std::string SystemDB;         // the workgroup file
+  std::string DefaultUser;
+  std::string DefaultPassword;
+
+  // Item 0 is the default workspace, logged on with DefaultUser and
+  // DefaultPassword against SystemDB. Raises 3265 for any other index.
+  Workspace& Workspaces(std::size_t index);
+
+  // Workspaces(0).OpenDatabase(...)
+  std::unique_ptr<Database> OpenDatabase(std::string_view path, bool exclusive = false,
+                                         bool readOnly = false, std::string_view connect = "");
+
+ private:
+  std::unique_ptr<Workspace> defaultWorkspace_;
+};
+
+}  // namespace hostdb

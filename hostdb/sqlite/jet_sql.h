@@ -1,0 +1,23 @@
+// The engine's text comparison and SQL functions, registered on a SQLite
+// connection. The same source is built into the loadable extension (zeljet), so
+// that the sqlite3 shell compares and computes as the programs do.
+//
+// Collation "JET": letter case is ignored (accented Latin letters too: ñ = Ñ;
+// accents themselves count) and so are trailing blanks on either side.
+// Functions: Left(s,n), Mid(s,i[,n]) (1-based), Trim/LTrim/RTrim (blanks only),
+// UCase, LCase, Len.
+#pragma once
+
+struct sqlite3;
+
+namespace hostdb::sqlite {
+
+inline constexpr const char* kCollation = "JET";
+
+// Registers the collation and the functions on `db`; returns a SQLite result code.
+int registerJetSql(sqlite3* db);
+
+// The collation's comparison, for code that compares outside SQLite.
+int compareJet(const char* a, int aLength, const char* b, int bLength);
+
+}  // namespace hostdb::sqlite

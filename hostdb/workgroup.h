@@ -1,0 +1,40 @@
+// The workgroup file: the accounts that may log on, and the identity that each
+// database made under it records.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hostdb {
+
+struct Account {
+  std::string user;
+  std::string password;
+};
+
+// Writes a new workgroup file at `path` (replacing none: raises 3204 when it
+// exists) with a fresh identity and the given accounts, each password kept only
+// as a libsodium crypto_pwhash string.
+void createWorkgroupFile(std::string_view path, const std::vector<Account>& accounts);
+
+class Workgroup {
+ public:
+  // Reads the file; 3028 when it is missing, unreadable or not a workgroup file.
+  static Workgroup load(std::string_view path);
+
+  const std::string& identity() const { return identity_; }
+  // True when `user` (without regard to case) has an account whose password
+  // (case counts) is `password`.
+  bool verify(std::string_view user, std::string_view password) const;
+
+ private:
+  struct Entry {
+    std::string user;
+    std::string hash;
+  };
+  std::string identity_;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace hostdb

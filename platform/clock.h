@@ -1,0 +1,18 @@
+// The current date and time. When SOURCE_DATE_EPOCH is set, that instant,
+// shown in UTC, so that output can be made reproducible; otherwise local time.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+struct DateTime {
+  int year, month, day, hour, minute, second;
+};
+
+DateTime now();
+
+// Seconds since local midnight (BASIC Timer), from the same clock.
+double timer();
+
+}  // namespace platform

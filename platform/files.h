@@ -1,0 +1,73 @@
+// Files as the programs use them: text lines one byte per character in the
+// ANSI code page, lines ended by CR LF; copies and deletes. Paths arrive
+// Windows-style; on POSIX both '\' and '/' separate folders.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The operating system's path for a Windows-style path text
+// ("/srv/zel/host\tmp\env661.txt" -> "/srv/zel/host/tmp/env661.txt").
+std::string nativePath(std::string_view windowsPath);
+
+bool fileExists(std::string_view path);
+
+// Sequential reading of text lines (BASIC Line Input #). A line ends at CR LF
+// or at a lone CR; a lone LF stays in the text. Raises Error 53 when the file
+// does not exist, 75 when it cannot be read.
+class TextReader {
+ public:
+  explicit TextReader(std::string_view path);
+  ~TextReader();
+  TextReader(const TextReader&) = delete;
+  TextReader& operator=(const TextReader&) = delete;
+
+  bool atEnd() const;
+  // Reads the next line (UTF-8, without its end). Raises Error 62 at the end.
+  std::string readLine();
+  void close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Writing text lines (BASIC Print #): each line is written in the ANSI code
+// page followed by CR LF.
+class TextWriter {
+ public:
+  enum class Mode {
+    Truncate,   // create the file, or empty an existing one
+    CreateNew,  // create the file; fail with Error 58 when it exists
+  };
+  TextWriter(std::string_view path, Mode mode = Mode::Truncate);
+  ~TextWriter();
+  TextWriter(const TextWriter&) = delete;
+  TextWriter& operator=(const TextWriter&) = delete;
+
+  void writeLine(std::string_view text);
+  // Flushes and closes; raises on a failed write.
+  void close();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Copies `from` to `to`, replacing `to`: the copy is written beside the target
+// and renamed over it, so the target is never left half written.
+void copyFile(std::string_view from, std::string_view to);
+
+// Deletes the file; raises Error 53 when it does not exist.
+void deleteFile(std::string_view path);
+
+// Writes `bytes` to `path` through a temporary file beside it and a rename.
+void writeFileAtomically(std::string_view path, std::string_view bytes);
+
+// The whole content of a file as bytes; raises Error 53 / 75.
+std::string readFileBytes(std::string_view path);
+
+}  // namespace platform
