@@ -31,6 +31,7 @@ constexpr Entry kTable[] = {
     {70, "Permiso denegado"},
     {75, "Error de acceso a la ruta o el archivo"},
     {76, "No se ha encontrado la ruta de acceso"},
+    {91, "Variable de objeto o de bloque With no establecida"},
     {94, "Uso no válido de Null"},
     {3000, "Error reservado (|); no existe ningún mensaje para este error."},
     {3001, "Argumento no válido."},

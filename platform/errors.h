@@ -50,6 +50,7 @@ inline constexpr int kInputPastEnd = 62;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
+inline constexpr int kObjectNotSet = 91;
 inline constexpr int kInvalidUseOfNull = 94;
 }  // namespace err
 

@@ -1,0 +1,82 @@
+// The installer's way to the host database: opening it, running statements,
+// asking for tables.
+#include <string>
+
+#include "hostdb/engine_error.h"
+#include "installer/account.h"
+#include "installer/formsetup.h"
+#include "installer/module_state.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "platform/program.h"
+#include "platform/text.h"
+
+namespace installer {
+namespace {
+
+constexpr int kTableExists = 3010;
+constexpr int kPrimaryKeyExists = 3283;
+constexpr int kDatabaseLocked = 3051;
+
+}  // namespace
+
+bool openHostDatabase(const std::string& folder) {
+  try {
+    const std::string user = workgroupUser();
+    const std::string password = workgroupPassword();
+
+    std::string buffer;
+    unsigned copied =
+        platform::GetPrivateProfileStringA("Options", "DBName", "", buffer, 255, "PM000.INI");
+    const std::string dbName = platform::leftChars(buffer, copied);
+
+    hostdb::DBEngine& engine = dbEngine();
+    engine.IniPath = "PM000.INI";
+    engine.SystemDB = folder + "\\PM000.MDW";
+    engine.DefaultUser = user;
+    engine.DefaultPassword = password;
+    moduleState().hostDatabase = engine.OpenDatabase(folder + dbName, false, false, "");
+    return true;
+  } catch (const platform::Error& e) {
+    const std::string number = " " + std::to_string(e.number());
+    if (e.number() == kDatabaseLocked) {
+      platform::MessageBox(number + "- La Base de datos esta bloqueda", "Error de Conección");
+    } else {
+      platform::MessageBox(e.description() + "\n" + number, "Error de Conección");
+    }
+    platform::endProgram();
+  }
+}
+
+void executeSql(const std::string& statement) {
+  try {
+    hostdb::Database* db = moduleState().hostDatabase.get();
+    if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
+    db->Execute(statement, hostdb::dbInconsistent);
+  } catch (const platform::Error& e) {
+    if (e.number() == kTableExists) {
+      // The answer changes nothing: the statement is abandoned and the
+      // existing table stays as it is.
+      platform::MessageBox(
+          "\nSe  detectado que ya existen las tablas del ZEL DE MODIFICACIÓN DE COEFICIENTE Y "
+          "PORCENTAJE Desea Sobreescribirlas?",
+          "Mensaje", platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
+    } else if (e.number() != kPrimaryKeyExists) {
+      platform::MessageBox("Error Número : " + std::to_string(e.number()) + "\n" + e.description(),
+                           "Error al Ejecutar Sentencia SQL", platform::Icon::Critical);
+    }
+  }
+}
+
+bool tableExists(const std::string& name) {
+  hostdb::Database* db = moduleState().hostDatabase.get();
+  if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
+  hostdb::TableDefs& tables = db->TableDefs();
+  tables.Refresh();
+  for (std::size_t i = 0; i < tables.Count(); ++i) {
+    if (platform::upperCase(tables.Item(i).Name()) == name) return true;
+  }
+  return false;
+}
+
+}  // namespace installer

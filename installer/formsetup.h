@@ -1,0 +1,40 @@
+// formsetup: prepares the host database for form 0661. One module of
+// procedures; its state lives in installer/module_state.h.
+#pragma once
+
+#include <string>
+
+namespace installer {
+
+// Program start: finds the host folder, opens the host database and runs the
+// installation. Ends the program itself when the host is missing or the
+// database cannot be opened.
+void startInstaller();
+
+// The host folder from "Options"/"SysPath" of PM000.INI, trimmed, with a
+// doubled final backslash made single. Empty when the host is not installed.
+std::string readHostFolder();
+
+// The installation proper, in its fixed order. `folder` is not used: each step
+// reads what it needs from the module state.
+void runInstall(const std::string& folder);
+
+// Logs on with the build's workgroup account and opens the host database,
+// shared and writable, into the module state. On failure shows its
+// "Error de Conección" box and ends the program, so it returns only true.
+bool openHostDatabase(const std::string& folder);
+
+// Runs one statement on the host database with options 16. Reports a failure
+// in a message box (none for an existing primary key) and always returns.
+void executeSql(const std::string& statement);
+
+// True when a table of the database, its name upper-cased, is exactly `name`.
+bool tableExists(const std::string& name);
+
+// The installation steps.
+void dropTemporaryTables();
+void createFormTables();
+void adjustTextFields(std::string tableName);
+void loadSeedData();
+
+}  // namespace installer

@@ -1,0 +1,28 @@
+#include "installer/module_state.h"
+
+namespace installer {
+
+ModuleState& moduleState() {
+  static ModuleState state;
+  return state;
+}
+
+hostdb::DBEngine& dbEngine() {
+  ModuleState& state = moduleState();
+  if (!state.dbEngine) state.dbEngine = std::make_unique<hostdb::DBEngine>();
+  return *state.dbEngine;
+}
+
+void resetModuleState() {
+  ModuleState& state = moduleState();
+  if (state.hostDatabase) {
+    try {
+      state.hostDatabase->Close();
+    } catch (...) {
+      // A database that fails to close is released all the same.
+    }
+  }
+  state = ModuleState{};
+}
+
+}  // namespace installer

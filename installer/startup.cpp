@@ -1,0 +1,61 @@
+// Start-up: the host folder from PM000.INI, the database, the steps in order.
+#include <string>
+
+#include "installer/formsetup.h"
+#include "installer/module_state.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+#include "platform/program.h"
+#include "platform/text.h"
+
+namespace installer {
+namespace {
+
+constexpr unsigned kBufferSize = 255;
+
+// The 27 tables whose text fields are made to accept empty strings: nine
+// families, each as working, history and temporary table.
+constexpr const char* kTextFieldTables[] = {
+    "F0651DIVIDEND", "HF0651DIVIDEND", "TMP_F0651DIVID", "F0651FIDEICOM",  "HF0651FIDEICOM",
+    "TMP_F0651FIDEI", "F0651EXTRANJ",  "HF0651EXTRANJ",  "TMP_F0651EXTRA", "F0653ITF",
+    "HF0653ITF",      "TMP_F0653ITF",  "F0653RET",       "HF0653RET",      "TMP_F0653RET",
+    "F0657RETCAB",    "HF0657RETCAB",  "TMP_F0657RETCAB", "F0655PAGCTA",   "HF0655PAGCTA",
+    "TMP_F0655PAGCTA", "F0655PAGOS",   "HF0655PAGOS",    "TMP_F0655PAGOS", "F0655FIDEI",
+    "HF0655FIDEI",    "TMP_F0655FIDEI",
+};
+
+}  // namespace
+
+std::string readHostFolder() {
+  std::string buffer;
+  unsigned copied =
+      platform::GetPrivateProfileStringA("Options", "SysPath", "", buffer, kBufferSize, "PM000.INI");
+  // The value arrives with its terminator inside the 255-character buffer, so
+  // at most 254 of its characters are used.
+  std::string folder = platform::trimSpaces(platform::leftChars(buffer, copied));
+  const std::size_t length = platform::charCount(folder);
+  if (length >= 2 && platform::rightChars(folder, 2) == "\\\\") {
+    folder = platform::leftChars(folder, length - 1);
+  }
+  return folder;
+}
+
+void startInstaller() {
+  ModuleState& state = moduleState();
+  state.hostFolder = readHostFolder();
+  if (platform::trimSpaces(state.hostFolder).empty()) {
+    platform::MessageBox("Debe instalar primero el ZEL ", "Mensaje", platform::Icon::Information);
+    platform::endProgram();
+  }
+  openHostDatabase(state.hostFolder);
+  runInstall(state.hostFolder);
+}
+
+void runInstall(const std::string& /*folder*/) {
+  dropTemporaryTables();
+  createFormTables();
+  for (const char* table : kTextFieldTables) adjustTextFields(table);
+  loadSeedData();
+}
+
+}  // namespace installer

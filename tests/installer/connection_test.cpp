@@ -1,0 +1,122 @@
+// The installer's procedures run in-process against a host made with zelhost.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "hostdb/database.h"
+#include "installer/formsetup.h"
+#include "installer/module_state.h"
+#include "tests/support/test_support.h"
+
+using testsupport::TestHost;
+using testsupport::writeFile;
+
+namespace {
+
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    installer::resetModuleState();
+    setenv("WINDIR", host.windir().c_str(), 1);
+    setenv("ZEL_MESSAGE_LOG", host.transcriptPath().c_str(), 1);
+    unsetenv("ZEL_MESSAGE_ANSWER");
+    unsetenv("ZEL_SQL_LOG");
+  }
+  void TearDown() override {
+    installer::resetModuleState();
+    unsetenv("WINDIR");
+    unsetenv("ZEL_MESSAGE_LOG");
+    unsetenv("ZEL_MESSAGE_ANSWER");
+  }
+  void open() {
+    host.init();
+    installer::moduleState().hostFolder = installer::readHostFolder();
+    ASSERT_TRUE(installer::openHostDatabase(installer::moduleState().hostFolder));
+  }
+  hostdb::Database& db() { return *installer::moduleState().hostDatabase; }
+  long long count(const std::string& table) {
+    auto rs = db().OpenRecordset("SELECT count(*) AS n FROM " + table, hostdb::dbOpenSnapshot);
+    return rs->Value("n").integer();
+  }
+
+  TestHost host;
+};
+
+TEST_F(InstallerTest, HostFolderIsTrimmedCutAndHasADoubledBackslashUndone) {
+  struct Case {
+    std::string value, folder;
+  };
+  const std::vector<Case> cases = {
+      {"  C:\\zel\\  ", "C:\\zel\\"},
+      {"C:\\zel\\\\", "C:\\zel\\"},
+      {"C:\\zel", "C:\\zel"},
+      {"\"C:\\zel\\\\\"", "C:\\zel\\"},
+      {std::string(300, 'x'), std::string(254, 'x')},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    writeFile(host.iniPath(), "[Options]\r\nSysPath=" + c.value + "\r\n");
+    EXPECT_EQ(installer::readHostFolder(), c.folder);
+  }
+}
+
+TEST_F(InstallerTest, CreatingAnExistingTableAsksAndLeavesItUntouched) {
+  open();
+  installer::executeSql("insert into reportes values ('RP9999','keep me',1)");
+  for (const char* answer : {"no", "yes"}) {
+    setenv("ZEL_MESSAGE_ANSWER", answer, 1);
+    installer::executeSql("CREATE TABLE reportes ([codrep] Text(6))");
+  }
+  EXPECT_EQ(count("reportes"), 1);
+  const std::string question =
+      R"({"program":"","title":"Mensaje","text":"\nSe  detectado que ya existen las tablas del ZEL )"
+      R"(DE MODIFICACIÓN DE COEFICIENTE Y PORCENTAJE Desea Sobreescribirlas?","icon":"question",)"
+      R"("buttons":"yesno","default":"no","answer":")";
+  EXPECT_EQ(host.transcript(),
+            (std::vector<std::string>{question + R"(no"})", question + R"(yes"})"}));
+}
+
+TEST_F(InstallerTest, ExistingPrimaryKeyAndRowRuleFailuresPassInSilence) {
+  open();
+  installer::executeSql("ALTER TABLE PARAM ADD CONSTRAINT PK_OTHER PRIMARY KEY ([Numero])");
+  installer::executeSql("insert into reportes values ('RP0001','a',1)");
+  installer::executeSql("insert into reportes values ('rp0001 ','duplicate key',1)");
+  EXPECT_EQ(count("reportes"), 1);
+  EXPECT_TRUE(host.transcript().empty());
+}
+
+TEST_F(InstallerTest, OtherFailuresShowTheNumberAndDescriptionAndReturn) {
+  open();
+  installer::executeSql("DROP TABLE NO_SUCH_TABLE");
+  installer::executeSql("insert into reportes values ('RP0002','after the failure',1)");
+  EXPECT_EQ(count("reportes"), 1) << "the run goes on after a failed statement";
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{
+                R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3376\n)"
+                R"(La tabla 'NO_SUCH_TABLE' no existe.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})"});
+}
+
+TEST_F(InstallerTest, TableExistsComparesTheUpperCasedStoredName) {
+  open();
+  EXPECT_TRUE(installer::tableExists("PARAM"));
+  EXPECT_FALSE(installer::tableExists("Param")) << "the given name is not upper-cased";
+  EXPECT_TRUE(installer::tableExists("ENVIO_T")) << "stored in mixed case";
+  EXPECT_FALSE(installer::tableExists("TMP_NEW"));
+  installer::executeSql("CREATE TABLE tmp_New ([a] Text(3))");
+  EXPECT_TRUE(installer::tableExists("TMP_NEW")) << "the refresh makes the answer current";
+  installer::executeSql("DROP TABLE TMP_NEW");
+  EXPECT_FALSE(installer::tableExists("TMP_NEW"));
+}
+
+TEST_F(InstallerTest, LoadSeedDataClosesTheDatabase) {
+  open();
+  installer::loadSeedData();
+  EXPECT_EQ(installer::moduleState().hostDatabase, nullptr);
+  installer::executeSql("DROP TABLE PARAM");
+  ASSERT_EQ(host.transcript().size(), 1u);
+  EXPECT_NE(host.transcript()[0].find("Error Número : 91"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// Support for tests that run the built programs: temporary folders, child
+// processes with their own environment, files read back as bytes, and a host
+// installation made with zelhost.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under $TMPDIR, removed with everything in it on destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs `argv` (argv[0] a path) and waits for it. The child gets this process's
+// environment without any ZEL_*, WINDIR or SOURCE_DATE_EPOCH variable, then
+// `env` on top; standard input is `input` (empty: /dev/null-like).
+RunResult runProcess(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& env = {},
+                     const std::string& input = "");
+
+std::string readFile(const std::string& path);  // "" when missing
+void writeFile(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
+std::vector<std::string> readLines(const std::string& path);  // split on '\n', no empty last
+
+// Path of a built program ("formsetup", "zelhost", ...).
+std::string program(const std::string& name);
+
+// A host installation in a temporary folder, with its own Windows directory,
+// message transcript and SQL trace.
+class TestHost {
+ public:
+  TestHost();
+  const std::string& root() const { return dir_.path(); }
+  std::string folder() const { return dir_ / "host"; }       // the host folder
+  std::string windir() const { return dir_ / "windows"; }    // holds PM000.INI
+  std::string iniPath() const { return windir() + "/PM000.INI"; }
+  std::string transcriptPath() const { return dir_ / "messages.jsonl"; }
+  std::string sqlLogPath() const { return dir_ / "sql.log"; }
+  std::string databasePath() const { return folder() + "/zel.db"; }
+
+  // Environment for the programs: WINDIR, ZEL_MESSAGE_LOG, ZEL_SQL_LOG.
+  std::map<std::string, std::string> env() const;
+
+  // zelhost init (asserts success).
+  void init(const std::vector<std::string>& extraArgs = {});
+  // Runs a built program with env() plus `extraEnv`.
+  RunResult run(const std::string& name, const std::vector<std::string>& args = {},
+                const std::map<std::string, std::string>& extraEnv = {}) const;
+
+  std::vector<std::string> transcript() const { return readLines(transcriptPath()); }
+  std::vector<std::string> sqlLog() const { return readLines(sqlLogPath()); }
+
+ private:
+  TempDir dir_;
+};
+
+}  // namespace testsupport
