@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo clean
 
 all: build
 
@@ -23,8 +23,6 @@ test: build
 demo: build
 	@scripts/demo.sh $(BUILD)
 
-bench: build
-	@scripts/bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
