@@ -1,0 +1,22 @@
+#include "hostdb/dbengine.h"
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/sqlite_workspace.h"
+
+namespace hostdb {
+
+DBEngine::DBEngine() : defaultWorkspace_(sqlite::makeDefaultWorkspace(*this)) {}
+
+DBEngine::~DBEngine() = default;
+
+Workspace& DBEngine::Workspaces(std::size_t index) {
+  if (index != 0) raise(3265);
+  return *defaultWorkspace_;
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(std::string_view path, bool exclusive,
+                                                 bool readOnly, std::string_view connect) {
+  return Workspaces(0).OpenDatabase(path, exclusive, readOnly, connect);
+}
+
+}  // namespace hostdb

@@ -1,0 +1,118 @@
+#include "hostdb/sqlite/handle.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/jet_sql.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+// How long a statement waits for another connection's lock before it fails.
+constexpr int kBusyTimeoutMs = 2000;
+
+std::string parentOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The checks the file system can answer before SQLite is asked.
+void checkPath(const std::string& native, std::string_view display, const OpenMode& mode) {
+  if (native.empty() || native.back() == '/') raise(3044, {display});
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0) {
+    if (errno != ENOENT) raise(3051, {display});
+    if (!isFolder(parentOf(native))) raise(3044, {display});
+    if (!mode.create) raise(3024, {display});
+    return;
+  }
+  if (S_ISDIR(st.st_mode)) raise(3044, {display});
+  if (mode.create) raise(3204);
+  if (::access(native.c_str(), mode.readOnly ? R_OK : R_OK | W_OK) != 0) raise(3051, {display});
+}
+
+// Maps a failure of the opening steps to the engine's number.
+[[noreturn]] void raiseOpenFailure(int code, std::string_view display) {
+  switch (code & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      raise(3343, {display});
+    case SQLITE_NOMEM:
+      raise(7);
+    default:  // BUSY, LOCKED, CANTOPEN, PERM, READONLY, IOERR
+      raise(3051, {display});
+  }
+}
+
+class HandleGuard {
+ public:
+  explicit HandleGuard(sqlite3* db) : db_(db) {}
+  ~HandleGuard() {
+    if (db_ != nullptr) sqlite3_close_v2(db_);
+  }
+  HandleGuard(const HandleGuard&) = delete;
+  HandleGuard& operator=(const HandleGuard&) = delete;
+  sqlite3* release() {
+    sqlite3* db = db_;
+    db_ = nullptr;
+    return db;
+  }
+
+ private:
+  sqlite3* db_;
+};
+
+void exec(sqlite3* db, const char* sql, std::string_view display) {
+  int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+}
+
+}  // namespace
+
+sqlite3* openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode) {
+  checkPath(nativePath, displayPath, mode);
+
+  int flags = SQLITE_OPEN_NOMUTEX;
+  if (mode.readOnly && !mode.create) {
+    flags |= SQLITE_OPEN_READONLY;
+  } else {
+    flags |= SQLITE_OPEN_READWRITE;
+    if (mode.create) flags |= SQLITE_OPEN_CREATE;
+  }
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(nativePath.c_str(), &raw, flags, nullptr);
+  HandleGuard guard(raw);
+  if (rc != SQLITE_OK) raiseOpenFailure(rc, displayPath);
+
+  sqlite3_extended_result_codes(raw, 1);
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+  if (registerJetSql(raw) != SQLITE_OK) raise(7);
+
+  // Exclusive: the lock mode must be set before the first read, so that the
+  // read below takes the file and keeps it until the handle closes.
+  if (mode.exclusive) exec(raw, "PRAGMA locking_mode=EXCLUSIVE", displayPath);
+  // Reading the schema now makes a garbage file or a file held by another
+  // process fail here rather than at the first statement.
+  exec(raw, "SELECT count(*) FROM sqlite_master", displayPath);
+  if (!mode.readOnly || mode.create) {
+    // A commit after every statement must stay cheap: WAL with NORMAL sync
+    // never corrupts the file; it may lose the last commits on a power cut.
+    exec(raw, "PRAGMA journal_mode=WAL", displayPath);
+  }
+  exec(raw, "PRAGMA synchronous=NORMAL", displayPath);
+  return guard.release();
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,159 @@
+#include "hostdb/sqlite/sqlite_workspace.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/catalog.h"
+#include "hostdb/sqlite/handle.h"
+#include "hostdb/sqlite/sqlite_database.h"
+#include "hostdb/workgroup.h"
+#include "platform/files.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+// The databases open in a workspace. Databases report to it when they close,
+// and may outlive the workspace (a Database kept after its DBEngine is gone):
+// the workspace then leaves the registry behind, and the registry deletes itself
+// when the last of them closes.
+class OpenDatabases final : public WorkspaceTransactions {
+ public:
+  void databaseOpened(SqliteDatabase& db) override {
+    if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
+  }
+  void databaseClosed(SqliteDatabase& db) override {
+    open_.erase(std::remove(open_.begin(), open_.end(), &db), open_.end());
+    if (orphaned_ && open_.empty()) delete this;
+  }
+
+  const std::vector<SqliteDatabase*>& all() const { return open_; }
+
+  // Called by the workspace as it goes away.
+  void release() {
+    if (open_.empty()) {
+      delete this;
+    } else {
+      orphaned_ = true;
+    }
+  }
+
+ private:
+  std::vector<SqliteDatabase*> open_;
+  bool orphaned_ = false;
+};
+
+class SqliteWorkspace final : public Workspace {
+ public:
+  explicit SqliteWorkspace(const DBEngine& engine)
+      : engine_(engine), databases_(new OpenDatabases) {}
+  ~SqliteWorkspace() override { databases_->release(); }
+  SqliteWorkspace(const SqliteWorkspace&) = delete;
+  SqliteWorkspace& operator=(const SqliteWorkspace&) = delete;
+
+  std::unique_ptr<Database> OpenDatabase(std::string_view path, bool exclusive, bool readOnly,
+                                         std::string_view /*connect: no options apply*/) override {
+    const std::string& identity = logOn();
+    OpenMode mode;
+    mode.exclusive = exclusive;
+    mode.readOnly = readOnly;
+    sqlite3* handle = openHandle(platform::nativePath(path), path, mode);
+    try {
+      std::optional<std::string> recorded = workgroupIdentity(handle);
+      if (!recorded) raise(3343, {path});
+      if (*recorded != identity) raise(3033, {path});
+    } catch (...) {
+      sqlite3_close_v2(handle);
+      throw;
+    }
+    return wrap(handle, path);
+  }
+
+  std::unique_ptr<Database> CreateDatabase(std::string_view path) override {
+    const std::string& identity = logOn();
+    OpenMode mode;
+    mode.create = true;
+    const std::string native = platform::nativePath(path);
+    sqlite3* handle = openHandle(native, path, mode);
+    try {
+      createCatalog(handle, identity);
+    } catch (...) {
+      sqlite3_close_v2(handle);
+      std::remove(native.c_str());
+      throw;
+    }
+    return wrap(handle, path);
+  }
+
+  void BeginTrans() override {
+    // One level only: the programs never nest transactions.
+    if (inTransaction_) raise(3219);
+    std::vector<SqliteDatabase*> begun;
+    try {
+      for (SqliteDatabase* db : databases_->all()) {
+        db->beginTransaction();
+        begun.push_back(db);
+      }
+    } catch (...) {
+      for (SqliteDatabase* db : begun) db->rollbackTransaction();
+      throw;
+    }
+    inTransaction_ = true;
+  }
+
+  void CommitTrans() override { finish(&SqliteDatabase::commitTransaction); }
+  void Rollback() override { finish(&SqliteDatabase::rollbackTransaction); }
+
+ private:
+  // The workgroup's identity, after the first successful log-on.
+  const std::string& logOn() {
+    if (!identity_) {
+      Workgroup workgroup = Workgroup::load(engine_.SystemDB);
+      if (!workgroup.verify(engine_.DefaultUser, engine_.DefaultPassword)) raise(3029);
+      identity_ = workgroup.identity();
+    }
+    return *identity_;
+  }
+
+  std::unique_ptr<Database> wrap(sqlite3* handle, std::string_view path) {
+    std::unique_ptr<SqliteDatabase> db = makeDatabase(handle, std::string(path), databases_);
+    databases_->databaseOpened(*db);
+    if (inTransaction_) db->beginTransaction();
+    return db;
+  }
+
+  void finish(void (SqliteDatabase::*step)()) {
+    if (!inTransaction_) raise(3034);
+    inTransaction_ = false;
+    // Every database is finished even when one of them fails; the first
+    // failure is raised afterwards.
+    std::optional<EngineError> failure;
+    std::vector<SqliteDatabase*> all = databases_->all();
+    for (SqliteDatabase* db : all) {
+      try {
+        (db->*step)();
+      } catch (const EngineError& e) {
+        if (!failure) failure = e;
+      }
+    }
+    if (failure) throw *failure;
+  }
+
+  const DBEngine& engine_;
+  OpenDatabases* databases_;
+  std::optional<std::string> identity_;
+  bool inTransaction_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Workspace> makeDefaultWorkspace(const DBEngine& engine) {
+  return std::make_unique<SqliteWorkspace>(engine);
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,126 @@
+// Locks between processes: a database held exclusively by another process, and
+// shared opens from two processes.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "tests/hostdb/engine_fixture.h"
+
+using enginetest::EngineTest;
+using enginetest::errorOf;
+using enginetest::kPassword;
+using enginetest::kUser;
+
+namespace {
+
+// A child process that runs `argv` with its stdout on a pipe, and waits for
+// the first line it prints.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& argv) {
+    int fds[2];
+    if (pipe(fds) != 0) throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], 1);
+      close(fds[0]);
+      close(fds[1]);
+      std::vector<char*> args;
+      for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      execv(args[0], args.data());
+      _exit(127);
+    }
+    close(fds[1]);
+    out_ = fds[0];
+  }
+  ~Child() {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    close(out_);
+  }
+  std::string firstLine() {
+    std::string line;
+    char c;
+    while (read(out_, &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+
+std::vector<std::string> holdArgs(const std::string& db, const std::string& workgroup) {
+  return {std::string(ZEL_TEST_HELPER_DIR) + "/hold_database", db, workgroup, kUser, kPassword,
+          "30"};
+}
+
+}  // namespace
+
+TEST_F(EngineTest, DatabaseHeldByAnotherProcessGives3051AfterAShortWait) {
+  createWithTable("a.db");
+  Child holder(holdArgs(path("a.db"), workgroup()));
+  ASSERT_EQ(holder.firstLine(), "held");
+
+  auto e = engine();
+  auto start = std::chrono::steady_clock::now();
+  try {
+    e->OpenDatabase(path("a.db"));
+    FAIL() << "opened a held database";
+  } catch (const hostdb::EngineError& err) {
+    EXPECT_EQ(err.number(), 3051);
+    EXPECT_NE(err.description().find("'" + path("a.db") + "'"), std::string::npos);
+  }
+  auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(waited, std::chrono::milliseconds(3500));
+}
+
+TEST_F(EngineTest, ExclusiveOpenFailsWhileAnotherProcessHasTheFileOpenShared) {
+  createWithTable("a.db");
+  // A second holder cannot take the file the first one holds.
+  Child first(holdArgs(path("a.db"), workgroup()));
+  ASSERT_EQ(first.firstLine(), "held");
+  Child second(holdArgs(path("a.db"), workgroup()));
+  EXPECT_EQ(second.firstLine(), "");  // it fails and prints nothing on stdout
+}
+
+TEST_F(EngineTest, SharedOpensFromTwoProcessesBothWrite) {
+  createWithTable("a.db");
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(ready[0]);
+    int status = 1;
+    try {
+      auto e = engine();
+      auto db = e->OpenDatabase(path("a.db"));
+      db->Execute("INSERT INTO t VALUES ('child')", hostdb::dbFailOnError);
+      if (write(ready[1], "1", 1) != 1) _exit(3);
+      sleep(2);  // keeps it open while the parent works
+      status = rowCount(*db) == 2 ? 0 : 2;
+      db->Close();
+    } catch (...) {
+      status = 1;
+    }
+    _exit(status);
+  }
+  close(ready[1]);
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1) << "the child could not open the database";
+  close(ready[0]);
+  {
+    auto e = engine();
+    auto db = e->OpenDatabase(path("a.db"));
+    EXPECT_EQ(rowCount(*db), 1);
+    db->Execute("INSERT INTO t VALUES ('parent')", hostdb::dbFailOnError);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the child did not see the parent's row";
+}
