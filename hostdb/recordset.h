@@ -1,7 +1,9 @@
 // Database.OpenRecordset's result: the rows of a query, one current row at a time.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "hostdb/variant.h"
 
@@ -19,6 +21,8 @@ class Recordset {
   // The current row's value of the column `name`, matched without regard to
   // case; 3265 for an unknown name, 3021 when there is no current row.
   virtual Variant Value(std::string_view name) = 0;
+  // The names of the query's columns, in their order (Fields by position).
+  virtual std::vector<std::string> FieldNames() = 0;
 
   virtual void MoveFirst() = 0;
   virtual void MoveLast() = 0;
