@@ -1,0 +1,19 @@
+// zelhost's subcommands. Each takes the arguments after its name and returns
+// the exit status; engine errors escape to main.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zelhost {
+
+using Args = std::vector<std::string>;
+
+int initCommand(const Args& args);
+int sqlCommand(const Args& args);
+int sampleCommand(const Args& args);
+
+// Prints "zelhost: <message>" and the usage to stderr; returns 2.
+int usageError(const std::string& message);
+
+}  // namespace zelhost

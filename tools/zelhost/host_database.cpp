@@ -1,0 +1,54 @@
+#include "tools/zelhost/host_database.h"
+
+#include <filesystem>
+
+#include "build_account.h"
+
+namespace zelhost {
+namespace {
+
+std::string fromCodes(const int (&codes)[8]) {
+  std::string text;
+  for (int code : codes) text += static_cast<char>(code);
+  return text;
+}
+
+std::unique_ptr<hostdb::DBEngine> loggedOnEngine(const std::string& workgroupPath) {
+  auto engine = std::make_unique<hostdb::DBEngine>();
+  engine->SystemDB = workgroupPath;
+  engine->DefaultUser = buildUser();
+  engine->DefaultPassword = buildPassword();
+  return engine;
+}
+
+}  // namespace
+
+std::string buildUser() { return fromCodes(build_account::kUserCodes); }
+std::string buildPassword() { return fromCodes(build_account::kPasswordCodes); }
+
+std::string workgroupBeside(const std::string& databasePath) {
+  std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
+  return (folder.empty() ? std::filesystem::path(".") : folder).string() + "/PM000.MDW";
+}
+
+HostConnection openHostDatabase(const std::string& databasePath) {
+  return openHostDatabase(databasePath, workgroupBeside(databasePath));
+}
+
+HostConnection openHostDatabase(const std::string& databasePath,
+                                const std::string& workgroupPath) {
+  HostConnection c;
+  c.engine = loggedOnEngine(workgroupPath);
+  c.db = c.engine->OpenDatabase(databasePath);
+  return c;
+}
+
+HostConnection createHostDatabase(const std::string& databasePath,
+                                  const std::string& workgroupPath) {
+  HostConnection c;
+  c.engine = loggedOnEngine(workgroupPath);
+  c.db = c.engine->Workspaces(0).CreateDatabase(databasePath);
+  return c;
+}
+
+}  // namespace zelhost

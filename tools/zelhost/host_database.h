@@ -1,0 +1,34 @@
+// Opening a host's database with the build's workgroup account, through the
+// workgroup file PM000.MDW beside the database.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "hostdb/dbengine.h"
+
+namespace zelhost {
+
+std::string buildUser();
+std::string buildPassword();
+
+// The workgroup file of the database at `databasePath`: PM000.MDW in its folder.
+std::string workgroupBeside(const std::string& databasePath);
+
+// An engine logged on with the build's account and the database it opened;
+// the engine lives as long as the database.
+struct HostConnection {
+  std::unique_ptr<hostdb::DBEngine> engine;
+  std::unique_ptr<hostdb::Database> db;
+};
+
+// Opens the database (shared, writable) under the workgroup file beside it, or
+// under `workgroupPath`.
+HostConnection openHostDatabase(const std::string& databasePath);
+HostConnection openHostDatabase(const std::string& databasePath,
+                                const std::string& workgroupPath);
+// Creates a new database under the workgroup file `workgroupPath`.
+HostConnection createHostDatabase(const std::string& databasePath,
+                                  const std::string& workgroupPath);
+
+}  // namespace zelhost
