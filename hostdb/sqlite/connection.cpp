@@ -1,0 +1,154 @@
+#include "hostdb/sqlite/connection.h"
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/catalog_store.h"
+
+namespace hostdb::sqlite {
+
+Connection::Connection(sqlite3* db) : db_(db), schemaVersion_(db, "PRAGMA schema_version") {}
+
+void Connection::refresh() {
+  schemaVersion_.step();
+  const std::int64_t version = schemaVersion_.integer(0);
+  schemaVersion_.reset();
+  if (version == cachedVersion_) return;
+  tables_ = loadSchemas(db_);
+  cachedVersion_ = version;
+}
+
+const TableSchema* Connection::findTable(std::string_view name) {
+  refresh();
+  for (const TableSchema& t : tables_)
+    if (sameName(t.name, name)) return &t;
+  return nullptr;
+}
+
+std::string Connection::storedTableName(std::string_view name) {
+  Statement s(db_, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
+  s.bind(1, name);
+  return s.step() ? s.text(0) : std::string();
+}
+
+std::vector<std::string> Connection::storedTables() {
+  Statement s(db_,
+              "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%'"
+              " ESCAPE '\\' ORDER BY name COLLATE NOCASE");
+  std::vector<std::string> out;
+  while (s.step()) out.push_back(s.text(0));
+  return out;
+}
+
+void Connection::apply(const DdlStatement& ddl) {
+  switch (ddl.kind) {
+    case DdlStatement::Kind::CreateTable:
+      createTable(ddl.table);
+      break;
+    case DdlStatement::Kind::DropTable:
+      dropTable(ddl.table.name);
+      break;
+    case DdlStatement::Kind::AddPrimaryKey:
+      addPrimaryKey(ddl);
+      break;
+  }
+}
+
+void Connection::createTable(const TableSchema& table) {
+  if (!storedTableName(table.name).empty()) raise(3010, {table.name});
+  for (const std::string& k : table.primaryKeyColumns)
+    if (!table.column(k)) raise(3290);
+  WriteTransaction tx(db_);
+  Statement(db_, createTableSql(table), Verb::Create).run();
+  if (!table.primaryKeyName.empty())
+    Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
+  insertSchema(db_, table);
+  tx.commit();
+}
+
+void Connection::dropTable(const std::string& name) {
+  const std::string stored = storedTableName(name);
+  if (stored.empty()) raise(3376, {name});
+  WriteTransaction tx(db_);
+  Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
+  deleteSchema(db_, stored);
+  tx.commit();
+}
+
+void Connection::addPrimaryKey(const DdlStatement& ddl) {
+  const TableSchema* found = findTable(ddl.table.name);
+  if (!found) raise(3078, {ddl.table.name});
+  if (!found->primaryKeyName.empty()) raise(3283);
+  TableSchema table = *found;
+  table.primaryKeyName = ddl.table.primaryKeyName;
+  std::string columns, anyNull;
+  for (const std::string& k : ddl.table.primaryKeyColumns) {
+    const ColumnSchema* c = table.column(k);
+    if (!c) raise(3265);
+    table.primaryKeyColumns.push_back(c->name);
+    columns += (columns.empty() ? "" : ", ") + quoteIdentifier(c->name);
+    anyNull += (anyNull.empty() ? "" : " OR ") + quoteIdentifier(c->name) + " IS NULL";
+  }
+  const std::string q = quoteIdentifier(table.name);
+  WriteTransaction tx(db_);
+  if (Statement(db_, "SELECT 1 FROM " + q + " WHERE " + anyNull + " LIMIT 1").step()) raise(3058);
+  if (Statement(db_, "SELECT 1 FROM " + q + " GROUP BY " + columns + " HAVING count(*) > 1 LIMIT 1")
+          .step())
+    raise(3022);
+  rewriteTable(table);
+  Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
+  savePrimaryKey(db_, table);
+  tx.commit();
+}
+
+void Connection::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
+                                    bool allow) {
+  const TableSchema* found = findTable(tableName);
+  if (!found) raise(3265);
+  TableSchema table = *found;
+  ColumnSchema* column = table.column(columnName);
+  if (!column) raise(3265);
+  if (!isTextType(column->type)) raise(3219);
+  if (column->allowZeroLength == allow) return;
+  column->allowZeroLength = allow;
+  WriteTransaction tx(db_);
+  saveAllowZeroLength(db_, table.name, column->name, allow);
+  rewriteTable(table);
+  tx.commit();
+}
+
+void Connection::rewriteTable(const TableSchema& table) {
+  Statement version(db_, "PRAGMA schema_version");
+  version.step();
+  const std::int64_t next = version.integer(0) + 1;
+  version.reset();
+  execute(db_, "PRAGMA writable_schema = ON");
+  try {
+    Statement(db_, "UPDATE sqlite_schema SET sql = ? WHERE type = 'table' AND name = ?")
+        .bind(1, createTableSql(table))
+        .bind(2, storedTableName(table.name))
+        .run();
+    execute(db_, ("PRAGMA schema_version = " + std::to_string(next)).c_str());
+  } catch (...) {
+    sqlite3_exec(db_, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
+    throw;
+  }
+  execute(db_, "PRAGMA writable_schema = OFF");
+}
+
+void Connection::finalize() { schemaVersion_ = Statement(); }
+
+WriteTransaction::WriteTransaction(sqlite3* db) : db_(db), nested_(!sqlite3_get_autocommit(db)) {
+  execute(db_, nested_ ? "SAVEPOINT hostdb_change" : "BEGIN IMMEDIATE");
+}
+
+WriteTransaction::~WriteTransaction() {
+  if (done_) return;
+  sqlite3_exec(db_, nested_ ? "ROLLBACK TO hostdb_change; RELEASE hostdb_change" : "ROLLBACK",
+               nullptr, nullptr, nullptr);
+}
+
+void WriteTransaction::commit() {
+  execute(db_, nested_ ? "RELEASE hostdb_change" : "COMMIT");
+  done_ = true;
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,183 @@
+#include "hostdb/sqlite/jet_ddl.h"
+
+#include <cstdlib>
+
+#include "hostdb/engine_error.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+class Parser {
+ public:
+  Parser(const std::vector<Token>& tokens, int syntaxError)
+      : tokens_(tokens), error_(syntaxError) {
+    end_ = tokens.size();
+    while (end_ > 0 && tokens[end_ - 1].isPunct(";")) --end_;
+  }
+
+  bool atEnd() const { return pos_ >= end_; }
+  const Token* peek() const { return atEnd() ? nullptr : &tokens_[pos_]; }
+  bool accept(std::string_view word) {
+    if (peek() && peek()->is(word)) return ++pos_, true;
+    return false;
+  }
+  void skip() { ++pos_; }
+  bool acceptPunct(std::string_view p) {
+    if (peek() && peek()->isPunct(p)) return ++pos_, true;
+    return false;
+  }
+  void expect(std::string_view word, int error) {
+    if (!accept(word)) raise(error);
+  }
+  void expectPunct(std::string_view p, int error) {
+    if (!acceptPunct(p)) raise(error);
+  }
+  std::string name(int error) {
+    if (!peek() || !peek()->isName()) raise(error);
+    return tokens_[pos_++].text;
+  }
+  void expectEnd() {
+    if (!atEnd()) raise(error_);
+  }
+  int error() const { return error_; }
+
+  // ( name, name, ... )
+  std::vector<std::string> nameList(int error) {
+    expectPunct("(", error);
+    std::vector<std::string> names;
+    do names.push_back(name(error));
+    while (acceptPunct(","));
+    expectPunct(")", error);
+    return names;
+  }
+
+ private:
+  const std::vector<Token>& tokens_;
+  std::size_t pos_ = 0, end_ = 0;
+  int error_;
+};
+
+constexpr int kCreateSyntax = 3290, kFieldSyntax = 3292, kAlterSyntax = 3293, kDropSyntax = 3295;
+
+struct TypeWord {
+  const char* word;
+  FieldType type;
+};
+constexpr TypeWord kTypes[] = {
+    {"BYTE", FieldType::Byte},        {"TINYINT", FieldType::Byte},
+    {"INTEGER1", FieldType::Byte},    {"SHORT", FieldType::Integer},
+    {"SMALLINT", FieldType::Integer}, {"INTEGER2", FieldType::Integer},
+    {"INTEGER", FieldType::Long},     {"INT", FieldType::Long},
+    {"LONG", FieldType::Long},        {"INTEGER4", FieldType::Long},
+    {"DOUBLE", FieldType::Double},    {"FLOAT", FieldType::Double},
+    {"NUMBER", FieldType::Double},    {"REAL", FieldType::Double},
+    {"TEXT", FieldType::Text},        {"CHAR", FieldType::Text},
+    {"VARCHAR", FieldType::Text},     {"CHARACTER", FieldType::Text},
+    {"STRING", FieldType::Text},      {"ALPHANUMERIC", FieldType::Text},
+    {"MEMO", FieldType::Memo},        {"LONGTEXT", FieldType::Memo},
+    {"LONGCHAR", FieldType::Memo},    {"NOTE", FieldType::Memo},
+    {"DATE", FieldType::Date},        {"DATETIME", FieldType::Date},
+    {"TIME", FieldType::Date},        {"TIMESTAMP", FieldType::Date},
+    {"YESNO", FieldType::YesNo},      {"BIT", FieldType::YesNo},
+    {"LOGICAL", FieldType::YesNo},    {"BOOLEAN", FieldType::YesNo},
+};
+
+ColumnSchema parseColumn(Parser& p) {
+  ColumnSchema c;
+  c.name = p.name(kFieldSyntax);
+  const Token* t = p.peek();
+  if (!t || t->kind != TokenKind::Word) raise(kFieldSyntax);
+  bool known = false;
+  for (const TypeWord& w : kTypes)
+    if (t->is(w.word)) {
+      c.type = w.type;
+      known = true;
+    }
+  if (!known) raise(kFieldSyntax);
+  p.skip();
+  c.size = storageSize(c.type);
+  if (c.type == FieldType::Text && p.acceptPunct("(")) {
+    const Token* size = p.peek();
+    if (!size || size->kind != TokenKind::Number ||
+        size->text.find_first_not_of("0123456789") != std::string::npos)
+      raise(kFieldSyntax);
+    c.size = std::atoi(size->text.c_str());
+    if (c.size < 1 || c.size > 255) raise(kFieldSyntax);
+    p.skip();
+    p.expectPunct(")", kFieldSyntax);
+  }
+  // A required flag is accepted and, as the programs declare none, not kept.
+  if (p.accept("NOT")) p.expect("NULL", kFieldSyntax);
+  else p.accept("NULL");
+  return c;
+}
+
+DdlStatement parseCreate(Parser& p) {
+  p.expect("TABLE", kCreateSyntax);
+  DdlStatement s{DdlStatement::Kind::CreateTable, {}};
+  s.table.name = p.name(kCreateSyntax);
+  p.expectPunct("(", kCreateSyntax);
+  do {
+    if (p.accept("CONSTRAINT")) {
+      s.table.primaryKeyName = p.name(kCreateSyntax);
+      p.expect("PRIMARY", kCreateSyntax);
+      p.expect("KEY", kCreateSyntax);
+      s.table.primaryKeyColumns = p.nameList(kCreateSyntax);
+    } else {
+      ColumnSchema c = parseColumn(p);
+      if (s.table.column(c.name)) raise(3191, {c.name});
+      s.table.columns.push_back(std::move(c));
+    }
+  } while (p.acceptPunct(","));
+  p.expectPunct(")", kCreateSyntax);
+  p.expectEnd();
+  if (s.table.columns.empty()) raise(kCreateSyntax);
+  return s;
+}
+
+DdlStatement parseAlter(Parser& p) {
+  p.expect("TABLE", kAlterSyntax);
+  DdlStatement s{DdlStatement::Kind::AddPrimaryKey, {}};
+  s.table.name = p.name(kAlterSyntax);
+  p.expect("ADD", kAlterSyntax);
+  p.expect("CONSTRAINT", kAlterSyntax);
+  s.table.primaryKeyName = p.name(kAlterSyntax);
+  p.expect("PRIMARY", kAlterSyntax);
+  p.expect("KEY", kAlterSyntax);
+  s.table.primaryKeyColumns = p.nameList(kAlterSyntax);
+  p.expectEnd();
+  return s;
+}
+
+DdlStatement parseDrop(Parser& p) {
+  p.expect("TABLE", kDropSyntax);
+  DdlStatement s{DdlStatement::Kind::DropTable, {}};
+  s.table.name = p.name(kDropSyntax);
+  p.expectEnd();
+  return s;
+}
+
+}  // namespace
+
+std::optional<DdlStatement> parseDdl(const std::vector<Token>& tokens) {
+  if (tokens.empty()) return std::nullopt;
+  const Token& first = tokens[0];
+  if (first.is("CREATE")) {
+    Parser p(tokens, kCreateSyntax);
+    p.accept("CREATE");
+    return parseCreate(p);
+  }
+  if (first.is("ALTER")) {
+    Parser p(tokens, kAlterSyntax);
+    p.accept("ALTER");
+    return parseAlter(p);
+  }
+  if (first.is("DROP")) {
+    Parser p(tokens, kDropSyntax);
+    p.accept("DROP");
+    return parseDrop(p);
+  }
+  return std::nullopt;
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,23 @@
+// The engine's data-definition statements parsed into data: CREATE TABLE,
+// DROP TABLE, ALTER TABLE ... ADD CONSTRAINT name PRIMARY KEY (columns).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hostdb/sqlite/jet_tokens.h"
+#include "hostdb/sqlite/table_schema.h"
+
+namespace hostdb::sqlite {
+
+struct DdlStatement {
+  enum class Kind { CreateTable, DropTable, AddPrimaryKey } kind;
+  TableSchema table;  // CreateTable: the whole table; otherwise its name, and the key to add
+};
+
+// nullopt when the statement is no CREATE, ALTER or DROP. A malformed one
+// raises its syntax error (3290, 3292, 3293, 3295); a column named twice 3191.
+std::optional<DdlStatement> parseDdl(const std::vector<Token>& tokens);
+
+}  // namespace hostdb::sqlite

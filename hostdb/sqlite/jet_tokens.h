@@ -1,0 +1,30 @@
+// Tokens of the engine's SQL dialect: words, [bracketed] names, 'text'
+// literals (with '' for a quote; "text" too), #date# literals, numbers and
+// punctuation.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hostdb::sqlite {
+
+enum class TokenKind { Word, Name, String, Date, Number, Punct };
+
+struct Token {
+  TokenKind kind;
+  std::string text;  // a word or name as written, a literal's value, a date as stored
+  std::size_t offset = 0;  // where it starts in the statement
+
+  bool is(std::string_view word) const;  // a word, without regard to case
+  bool isPunct(std::string_view p) const { return kind == TokenKind::Punct && text == p; }
+  bool isName() const { return kind == TokenKind::Word || kind == TokenKind::Name; }
+};
+
+// The statement's tokens; nullopt when a literal or a bracket is not closed or
+// a #date# is no date.
+std::optional<std::vector<Token>> tokenize(std::string_view sql);
+
+}  // namespace hostdb::sqlite

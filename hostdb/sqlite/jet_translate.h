@@ -1,0 +1,34 @@
+// The engine's DML and queries rewritten as SQLite SQL: text literals compare
+// with the JET collation, #dates# and text put into Date columns become the
+// stored date text, max/min compare with the JET collation, and without the
+// fail-on-error option INSERT and UPDATE skip the rows that break a rule.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostdb/sqlite/jet_tokens.h"
+#include "hostdb/sqlite/sql_errors.h"
+#include "hostdb/sqlite/table_schema.h"
+
+namespace hostdb::sqlite {
+
+// The catalog's table of that name, or null.
+using TableLookup = std::function<const TableSchema*(std::string_view name)>;
+
+struct Translation {
+  Verb verb = Verb::Other;
+  std::string sql;
+  std::string whereText;  // the WHERE expression as written, for error 3075
+  // "SELECT * FROM table [WHERE ...]": the one table a dynaset may append to.
+  std::string singleTable;
+};
+
+// Raises the verb's syntax error for a statement that is no SELECT, INSERT,
+// UPDATE or DELETE, or holds a second statement.
+Translation translateDml(std::string_view original, const std::vector<Token>& tokens,
+                         const TableLookup& lookup, bool skipFailingRows);
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,96 @@
+#include "hostdb/sqlite/sql_errors.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "hostdb/engine_error.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+bool startsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+std::string afterPrefix(std::string_view s, std::string_view prefix) {
+  std::string rest(s.substr(prefix.size()));
+  if (startsWith(rest, "main.")) rest.erase(0, 5);
+  return rest;
+}
+
+[[noreturn]] void raiseCheck(std::string_view message) {
+  // "CHECK constraint failed: 3163 colname"
+  const std::string_view prefix = "CHECK constraint failed: ";
+  std::string name = startsWith(message, prefix) ? std::string(message.substr(prefix.size())) : "";
+  const std::size_t blank = name.find(' ');
+  const int number = blank == std::string::npos ? 0 : std::atoi(name.substr(0, blank).c_str());
+  if (number == 0) raise(3464);
+  const std::string column = name.substr(blank + 1);
+  raise(number, {column});
+}
+
+}  // namespace
+
+int syntaxErrorNumber(Verb verb) {
+  switch (verb) {
+    case Verb::Select:
+      return 3141;
+    case Verb::Insert:
+      return 3134;
+    case Verb::Update:
+      return 3144;
+    case Verb::Delete:
+      return 3130;
+    case Verb::Create:
+      return 3290;
+    case Verb::Alter:
+      return 3293;
+    case Verb::Drop:
+      return 3295;
+    case Verb::Other:
+      break;
+  }
+  return 3141;
+}
+
+void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText) {
+  const int extended = db ? sqlite3_extended_errcode(db) : rc;
+  const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  switch (extended) {
+    case SQLITE_CONSTRAINT_CHECK:
+      raiseCheck(message);
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+      raise(3022);
+    case SQLITE_CONSTRAINT_NOTNULL:
+      raise(3058);
+    default:
+      break;
+  }
+  switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      raise(3051, {db ? sqlite3_db_filename(db, "main") : ""});
+    case SQLITE_FULL:
+      raise(3026);
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+      raise(3043);
+    case SQLITE_READONLY:
+      raise(3027);
+    default:
+      break;
+  }
+  if (startsWith(message, "no such table: ")) raise(3078, {afterPrefix(message, "no such table: ")});
+  if (startsWith(message, "no such column: ")) raise(3061, {"1"});
+  if (message.find("syntax error") != std::string::npos || message == "incomplete input" ||
+      startsWith(message, "no such function") || startsWith(message, "wrong number of arguments")) {
+    if (!whereText.empty()) raise(3075, {whereText});
+    raise(syntaxErrorNumber(verb));
+  }
+  throw EngineError(3000, platform::describe(3000, {message}));
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,47 @@
+#include "hostdb/sqlite/sql_trace.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace hostdb::sqlite {
+namespace {
+
+// One write per line on a file opened for appending, so that lines of
+// several processes never interleave.
+void appendLine(const std::string& line) {
+  const char* path = std::getenv("ZEL_SQL_LOG");
+  if (!path || !*path) return;
+  const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const ssize_t written = ::write(fd, line.data(), line.size());
+  (void)written;  // the trace is a diagnostic: a failed write must not fail the statement
+  ::close(fd);
+}
+
+// A line feed inside a statement is written as the two characters \n so that
+// the trace keeps one line per statement; everything else (backslashes of
+// Windows paths included) is written exactly as passed.
+std::string escaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+void traceStatement(char kind, std::string_view sql) {
+  appendLine(std::string(1, kind) + '\t' + escaped(sql) + '\n');
+}
+
+void traceError(int number, std::string_view description) {
+  appendLine("!\t" + std::to_string(number) + '\t' + escaped(description) + '\n');
+}
+
+}  // namespace hostdb::sqlite

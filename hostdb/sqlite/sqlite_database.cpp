@@ -1,0 +1,142 @@
+// Database on an open SQLite handle: Execute, OpenRecordset, TableDefs and the
+// workspace's transactions.
+#include "hostdb/sqlite/sqlite_database.h"
+
+#include <sqlite3.h>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/connection.h"
+#include "hostdb/sqlite/jet_ddl.h"
+#include "hostdb/sqlite/jet_translate.h"
+#include "hostdb/sqlite/sql_trace.h"
+#include "hostdb/sqlite/sqlite_recordset.h"
+#include "hostdb/sqlite/sqlite_tabledefs.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+std::vector<Token> tokensOf(std::string_view sql, Verb fallback) {
+  auto tokens = tokenize(sql);
+  if (!tokens) {
+    // An unclosed literal or a bad #date#: the statement's own syntax error.
+    Verb verb = fallback;
+    auto firstWord = tokenize(sql.substr(0, sql.find_first_of("'\"[#")));
+    if (firstWord && !firstWord->empty()) {
+      const Token& w = firstWord->front();
+      verb = w.is("SELECT")   ? Verb::Select
+             : w.is("INSERT") ? Verb::Insert
+             : w.is("UPDATE") ? Verb::Update
+             : w.is("DELETE") ? Verb::Delete
+             : w.is("CREATE") ? Verb::Create
+             : w.is("ALTER")  ? Verb::Alter
+             : w.is("DROP")   ? Verb::Drop
+                              : fallback;
+    }
+    raise(syntaxErrorNumber(verb));
+  }
+  return std::move(*tokens);
+}
+
+class HostDatabase final : public SqliteDatabase {
+ public:
+  HostDatabase(sqlite3* db, std::string name, WorkspaceTransactions* workspace)
+      : db_(db), name_(std::move(name)), workspace_(workspace), connection_(db),
+        tableDefs_(makeTableDefs(connection_)) {}
+
+  ~HostDatabase() override { Close(); }
+
+  const std::string& Name() const override { return name_; }
+
+  void Execute(std::string_view sql, int options) override {
+    traceStatement('E', sql);
+    try {
+      requireOpen();
+      run(sql, (options & dbFailOnError) == 0);
+    } catch (const EngineError& e) {
+      traceError(e.number(), e.description());
+      throw;
+    }
+  }
+
+  std::int64_t RecordsAffected() const override { return recordsAffected_; }
+
+  std::unique_ptr<Recordset> OpenRecordset(std::string_view sql, int type) override {
+    traceStatement('Q', sql);
+    try {
+      requireOpen();
+      const Translation t = translateDml(sql, tokensOf(sql, Verb::Select), lookup(), false);
+      if (t.verb != Verb::Select) raise(syntaxErrorNumber(Verb::Select));
+      Statement query = prepare(t);
+      std::optional<TableSchema> appendTo;
+      if (type == dbOpenDynaset && !t.singleTable.empty())
+        if (const TableSchema* table = connection_.findTable(t.singleTable)) appendTo = *table;
+      return makeRecordset(connection_, std::move(query), std::move(appendTo));
+    } catch (const EngineError& e) {
+      traceError(e.number(), e.description());
+      throw;
+    }
+  }
+
+  hostdb::TableDefs& TableDefs() override {
+    requireOpen();
+    return *tableDefs_;
+  }
+
+  void Close() override {
+    if (!db_) return;
+    if (workspace_) workspace_->databaseClosed(*this);
+    connection_.finalize();
+    sqlite3_close_v2(db_);  // recordsets still open keep the handle until they close
+    db_ = nullptr;
+  }
+
+  sqlite3* handle() override { return db_; }
+
+  void beginTransaction() override { execute(requireOpen(), "BEGIN IMMEDIATE"); }
+  void commitTransaction() override { execute(requireOpen(), "COMMIT"); }
+  void rollbackTransaction() override { execute(requireOpen(), "ROLLBACK"); }
+
+ private:
+  sqlite3* requireOpen() const {
+    if (!db_) raise(3420);
+    return db_;
+  }
+
+  TableLookup lookup() {
+    return [this](std::string_view name) { return connection_.findTable(name); };
+  }
+
+  Statement prepare(const Translation& t) { return Statement(db_, t.sql, t.verb, t.whereText); }
+
+  void run(std::string_view sql, bool skipFailingRows) {
+    const std::vector<Token> tokens = tokensOf(sql, Verb::Other);
+    if (auto ddl = parseDdl(tokens)) {
+      connection_.apply(*ddl);
+      recordsAffected_ = 0;
+      return;
+    }
+    const Translation t = translateDml(sql, tokens, lookup(), skipFailingRows);
+    if (t.verb == Verb::Select) raise(3065);
+    Statement statement = prepare(t);
+    statement.run();
+    recordsAffected_ = sqlite3_changes64(db_);
+  }
+
+  sqlite3* db_;
+  std::string name_;
+  WorkspaceTransactions* workspace_;
+  Connection connection_;
+  std::unique_ptr<hostdb::TableDefs> tableDefs_;
+  std::int64_t recordsAffected_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<SqliteDatabase> makeDatabase(sqlite3* handle, std::string name,
+                                             WorkspaceTransactions* workspace) {
+  auto db = std::make_unique<HostDatabase>(handle, std::move(name), workspace);
+  if (workspace) workspace->databaseOpened(*db);
+  return db;
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,193 @@
+#include "hostdb/sqlite/sqlite_recordset.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/connection.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+std::optional<Date> parseStoredDate(const std::string& text) {
+  Date d;
+  int used = -1;
+  if (text.size() != 19 ||
+      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &d.year, &d.month, &d.day, &d.hour,
+                  &d.minute, &d.second, &used) != 6 ||
+      used != 19)
+    return std::nullopt;
+  return d;
+}
+
+class SqliteRecordset : public Recordset {
+ public:
+  SqliteRecordset(Connection& connection, Statement query, std::optional<TableSchema> appendTo)
+      : connection_(connection), query_(std::move(query)), table_(std::move(appendTo)) {
+    sqlite3_stmt* s = query_.get();
+    const int n = sqlite3_column_count(s);
+    for (int i = 0; i < n; ++i) {
+      names_.emplace_back(sqlite3_column_name(s, i));
+      const char* decl = sqlite3_column_decltype(s, i);
+      isDate_.push_back(decl && std::strncmp(decl, "DATETIME", 8) == 0);
+    }
+  }
+
+  bool Eof() override { return !fetchTo(current_); }
+
+  Variant Value(std::string_view name) override {
+    const std::size_t column = columnIndex(name);
+    if (!fetchTo(current_)) raise(3021);
+    return rows_[current_][column];
+  }
+
+  std::vector<std::string> FieldNames() override { return names_; }
+
+  void MoveFirst() override {
+    if (!fetchTo(0)) raise(3021);
+    current_ = 0;
+  }
+  void MoveLast() override {
+    while (fetchOne()) {
+    }
+    if (rows_.empty()) raise(3021);
+    current_ = rows_.size() - 1;
+  }
+  void MoveNext() override {
+    if (!fetchTo(current_)) raise(3021);
+    ++current_;
+  }
+
+  void AddNew() override {
+    if (!table_) raise(3027);
+    pending_.clear();
+    adding_ = true;
+  }
+  void setValue(std::string_view name, Variant value) override {
+    if (!adding_) raise(3020);
+    const ColumnSchema* column = table_->column(name);
+    if (!column) raise(3265);
+    pending_[column->name] = std::move(value);
+  }
+  void Update() override {
+    if (!adding_) raise(3020);
+    std::string columns, marks;
+    for (const auto& [name, value] : pending_) {
+      columns += (columns.empty() ? "" : ", ") + quoteIdentifier(name);
+      marks += marks.empty() ? "?" : ", ?";
+    }
+    const std::string sql = "INSERT INTO " + quoteIdentifier(table_->name) +
+                            (pending_.empty() ? " DEFAULT VALUES"
+                                              : " (" + columns + ") VALUES (" + marks + ")");
+    Statement insert(connection_.db(), sql, Verb::Insert);
+    int index = 1;
+    for (const auto& [name, value] : pending_)
+      bindValue(insert.get(), index++, value, table_->column(name));
+    insert.run();
+    adding_ = false;
+    pending_.clear();
+  }
+
+  void Close() override {
+    query_ = Statement();
+    done_ = true;
+    rows_.clear();
+    adding_ = false;
+  }
+
+ private:
+  std::size_t columnIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < names_.size(); ++i)
+      if (sameName(names_[i], name)) return i;
+    raise(3265);
+  }
+
+  // True when row `index` exists (fetching up to it).
+  bool fetchTo(std::size_t index) {
+    while (rows_.size() <= index)
+      if (!fetchOne()) return false;
+    return true;
+  }
+
+  bool fetchOne() {
+    if (done_) return false;
+    if (!query_.step()) {
+      done_ = true;
+      query_.reset();
+      return false;
+    }
+    sqlite3_stmt* s = query_.get();
+    std::vector<Variant> row;
+    row.reserve(names_.size());
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      const int c = static_cast<int>(i);
+      switch (sqlite3_column_type(s, c)) {
+        case SQLITE_NULL:
+          row.emplace_back();
+          break;
+        case SQLITE_INTEGER:
+          row.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(s, c)));
+          break;
+        case SQLITE_FLOAT:
+          row.emplace_back(sqlite3_column_double(s, c));
+          break;
+        default: {
+          std::string text = query_.text(c);
+          std::optional<Date> date = isDate_[i] ? parseStoredDate(text) : std::nullopt;
+          if (date) row.emplace_back(*date);
+          else row.emplace_back(std::move(text));
+        }
+      }
+    }
+    rows_.push_back(std::move(row));
+    return true;
+  }
+
+  Connection& connection_;
+  Statement query_;
+  std::optional<TableSchema> table_;
+  std::vector<std::string> names_;
+  std::vector<bool> isDate_;
+  std::vector<std::vector<Variant>> rows_;
+  std::size_t current_ = 0;
+  bool done_ = false;
+  bool adding_ = false;
+  std::map<std::string, Variant> pending_;
+};
+
+}  // namespace
+
+void bindValue(sqlite3_stmt* stmt, int index, const Variant& value, const ColumnSchema* column) {
+  const bool date = column && column->type == FieldType::Date;
+  switch (value.kind()) {
+    case Variant::Kind::Null:
+      sqlite3_bind_null(stmt, index);
+      return;
+    case Variant::Kind::Integer:
+      sqlite3_bind_int64(stmt, index, value.integer());
+      return;
+    case Variant::Kind::Double:
+      sqlite3_bind_double(stmt, index, value.number());
+      return;
+    case Variant::Kind::Date: {
+      const std::string text = value.date().text();
+      sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      return;
+    }
+    case Variant::Kind::Text: {
+      std::optional<std::string> asDate = date ? normalizeDate(value.text()) : std::nullopt;
+      const std::string& text = asDate ? *asDate : value.text();
+      sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      return;
+    }
+  }
+}
+
+std::unique_ptr<Recordset> makeRecordset(Connection& connection, Statement query,
+                                         std::optional<TableSchema> appendTo) {
+  return std::make_unique<SqliteRecordset>(connection, std::move(query), std::move(appendTo));
+}
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,25 @@
+// Database.OpenRecordset on SQLite: rows fetched as they are first needed
+// and kept, so that moving back is possible and opening a large table reads
+// one row; a dynaset over one table appends rows with AddNew/Update.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "hostdb/recordset.h"
+#include "hostdb/sqlite/statement.h"
+#include "hostdb/sqlite/table_schema.h"
+
+namespace hostdb::sqlite {
+
+class Connection;
+
+// `appendTo`: the table a dynaset may append to (nullopt: AddNew raises 3027).
+std::unique_ptr<Recordset> makeRecordset(Connection& connection, Statement query,
+                                         std::optional<TableSchema> appendTo);
+
+// A value as AddNew/Update and INSERT store it into `column`: text put into a
+// Date column becomes the stored date text when it reads as a date.
+void bindValue(sqlite3_stmt* stmt, int index, const Variant& value, const ColumnSchema* column);
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,125 @@
+#include "hostdb/sqlite/sqlite_tabledefs.h"
+
+#include <vector>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/sqlite/connection.h"
+
+namespace hostdb::sqlite {
+namespace {
+
+class SqliteField : public Field {
+ public:
+  SqliteField(Connection& connection, std::string table, ColumnSchema column, bool inCatalog)
+      : connection_(connection), table_(std::move(table)), column_(std::move(column)),
+        inCatalog_(inCatalog) {}
+
+  const std::string& Name() const override { return column_.name; }
+  FieldType Type() const override { return column_.type; }
+  int Size() const override { return column_.size; }
+  bool AllowZeroLength() const override { return column_.allowZeroLength; }
+  void setAllowZeroLength(bool allow) override {
+    if (!inCatalog_ || !isTextType(column_.type)) raise(3219);
+    connection_.setAllowZeroLength(table_, column_.name, allow);
+    column_.allowZeroLength = allow;
+  }
+
+ private:
+  Connection& connection_;
+  std::string table_;
+  ColumnSchema column_;
+  bool inCatalog_;
+};
+
+// Tables the catalog does not describe (its own MSys tables, or tables made
+// by another SQLite client) show their columns as SQLite declares them.
+FieldType typeFromDeclaration(std::string decl) {
+  for (char& c : decl) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  if (decl.find("INT") != std::string::npos) return FieldType::Long;
+  if (decl.find("REAL") != std::string::npos || decl.find("DOUB") != std::string::npos ||
+      decl.find("FLOA") != std::string::npos)
+    return FieldType::Double;
+  if (decl.find("DATE") != std::string::npos) return FieldType::Date;
+  return FieldType::Memo;
+}
+
+class SqliteTableDef : public TableDef {
+ public:
+  SqliteTableDef(Connection& connection, const std::string& name) : name_(name) {
+    if (const TableSchema* schema = connection.findTable(name)) {
+      name_ = schema->name;
+      primaryKeyName_ = schema->primaryKeyName;
+      primaryKeyColumns_ = schema->primaryKeyColumns;
+      for (const ColumnSchema& c : schema->columns)
+        fields_.push_back(std::make_unique<SqliteField>(connection, name_, c, true));
+      return;
+    }
+    Statement info(connection.db(), "SELECT name, type FROM pragma_table_info(?)");
+    info.bind(1, name);
+    while (info.step()) {
+      ColumnSchema c{info.text(0), typeFromDeclaration(info.text(1)), 0, true};
+      c.size = storageSize(c.type);
+      fields_.push_back(std::make_unique<SqliteField>(connection, name_, c, false));
+    }
+  }
+
+  const std::string& Name() const override { return name_; }
+  std::size_t FieldCount() const override { return fields_.size(); }
+  Field& FieldAt(std::size_t index) override {
+    if (index >= fields_.size()) raise(3265);
+    return *fields_[index];
+  }
+  Field& Fields(std::string_view name) override {
+    for (auto& f : fields_)
+      if (sameName(f->Name(), name)) return *f;
+    raise(3265);
+  }
+  std::string PrimaryKeyName() const override { return primaryKeyName_; }
+  std::vector<std::string> PrimaryKeyColumns() const override { return primaryKeyColumns_; }
+
+ private:
+  std::string name_;
+  std::string primaryKeyName_;
+  std::vector<std::string> primaryKeyColumns_;
+  std::vector<std::unique_ptr<SqliteField>> fields_;
+};
+
+class SqliteTableDefs : public TableDefs {
+ public:
+  explicit SqliteTableDefs(Connection& connection) : connection_(connection) {}
+
+  void Refresh() override {
+    tables_.clear();
+    for (const std::string& name : connection_.storedTables())
+      tables_.push_back(std::make_unique<SqliteTableDef>(connection_, name));
+    loaded_ = true;
+  }
+  std::size_t Count() override { return load().size(); }
+  TableDef& Item(std::size_t index) override {
+    if (index >= load().size()) raise(3265);
+    return *tables_[index];
+  }
+  TableDef& Item(std::string_view name) override {
+    for (auto& t : load())
+      if (sameName(t->Name(), name)) return *t;
+    raise(3265);
+  }
+
+ private:
+  std::vector<std::unique_ptr<SqliteTableDef>>& load() {
+    if (!loaded_) Refresh();
+    return tables_;
+  }
+
+  Connection& connection_;
+  bool loaded_ = false;
+  std::vector<std::unique_ptr<SqliteTableDef>> tables_;
+};
+
+}  // namespace
+
+std::unique_ptr<TableDefs> makeTableDefs(Connection& connection) {
+  return std::make_unique<SqliteTableDefs>(connection);
+}
+
+}  // namespace hostdb::sqlite

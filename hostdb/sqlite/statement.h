@@ -1,0 +1,50 @@
+// A prepared SQLite statement with its handle's failures raised as engine errors.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "hostdb/sqlite/sql_errors.h"
+
+namespace hostdb::sqlite {
+
+class Statement {
+ public:
+  Statement() = default;
+  // `whereText`: the statement's WHERE expression, for error 3075.
+  Statement(sqlite3* db, std::string_view sql, Verb verb = Verb::Other,
+            std::string whereText = {});
+  ~Statement();
+  Statement(Statement&& other) noexcept;
+  Statement& operator=(Statement&& other) noexcept;
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int index, std::string_view text);
+  Statement& bind(int index, std::int64_t value);
+  Statement& bindNull(int index);
+
+  // Steps once: true with a row, false when done.
+  bool step();
+  // Steps to the end (a statement without rows).
+  void run();
+  void reset();
+
+  std::string text(int column) const;
+  std::int64_t integer(int column) const;
+  sqlite3_stmt* get() const { return stmt_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* stmt_ = nullptr;
+  Verb verb_ = Verb::Other;
+  std::string where_;
+};
+
+// Runs one or more statements that return no rows.
+void execute(sqlite3* db, const char* sql);
+
+}  // namespace hostdb::sqlite

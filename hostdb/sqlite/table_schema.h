@@ -1,0 +1,55 @@
+// A stored table as the layer describes it (the catalog's view of it), and the
+// SQLite DDL that enforces its row rules.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostdb/tabledef.h"
+
+namespace hostdb::sqlite {
+
+struct ColumnSchema {
+  std::string name;
+  FieldType type = FieldType::Text;
+  int size = 255;  // characters for Text, bytes otherwise
+  bool allowZeroLength = false;
+};
+
+struct TableSchema {
+  std::string name;
+  std::vector<ColumnSchema> columns;
+  std::string primaryKeyName;  // empty: no primary key
+  std::vector<std::string> primaryKeyColumns;
+
+  // The column of that name, without regard to case; null when there is none.
+  const ColumnSchema* column(std::string_view columnName) const;
+  ColumnSchema* column(std::string_view columnName);
+};
+
+// The byte size the engine gives a field of `type` (Text takes its declared size).
+int storageSize(FieldType type);
+bool isTextType(FieldType type);
+
+// Names compared as the engine compares them (case and trailing blanks ignored).
+bool sameName(std::string_view a, std::string_view b);
+
+// "name" with embedded quotes doubled.
+std::string quoteIdentifier(std::string_view name);
+
+// CREATE TABLE text of `table`: every column's type, collation and CHECK
+// constraints (named "<error number> <column>" so that a failure maps back to
+// the engine's error), the primary key's columns held not null.
+std::string createTableSql(const TableSchema& table);
+// CREATE UNIQUE INDEX text of the primary key (index named "<table> <key>",
+// since SQLite index names are database-wide).
+std::string createPrimaryKeySql(const TableSchema& table);
+
+// The column's value text as the engine converts text to a Date
+// ("yyyy-mm-dd[ hh:mm[:ss]]" or "mm/dd/yyyy[ hh:mm[:ss]]") into the stored
+// form "yyyy-mm-dd hh:mm:ss"; nullopt when it is no date.
+std::optional<std::string> normalizeDate(std::string_view text);
+
+}  // namespace hostdb::sqlite

@@ -1,0 +1,40 @@
+#include "hostdb/variant.h"
+
+#include <cstdio>
+
+#include "hostdb/engine_error.h"
+
+namespace hostdb {
+
+std::string Date::text() const {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute,
+                second);
+  return buf;
+}
+
+double Variant::number() const {
+  if (kind() == Kind::Integer) return static_cast<double>(integer());
+  return std::get<double>(value_);
+}
+
+std::string Variant::toText() const {
+  switch (kind()) {
+    case Kind::Null:
+      raise(platform::err::kInvalidUseOfNull);
+    case Kind::Integer:
+      return std::to_string(integer());
+    case Kind::Double: {
+      char buf[40];
+      std::snprintf(buf, sizeof buf, "%.15g", std::get<double>(value_));
+      return buf;
+    }
+    case Kind::Text:
+      return text();
+    case Kind::Date:
+      return date().text();
+  }
+  return {};
+}
+
+}  // namespace hostdb
