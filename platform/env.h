@@ -1,0 +1,80 @@
+// The seam between the portable platform code and the operating system.
+//
+// Everything in platform/*.cpp is portable; every call into the operating
+// system goes through the functions declared here, implemented once per
+// system (posix/*.cpp). Paths given to these functions are native paths.
+// File functions raise platform::Error with the BASIC run-time number that
+// fits the system's failure (53, 75, 76, ...).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+namespace platform::env {
+
+// Environment variables. An unset variable gives nullopt; a set but empty one
+// gives "".
+std::optional<std::string> variable(const char* name);
+
+// --- Files -------------------------------------------------------------------
+
+bool isFile(const std::string& path);
+bool isDirectory(const std::string& path);
+
+// The whole content of a file.
+std::string readFile(const std::string& path);
+
+// Replaces (or creates) `path` with `bytes`: written to a temporary file of
+// this process's own in the same folder, flushed to disk, then renamed over
+// the target, so that readers see either the old or the new file, whole. An
+// existing target keeps its permission bits.
+void replaceFile(const std::string& path, std::string_view bytes);
+
+void removeFile(const std::string& path);
+
+// Appends `bytes` to `path` (created when missing) with one write to a file
+// opened for appending, so that lines from several processes never
+// interleave. Failures are ignored: the caller has nothing better to do.
+void appendToFile(const std::string& path, std::string_view bytes) noexcept;
+
+// A file opened for writing.
+class OutputFile {
+ public:
+  // Creates the file or empties it; with `exclusive` fails (Error 58) when it
+  // already exists.
+  OutputFile(const std::string& path, bool exclusive);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  void write(std::string_view bytes);
+  void close();
+  bool isOpen() const { return fd_ >= 0; }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// --- Console -----------------------------------------------------------------
+
+void writeError(std::string_view text) noexcept;
+bool inputIsTerminal();
+// One line from standard input without its end; nullopt at end of input.
+std::optional<std::string> readInputLine();
+
+// --- Clock -------------------------------------------------------------------
+
+struct Instant {
+  std::int64_t seconds;  // since 1970-01-01 00:00:00 UTC
+  std::int32_t nanoseconds;
+};
+Instant currentInstant();
+// The local calendar date and time of `seconds` since the epoch.
+DateTime localDateTime(std::int64_t seconds);
+
+}  // namespace platform::env

@@ -1,0 +1,92 @@
+// Windows-1252 <-> UTF-8 through glibc's iconv. iconv stops at a character it
+// cannot convert; the loop then writes '?' (or, for the five bytes the code
+// page leaves undefined, their C1 control characters) and carries on, one
+// character at a time. No transliteration: a missing character is '?', never
+// a look-alike.
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "platform/text.h"
+#include "platform/utf8.h"
+
+namespace platform {
+namespace {
+
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open failed");
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts as much of `in` as iconv can, appending to `out`; returns the
+  // number of input bytes consumed. Stops at the first byte it cannot take.
+  std::size_t convertSome(std::string_view in, std::string& out) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* inPtr = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+      char* outPtr = buffer;
+      std::size_t outLeft = sizeof buffer;
+      const std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+      out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) break;
+    }
+    return in.size() - inLeft;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+bool isUndefinedIn1252(char32_t c) {
+  return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+Converter& toAnsiConverter() {
+  thread_local Converter converter("WINDOWS-1252", "UTF-8");
+  return converter;
+}
+
+Converter& fromAnsiConverter() {
+  thread_local Converter converter("UTF-8", "WINDOWS-1252");
+  return converter;
+}
+
+}  // namespace
+
+std::string toAnsi(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    pos += toAnsiConverter().convertSome(text.substr(pos), out);
+    if (pos >= text.size()) break;
+    // iconv stopped: a malformed byte or a character the code page lacks.
+    const utf8::Decoded d = utf8::decodeAt(text, pos);
+    out += isUndefinedIn1252(d.codePoint) ? static_cast<char>(d.codePoint) : '?';
+    pos += d.length;
+  }
+  return out;
+}
+
+std::string fromAnsi(std::string_view ansi) {
+  std::string out;
+  out.reserve(ansi.size() + ansi.size() / 4);
+  std::size_t pos = 0;
+  while (pos < ansi.size()) {
+    pos += fromAnsiConverter().convertSome(ansi.substr(pos), out);
+    if (pos >= ansi.size()) break;
+    // A byte the code page leaves undefined: its C1 control character.
+    utf8::append(out, static_cast<unsigned char>(ansi[pos]));
+    ++pos;
+  }
+  return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+// Environment variables, the console and the clock.
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/env.h"
+
+namespace platform::env {
+
+std::optional<std::string> variable(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+void writeError(std::string_view text) noexcept {
+  while (!text.empty()) {
+    const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+bool inputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+std::optional<std::string> readInputLine() {
+  // Byte by byte, so that nothing after the line is taken from the input.
+  std::string line;
+  for (;;) {
+    char c;
+    const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (line.empty()) return std::nullopt;
+      return line;
+    }
+    if (c == '\n') break;
+    line += c;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+Instant currentInstant() {
+  timespec ts {};
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  return {static_cast<std::int64_t>(ts.tv_sec), static_cast<std::int32_t>(ts.tv_nsec)};
+}
+
+DateTime localDateTime(std::int64_t seconds) {
+  const time_t t = static_cast<time_t>(seconds);
+  tm local {};
+  ::localtime_r(&t, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+}  // namespace platform::env

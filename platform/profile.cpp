@@ -1,0 +1,77 @@
+#include "platform/profile.h"
+
+#include "platform/env.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/ini_text.h"
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+// A bare name lives in the Windows directory; a name with a folder is used
+// as it is.
+std::string profilePath(std::string_view fileName) {
+  if (fileName.find_first_of("\\/") == std::string_view::npos) {
+    return windowsDirectory() + "/" + std::string(fileName);
+  }
+  return nativePath(fileName);
+}
+
+std::optional<std::string> readProfile(const std::string& path) {
+  if (!env::isFile(path)) return std::nullopt;
+  try {
+    return env::readFile(path);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::string windowsDirectory() {
+  if (auto windir = env::variable("WINDIR"); windir && !windir->empty()) return *windir;
+  if (auto config = env::variable("XDG_CONFIG_HOME"); config && !config->empty()) {
+    return *config + "/zel";
+  }
+  const auto home = env::variable("HOME");
+  return (home && !home->empty() ? *home : std::string(".")) + "/.config/zel";
+}
+
+unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                  std::string_view defaultValue, std::string& returned,
+                                  unsigned size, std::string_view fileName) {
+  if (size == 0) return 0;
+  std::optional<std::string> value;
+  if (const auto content = readProfile(profilePath(fileName))) {
+    value = ini::lookUp(*content, section, key);
+  }
+  if (!value) value = trimTrailingSpaces(defaultValue);
+  returned = leftChars(*value, size - 1);
+  return static_cast<unsigned>(charCount(returned));
+}
+
+bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
+                                std::optional<std::string_view> value,
+                                std::string_view fileName) {
+  const std::string path = profilePath(fileName);
+  std::string content;
+  const bool existed = env::isFile(path);
+  if (existed) {
+    try {
+      content = env::readFile(path);
+    } catch (const Error&) {
+      return false;
+    }
+  }
+  const std::string updated = ini::withValue(content, section, key, value);
+  if (existed ? updated == content : updated.empty()) return true;  // nothing to change
+  try {
+    env::replaceFile(path, updated);
+  } catch (const Error&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform

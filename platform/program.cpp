@@ -1,0 +1,66 @@
+#include "platform/program.h"
+
+#include <new>
+
+#include "platform/env.h"
+#include "platform/errors.h"
+#include "platform/message_box.h"
+
+namespace platform {
+namespace {
+
+std::string& nameStorage() {
+  static std::string name;
+  return name;
+}
+
+std::string& commandLineStorage() {
+  static std::string text;
+  return text;
+}
+
+// Thrown by endProgram. Not a std::exception, so that handlers for those do
+// not stop it on its way to runProgram.
+struct ProgramEnd {};
+
+void showRunTimeError(std::string_view name, const Error& error) {
+  const std::string text = "Error en tiempo de ejecución '" + std::to_string(error.number()) +
+                           "':\n\n" + error.description();
+  MessageBox(text, name, Icon::Critical);
+}
+
+}  // namespace
+
+int runProgram(std::string_view name, int argc, char** argv, const std::function<void()>& body) {
+  nameStorage() = name;
+  std::string& line = commandLineStorage();
+  line.clear();
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+
+  const int boxesBefore = messageBoxCount();
+  try {
+    body();
+  } catch (const ProgramEnd&) {
+  } catch (const Error& error) {
+    showRunTimeError(name, error);
+  } catch (const std::bad_alloc&) {
+    showRunTimeError(name, makeError(7));
+  } catch (const std::exception& other) {
+    // Not one of ours: a fault in the program itself. The box says error 5;
+    // the library's own words go to standard error for whoever debugs it.
+    env::writeError(std::string("internal error: ") + other.what() + "\n");
+    showRunTimeError(name, makeError(err::kInvalidArgument));
+  }
+  return messageBoxCount() == boxesBefore ? 0 : 1;
+}
+
+void endProgram() { throw ProgramEnd{}; }
+
+const std::string& programName() { return nameStorage(); }
+
+const std::string& commandLine() { return commandLineStorage(); }
+
+}  // namespace platform
