@@ -36,11 +36,11 @@ class EngineTest : public ::testing::Test {
     return e;
   }
 
-  // Creates `name` with one table t(a TEXT(10)) and closes it again.
+  // Creates `name` with one table t(a TEXT) and closes it again.
   void createWithTable(const std::string& name) const {
     auto e = engine();
     auto db = e->Workspaces(0).CreateDatabase(path(name));
-    db->Execute("CREATE TABLE t (a TEXT(10))", hostdb::dbFailOnError);
+    db->Execute("CREATE TABLE t (a TEXT)", hostdb::dbFailOnError);
     db->Close();
   }
 

@@ -26,7 +26,7 @@ TEST_F(EngineTest, CreatedDatabaseReopensWithItsRows) {
     auto e = engine();
     auto db = e->Workspaces(0).CreateDatabase(path("a.db"));
     EXPECT_EQ(db->Name(), path("a.db"));
-    db->Execute("CREATE TABLE t (a TEXT(10))", hostdb::dbFailOnError);
+    db->Execute("CREATE TABLE t (a TEXT)", hostdb::dbFailOnError);
     db->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
     db->Close();
   }
@@ -131,10 +131,20 @@ TEST_F(EngineTest, ExclusiveOpenHoldsTheFileAgainstOtherConnectionsUntilClosed) 
   held->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
   auto other = engine();
   EXPECT_EQ(errorOf([&] { other->OpenDatabase(path("a.db")); }), 3051);
-  EXPECT_EQ(errorOf([&] { other->OpenDatabase(path("a.db"), true); }), 3051);
   held->Close();
   auto db = other->OpenDatabase(path("a.db"));
   EXPECT_EQ(rowCount(*db), 1);
+}
+
+TEST_F(EngineTest, ExclusiveOpenFailsWhileAnotherConnectionHasTheFileOpen) {
+  createWithTable("a.db");
+  auto e1 = engine();
+  auto shared = e1->OpenDatabase(path("a.db"));
+  EXPECT_EQ(rowCount(*shared), 0);
+  auto e2 = engine();
+  EXPECT_EQ(errorOf([&] { e2->OpenDatabase(path("a.db"), true); }), 3051);
+  shared->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
+  EXPECT_EQ(rowCount(*shared), 1);
 }
 
 TEST_F(EngineTest, SharedOpensSeeEachOthersCommitsAtOnce) {

@@ -78,7 +78,7 @@ TEST_F(EngineTest, DatabaseHeldByAnotherProcessGives3051AfterAShortWait) {
   EXPECT_LT(waited, std::chrono::milliseconds(3500));
 }
 
-TEST_F(EngineTest, ExclusiveOpenFailsWhileAnotherProcessHasTheFileOpenShared) {
+TEST_F(EngineTest, SecondHolderCannotTakeAFileAlreadyHeld) {
   createWithTable("a.db");
   // A second holder cannot take the file the first one holds.
   Child first(holdArgs(path("a.db"), workgroup()));

@@ -1,0 +1,216 @@
+// zelhost, run as a process: host installations, statements, the sample.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "build_account.h"
+#include "gtest/gtest.h"
+#include "hostdb/dbengine.h"
+#include "hostdb/engine_error.h"
+#include "tests/support/test_support.h"
+
+using testsupport::readFile;
+using testsupport::RunResult;
+using testsupport::TestHost;
+
+namespace {
+
+std::string fromCodes(const int (&codes)[8]) {
+  std::string s;
+  for (int c : codes) s += static_cast<char>(c);
+  return s;
+}
+
+struct Opened {
+  std::unique_ptr<hostdb::DBEngine> engine;
+  std::unique_ptr<hostdb::Database> db;
+};
+
+Opened openWithBuildAccount(const TestHost& host, const std::string& name = "zel.db") {
+  Opened o;
+  o.engine = std::make_unique<hostdb::DBEngine>();
+  o.engine->SystemDB = host.folder() + "/PM000.MDW";
+  o.engine->DefaultUser = fromCodes(build_account::kUserCodes);
+  o.engine->DefaultPassword = fromCodes(build_account::kPasswordCodes);
+  o.db = o.engine->OpenDatabase(host.folder() + "/" + name);
+  return o;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    out.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+struct KeySpec {
+  const char* table;
+  std::vector<std::string> key;
+  std::vector<std::string> textFields;
+};
+
+const std::vector<KeySpec> kHostTables = {
+    {"PARAM", {"Numero", "Argumento"}, {"Numero", "Argumento", "Funcion", "Correl_Param"}},
+    {"reportes", {"codrep"}, {"codrep", "nomrep"}},
+    {"envio_t", {"formulario", "tabla_o"}, {"formulario", "tabla_o", "tabla_d", "tabla_ext"}},
+    {"SPOOL", {"CodRep", "Secuencia"}, {"CodRep", "Secuencia", "Archivo", "Usuario", "doc_id_d"}},
+    {"CAB", {"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA"},
+     {"DOC_ID_D", "PERIODO", "FORMULARIO", "nrocheque", "bcolibrad"}},
+    {"DET", {"DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA", "CASILLA"},
+     {"DOC_ID_D", "PERIODO", "FORMULARIO", "CASILLA", "I_VALOR"}},
+    {"cont", {"tip_doc_d", "doc_id_d"}, {"doc_id_d", "nombre"}},
+};
+
+}  // namespace
+
+TEST(ZelhostInit, MakesFoldersWorkgroupAndIniWithDefaults) {
+  TestHost host;
+  host.init();
+  for (const char* sub : {"RPT", "TMP", "tmp"}) {
+    EXPECT_TRUE(testsupport::fileExists(host.folder() + "/" + sub)) << sub;
+  }
+  EXPECT_FALSE(testsupport::fileExists(host.folder() + "/tmp/env661.txt"));
+  EXPECT_EQ(readFile(host.iniPath()), "[Options]\r\nSysPath=" + host.folder() +
+                                          "/\r\nDBPath=" + host.folder() +
+                                          "/\r\nDBName=zel.db\r\nSysUser=ADMIN\r\n");
+  // The workgroup file holds the build's account only as a hash.
+  const std::string mdw = readFile(host.folder() + "/PM000.MDW");
+  EXPECT_FALSE(mdw.empty());
+  EXPECT_EQ(mdw.find(fromCodes(build_account::kPasswordCodes)), std::string::npos);
+}
+
+TEST(ZelhostInit, HostTablesHaveTheirKeysAndAcceptEmptyTexts) {
+  TestHost host;
+  host.init();
+  Opened o = openWithBuildAccount(host);
+  hostdb::TableDefs& defs = o.db->TableDefs();
+  for (const KeySpec& spec : kHostTables) {
+    SCOPED_TRACE(spec.table);
+    hostdb::TableDef& def = defs.Item(std::string_view(spec.table));
+    EXPECT_EQ(def.Name(), spec.table);
+    EXPECT_EQ(def.PrimaryKeyColumns(), spec.key);
+    for (const std::string& field : spec.textFields) {
+      EXPECT_EQ(def.Fields(field).Type(), hostdb::FieldType::Text) << field;
+      EXPECT_TRUE(def.Fields(field).AllowZeroLength()) << field;
+    }
+  }
+  EXPECT_EQ(defs.Item(std::string_view("PARAM")).Fields("Funcion").Size(), 255);
+  EXPECT_EQ(defs.Item(std::string_view("CAB")).Fields("SEMANA").Type(), hostdb::FieldType::Integer);
+  EXPECT_EQ(defs.Item(std::string_view("SPOOL")).Fields("Fecha").Type(), hostdb::FieldType::Date);
+  EXPECT_EQ(defs.Item(std::string_view("envio_t")).Fields("c_semana").Type(),
+            hostdb::FieldType::Double);
+
+  o.db->Execute("INSERT INTO PARAM VALUES ('004', '', '', '')", hostdb::dbFailOnError);
+  o.db->Execute("INSERT INTO reportes VALUES ('R1', '', 1)", hostdb::dbFailOnError);
+  try {
+    o.db->Execute("INSERT INTO reportes VALUES ('R1', 'again', 1)", hostdb::dbFailOnError);
+    ADD_FAILURE() << "duplicate key accepted";
+  } catch (const hostdb::EngineError& e) {
+    EXPECT_EQ(e.number(), 3022);
+  }
+}
+
+TEST(ZelhostInit, NamedDatabaseAndUserAndRefusalToOverwrite) {
+  TestHost host;
+  host.init({"--dbname", "host.mdb", "--user", "MARIA"});
+  EXPECT_NE(readFile(host.iniPath()).find("\r\nDBName=host.mdb\r\nSysUser=MARIA\r\n"),
+            std::string::npos);
+  {
+    Opened o = openWithBuildAccount(host, "host.mdb");
+    o.db->Execute("INSERT INTO cont VALUES (6, '1', 'kept')", hostdb::dbFailOnError);
+  }
+  const std::string ini = readFile(host.iniPath());
+  RunResult again = host.run("zelhost", {"init", host.folder(), "--dbname", "host.mdb"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err, "");
+  EXPECT_EQ(readFile(host.iniPath()), ini);
+  Opened o = openWithBuildAccount(host, "host.mdb");
+  auto rs = o.db->OpenRecordset("SELECT nombre FROM cont", hostdb::dbOpenSnapshot);
+  ASSERT_FALSE(rs->Eof());
+  EXPECT_EQ(rs->Value("nombre").text(), "kept");
+}
+
+TEST(ZelhostSql, PrintsRowsTabSeparatedUnderTheColumnNames) {
+  TestHost host;
+  host.init();
+  RunResult r = host.run(
+      "zelhost", {"sql", host.databasePath(),
+                  "INSERT INTO reportes VALUES ('RP0019', 'Resumen de envío', 1)",
+                  "INSERT INTO reportes (codrep, estado) VALUES ('RP0001', 0)",
+                  "select codrep, nomrep, estado FROM reportes ORDER BY codrep"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "codrep\tnomrep\testado\nRP0001\t\t0\nRP0019\tResumen de envío\t1\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(ZelhostSql, EngineErrorIsPrintedWithItsNumberAndStopsTheRest) {
+  TestHost host;
+  host.init();
+  RunResult r = host.run("zelhost", {"sql", host.databasePath(),
+                                     "INSERT INTO reportes VALUES ('A', 'a', 1)",
+                                     "INSERT INTO reportes VALUES ('A', 'b', 1)",
+                                     "INSERT INTO reportes VALUES ('C', 'c', 1)"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err.rfind("error 3022: Los cambios solicitados", 0), 0u) << r.err;
+  RunResult count = host.run("zelhost", {"sql", host.databasePath(),
+                                         "SELECT count(*) AS n FROM reportes"});
+  EXPECT_EQ(count.out, "n\n1\n");
+
+  RunResult missing = host.run("zelhost", {"sql", host.folder() + "/none.db", "SELECT 1"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "error 3024: No se encuentra el archivo '" + host.folder() +
+                             "/none.db'.\n");
+}
+
+TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
+  TestHost host;
+  host.init();
+  RunResult r = host.run("zelhost", {"sample", host.folder()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> out = lines(r.out);
+  ASSERT_FALSE(out.empty());
+  const std::string record = out.back();
+  ASSERT_EQ(record.size(), 36u);
+  EXPECT_EQ(record.substr(2, 15), "20123456789    ");
+  EXPECT_EQ(record.substr(17, 4), "0661");
+  EXPECT_EQ(record.substr(21, 4), "2024");
+  EXPECT_EQ(record.substr(27, 1), "1");
+  EXPECT_EQ(record.substr(28, 8), "00000001");
+
+  Opened o = openWithBuildAccount(host);
+  auto cab = o.db->OpenRecordset(
+      "SELECT * FROM CAB WHERE TIP_DOC_D = 6 AND DOC_ID_D = '20123456789' AND PERIODO = '2024' "
+      "AND FORMULARIO = '0661' AND SEMANA = 1",
+      hostdb::dbOpenSnapshot);
+  ASSERT_FALSE(cab->Eof());
+  EXPECT_EQ(cab->Value("bcolibrad").text(), "09");
+  auto det = o.db->OpenRecordset(
+      "SELECT CASILLA FROM DET WHERE DOC_ID_D = '20123456789' ORDER BY CASILLA",
+      hostdb::dbOpenSnapshot);
+  std::vector<std::string> boxes;
+  for (; !det->Eof(); det->MoveNext()) boxes.push_back(det->Value("CASILLA").text());
+  EXPECT_EQ(boxes, (std::vector<std::string>{"146", "180", "598", "721", "871"}));
+  auto cont = o.db->OpenRecordset("SELECT nombre FROM cont WHERE tip_doc_d = 6",
+                                  hostdb::dbOpenSnapshot);
+  ASSERT_FALSE(cont->Eof());
+  EXPECT_EQ(cont->Value("nombre").text(), "COMERCIALIZADORA ANDINA DEL PERÚ S.A.C.");
+
+  // The send configuration: Windows-1252, CR LF, 13 fields each ended by '|'.
+  const std::string env = readFile(host.folder() + "/tmp/env661.txt");
+  ASSERT_FALSE(env.empty());
+  EXPECT_NE(env.find("\xD3"), std::string::npos) << "Ó in Windows-1252";
+  EXPECT_EQ(env.find("\xC3"), std::string::npos) << "no UTF-8";
+  EXPECT_EQ(env.substr(env.size() - 2), "\r\n");
+  for (const std::string& line : lines(env)) {
+    SCOPED_TRACE(line);
+    ASSERT_EQ(line.back(), '\r');
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 13);
+    EXPECT_EQ(line[line.size() - 2], '|');
+  }
+}
