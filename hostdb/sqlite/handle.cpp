@@ -33,6 +33,7 @@ void checkPath(const std::string& native, std::string_view display, const OpenMo
   if (native.empty() || native.back() == '/') raise(3044, {display});
   struct stat st;
   if (::stat(native.c_str(), &st) != 0) {
+    if (errno == ENOTDIR || errno == ENAMETOOLONG) raise(3044, {display});
     if (errno != ENOENT) raise(3051, {display});
     if (!isFolder(parentOf(native))) raise(3044, {display});
     if (!mode.create) raise(3024, {display});

@@ -84,7 +84,7 @@ class SqliteWorkspace final : public Workspace {
       createCatalog(handle, identity);
     } catch (...) {
       sqlite3_close_v2(handle);
-      std::remove(native.c_str());
+      for (const char* suffix : {"", "-wal", "-shm"}) std::remove((native + suffix).c_str());
       throw;
     }
     return wrap(handle, path);
@@ -121,8 +121,8 @@ class SqliteWorkspace final : public Workspace {
   }
 
   std::unique_ptr<Database> wrap(sqlite3* handle, std::string_view path) {
+    // The database registers itself through databaseOpened.
     std::unique_ptr<SqliteDatabase> db = makeDatabase(handle, std::string(path), databases_);
-    databases_->databaseOpened(*db);
     if (inTransaction_) db->beginTransaction();
     return db;
   }

@@ -80,6 +80,7 @@ TEST_F(EngineTest, PathsThatAreNoDatabaseFileGiveTheirNumbers) {
       {folder(), 3044},                 // the host folder with an empty DBName
       {folder() + "/", 3044},
       {path("nofolder/a.db"), 3044},
+      {path("garbage.db/a.db"), 3044},  // a file where a folder should be
       {path("garbage.db"), 3343},
       {path("plain.db"), 3343},         // SQLite, but not made by this engine
       {path("empty.db"), 3343},
@@ -98,12 +99,6 @@ TEST_F(EngineTest, CreatingOverAnExistingFileGives3204AndKeepsIt) {
   EXPECT_EQ(errorOf([&] { e->Workspaces(0).CreateDatabase(path("nofolder/b.db")); }), 3044);
   auto db = e->OpenDatabase(path("a.db"));
   EXPECT_EQ(rowCount(*db), 0);
-}
-
-TEST_F(EngineTest, OnlyTheDefaultWorkspaceExists) {
-  auto e = engine();
-  EXPECT_EQ(errorOf([&] { e->Workspaces(1); }), 3265);
-  EXPECT_EQ(&e->Workspaces(0), &e->Workspaces(0));
 }
 
 TEST_F(EngineTest, UnwritableFileGives3051UnlessOpenedReadOnly) {

@@ -78,15 +78,6 @@ TEST_F(EngineTest, DatabaseHeldByAnotherProcessGives3051AfterAShortWait) {
   EXPECT_LT(waited, std::chrono::milliseconds(3500));
 }
 
-TEST_F(EngineTest, SecondHolderCannotTakeAFileAlreadyHeld) {
-  createWithTable("a.db");
-  // A second holder cannot take the file the first one holds.
-  Child first(holdArgs(path("a.db"), workgroup()));
-  ASSERT_EQ(first.firstLine(), "held");
-  Child second(holdArgs(path("a.db"), workgroup()));
-  EXPECT_EQ(second.firstLine(), "");  // it fails and prints nothing on stdout
-}
-
 TEST_F(EngineTest, SharedOpensFromTwoProcessesBothWrite) {
   createWithTable("a.db");
   int ready[2];

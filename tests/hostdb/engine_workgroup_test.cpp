@@ -21,22 +21,16 @@ TEST_F(EngineTest, AccountsMatchUserWithoutCaseAndPasswordExactly) {
   EXPECT_FALSE(wg.verify("OTHER", kPassword));
 }
 
-TEST_F(EngineTest, FileKeepsNoReadablePasswordAndEachFileHasItsOwnIdentity) {
+TEST_F(EngineTest, FileKeepsNoReadablePasswordAndEachFileHasItsOwnIdentityAndAccounts) {
   EXPECT_EQ(readFile(workgroup()).find(kPassword), std::string::npos);
-  hostdb::createWorkgroupFile(path("other.mdw"), {{kUser, kPassword}});
+  hostdb::createWorkgroupFile(path("other.mdw"), {{"FIRST", "one"}, {"SECOND", "two"}});
   hostdb::Workgroup a = hostdb::Workgroup::load(workgroup());
   hostdb::Workgroup b = hostdb::Workgroup::load(path("other.mdw"));
   EXPECT_EQ(a.identity().size(), 32u);
   EXPECT_NE(a.identity(), b.identity());
-  EXPECT_TRUE(b.verify(kUser, kPassword));
-}
-
-TEST_F(EngineTest, SeveralAccountsEachLogOn) {
-  hostdb::createWorkgroupFile(path("two.mdw"), {{"FIRST", "one"}, {"SECOND", "two"}});
-  hostdb::Workgroup wg = hostdb::Workgroup::load(path("two.mdw"));
-  EXPECT_TRUE(wg.verify("first", "one"));
-  EXPECT_TRUE(wg.verify("second", "two"));
-  EXPECT_FALSE(wg.verify("first", "two"));
+  EXPECT_TRUE(b.verify("first", "one"));
+  EXPECT_TRUE(b.verify("second", "two"));
+  EXPECT_FALSE(b.verify("first", "two"));
 }
 
 TEST_F(EngineTest, CreatingOverAnExistingFileIsRefusedAndLeavesIt) {
