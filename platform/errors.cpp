@@ -95,6 +95,7 @@ constexpr Entry kTable[] = {
     {3295, "Error de sintaxis en la instrucción DROP TABLE o DROP INDEX."},
     {3315, "El campo '|' no puede ser una cadena de longitud cero."},
     {3343, "Formato de base de datos '|' no reconocido."},
+    {3346, "El número de valores de la consulta y el número de campos de destino no coinciden."},
     {3349, "Desbordamiento del campo numérico."},
     {3376, "La tabla '|' no existe."},
     {3420, "El objeto no es válido o ya no está definido."},

@@ -142,6 +142,8 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
           sql += tok.text + "((";
           wrapped.push_back(true);
           ++i;
+        } else if ((tok.is("LEFT") || tok.is("RIGHT")) && i + 1 < end && t[i + 1].isPunct("(")) {
+          sql += quoteIdentifier(tok.text);  // SQLite's join keyword, the engine's function
         } else {
           sql += tok.text;
           if (i == 0 && skipFailingRows && (out.verb == Verb::Insert || out.verb == Verb::Update))

@@ -83,7 +83,13 @@ void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText
     default:
       break;
   }
+  // A function given an argument it cannot take (Mid(s, 0), Left(s, -1)).
+  if (message == platform::describe(platform::err::kInvalidArgument))
+    raise(platform::err::kInvalidArgument);
   if (startsWith(message, "no such table: ")) raise(3078, {afterPrefix(message, "no such table: ")});
+  if (message.find("values were supplied") != std::string::npos ||
+      message.find("values for ") != std::string::npos)
+    raise(3346);
   if (startsWith(message, "no such column: ")) raise(3061, {"1"});
   if (message.find("syntax error") != std::string::npos || message == "incomplete input" ||
       startsWith(message, "no such function") || startsWith(message, "wrong number of arguments")) {

@@ -1,0 +1,145 @@
+// The statements the programs send, dates, the errors of malformed or
+// misnamed statements, and the SQL trace.
+#include <cstdlib>
+
+#include "tests/hostdb/sql_support.h"
+
+using sqltest::errorOf;
+
+namespace {
+
+class SqlDmlTest : public sqltest::SqlTest {
+ protected:
+  SqlDmlTest() {
+    exec("CREATE TABLE Param ([Numero] Text(3), [Argumento] Text(2), [Funcion] Text(100), "
+         "[Correl_Param] Text(3))");
+    exec("ALTER TABLE Param ADD CONSTRAINT PK_Param PRIMARY KEY (Numero, Argumento)");
+    exec("CREATE TABLE reportes ([codrep] Text(6), [nombre] Text(50), [activo] Byte)");
+    exec("CREATE TABLE envio_t ([formulario] Text(4), [tabla_o] Text(20), [tabla_d] Text(20), "
+         "[tabla_ext] Text(20), [indice] Byte, [obliga] Byte, [c_tip_doc_d] Byte, [c_doc_id_d] "
+         "Byte, [c_Formulario] Byte, [c_periodo] Byte, [c_estado] Byte, [c_envio] Double, "
+         "[c_semana] Byte)");
+    db().TableDefs().Item("envio_t").Fields("tabla_ext").setAllowZeroLength(true);
+  }
+};
+
+TEST_F(SqlDmlTest, TheInstallersStatements) {
+  auto lookUp = [&] {
+    auto rs = db().OpenRecordset("Select * from Param Where Numero='044' AND Argumento='- '",
+                                 hostdb::dbOpenSnapshot);
+    return !rs->Eof();
+  };
+  EXPECT_FALSE(lookUp());
+  exec("insert into Param values ('044','- ','SIN DOCUMENTO','001')", hostdb::dbInconsistent);
+  EXPECT_TRUE(lookUp());
+  exec("Update Param Set Funcion='SIN DOCUMENTO   OTRO', Correl_param='001' Where Numero='044' "
+       "AND Argumento='- '",
+       hostdb::dbInconsistent);
+  EXPECT_EQ(db().RecordsAffected(), 1);
+  EXPECT_EQ(scalar("Select Funcion from Param Where Numero='044' AND Argumento='-'"),
+            "SIN DOCUMENTO   OTRO");
+  exec("insert into Param values ('004','09','BANCO DE LA NACION                  XYZ','001')");
+  EXPECT_EQ(scalar("SELECT MID(ARGUMENTO,1,2) as codigo,mid(FUNCION,1,36) as descrip FROM PARAM "
+                   "WHERE NUMERO='004' AND TRIM(ARGUMENTO)= '09'"),
+            "09");
+  EXPECT_EQ(scalar("SELECT mid(FUNCION,1,36) as descrip FROM PARAM WHERE NUMERO='004'"),
+            "BANCO DE LA NACION                  ");
+
+  exec("Delete from reportes where codrep='RP0018'", hostdb::dbInconsistent);
+  exec("insert into reportes values ('RP0018','Reporte del formulario 661',1)",
+       hostdb::dbInconsistent);
+  exec("Delete from reportes where codrep='rp0018'", hostdb::dbInconsistent);
+  EXPECT_EQ(db().RecordsAffected(), 1);
+
+  exec("insert into envio_t values ( '0661','X','A','',1,0,1,2,3,4,0,0.5,0)");
+  exec("Update envio_t set  tabla_d = 'A', tabla_ext = '', indice=1, obliga=0, c_tip_doc_d=1, "
+       "c_doc_id_d =2, c_Formulario=3, c_periodo=4, c_estado=0, c_envio=0.5, c_semana=0 Where "
+       "formulario='0661' AND tabla_o='X'");
+  EXPECT_EQ(db().RecordsAffected(), 1);
+  EXPECT_EQ(scalar("Select c_envio from envio_t Where formulario='0661' AND tabla_o='X'"), "0.5");
+  exec("Delete from envio_t where FORMULARIO= '0661'", hostdb::dbInconsistent);
+  EXPECT_EQ(count("envio_t"), 0);
+  // Jet's spelling of a whole-row delete, and a doubled quote inside a literal.
+  exec("insert into reportes values ('RP''19','x',1)");
+  exec("DELETE * FROM reportes WHERE codrep = 'RP''19'");
+  EXPECT_EQ(db().RecordsAffected(), 1);
+}
+
+TEST_F(SqlDmlTest, DatesFromLiteralsAndText) {
+  exec("CREATE TABLE D ([n] Byte, [f] Date)");
+  exec("INSERT INTO D VALUES (1, #2004-01-15#)");
+  exec("INSERT INTO D VALUES (2, #01/15/2004 10:20:30#)");
+  exec("INSERT INTO D VALUES (3, '2004-01-16')");
+  exec("INSERT INTO D (f, n) VALUES ('2004-01-17 08:00:00', 4)");
+  exec("INSERT INTO D VALUES (5, #2004-01-15 10:20:30#)");
+  exec("INSERT INTO D VALUES (6, Null)");
+  exec("UPDATE D SET f = '2004-02-01' WHERE n = 6");
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO D VALUES (7, '15 de enero')"); }), 3464);
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO D VALUES (7, 20040115)"); }), 3464);
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO D VALUES (7, #2004-13-01#)"); }), 3134);
+
+  auto rs = db().OpenRecordset("SELECT n, f FROM D ORDER BY f", hostdb::dbOpenSnapshot);
+  std::vector<std::string> order;
+  for (; !rs->Eof(); rs->MoveNext()) {
+    ASSERT_EQ(rs->Value("f").kind(), hostdb::Variant::Kind::Date);
+    order.push_back(rs->Value("n").toText() + " " + rs->Value("F").date().text());
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{
+                       "1 2004-01-15 00:00:00", "2 2004-01-15 10:20:30", "5 2004-01-15 10:20:30",
+                       "3 2004-01-16 00:00:00", "4 2004-01-17 08:00:00", "6 2004-02-01 00:00:00"}));
+  EXPECT_EQ(scalar("SELECT count(*) FROM D WHERE f > #2004-01-15 10:00#"), "5");
+  EXPECT_EQ(scalar("SELECT count(*) FROM D WHERE f = #01/15/2004 10:20:30#"), "2");
+}
+
+TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
+  exec("CREATE TABLE CAB ([tip_doc_d] Byte, [doc_id_d] text(15), [semana] integer)");
+  auto query = [&](const std::string& sql) {
+    return errorOf([&] { db().OpenRecordset(sql, hostdb::dbOpenSnapshot); });
+  };
+  EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D='1' AND SEMANA="), 3075);
+  EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D='1' AND SEMANA=x"), 3061);
+  EXPECT_EQ(query("SELECT * FROM NoSuch WHERE a=1"), 3078);
+  EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D='1"), 3141);  // literal not closed
+  EXPECT_EQ(query("SELECT FROM CAB"), 3141);
+  try {
+    db().OpenRecordset("SELECT * FROM CAB WHERE DOC_ID_D='1' AND SEMANA=", hostdb::dbOpenSnapshot);
+  } catch (const hostdb::EngineError& e) {
+    EXPECT_EQ(e.description(),
+              "Error de sintaxis (falta operador) en la expresión de consulta "
+              "'DOC_ID_D='1' AND SEMANA='.");
+  }
+  try {
+    db().OpenRecordset("SELECT x FROM CAB", hostdb::dbOpenSnapshot);
+  } catch (const hostdb::EngineError& e) {
+    EXPECT_EQ(e.description(), "Pocos parámetros. Se esperaba 1.");
+  }
+  // Raised whatever the options.
+  for (int options : {hostdb::dbInconsistent, hostdb::dbFailOnError}) {
+    EXPECT_EQ(errorOf([&] { exec("INSERT INTO CAB VALUES (1, 'a'", options); }), 3134);
+    EXPECT_EQ(errorOf([&] { exec("UPDATE CAB SET WHERE", options); }), 3144);
+    EXPECT_EQ(errorOf([&] { exec("DELETE FROM CAB WHERE", options); }), 3130);
+    EXPECT_EQ(errorOf([&] { exec("DELETE FROM NoSuch", options); }), 3078);
+    EXPECT_EQ(errorOf([&] { exec("UPDATE CAB SET nada = 1", options); }), 3061);
+    EXPECT_EQ(errorOf([&] { exec("INSERT INTO CAB VALUES (1, 'a', 1, 2)", options); }), 3346);
+    EXPECT_EQ(errorOf([&] { exec("SELECT * FROM CAB", options); }), 3065);
+  }
+}
+
+TEST_F(SqlDmlTest, TraceRecordsStatementsQueriesAndErrors) {
+  const std::string log = dir_ / "sql.log";
+  ::setenv("ZEL_SQL_LOG", log.c_str(), 1);
+  exec("DELETE FROM reportes WHERE codrep = 'C:\\ZEL\\'");
+  db().OpenRecordset("SELECT * FROM reportes", hostdb::dbOpenSnapshot)->Close();
+  errorOf([&] { exec("CREATE TABLE reportes (a Byte)"); });
+  exec("DELETE FROM reportes\nWHERE codrep = 'x'");
+  ::unsetenv("ZEL_SQL_LOG");
+  exec("DELETE FROM reportes");  // not traced
+  EXPECT_EQ(testsupport::readFile(log),
+            "E\tDELETE FROM reportes WHERE codrep = 'C:\\ZEL\\'\n"
+            "Q\tSELECT * FROM reportes\n"
+            "E\tCREATE TABLE reportes (a Byte)\n"
+            "!\t3010\tLa tabla 'reportes' ya existe.\n"
+            "E\tDELETE FROM reportes\\nWHERE codrep = 'x'\n");
+}
+
+}  // namespace
