@@ -43,7 +43,8 @@ std::string block(std::string_view text, std::string_view title, Icon icon, Butt
   if (buttons == Buttons::Ok) {
     out += "[Aceptar]\n";
   } else {
-    out += defaultButton == Answer::No ? "[Sí]  <No>\n" : "<Sí>  [No]\n";
+    out += defaultButton == Answer::No ? "[Sí] [No]  (por defecto: No)\n"
+                                       : "[Sí] [No]  (por defecto: Sí)\n";
   }
   return out;
 }

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "tests/support/test_support.h"
+
+using namespace platform;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+// The run-time number `action` raises, or 0 when it raises nothing.
+int errorNumberOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(Paths, BackslashesAreSeparators) {
+  EXPECT_EQ(nativePath("/srv/zel/host\\tmp\\env661.txt"), "/srv/zel/host/tmp/env661.txt");
+  EXPECT_EQ(nativePath("relative/a\\b"), "relative/a/b");
+}
+
+TEST(TextReaderTest, EndsLinesAtCrLfOrLoneCrAndKeepsLoneLf) {
+  TempDir dir;
+  writeFile(dir / "in.txt", "one\r\ntwo\rthree\nstill three\r\n\r\nA\xF1o");
+  TextReader reader(dir.path() + "\\in.txt");
+  std::vector<std::string> lines;
+  while (!reader.atEnd()) lines.push_back(reader.readLine());
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three\nstill three", "", "Año"}));
+  EXPECT_EQ(errorNumberOf([&] { reader.readLine(); }), err::kInputPastEnd);
+}
+
+TEST(TextReaderTest, EmptyFileIsAtEndAndMissingFileOrFolderRaises) {
+  TempDir dir;
+  writeFile(dir / "empty.txt", "");
+  EXPECT_TRUE(TextReader(dir / "empty.txt").atEnd());
+  writeFile(dir / "one.txt", "last\r\n");
+  TextReader one(dir / "one.txt");
+  EXPECT_EQ(one.readLine(), "last");
+  EXPECT_TRUE(one.atEnd());
+  EXPECT_EQ(errorNumberOf([&] { TextReader r(dir / "none.txt"); }), err::kFileNotFound);
+  EXPECT_EQ(errorNumberOf([&] { TextReader r(dir / "no/none.txt"); }), err::kPathNotFound);
+}
+
+TEST(TextWriterTest, WritesAnsiLinesEndedByCrLf) {
+  TempDir dir;
+  {
+    TextWriter writer(dir / "out.txt");
+    writer.writeLine("Resumen de envío");
+    writer.writeLine("");
+    writer.writeLine("¿Año? €5 中");
+    writer.close();
+  }
+  EXPECT_EQ(readFile(dir / "out.txt"), "Resumen de env\xEDo\r\n\r\n\xBF" "A\xF1o? \x80" "5 ?\r\n");
+
+  {
+    TextWriter again(dir / "out.txt");  // Truncate: the old content goes
+    again.writeLine("x");
+  }  // closed by the destructor
+  EXPECT_EQ(readFile(dir / "out.txt"), "x\r\n");
+}
+
+TEST(TextWriterTest, CreateNewRefusesAnExistingFileAndMissingFolderRaises) {
+  TempDir dir;
+  writeFile(dir / "there.txt", "keep");
+  EXPECT_EQ(errorNumberOf([&] { TextWriter w(dir / "there.txt", TextWriter::Mode::CreateNew); }),
+            58);
+  EXPECT_EQ(readFile(dir / "there.txt"), "keep");
+  EXPECT_EQ(errorNumberOf([&] { TextWriter w(dir / "no/x.txt"); }), err::kPathNotFound);
+}
+
+TEST(FileOperations, CopyReplacesTheTargetAndKeepsBytes) {
+  TempDir dir;
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+  writeFile(dir / "from.bin", bytes);
+  writeFile(dir / "to.bin", "an older and longer content that must disappear entirely");
+  copyFile(dir / "from.bin", dir.path() + "\\to.bin");
+  EXPECT_EQ(readFile(dir / "to.bin"), bytes);
+  EXPECT_EQ(readFileBytes(dir / "to.bin"), bytes);
+  EXPECT_EQ(errorNumberOf([&] { copyFile(dir / "none", dir / "x"); }), err::kFileNotFound);
+  EXPECT_EQ(errorNumberOf([&] { copyFile(dir / "from.bin", dir / "no/x"); }), err::kPathNotFound);
+}
+
+TEST(FileOperations, DeleteAndItsErrors) {
+  TempDir dir;
+  writeFile(dir / "gone.txt", "x");
+  EXPECT_TRUE(fileExists(dir / "gone.txt"));
+  deleteFile(dir / "gone.txt");
+  EXPECT_FALSE(fileExists(dir / "gone.txt"));
+  EXPECT_EQ(errorNumberOf([&] { deleteFile(dir / "gone.txt"); }), err::kFileNotFound);
+  EXPECT_EQ(errorNumberOf([&] { deleteFile(dir / "no/gone.txt"); }), err::kPathNotFound);
+  EXPECT_EQ(errorNumberOf([&] { readFileBytes(dir.path()); }), err::kPathFileAccess);
+  EXPECT_FALSE(fileExists(dir.path()));  // a folder is not a file
+}
+
+TEST(FileOperations, AtomicWriteKeepsTheTargetsPermissions) {
+  TempDir dir;
+  writeFile(dir / "f", "old");
+  ASSERT_EQ(chmod((dir / "f").c_str(), 0640), 0);
+  writeFileAtomically(dir / "f", "new");
+  EXPECT_EQ(readFile(dir / "f"), "new");
+  struct stat st {};
+  ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+
+using namespace platform;
+
+TEST(CodePage, SpanishLettersAreOneByteEachAndComeBack) {
+  const std::string text = "Ó Ú Í í ó ú é á ñ Ñ ¡ É Á ¿ ü €";
+  const std::string ansi = toAnsi(text);
+  EXPECT_EQ(ansi, "\xD3 \xDA \xCD \xED \xF3 \xFA \xE9 \xE1 \xF1 \xD1 \xA1 \xC9 \xC1 \xBF \xFC \x80");
+  EXPECT_EQ(fromAnsi(ansi), text);
+}
+
+TEST(CodePage, EveryByteSurvivesTheRoundTrip) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  const std::string utf8 = fromAnsi(all);
+  EXPECT_EQ(toAnsi(utf8), all);
+  // The undefined bytes become C1 controls.
+  EXPECT_EQ(fromAnsi("\x81"), "\xC2\x81");
+  EXPECT_EQ(fromAnsi("\x9D"), "\xC2\x9D");
+}
+
+TEST(CodePage, MissingCharactersBecomeOneQuestionMarkEach) {
+  // Ā would be "A" under best fit; here it is '?'. A four-byte emoji is one
+  // character, so one '?'.
+  EXPECT_EQ(toAnsi("aĀb"), "a?b");
+  EXPECT_EQ(toAnsi("x😀y中z"), "x?y?z");
+  // Malformed UTF-8: each bad byte is a '?', the good text around it stays.
+  EXPECT_EQ(toAnsi("a\xFF" "b\xC3"), "a?b?");
+  EXPECT_EQ(toAnsi("\xE2\x82" "é"), "??\xE9");
+}
+
+TEST(Characters, CountsAndCutsByCharacterNotByte) {
+  const std::string s = "Año ñandú";
+  EXPECT_EQ(charCount(s), 9u);
+  EXPECT_EQ(leftChars(s, 2), "Añ");
+  EXPECT_EQ(leftChars(s, 3), "Año");
+  EXPECT_EQ(leftChars(s, 100), s);
+  EXPECT_EQ(midChars(s, 2, 2), "ño");
+  EXPECT_EQ(midChars(s, 5), "ñandú");
+  EXPECT_EQ(midChars(s, 9, 5), "ú");
+  EXPECT_EQ(midChars(s, 10, 1), "");
+  EXPECT_EQ(rightChars(s, 2), "dú");
+  EXPECT_EQ(rightChars(s, 20), s);
+  // A malformed byte is one character and is never split from its neighbours.
+  EXPECT_EQ(charCount("a\xFF" "é"), 3u);
+  EXPECT_EQ(leftChars("a\xFF" "é", 2), "a\xFF");
+}
+
+TEST(Characters, TrimRemovesSpacesOnly) {
+  EXPECT_EQ(trimSpaces("  \ta b\t  "), "\ta b\t");
+  EXPECT_EQ(trimLeadingSpaces("  x  "), "x  ");
+  EXPECT_EQ(trimTrailingSpaces("  x  "), "  x");
+  EXPECT_EQ(trimSpaces("    "), "");
+}
+
+TEST(Characters, UpperCaseCoversTheCodePageLetters) {
+  EXPECT_EQ(upperCase("año ñandú éxito çÿšžœ"), "AÑO ÑANDÚ ÉXITO ÇŸŠŽŒ");
+  EXPECT_EQ(upperCase("÷ß1-z"), "÷ß1-Z");
+  EXPECT_EQ(upperCase("þ"), "Þ");
+}
