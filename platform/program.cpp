@@ -53,6 +53,8 @@ int runProgram(std::string_view name, int argc, char** argv, const std::function
     // the library's own words go to standard error for whoever debugs it.
     env::writeError(std::string("internal error: ") + other.what() + "\n");
     showRunTimeError(name, makeError(err::kInvalidArgument));
+  } catch (...) {
+    showRunTimeError(name, makeError(err::kInvalidArgument));
   }
   return messageBoxCount() == boxesBefore ? 0 : 1;
 }

@@ -68,14 +68,16 @@ TEST_F(RunProgram, EndProgramUnwindsAndAnyBoxMakesTheStatusOne) {
 TEST_F(RunProgram, UncaughtErrorShowsTheRunTimeErrorBox) {
   EXPECT_EQ(run([] { throw makeError(err::kFileNotFound); }), 1);
   EXPECT_EQ(run([] { throw std::logic_error("bug"); }), 1);
+  EXPECT_EQ(run([] { throw 42; }), 1);
   const auto lines = readLines(log());
-  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0],
             "{\"program\":\"sendsummary\",\"title\":\"sendsummary\",\"text\":\"Error en tiempo de "
             "ejecución '53':\\n\\nNo se ha encontrado el archivo\",\"icon\":\"critical\","
             "\"buttons\":\"ok\",\"default\":\"ok\",\"answer\":\"ok\"}");
   EXPECT_NE(lines[1].find("'5':\\n\\nLlamada a procedimiento o argumento no válido\""),
             std::string::npos);
+  EXPECT_EQ(lines[2], lines[1]);
 }
 
 TEST(Clock, SourceDateEpochFixesTheInstantInUtc) {
