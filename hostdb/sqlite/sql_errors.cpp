@@ -90,6 +90,9 @@ void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText
   if (message.find("values were supplied") != std::string::npos ||
       message.find("values for ") != std::string::npos)
     raise(3346);
+  // "table t has no column named x"
+  if (const std::size_t at = message.find(" has no column named "); at != std::string::npos)
+    raise(3127, {message.substr(at + 21)});
   if (startsWith(message, "no such column: ")) raise(3061, {"1"});
   if (message.find("syntax error") != std::string::npos || message == "incomplete input" ||
       startsWith(message, "no such function") || startsWith(message, "wrong number of arguments")) {

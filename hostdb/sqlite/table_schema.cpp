@@ -70,23 +70,26 @@ std::string range(const std::string& q, const char* low, const char* high) {
 std::string columnSql(const ColumnSchema& c, bool inKey) {
   const std::string q = quoteIdentifier(c.name);
   std::string out = q;
-  const std::string integerType = "typeof(" + q + ") IN ('integer','null')";
+  // A number of the wrong kind is a type mismatch, one out of range an
+  // overflow; a fraction cannot go into an integer field.
+  const std::string numeric = "typeof(" + q + ") IN ('integer','real','null')";
+  const std::string whole = "typeof(" + q + ") <> 'real'";
+  auto integer = [&](const char* type, const char* low, const char* high) {
+    out += std::string(" ") + type + check(3464, c.name, numeric) +
+           check(3349, c.name, range(q, low, high)) + check(3464, c.name, whole);
+  };
   switch (c.type) {
     case FieldType::Byte:
-      out += " TINYINT" + check(3464, c.name, integerType) +
-             check(3349, c.name, range(q, "0", "255"));
+      integer("TINYINT", "0", "255");
       break;
     case FieldType::Integer:
-      out += " SMALLINT" + check(3464, c.name, integerType) +
-             check(3349, c.name, range(q, "-32768", "32767"));
+      integer("SMALLINT", "-32768", "32767");
       break;
     case FieldType::Long:
-      out += " INTEGER" + check(3464, c.name, integerType) +
-             check(3349, c.name, range(q, "-2147483648", "2147483647"));
+      integer("INTEGER", "-2147483648", "2147483647");
       break;
     case FieldType::YesNo:
-      out += " BOOLEAN INTEGER" + check(3464, c.name, integerType) +
-             check(3349, c.name, range(q, "-1", "1"));
+      integer("BOOLEAN INTEGER", "-1", "1");
       break;
     case FieldType::Double:
       out += " DOUBLE" + check(3464, c.name, "typeof(" + q + ") IN ('real','integer','null')");

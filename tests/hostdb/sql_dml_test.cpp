@@ -120,9 +120,27 @@ TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
     EXPECT_EQ(errorOf([&] { exec("DELETE FROM CAB WHERE", options); }), 3130);
     EXPECT_EQ(errorOf([&] { exec("DELETE FROM NoSuch", options); }), 3078);
     EXPECT_EQ(errorOf([&] { exec("UPDATE CAB SET nada = 1", options); }), 3061);
+    EXPECT_EQ(errorOf([&] { exec("INSERT INTO CAB (nada) VALUES (1)", options); }), 3127);
     EXPECT_EQ(errorOf([&] { exec("INSERT INTO CAB VALUES (1, 'a', 1, 2)", options); }), 3346);
     EXPECT_EQ(errorOf([&] { exec("SELECT * FROM CAB", options); }), 3065);
   }
+}
+
+TEST_F(SqlDmlTest, StatementsRunInsideAnOpenTransaction) {
+  db_->beginTransaction();
+  exec("insert into reportes values ('RP0018','x',1)");
+  exec("CREATE TABLE Extra ([a] Byte)");
+  exec("ALTER TABLE Extra ADD CONSTRAINT PK_Extra PRIMARY KEY (a)");
+  EXPECT_EQ(count("reportes"), 1);
+  db_->rollbackTransaction();
+  EXPECT_EQ(count("reportes"), 0);
+  EXPECT_EQ(errorOf([&] { exec("DROP TABLE Extra"); }), 3376);
+  exec("CREATE TABLE Extra ([a] Byte)");  // the catalog forgot it too
+
+  db_->beginTransaction();
+  exec("insert into reportes values ('RP0018','x',1)");
+  db_->commitTransaction();
+  EXPECT_EQ(reopen()->OpenRecordset("SELECT * FROM reportes", hostdb::dbOpenSnapshot)->Eof(), false);
 }
 
 TEST_F(SqlDmlTest, TraceRecordsStatementsQueriesAndErrors) {

@@ -30,6 +30,9 @@ TEST_F(SqlRulesTest, EachRuleRaisesItsNumberWithFailOnError) {
       {"'k1', 'a', '7', 1, 1, Null, 1", 0},        // numeric text converts
       {"'k1', 'a', 1, 32768, 1, Null, 1", 3349},   // Integer is 16-bit
       {"'k1', 'a', 1, 1, 2147483648, Null, 1", 3349},  // Long is 32-bit
+      {"'k1', 'a', 1, 1, 1e20, Null, 1", 3349},
+      {"'k1', 'a', 1.5, 1, 1, Null, 1", 3464},
+      {"'k1', 'a', 2.0, 1, 1, Null, 1", 0},
       {"'k1', 'a', 1, 1, -2147483648, Null, 1", 0},
       {"'k1', 'a', 1, 1, 1, 'not a date', 1", 3464},
       {"'k1', 'a', 1, 1, 1, '2004-02-30', 1", 3464},
