@@ -9,8 +9,9 @@ demo="$(cd "$build" && pwd)/demo"
 rm -rf "$demo"
 mkdir -p "$demo/windows"
 export WINDIR="$demo/windows"
-export ZEL_MESSAGE_LOG="$demo/messages.jsonl"
-export ZEL_SQL_LOG="$demo/sql.log"
+messages="$demo/messages.jsonl"
+trace="$demo/sql.log"
+: > "$messages"
 
 echo "== zelhost init $demo/host"
 "$bin/zelhost" init "$demo/host"
@@ -20,19 +21,19 @@ echo "declaration record: '$record'"
 
 echo
 echo "== formsetup"
-if "$bin/formsetup"; then
+if ZEL_MESSAGE_LOG="$messages" ZEL_SQL_LOG="$trace" "$bin/formsetup"; then
   echo "formsetup completed without a message."
 else
-  echo "formsetup ended with a message (see $ZEL_MESSAGE_LOG)."
+  echo "formsetup ended with a message (see $messages)."
 fi
 
 if [ -x "$bin/sendsummary" ]; then
   echo
   echo "== sendsummary '$record'"
-  if "$bin/sendsummary" "$record"; then
+  if ZEL_MESSAGE_LOG="$messages" ZEL_SQL_LOG="$trace" "$bin/sendsummary" "$record"; then
     echo "sendsummary completed without a message."
   else
-    echo "sendsummary ended with a message (see $ZEL_MESSAGE_LOG)."
+    echo "sendsummary ended with a message (see $messages)."
   fi
 fi
 
@@ -43,9 +44,10 @@ echo "== tables in $db"
   | tail -n +2 | paste -sd' ' | fold -s -w 100
 echo
 echo "== what the run did"
-echo "statements sent:  $(grep -c $'^E\t' "$ZEL_SQL_LOG" 2>/dev/null || echo 0) (trace: $ZEL_SQL_LOG)"
-echo "queries opened:   $(grep -c $'^Q\t' "$ZEL_SQL_LOG" 2>/dev/null || echo 0)"
-echo "message boxes:    $(wc -l < "$ZEL_MESSAGE_LOG" 2>/dev/null || echo 0) (transcript: $ZEL_MESSAGE_LOG)"
+touch "$trace"
+echo "statements sent:  $(grep -c $'^E\t' "$trace") (trace: $trace)"
+echo "queries opened:   $(grep -c $'^Q\t' "$trace")"
+echo "message boxes:    $(wc -l < "$messages") (transcript: $messages)"
 echo
 echo "Demo host:        $demo/host"
 echo "Windows folder:   $WINDIR (PM000.INI)"
