@@ -7,13 +7,30 @@ namespace hostdb::sqlite {
 
 Connection::Connection(sqlite3* db) : db_(db), schemaVersion_(db, "PRAGMA schema_version") {}
 
+namespace {
+std::int64_t readVersion(Statement& schemaVersion) {
+  schemaVersion.step();
+  const std::int64_t version = schemaVersion.integer(0);
+  schemaVersion.reset();
+  return version;
+}
+}  // namespace
+
 void Connection::refresh() {
-  schemaVersion_.step();
-  const std::int64_t version = schemaVersion_.integer(0);
-  schemaVersion_.reset();
+  const std::int64_t version = readVersion(schemaVersion_);
   if (version == cachedVersion_) return;
   tables_ = loadSchemas(db_);
   cachedVersion_ = version;
+}
+
+void Connection::remember(const TableSchema* table, std::string_view dropped) {
+  std::string_view name = table ? std::string_view(table->name) : dropped;
+  auto it = tables_.begin();
+  while (it != tables_.end() && !sameName(it->name, name)) ++it;
+  if (table && it != tables_.end()) *it = *table;
+  else if (table) tables_.push_back(*table);
+  else if (it != tables_.end()) tables_.erase(it);
+  cachedVersion_ = readVersion(schemaVersion_);
 }
 
 const TableSchema* Connection::findTable(std::string_view name) {
@@ -57,10 +74,12 @@ void Connection::createTable(const TableSchema& table) {
   for (const std::string& k : table.primaryKeyColumns)
     if (!table.column(k)) raise(3290);
   WriteTransaction tx(db_);
+  refresh();
   Statement(db_, createTableSql(table), Verb::Create).run();
   if (!table.primaryKeyName.empty())
     Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
   insertSchema(db_, table);
+  remember(&table);
   tx.commit();
 }
 
@@ -68,12 +87,15 @@ void Connection::dropTable(const std::string& name) {
   const std::string stored = storedTableName(name);
   if (stored.empty()) raise(3376, {name});
   WriteTransaction tx(db_);
+  refresh();
   Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
   deleteSchema(db_, stored);
+  remember(nullptr, stored);
   tx.commit();
 }
 
 void Connection::addPrimaryKey(const DdlStatement& ddl) {
+  WriteTransaction tx(db_);
   const TableSchema* found = findTable(ddl.table.name);
   if (!found) raise(3078, {ddl.table.name});
   if (!found->primaryKeyName.empty()) raise(3283);
@@ -88,7 +110,6 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
     anyNull += (anyNull.empty() ? "" : " OR ") + quoteIdentifier(c->name) + " IS NULL";
   }
   const std::string q = quoteIdentifier(table.name);
-  WriteTransaction tx(db_);
   if (Statement(db_, "SELECT 1 FROM " + q + " WHERE " + anyNull + " LIMIT 1").step()) raise(3058);
   if (Statement(db_, "SELECT 1 FROM " + q + " GROUP BY " + columns + " HAVING count(*) > 1 LIMIT 1")
           .step())
@@ -96,11 +117,13 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   rewriteTable(table);
   Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
   savePrimaryKey(db_, table);
+  remember(&table);
   tx.commit();
 }
 
 void Connection::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
                                     bool allow) {
+  WriteTransaction tx(db_);
   const TableSchema* found = findTable(tableName);
   if (!found) raise(3265);
   TableSchema table = *found;
@@ -109,9 +132,9 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   if (!isTextType(column->type)) raise(3219);
   if (column->allowZeroLength == allow) return;
   column->allowZeroLength = allow;
-  WriteTransaction tx(db_);
   saveAllowZeroLength(db_, table.name, column->name, allow);
   rewriteTable(table);
+  remember(&table);
   tx.commit();
 }
 

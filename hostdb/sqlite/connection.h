@@ -37,6 +37,11 @@ class Connection {
 
  private:
   void refresh();
+  // Inside the write transaction of a change of this connection's own, before
+  // it commits: the cache takes `table` (or forgets `dropped`) and the new
+  // schema version instead of reading the whole catalog again. (A failed
+  // commit leaves a version that differs from the file's: read again.)
+  void remember(const TableSchema* table, std::string_view dropped = {});
   void createTable(const TableSchema& table);
   void dropTable(const std::string& name);
   void addPrimaryKey(const DdlStatement& ddl);
