@@ -91,6 +91,19 @@ TEST_F(SqlDmlTest, DatesFromLiteralsAndText) {
   EXPECT_EQ(scalar("SELECT count(*) FROM D WHERE f = #01/15/2004 10:20:30#"), "2");
 }
 
+TEST_F(SqlDmlTest, ChangesOfAnotherConnectionAreSeen) {
+  EXPECT_EQ(count("reportes"), 0);  // this connection has read the catalog
+  auto other = reopen();
+  other->Execute("CREATE TABLE Later ([k] Text(2), [f] Date)", hostdb::dbFailOnError);
+  // The text becomes a date only if this connection knows the column's type.
+  exec("INSERT INTO Later VALUES ('a', '2004-01-15')");
+  EXPECT_EQ(scalar("SELECT f FROM Later"), "2004-01-15 00:00:00");
+  other->TableDefs().Item("Later").Fields("k").setAllowZeroLength(true);
+  db().TableDefs().Refresh();
+  EXPECT_TRUE(db().TableDefs().Item("later").Fields("K").AllowZeroLength());
+  other->Close();
+}
+
 TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
   exec("CREATE TABLE CAB ([tip_doc_d] Byte, [doc_id_d] text(15), [semana] integer)");
   auto query = [&](const std::string& sql) {
