@@ -86,6 +86,9 @@ void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText
   // A function given an argument it cannot take (Mid(s, 0), Left(s, -1)).
   if (message == platform::describe(platform::err::kInvalidArgument))
     raise(platform::err::kInvalidArgument);
+  // Another connection made the table between the check and the statement.
+  if (startsWith(message, "table ") && message.find(" already exists") != std::string::npos)
+    raise(3010, {message.substr(6, message.find(" already exists") - 6)});
   if (startsWith(message, "no such table: ")) raise(3078, {afterPrefix(message, "no such table: ")});
   if (message.find("values were supplied") != std::string::npos ||
       message.find("values for ") != std::string::npos)
