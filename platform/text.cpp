@@ -45,19 +45,6 @@ std::string trimSpaces(std::string_view text) { return trimLeadingSpaces(trimTra
 
 namespace {
 
-// Upper case of the letters Windows-1252 holds.
-char32_t upperOf(char32_t c) {
-  if (c >= U'a' && c <= U'z') return c - 0x20;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;  // à..þ, not ÷
-  switch (c) {
-    case 0xFF: return 0x178;   // ÿ -> Ÿ
-    case 0x161: return 0x160;  // š -> Š
-    case 0x17E: return 0x17D;  // ž -> Ž
-    case 0x153: return 0x152;  // œ -> Œ
-    default: return c;
-  }
-}
-
 }  // namespace
 
 std::string upperCase(std::string_view text) {
@@ -68,7 +55,7 @@ std::string upperCase(std::string_view text) {
     if (d.codePoint == utf8::kInvalid) {
       out += text[pos];
     } else {
-      utf8::append(out, upperOf(d.codePoint));
+      utf8::append(out, utf8::toUpper(d.codePoint));
     }
     pos += d.length;
   }

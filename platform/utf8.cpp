@@ -57,4 +57,24 @@ void append(std::string& out, char32_t cp) {
   }
 }
 
+char32_t toLower(char32_t c) {
+  if (c >= 'A' && c <= 'Z') return c + 32;
+  if (c < 0xC0) return c;
+  if (c <= 0xDE) return c == 0xD7 ? c : c + 32;  // not ×
+  if (c == 0x178) return 0xFF;                   // Ÿ
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c + 1 : c;
+  return c;
+}
+
+char32_t toUpper(char32_t c) {
+  if (c >= 'a' && c <= 'z') return c - 32;
+  if (c < 0xE0) return c;
+  if (c <= 0xFE) return c == 0xF7 ? c : c - 32;  // not ÷
+  if (c == 0xFF) return 0x178;                   // ÿ
+  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c & ~char32_t{1};
+  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
+  return c;
+}
+
 }  // namespace platform::utf8

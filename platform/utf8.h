@@ -25,4 +25,10 @@ std::size_t offsetOfChar(std::string_view text, std::size_t n);
 
 void append(std::string& out, char32_t codePoint);
 
+// Upper and lower case of the Latin letters (ASCII, Latin-1 and Latin
+// Extended-A, which hold every letter of Windows-1252); other characters are
+// returned as they are.
+char32_t toUpper(char32_t c);
+char32_t toLower(char32_t c);
+
 }  // namespace platform::utf8

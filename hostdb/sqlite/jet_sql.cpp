@@ -13,69 +13,36 @@ SQLITE_EXTENSION_INIT3
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "platform/utf8.h"
 
 namespace hostdb::sqlite {
 namespace {
 
-// Decodes one UTF-8 character at s[i] (advancing i); a malformed byte stands
-// for itself.
+constexpr char32_t kMalformed = 0x110000;
+
+using platform::utf8::toLower;
+using platform::utf8::toUpper;
+
+// Decodes one UTF-8 character at s[i] (advancing i). A malformed byte stands
+// for itself, above every character, so that two different bytes never
+// compare equal.
 char32_t decode(const unsigned char* s, int n, int& i) {
-  unsigned char c = s[i];
-  int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-  if (extra == 0 || i + extra >= n) {
-    ++i;
-    return c;
-  }
-  char32_t cp = c & (0x3F >> extra);
-  for (int k = 1; k <= extra; ++k) {
-    unsigned char cc = s[i + k];
-    if ((cc & 0xC0) != 0x80) {
-      ++i;
-      return c;
-    }
-    cp = (cp << 6) | (cc & 0x3F);
-  }
-  i += extra + 1;
-  return cp;
+  const auto d = platform::utf8::decodeAt(
+      std::string_view(reinterpret_cast<const char*>(s), static_cast<std::size_t>(n)),
+      static_cast<std::size_t>(i));
+  const unsigned char first = s[i];
+  i += static_cast<int>(d.length);
+  return d.codePoint == platform::utf8::kInvalid ? kMalformed + first : d.codePoint;
 }
 
 void encode(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+  if (cp >= kMalformed) {
+    out += static_cast<char>(cp - kMalformed);
   } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    platform::utf8::append(out, cp);
   }
-}
-
-// Lower case of the Latin letters (ASCII, Latin-1, Latin Extended-A).
-char32_t toLower(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c < 0xC0) return c;
-  if (c <= 0xDE) return c == 0xD7 ? c : c + 32;
-  if (c == 0x178) return 0xFF;
-  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
-  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c + 1 : c;
-  return c;
-}
-
-char32_t toUpper(char32_t c) {
-  if (c >= 'a' && c <= 'z') return c - 32;
-  if (c < 0xE0) return c;
-  if (c <= 0xFE) return c == 0xF7 ? c : c - 32;
-  if (c == 0xFF) return 0x178;
-  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c & ~char32_t{1};
-  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
-  return c;
 }
 
 int trimmedLength(const char* s, int n) {

@@ -90,12 +90,12 @@ TEST(ZelhostInit, HostTablesHaveTheirKeysAndAcceptEmptyTexts) {
   host.init();
   Opened o = openWithBuildAccount(host);
   hostdb::TableDefs& defs = o.db->TableDefs();
-  for (const KeySpec& spec : kHostTables) {
-    SCOPED_TRACE(spec.table);
-    hostdb::TableDef& def = defs.Item(std::string_view(spec.table));
-    EXPECT_EQ(def.Name(), spec.table);
-    EXPECT_EQ(def.PrimaryKeyColumns(), spec.key);
-    for (const std::string& field : spec.textFields) {
+  for (const KeySpec& expected : kHostTables) {
+    SCOPED_TRACE(expected.table);
+    hostdb::TableDef& def = defs.Item(std::string_view(expected.table));
+    EXPECT_EQ(def.Name(), expected.table);
+    EXPECT_EQ(def.PrimaryKeyColumns(), expected.key);
+    for (const std::string& field : expected.textFields) {
       EXPECT_EQ(def.Fields(field).Type(), hostdb::FieldType::Text) << field;
       EXPECT_TRUE(def.Fields(field).AllowZeroLength()) << field;
     }
