@@ -114,8 +114,7 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   if (Statement(db_, "SELECT 1 FROM " + q + " GROUP BY " + columns + " HAVING count(*) > 1 LIMIT 1")
           .step())
     raise(3022);
-  rewriteTable(table);
-  Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
+  if (!rewriteTable(table)) Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
   savePrimaryKey(db_, table);
   remember(&table);
   tx.commit();
@@ -138,7 +137,19 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   tx.commit();
 }
 
-void Connection::rewriteTable(const TableSchema& table) {
+bool Connection::rewriteTable(const TableSchema& table) {
+  const std::string stored = quoteIdentifier(storedTableName(table.name));
+  if (!Statement(db_, "SELECT 1 FROM " + stored + " LIMIT 1").step()) {
+    // An empty table (the usual case: a key or a field property set right
+    // after CREATE TABLE) is made anew. SQLite takes a DROP and a CREATE into
+    // its schema in place, where an edited schema text makes every connection
+    // read the whole schema again.
+    Statement(db_, "DROP TABLE " + stored, Verb::Alter).run();
+    Statement(db_, createTableSql(table), Verb::Alter).run();
+    if (!table.primaryKeyName.empty())
+      Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
+    return true;
+  }
   Statement version(db_, "PRAGMA schema_version");
   version.step();
   const std::int64_t next = version.integer(0) + 1;
@@ -155,6 +166,7 @@ void Connection::rewriteTable(const TableSchema& table) {
     throw;
   }
   execute(db_, "PRAGMA writable_schema = OFF");
+  return false;
 }
 
 void Connection::finalize() { schemaVersion_ = Statement(); }

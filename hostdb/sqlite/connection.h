@@ -45,10 +45,13 @@ class Connection {
   void createTable(const TableSchema& table);
   void dropTable(const std::string& name);
   void addPrimaryKey(const DdlStatement& ddl);
-  // Puts the table's CREATE TABLE text, made afresh from `table`, in place of
-  // the stored one (the writable_schema procedure; the stored rows keep their
-  // format, only CHECK constraints change). Inside the caller's transaction.
-  void rewriteTable(const TableSchema& table);
+  // Puts the table's SQLite definition, made afresh from `table`, in place,
+  // inside the caller's transaction. An empty table is dropped and created
+  // again, its key index included (returns true); a table with rows has its
+  // stored CREATE TABLE text replaced by the writable_schema procedure (the
+  // rows keep their format, only CHECK constraints change; its indexes stay;
+  // returns false).
+  bool rewriteTable(const TableSchema& table);
 
   sqlite3* db_;
   Statement schemaVersion_;

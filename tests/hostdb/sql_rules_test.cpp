@@ -119,6 +119,25 @@ TEST_F(SqlRulesTest, AllowZeroLengthIsStoredAtOnceAndEnforced) {
   other->Close();
 }
 
+TEST_F(SqlRulesTest, ChangingTheRulesOfATableWithRowsKeepsRowsAndKey) {
+  // An empty table is made anew; one with rows has its definition edited in
+  // place. Both must end with the same rules.
+  exec("INSERT INTO R (k, t) VALUES ('a', 'x')");
+  db().TableDefs().Item("R").Fields("t").setAllowZeroLength(true);
+  EXPECT_EQ(scalar("SELECT t FROM R WHERE k = 'A '"), "x") << "rows survive, the key still serves";
+  exec("INSERT INTO R (k, t) VALUES ('b', '')");
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO R (k, t) VALUES ('A', 'y')"); }), 3022);
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO R (k, t) VALUES ('c', 'long')"); }), 3163);
+  EXPECT_EQ(quickCheck(), "ok");
+
+  exec("CREATE TABLE Later ([k] Text(3), [t] Text(2))");
+  exec("INSERT INTO Later VALUES ('a', 'x')");
+  exec("ALTER TABLE Later ADD CONSTRAINT PK_Later PRIMARY KEY ([k])");
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO Later VALUES ('A ', 'y')"); }), 3022);
+  EXPECT_EQ(scalar("SELECT t FROM Later WHERE k = 'a'"), "x");
+  EXPECT_EQ(quickCheck(), "ok");
+}
+
 TEST_F(SqlRulesTest, TheSchemaItselfEnforcesTheRules) {
   // Another SQLite client that knows only the collation: the rules hold.
   sqlite3* raw = sqltest::openRaw(path());
