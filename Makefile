@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build test demo bench clean
 
 all: build
 
@@ -26,3 +26,6 @@ demo: build
 
 clean:
 	rm -rf $(BUILD)
+
+bench: build
+	@$(BUILD)/bench/install_workload_bench 7
