@@ -3,7 +3,7 @@
 #include <string>
 
 #include "hostdb/engine_error.h"
-#include "installer/account.h"
+#include "build_account.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "platform/message_box.h"
@@ -22,8 +22,8 @@ constexpr int kDatabaseLocked = 3051;
 
 bool openHostDatabase(const std::string& folder) {
   try {
-    const std::string user = workgroupUser();
-    const std::string password = workgroupPassword();
+    const std::string user = build_account::user();
+    const std::string password = build_account::password();
 
     std::string buffer;
     unsigned copied =

@@ -29,12 +29,6 @@ std::string connectionBox(const std::string& jsonText) {
          R"(","icon":"none","buttons":"ok","default":"ok","answer":"ok"})";
 }
 
-std::string fromCodes(const int (&codes)[8]) {
-  std::string s;
-  for (int c : codes) s += static_cast<char>(c);
-  return s;
-}
-
 TEST(FormsetupStartup, WithoutHostShowsTheInstallMessageAndTouchesNothing) {
   const std::vector<std::string> inis = {
       "",  // no PM000.INI at all
@@ -83,8 +77,8 @@ TEST(FormsetupConnection, DatabaseHeldExclusivelyGivesTheLockedBox) {
     dup2(fds[1], 1);
     close(fds[0]);
     const std::string helper = std::string(ZEL_TEST_HELPER_DIR) + "/hold_database";
-    const std::string user = fromCodes(build_account::kUserCodes);
-    const std::string password = fromCodes(build_account::kPasswordCodes);
+    const std::string user = build_account::user();
+    const std::string password = build_account::password();
     const std::string workgroup = host.folder() + "/PM000.MDW";
     const std::string db = host.databasePath();
     execl(helper.c_str(), helper.c_str(), db.c_str(), workgroup.c_str(), user.c_str(),

@@ -16,12 +16,6 @@ using testsupport::TestHost;
 
 namespace {
 
-std::string fromCodes(const int (&codes)[8]) {
-  std::string s;
-  for (int c : codes) s += static_cast<char>(c);
-  return s;
-}
-
 struct Opened {
   std::unique_ptr<hostdb::DBEngine> engine;
   std::unique_ptr<hostdb::Database> db;
@@ -31,8 +25,8 @@ Opened openWithBuildAccount(const TestHost& host, const std::string& name = "zel
   Opened o;
   o.engine = std::make_unique<hostdb::DBEngine>();
   o.engine->SystemDB = host.folder() + "/PM000.MDW";
-  o.engine->DefaultUser = fromCodes(build_account::kUserCodes);
-  o.engine->DefaultPassword = fromCodes(build_account::kPasswordCodes);
+  o.engine->DefaultUser = build_account::user();
+  o.engine->DefaultPassword = build_account::password();
   o.db = o.engine->OpenDatabase(host.folder() + "/" + name);
   return o;
 }
@@ -82,7 +76,7 @@ TEST(ZelhostInit, MakesFoldersWorkgroupAndIniWithDefaults) {
   // The workgroup file holds the build's account only as a hash.
   const std::string mdw = readFile(host.folder() + "/PM000.MDW");
   EXPECT_FALSE(mdw.empty());
-  EXPECT_EQ(mdw.find(fromCodes(build_account::kPasswordCodes)), std::string::npos);
+  EXPECT_EQ(mdw.find(build_account::password()), std::string::npos);
 }
 
 TEST(ZelhostInit, HostTablesHaveTheirKeysAndAcceptEmptyTexts) {

@@ -7,24 +7,16 @@
 namespace zelhost {
 namespace {
 
-std::string fromCodes(const int (&codes)[8]) {
-  std::string text;
-  for (int code : codes) text += static_cast<char>(code);
-  return text;
-}
-
 std::unique_ptr<hostdb::DBEngine> loggedOnEngine(const std::string& workgroupPath) {
   auto engine = std::make_unique<hostdb::DBEngine>();
   engine->SystemDB = workgroupPath;
-  engine->DefaultUser = buildUser();
-  engine->DefaultPassword = buildPassword();
+  engine->DefaultUser = build_account::user();
+  engine->DefaultPassword = build_account::password();
   return engine;
 }
 
 }  // namespace
 
-std::string buildUser() { return fromCodes(build_account::kUserCodes); }
-std::string buildPassword() { return fromCodes(build_account::kPasswordCodes); }
 
 std::string workgroupBeside(const std::string& databasePath) {
   std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();

@@ -9,9 +9,6 @@
 
 namespace zelhost {
 
-std::string buildUser();
-std::string buildPassword();
-
 // The workgroup file of the database at `databasePath`: PM000.MDW in its folder.
 std::string workgroupBeside(const std::string& databasePath);
 

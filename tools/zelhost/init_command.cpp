@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "build_account.h"
 #include "hostdb/database.h"
 #include "hostdb/workgroup.h"
 #include "platform/files.h"
@@ -82,7 +83,7 @@ int initCommand(const Args& args) {
   // A second database in the same folder shares the folder's workgroup.
   const std::string workgroup = folderText + "/PM000.MDW";
   if (!platform::fileExists(workgroup)) {
-    hostdb::createWorkgroupFile(workgroup, {{buildUser(), buildPassword()}});
+    hostdb::createWorkgroupFile(workgroup, {{build_account::user(), build_account::password()}});
   }
   HostConnection host = createHostDatabase(databasePath, workgroup);
   createTables(*host.db);
