@@ -54,17 +54,6 @@ class EngineTest : public ::testing::Test {
   testsupport::TempDir dir_;
 };
 
-// The engine error number `body` raises; 0 when it raises none.
-template <typename Body>
-int errorOf(Body&& body) {
-  try {
-    body();
-  } catch (const hostdb::EngineError& e) {
-    return e.number();
-  } catch (const platform::Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testsupport::errorOf;
 
 }  // namespace enginetest

@@ -74,15 +74,6 @@ class SqlTest : public ::testing::Test {
   std::unique_ptr<hostdb::sqlite::SqliteDatabase> db_;
 };
 
-// The engine error number `body` raises; 0 when it raises none.
-template <typename Body>
-int errorOf(Body&& body) {
-  try {
-    body();
-  } catch (const hostdb::EngineError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testsupport::errorOf;
 
 }  // namespace sqltest

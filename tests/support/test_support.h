@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
+
 namespace testsupport {
 
 // A fresh folder under $TMPDIR, removed with everything in it on destruction.
@@ -72,5 +74,17 @@ class TestHost {
  private:
   TempDir dir_;
 };
+
+// The error number `body` raises (engine and run-time errors alike); 0 when it
+// raises none.
+template <typename Body>
+int errorOf(Body&& body) {
+  try {
+    body();
+  } catch (const platform::Error& e) {
+    return e.number();
+  }
+  return 0;
+}
 
 }  // namespace testsupport
