@@ -112,6 +112,14 @@ ColumnSchema parseColumn(Parser& p) {
   return c;
 }
 
+// "name PRIMARY KEY (col, ...)", after the word CONSTRAINT.
+void parsePrimaryKey(Parser& p, TableSchema& table, int syntaxError) {
+  table.primaryKeyName = p.name(syntaxError);
+  p.expect("PRIMARY", syntaxError);
+  p.expect("KEY", syntaxError);
+  table.primaryKeyColumns = p.nameList(syntaxError);
+}
+
 DdlStatement parseCreate(Parser& p) {
   p.expect("TABLE", kCreateSyntax);
   DdlStatement s{DdlStatement::Kind::CreateTable, {}};
@@ -119,10 +127,7 @@ DdlStatement parseCreate(Parser& p) {
   p.expectPunct("(", kCreateSyntax);
   do {
     if (p.accept("CONSTRAINT")) {
-      s.table.primaryKeyName = p.name(kCreateSyntax);
-      p.expect("PRIMARY", kCreateSyntax);
-      p.expect("KEY", kCreateSyntax);
-      s.table.primaryKeyColumns = p.nameList(kCreateSyntax);
+      parsePrimaryKey(p, s.table, kCreateSyntax);
     } else {
       ColumnSchema c = parseColumn(p);
       if (s.table.column(c.name)) raise(3191, {c.name});
@@ -141,10 +146,7 @@ DdlStatement parseAlter(Parser& p) {
   s.table.name = p.name(kAlterSyntax);
   p.expect("ADD", kAlterSyntax);
   p.expect("CONSTRAINT", kAlterSyntax);
-  s.table.primaryKeyName = p.name(kAlterSyntax);
-  p.expect("PRIMARY", kAlterSyntax);
-  p.expect("KEY", kAlterSyntax);
-  s.table.primaryKeyColumns = p.nameList(kAlterSyntax);
+  parsePrimaryKey(p, s.table, kAlterSyntax);
   p.expectEnd();
   return s;
 }

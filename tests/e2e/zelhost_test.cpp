@@ -31,17 +31,6 @@ Opened openWithBuildAccount(const TestHost& host, const std::string& name = "zel
   return o;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    out.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return out;
-}
 
 struct KeySpec {
   const char* table;
@@ -167,7 +156,7 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   host.init();
   RunResult r = host.run("zelhost", {"sample", host.folder()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  std::vector<std::string> out = lines(r.out);
+  std::vector<std::string> out = testsupport::splitLines(r.out);
   ASSERT_FALSE(out.empty());
   const std::string record = out.back();
   ASSERT_EQ(record.size(), 36u);
@@ -201,7 +190,7 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   EXPECT_NE(env.find("\xD3"), std::string::npos) << "Ó in Windows-1252";
   EXPECT_EQ(env.find("\xC3"), std::string::npos) << "no UTF-8";
   EXPECT_EQ(env.substr(env.size() - 2), "\r\n");
-  for (const std::string& line : lines(env)) {
+  for (const std::string& line : testsupport::splitLines(env)) {
     SCOPED_TRACE(line);
     ASSERT_EQ(line.back(), '\r');
     EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 13);

@@ -144,9 +144,10 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-std::vector<std::string> readLines(const std::string& path) {
+std::vector<std::string> readLines(const std::string& path) { return splitLines(readFile(path)); }
+
+std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::string text = readFile(path);
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);

@@ -41,7 +41,8 @@ RunResult runProcess(const std::vector<std::string>& argv,
 std::string readFile(const std::string& path);  // "" when missing
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
-std::vector<std::string> readLines(const std::string& path);  // split on '\n', no empty last
+std::vector<std::string> splitLines(const std::string& text);  // on '\n', no empty last
+std::vector<std::string> readLines(const std::string& path);   // splitLines of the file
 
 // Path of a built program ("formsetup", "zelhost", ...).
 std::string program(const std::string& name);
