@@ -37,4 +37,20 @@ void createFormTables();
 void adjustTextFields(std::string tableName);
 void loadSeedData();
 
+// PARAM rows: a look-up by (Numero, Argumento), then an update or an insert.
+bool findParam(const std::string& numero, const std::string& argumento);
+void upsertParam(const std::string& numero, const std::string& argumento,
+                 const std::string& funcion, const std::string& correlParam);
+void updateParam(const std::string& numero, const std::string& argumento,
+                 const std::string& funcion, const std::string& correlParam);
+
+// The seed phases of loadSeedData: the form's PARAM rows in their fixed order,
+// then the two report registrations and the send configuration.
+void writeParamRows();
+void registerReports();
+void loadSendConfiguration();
+
+// True when envio_t holds a row of form 0661 for `tablaO`.
+bool findSendConfig(const std::string& tablaO);
+
 }  // namespace installer

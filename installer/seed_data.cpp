@@ -6,14 +6,9 @@
 namespace installer {
 
 void loadSeedData() {
-  // TODO(seed data): PARAM rows, reportes rows, envio_t from tmp\env661.txt.
-
-  // Nothing after this step uses the database.
-  ModuleState& state = moduleState();
-  if (state.hostDatabase) {
-    state.hostDatabase->Close();
-    state.hostDatabase.reset();
-  }
+  writeParamRows();
+  registerReports();
+  loadSendConfiguration();
 }
 
 }  // namespace installer
