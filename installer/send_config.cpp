@@ -1,20 +1,100 @@
-// Report registration and the send configuration read from tmp\env661.txt.
+// Report registration and the send configuration of form 0661, which is
+// replaced by the lines of tmp\env661.txt in the host folder.
+#include <string>
+
+#include "hostdb/sql_text.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
+#include "installer/send_config_file.h"
+#include "platform/errors.h"
+#include "platform/message_box.h"
+#include "platform/program.h"
 
 namespace installer {
+namespace {
 
-// TODO(send configuration): reportes rows, envio_t from the file.
-void registerReports() {}
-bool findSendConfig(const std::string&) { return false; }
+constexpr const char* kForm = "0661";
 
-void loadSendConfiguration() {
-  // Nothing after this step uses the database.
+std::string quoted(const std::string& value) { return "'" + hostdb::escapeText(value) + "'"; }
+
+void closeHostDatabase() {
   ModuleState& state = moduleState();
   if (state.hostDatabase) {
     state.hostDatabase->Close();
     state.hostDatabase.reset();
   }
+}
+
+std::string updateStatement(const SendConfigLine& line) {
+  static const char* const kByteNames[] = {" indice=", " obliga=", " c_tip_doc_d="};
+  static const char* const kNumberNames[] = {" c_doc_id_d =", " c_Formulario=", " c_periodo=",
+                                             " c_estado=",    " c_envio=",      " c_semana="};
+  std::string sql = std::string("Update envio_t set ") + " tabla_d = " + quoted(line.tablaD) +
+                    "," + " tabla_ext = " + quoted(line.tablaExt);
+  for (std::size_t i = 0; i < line.bytes.size(); ++i)
+    sql += std::string(",") + kByteNames[i] + std::to_string(line.bytes[i]);
+  for (std::size_t i = 0; i < line.numbers.size(); ++i)
+    sql += std::string(",") + kNumberNames[i] + hostdb::numberText(line.numbers[i]);
+  return sql + " Where formulario='" + kForm + "' AND tabla_o='" +
+         hostdb::escapeText(line.tablaO) + "'";
+}
+
+std::string insertStatement(const SendConfigLine& line) {
+  std::string sql = std::string("insert into envio_t ") + "values ( " + "'" + kForm + "'," +
+                    quoted(line.tablaO) + "," + quoted(line.tablaD) + "," +
+                    quoted(line.tablaExt);
+  for (std::uint8_t value : line.bytes) sql += "," + std::to_string(value);
+  for (double value : line.numbers) sql += "," + hostdb::numberText(value);
+  return sql + ")";
+}
+
+}  // namespace
+
+void registerReports() {
+  executeSql("Delete from reportes where codrep='RP0018'");
+  executeSql(std::string("insert into reportes ") +
+             "values ('RP0018','Reporte del formulario 661',1)");
+  executeSql("Delete from reportes where codrep='RP0019'");
+  executeSql(std::string("insert into reportes ") +
+             "values ('RP0019','Resumen de envío de información -  Formulario 661',1)");
+}
+
+bool findSendConfig(const std::string& tablaO) {
+  std::unique_ptr<hostdb::Recordset> rows = moduleState().hostDatabase->OpenRecordset(
+      "Select * from envio_t Where formulario='0661' AND tabla_o='" +
+          hostdb::escapeText(tablaO) + "'",
+      hostdb::dbOpenSnapshot);
+  const bool found = !rows->Eof();
+  rows->Close();
+  return found;
+}
+
+void loadSendConfiguration() {
+  ModuleState& state = moduleState();
+  if (!state.hostDatabase) throw platform::makeError(platform::err::kObjectNotSet);
+
+  // The whole file is read and checked before the old configuration goes, so
+  // that a missing or broken file leaves envio_t as it was.
+  const std::string path = state.hostFolder + "tmp\\" + "env661.txt";
+  const SendConfigFile file = readSendConfigFile(path);
+  if (!file.problem.empty()) {
+    platform::MessageBox(file.problem + "\nNo se ha cambiado la configuración de envío.",
+                         "Mensaje", platform::Icon::Critical);
+    closeHostDatabase();
+    platform::endProgram();
+  }
+
+  executeSql(std::string("Delete from envio_t where FORMULARIO= '") + kForm + "'");
+  // A later line for the same tabla_o updates the row an earlier one inserted.
+  for (const SendConfigLine& line : file.lines) {
+    if (findSendConfig(line.tablaO))
+      executeSql(updateStatement(line));
+    else
+      executeSql(insertStatement(line));
+  }
+
+  // Nothing after this step uses the database.
+  closeHostDatabase();
 }
 
 }  // namespace installer

@@ -58,7 +58,7 @@ TEST(ZelhostInit, MakesFoldersWorkgroupAndIniWithDefaults) {
   for (const char* sub : {"RPT", "TMP", "tmp"}) {
     EXPECT_TRUE(testsupport::fileExists(host.folder() + "/" + sub)) << sub;
   }
-  EXPECT_FALSE(testsupport::fileExists(host.folder() + "/tmp/env661.txt"));
+  EXPECT_TRUE(testsupport::fileExists(host.folder() + "/tmp/env661.txt"));
   EXPECT_EQ(readFile(host.iniPath()), "[Options]\r\nSysPath=" + host.folder() +
                                           "/\r\nDBPath=" + host.folder() +
                                           "/\r\nDBName=zel.db\r\nSysUser=ADMIN\r\n");

@@ -1,5 +1,5 @@
 // zelhost init FOLDER [--dbname NAME] [--user NAME]: a complete, empty host
-// installation.
+// installation, with its send configuration file tmp/env661.txt.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "tools/zelhost/commands.h"
+#include "tools/zelhost/send_configuration.h"
 #include "tools/zelhost/host_database.h"
 #include "tools/zelhost/host_tables.h"
 
@@ -85,6 +86,8 @@ int initCommand(const Args& args) {
   if (!platform::fileExists(workgroup)) {
     hostdb::createWorkgroupFile(workgroup, {{build_account::user(), build_account::password()}});
   }
+  const std::string sendConfiguration = folderText + "/tmp/env661.txt";
+  if (!platform::fileExists(sendConfiguration)) writeSendConfiguration(sendConfiguration);
   HostConnection host = createHostDatabase(databasePath, workgroup);
   createTables(*host.db);
   host.db->Close();

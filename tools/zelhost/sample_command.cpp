@@ -1,5 +1,5 @@
 // zelhost sample FOLDER: a sample declaration of one taxpayer in an
-// initialised host, a sample send configuration tmp/env661.txt, and the
+// initialised host. Prints the host's send configuration file and the
 // command-line record that names the declaration (the last line printed).
 //
 // The database is FOLDER's file named by "DBName" of PM000.INI (section
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "hostdb/database.h"
-#include "platform/files.h"
 #include "platform/profile.h"
 #include "tools/zelhost/commands.h"
 #include "tools/zelhost/host_database.h"
@@ -49,20 +48,6 @@ std::vector<std::string> declarationStatements() {
   return sql;
 }
 
-// Lines of 13 fields, each followed by "|": sequence, source table, target
-// table, extension table, three bytes, six numbers.
-void writeSendConfiguration(const std::string& path) {
-  const char* lines[] = {
-      "1|F0651DIVIDEND|T0651DIVIDEND||1|1|6|2|3|4|5|6|7|",
-      "2|F0653RETENCION|T0653RETENCION|X0653RETENCION|1|0|6|2|3|4|5|6|7|",
-      "3|F0655PERCEPCIÓN|T0655PERCEPCIÓN||0|1|6|2|3|4|5|0|7|",
-      "4|F0657RESUMEN|T0657RESUMEN||2|1|6|2|3|4|5|6|0|",
-  };
-  platform::TextWriter writer(path);
-  for (const char* line : lines) writer.writeLine(line);
-  writer.close();
-}
-
 std::string commandLineRecord() {
   std::string docId = kDocId;
   docId.resize(15, ' ');
@@ -81,7 +66,6 @@ int sampleCommand(const Args& args) {
   host.db->Close();
 
   const std::string sendConfiguration = folder + "/tmp/env661.txt";
-  writeSendConfiguration(sendConfiguration);
   std::printf("%s\n%s\n", sendConfiguration.c_str(), commandLineRecord().c_str());
   return 0;
 }

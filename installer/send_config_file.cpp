@@ -1,0 +1,127 @@
+#include "installer/send_config_file.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace installer {
+namespace {
+
+constexpr int kFieldCount = 13;
+// Positions within a line are 16-bit signed integers.
+constexpr std::size_t kLastPosition = 32767;
+
+const char* const kFieldNames[kFieldCount] = {
+    "",          "tabla_o",      "tabla_d",   "tabla_ext", "indice",   "obliga",  "c_tip_doc_d",
+    "c_doc_id_d", "c_Formulario", "c_periodo", "c_estado",  "c_envio", "c_semana"};
+
+// A number as the conversion functions read it: outer blanks, a sign, digits
+// with one point, an exponent. Nothing else.
+bool readNumber(const std::string& field, double& value) {
+  const std::string text = platform::trimSpaces(field);
+  if (text.empty()) return false;
+  std::size_t i = 0;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  std::size_t digits = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t exponent = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++exponent;
+    if (exponent == 0) return false;
+  }
+  if (i != text.size()) return false;
+  errno = 0;
+  value = std::strtod(text.c_str(), nullptr);
+  return errno == 0 && std::isfinite(value);
+}
+
+std::string fieldLabel(int index) {
+  return "el campo " + std::to_string(index + 1) + " (" + kFieldNames[index] + ")";
+}
+
+}  // namespace
+
+bool parseSendConfigLine(const std::string& line, SendConfigLine& out, std::string& why) {
+  std::array<std::string, kFieldCount> fields;
+  std::size_t start = 0;  // a byte offset into the UTF-8 line
+  std::size_t position = 1;  // the same place counted in characters
+  for (int i = 0; i < kFieldCount; ++i) {
+    const std::size_t bar = line.find('|', start);
+    if (bar == std::string::npos) {
+      why = "tiene " + std::to_string(i) + " separadores \"|\" y debe tener 13";
+      return false;
+    }
+    fields[static_cast<std::size_t>(i)] = line.substr(start, bar - start);
+    position += platform::charCount(fields[static_cast<std::size_t>(i)]) + 1;
+    if (position - 1 > kLastPosition) {
+      why = "el separador \"|\" número " + std::to_string(i + 1) +
+            " está después de la posición 32767";
+      return false;
+    }
+    start = bar + 1;
+  }
+
+  out.tablaO = platform::trimSpaces(fields[1]);
+  out.tablaD = fields[2].empty() ? " " : fields[2];
+  out.tablaExt = platform::trimSpaces(fields[3]);
+  for (int i = 4; i < 7; ++i) {
+    double value = 0;
+    if (!readNumber(fields[static_cast<std::size_t>(i)], value) || value != std::floor(value) ||
+        value < 0 || value > 255) {
+      why = fieldLabel(i) + " no es un número entero de 0 a 255: \"" +
+            fields[static_cast<std::size_t>(i)] + "\"";
+      return false;
+    }
+    out.bytes[static_cast<std::size_t>(i - 4)] = static_cast<std::uint8_t>(value);
+  }
+  for (int i = 7; i < kFieldCount; ++i) {
+    double value = 0;
+    if (!readNumber(fields[static_cast<std::size_t>(i)], value)) {
+      why = fieldLabel(i) + " no es un número: \"" + fields[static_cast<std::size_t>(i)] + "\"";
+      return false;
+    }
+    out.numbers[static_cast<std::size_t>(i - 7)] = value;
+  }
+  return true;
+}
+
+SendConfigFile readSendConfigFile(const std::string& path) {
+  SendConfigFile file;
+  try {
+    platform::TextReader reader(path);
+    int lineNumber = 0;
+    while (!reader.atEnd()) {
+      const std::string line = reader.readLine();
+      ++lineNumber;
+      // A blank line ends the configuration; what follows it is not read.
+      if (platform::trimSpaces(line).empty()) break;
+      SendConfigLine values;
+      std::string why;
+      if (!parseSendConfigLine(line, values, why)) {
+        file.lines.clear();
+        file.problem = "El archivo " + path + " tiene un error en la línea " +
+                       std::to_string(lineNumber) + ": " + why + ".";
+        return file;
+      }
+      file.lines.push_back(std::move(values));
+    }
+    reader.close();
+  } catch (const platform::Error& e) {
+    file.lines.clear();
+    file.problem = "No se pudo leer el archivo " + path + ": " + e.description() + ".";
+  }
+  return file;
+}
+
+}  // namespace installer
