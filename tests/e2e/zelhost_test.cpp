@@ -8,6 +8,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
+#include "tests/support/host/host_database.h"
 #include "tests/support/test_support.h"
 
 using testsupport::readFile;
@@ -15,22 +16,6 @@ using testsupport::RunResult;
 using testsupport::TestHost;
 
 namespace {
-
-struct Opened {
-  std::unique_ptr<hostdb::DBEngine> engine;
-  std::unique_ptr<hostdb::Database> db;
-};
-
-Opened openWithBuildAccount(const TestHost& host, const std::string& name = "zel.db") {
-  Opened o;
-  o.engine = std::make_unique<hostdb::DBEngine>();
-  o.engine->SystemDB = host.folder() + "/PM000.MDW";
-  o.engine->DefaultUser = build_account::user();
-  o.engine->DefaultPassword = build_account::password();
-  o.db = o.engine->OpenDatabase(host.folder() + "/" + name);
-  return o;
-}
-
 
 struct KeySpec {
   const char* table;
@@ -71,7 +56,7 @@ TEST(ZelhostInit, MakesFoldersWorkgroupAndIniWithDefaults) {
 TEST(ZelhostInit, HostTablesHaveTheirKeysAndAcceptEmptyTexts) {
   TestHost host;
   host.init();
-  Opened o = openWithBuildAccount(host);
+  testsupport::OpenedHost o = testsupport::openHost(host);
   hostdb::TableDefs& defs = o.db->TableDefs();
   for (const KeySpec& expected : kHostTables) {
     SCOPED_TRACE(expected.table);
@@ -105,7 +90,7 @@ TEST(ZelhostInit, NamedDatabaseAndUserAndRefusalToOverwrite) {
   EXPECT_NE(readFile(host.iniPath()).find("\r\nDBName=host.mdb\r\nSysUser=MARIA\r\n"),
             std::string::npos);
   {
-    Opened o = openWithBuildAccount(host, "host.mdb");
+    testsupport::OpenedHost o = testsupport::openHost(host, "host.mdb");
     o.db->Execute("INSERT INTO cont VALUES (6, '1', 'kept')", hostdb::dbFailOnError);
   }
   const std::string ini = readFile(host.iniPath());
@@ -113,7 +98,7 @@ TEST(ZelhostInit, NamedDatabaseAndUserAndRefusalToOverwrite) {
   EXPECT_EQ(again.exitCode, 1);
   EXPECT_NE(again.err, "");
   EXPECT_EQ(readFile(host.iniPath()), ini);
-  Opened o = openWithBuildAccount(host, "host.mdb");
+  testsupport::OpenedHost o = testsupport::openHost(host, "host.mdb");
   auto rs = o.db->OpenRecordset("SELECT nombre FROM cont", hostdb::dbOpenSnapshot);
   ASSERT_FALSE(rs->Eof());
   EXPECT_EQ(rs->Value("nombre").text(), "kept");
@@ -166,7 +151,7 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   EXPECT_EQ(record.substr(27, 1), "1");
   EXPECT_EQ(record.substr(28, 8), "00000001");
 
-  Opened o = openWithBuildAccount(host);
+  testsupport::OpenedHost o = testsupport::openHost(host);
   auto cab = o.db->OpenRecordset(
       "SELECT * FROM CAB WHERE TIP_DOC_D = 6 AND DOC_ID_D = '20123456789' AND PERIODO = '2024' "
       "AND FORMULARIO = '0661' AND SEMANA = 1",

@@ -7,41 +7,13 @@
 #include "hostdb/database.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
+#include "tests/installer/installer_fixture.h"
 #include "tests/support/test_support.h"
 
 using testsupport::TestHost;
 using testsupport::writeFile;
 
 namespace {
-
-class InstallerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    installer::resetModuleState();
-    setenv("WINDIR", host.windir().c_str(), 1);
-    setenv("ZEL_MESSAGE_LOG", host.transcriptPath().c_str(), 1);
-    unsetenv("ZEL_MESSAGE_ANSWER");
-    unsetenv("ZEL_SQL_LOG");
-  }
-  void TearDown() override {
-    installer::resetModuleState();
-    unsetenv("WINDIR");
-    unsetenv("ZEL_MESSAGE_LOG");
-    unsetenv("ZEL_MESSAGE_ANSWER");
-  }
-  void open() {
-    host.init();
-    installer::moduleState().hostFolder = installer::readHostFolder();
-    ASSERT_TRUE(installer::openHostDatabase(installer::moduleState().hostFolder));
-  }
-  hostdb::Database& db() { return *installer::moduleState().hostDatabase; }
-  long long count(const std::string& table) {
-    auto rs = db().OpenRecordset("SELECT count(*) AS n FROM " + table, hostdb::dbOpenSnapshot);
-    return rs->Value("n").integer();
-  }
-
-  TestHost host;
-};
 
 TEST_F(InstallerTest, HostFolderIsTrimmedCutAndHasADoubledBackslashUndone) {
   struct Case {
