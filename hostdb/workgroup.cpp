@@ -20,13 +20,13 @@ constexpr std::string_view kMagic = "ZEL-WORKGROUP 1";
 constexpr std::string_view kIdentityKey = "identity ";
 constexpr std::string_view kAccountKey = "account\t";
 
-// Argon2id at its minimum time cost with 8 MiB: a log-on costs a few
-// milliseconds. The account is compiled into the programs, so the hash does not
+// Argon2id at its minimum time cost with 1 MiB: a log-on costs about a
+// millisecond. The account is compiled into the programs, so the hash does not
 // have to resist a determined attacker; it only keeps the password from being
 // read off the file. The installer and the report log on at every run and must
 // stay fast, and the tests create many workgroups.
 constexpr unsigned long long kOpsLimit = crypto_pwhash_OPSLIMIT_MIN;
-constexpr std::size_t kMemLimit = 8u * 1024u * 1024u;
+constexpr std::size_t kMemLimit = 1024u * 1024u;
 
 void initSodium() {
   if (sodium_init() < 0) raise(3028);

@@ -109,7 +109,26 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
   return tables;
 }
 
+namespace {
+
+// Every change of the catalog counts up its version, so that another
+// connection knows its copy is out of date even when the change (a key, a
+// field property) leaves the SQLite schema as it was.
+void bumpCatalogVersion(sqlite3* db) {
+  execute(db,
+          "INSERT INTO MSysDb VALUES ('CatalogVersion', 1) ON CONFLICT (Property) DO UPDATE SET"
+          " Value = CAST(Value AS INTEGER) + 1");
+}
+
+}  // namespace
+
+std::int64_t catalogVersion(sqlite3* db) {
+  Statement s(db, "SELECT CAST(Value AS INTEGER) FROM MSysDb WHERE Property = 'CatalogVersion'");
+  return s.step() ? s.integer(0) : 0;
+}
+
 void insertSchema(sqlite3* db, const TableSchema& table) {
+  bumpCatalogVersion(db);
   Statement(db, "INSERT INTO MSysObjects (Name, PrimaryKey) VALUES (?, NULL)")
       .bind(1, table.name)
       .run();
@@ -128,6 +147,7 @@ void insertSchema(sqlite3* db, const TableSchema& table) {
 }
 
 void deleteSchema(sqlite3* db, std::string_view tableName) {
+  bumpCatalogVersion(db);
   for (const char* sql : {"DELETE FROM MSysObjects WHERE Name = ?",
                           "DELETE FROM MSysColumns WHERE TableName = ?",
                           "DELETE FROM MSysIndexes WHERE TableName = ?"})
@@ -135,6 +155,7 @@ void deleteSchema(sqlite3* db, std::string_view tableName) {
 }
 
 void savePrimaryKey(sqlite3* db, const TableSchema& table) {
+  bumpCatalogVersion(db);
   Statement(db, "UPDATE MSysObjects SET PrimaryKey = ? WHERE Name = ?")
       .bind(1, table.primaryKeyName)
       .bind(2, table.name)
@@ -151,6 +172,7 @@ void savePrimaryKey(sqlite3* db, const TableSchema& table) {
 
 void saveAllowZeroLength(sqlite3* db, std::string_view tableName, std::string_view columnName,
                          bool allow) {
+  bumpCatalogVersion(db);
   Statement(db, "UPDATE MSysColumns SET AllowZeroLength = ? WHERE TableName = ? AND Name = ?"
                 " COLLATE NOCASE")
       .bind(1, static_cast<std::int64_t>(allow ? 1 : 0))

@@ -1,6 +1,7 @@
 // Reading and writing the catalog's description of the stored tables.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,9 @@ inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysC
 
 // Every table the catalog describes, in the order they were made.
 std::vector<TableSchema> loadSchemas(sqlite3* db);
+
+// The catalog's version: changes with every change of the catalog.
+std::int64_t catalogVersion(sqlite3* db);
 
 // Records a new table (its columns and its key, if any).
 void insertSchema(sqlite3* db, const TableSchema& table);

@@ -5,7 +5,8 @@
 
 namespace hostdb::sqlite {
 
-Connection::Connection(sqlite3* db) : db_(db), schemaVersion_(db, "PRAGMA schema_version") {}
+Connection::Connection(sqlite3* db)
+    : db_(db), dataVersion_(db, "PRAGMA data_version"), schemaVersion_(db, "PRAGMA schema_version") {}
 
 namespace {
 std::int64_t readVersion(Statement& schemaVersion) {
@@ -17,10 +18,17 @@ std::int64_t readVersion(Statement& schemaVersion) {
 }  // namespace
 
 void Connection::refresh() {
-  const std::int64_t version = readVersion(schemaVersion_);
-  if (version == cachedVersion_) return;
+  // Nothing can have changed while no other connection has committed and
+  // this one has made no change of its own.
+  const std::int64_t data = readVersion(dataVersion_);
+  if (data == seenDataVersion_) return;
+  seenDataVersion_ = data;
+  const std::int64_t schema = readVersion(schemaVersion_);
+  const std::int64_t catalog = catalogVersion(db_);
+  if (schema == cachedSchemaVersion_ && catalog == cachedCatalogVersion_) return;
   tables_ = loadSchemas(db_);
-  cachedVersion_ = version;
+  cachedSchemaVersion_ = schema;
+  cachedCatalogVersion_ = catalog;
 }
 
 void Connection::remember(const TableSchema* table, std::string_view dropped) {
@@ -30,7 +38,11 @@ void Connection::remember(const TableSchema* table, std::string_view dropped) {
   if (table && it != tables_.end()) *it = *table;
   else if (table) tables_.push_back(*table);
   else if (it != tables_.end()) tables_.erase(it);
-  cachedVersion_ = readVersion(schemaVersion_);
+  cachedSchemaVersion_ = readVersion(schemaVersion_);
+  cachedCatalogVersion_ = catalogVersion(db_);
+  // Compare the versions again at the next use: should the change not commit,
+  // they differ from the file's and the catalog is read anew.
+  seenDataVersion_ = -1;
 }
 
 const TableSchema* Connection::findTable(std::string_view name) {
@@ -114,7 +126,9 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   if (Statement(db_, "SELECT 1 FROM " + q + " GROUP BY " + columns + " HAVING count(*) > 1 LIMIT 1")
           .step())
     raise(3022);
-  if (!rewriteTable(table)) Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
+  // The key's columns refuse Null through the catalog row savePrimaryKey
+  // writes; the table's definition stays as it is.
+  Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
   savePrimaryKey(db_, table);
   remember(&table);
   tx.commit();
@@ -122,6 +136,10 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
 
 void Connection::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
                                     bool allow) {
+  // Setting the value a field already has writes nothing.
+  if (const TableSchema* known = findTable(tableName))
+    if (const ColumnSchema* column = known->column(columnName))
+      if (isTextType(column->type) && column->allowZeroLength == allow) return;
   WriteTransaction tx(db_);
   const TableSchema* found = findTable(tableName);
   if (!found) raise(3265);
@@ -131,45 +149,16 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   if (!isTextType(column->type)) raise(3219);
   if (column->allowZeroLength == allow) return;
   column->allowZeroLength = allow;
+  // The table's rule reads the property from the catalog.
   saveAllowZeroLength(db_, table.name, column->name, allow);
-  rewriteTable(table);
   remember(&table);
   tx.commit();
 }
 
-bool Connection::rewriteTable(const TableSchema& table) {
-  const std::string stored = quoteIdentifier(storedTableName(table.name));
-  if (!Statement(db_, "SELECT 1 FROM " + stored + " LIMIT 1").step()) {
-    // An empty table (the usual case: a key or a field property set right
-    // after CREATE TABLE) is made anew. SQLite takes a DROP and a CREATE into
-    // its schema in place, where an edited schema text makes every connection
-    // read the whole schema again.
-    Statement(db_, "DROP TABLE " + stored, Verb::Alter).run();
-    Statement(db_, createTableSql(table), Verb::Alter).run();
-    if (!table.primaryKeyName.empty())
-      Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
-    return true;
-  }
-  Statement version(db_, "PRAGMA schema_version");
-  version.step();
-  const std::int64_t next = version.integer(0) + 1;
-  version.reset();
-  execute(db_, "PRAGMA writable_schema = ON");
-  try {
-    Statement(db_, "UPDATE sqlite_schema SET sql = ? WHERE type = 'table' AND name = ?")
-        .bind(1, createTableSql(table))
-        .bind(2, storedTableName(table.name))
-        .run();
-    execute(db_, ("PRAGMA schema_version = " + std::to_string(next)).c_str());
-  } catch (...) {
-    sqlite3_exec(db_, "PRAGMA writable_schema = OFF", nullptr, nullptr, nullptr);
-    throw;
-  }
-  execute(db_, "PRAGMA writable_schema = OFF");
-  return false;
+void Connection::finalize() {
+  dataVersion_ = Statement();
+  schemaVersion_ = Statement();
 }
-
-void Connection::finalize() { schemaVersion_ = Statement(); }
 
 WriteTransaction::WriteTransaction(sqlite3* db) : db_(db), nested_(!sqlite3_get_autocommit(db)) {
   execute(db_, nested_ ? "SAVEPOINT hostdb_change" : "BEGIN IMMEDIATE");

@@ -1,6 +1,6 @@
 // What every object of an open database shares: the SQLite handle, the
-// catalog as last read (read again only when the schema changed, as every
-// catalog change also changes the schema), and the schema changes themselves.
+// catalog as last read (read again only when another connection has changed
+// the schema or the catalog's version), and the schema changes themselves.
 #pragma once
 
 #include <sqlite3.h>
@@ -30,7 +30,7 @@ class Connection {
 
   // CREATE TABLE, DROP TABLE, ADD CONSTRAINT ... PRIMARY KEY.
   void apply(const DdlStatement& ddl);
-  // Field.AllowZeroLength: the catalog and the table's CHECK constraints.
+  // Field.AllowZeroLength: a catalog row, which the table's rule reads.
   void setAllowZeroLength(std::string_view table, std::string_view column, bool allow);
 
   void finalize();
@@ -45,17 +45,13 @@ class Connection {
   void createTable(const TableSchema& table);
   void dropTable(const std::string& name);
   void addPrimaryKey(const DdlStatement& ddl);
-  // Puts the table's SQLite definition, made afresh from `table`, in place,
-  // inside the caller's transaction. An empty table is dropped and created
-  // again, its key index included (returns true); a table with rows has its
-  // stored CREATE TABLE text replaced by the writable_schema procedure (the
-  // rows keep their format, only CHECK constraints change; its indexes stay;
-  // returns false).
-  bool rewriteTable(const TableSchema& table);
 
   sqlite3* db_;
+  Statement dataVersion_;
   Statement schemaVersion_;
-  std::int64_t cachedVersion_ = -1;
+  std::int64_t seenDataVersion_ = -1;
+  std::int64_t cachedSchemaVersion_ = -1;
+  std::int64_t cachedCatalogVersion_ = -1;
   std::vector<TableSchema> tables_;
 };
 

@@ -4,6 +4,8 @@
 // table (sqlite3ext.h).
 #include "hostdb/sqlite/jet_sql.h"
 
+#include "hostdb/sqlite/jet_rules.h"
+
 #if defined(ZEL_SQLITE_EXTENSION)
 #include <sqlite3ext.h>
 SQLITE_EXTENSION_INIT3
@@ -201,7 +203,7 @@ int registerJetSql(sqlite3* db) {
     rc = sqlite3_create_function_v2(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                     nullptr, f.fn, nullptr, nullptr, nullptr);
   }
-  return rc;
+  return rc == SQLITE_OK ? registerJetRules(db) : rc;
 }
 
 }  // namespace hostdb::sqlite

@@ -5,7 +5,7 @@
 // Collation "JET": letter case is ignored (accented Latin letters too: ñ = Ñ;
 // accents themselves count) and so are trailing blanks on either side.
 // Functions: Left(s,n), Mid(s,i[,n]) (1-based), Trim/LTrim/RTrim (blanks only),
-// UCase, LCase, Len.
+// UCase, LCase, Len; and the row-rule functions of jet_rules.h.
 #pragma once
 
 struct sqlite3;

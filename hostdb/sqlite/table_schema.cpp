@@ -55,6 +55,15 @@ std::string quoteIdentifier(std::string_view name) {
 
 namespace {
 
+std::string literal(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  return out + "'";
+}
+
 std::string check(int number, const std::string& column, const std::string& condition) {
   return " CONSTRAINT " + quoteIdentifier(std::to_string(number) + " " + column) + " CHECK (" +
          condition + ")";
@@ -67,7 +76,7 @@ std::string range(const std::string& q, const char* low, const char* high) {
 // SQLite declared types: their affinity converts numeric text to numbers and
 // numbers to text as the engine does; DATETIME TEXT keeps text affinity and
 // tells a reader that the column holds dates.
-std::string columnSql(const ColumnSchema& c, bool inKey) {
+std::string columnSql(const std::string& table, const ColumnSchema& c) {
   const std::string q = quoteIdentifier(c.name);
   std::string out = q;
   // A number of the wrong kind is a type mismatch, one out of range an
@@ -104,10 +113,16 @@ std::string columnSql(const ColumnSchema& c, bool inKey) {
       out += " TEXT COLLATE JET" + check(3464, c.name, "typeof(" + q + ") IN ('text','null')");
       if (c.type == FieldType::Text)
         out += check(3163, c.name, "length(" + q + ") <= " + std::to_string(c.size));
-      if (!c.allowZeroLength) out += check(3315, c.name, "length(" + q + ") > 0");
+      // Whether '' is accepted is a field property, read from the catalog.
+      out += check(3315, c.name,
+                   q + " IS NULL OR length(" + q + ") > 0 OR jet_allows_empty(" +
+                       literal(table) + ", " + literal(c.name) + ")");
       break;
   }
-  if (inKey) out += check(3058, c.name, q + " IS NOT NULL");
+  // A key column takes no Null; which columns form the key is in the catalog.
+  out += check(3058, c.name,
+               q + " IS NOT NULL OR NOT jet_in_key(" + literal(table) + ", " + literal(c.name) +
+                   ")");
   return out;
 }
 
@@ -116,11 +131,8 @@ std::string columnSql(const ColumnSchema& c, bool inKey) {
 std::string createTableSql(const TableSchema& table) {
   std::string out = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
-    const ColumnSchema& c = table.columns[i];
-    bool inKey = false;
-    for (const std::string& k : table.primaryKeyColumns) inKey = inKey || sameName(k, c.name);
     if (i) out += ", ";
-    out += columnSql(c, inKey);
+    out += columnSql(table.name, table.columns[i]);
   }
   return out + ")";
 }
