@@ -1,12 +1,75 @@
-// The form's PARAM rows and the three procedures that write them.
+// The form's PARAM rows and the three procedures that write them. A row is
+// found by (Numero, Argumento); values go into the SQL as they stand.
+#include <memory>
+#include <string>
+
+#include "hostdb/database.h"
 #include "installer/formsetup.h"
+#include "installer/module_state.h"
+#include "installer/param_seed.h"
+#include "platform/errors.h"
 
 namespace installer {
+namespace {
 
-// TODO(param rows): findParam, upsertParam, updateParam and the 157 rows.
-bool findParam(const std::string&, const std::string&) { return false; }
-void upsertParam(const std::string&, const std::string&, const std::string&, const std::string&) {}
-void updateParam(const std::string&, const std::string&, const std::string&, const std::string&) {}
-void writeParamRows() {}
+std::string whereKey(const std::string& numero, const std::string& argumento) {
+  return " Where Numero='" + numero + "' AND Argumento='" + argumento + "'";
+}
+
+std::string updateStatement(const std::string& numero, const std::string& argumento,
+                            const std::string& funcion, const std::string& correlParam) {
+  return "Update Param Set Funcion='" + funcion + "', Correl_param='" + correlParam + "'" +
+         whereKey(numero, argumento);
+}
+
+std::string insertStatement(const std::string& numero, const std::string& argumento,
+                            const std::string& funcion, const std::string& correlParam) {
+  return "insert into Param values ('" + numero + "','" + argumento + "','" + funcion + "','" +
+         correlParam + "')";
+}
+
+}  // namespace
+
+// No error trap: a failing look-up (no PARAM table, say) escapes to the
+// start-up, which ends the run with the run-time error box.
+bool findParam(const std::string& numero, const std::string& argumento) {
+  hostdb::Database* db = moduleState().hostDatabase.get();
+  if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
+  std::unique_ptr<hostdb::Recordset> rows =
+      db->OpenRecordset("Select * from Param" + whereKey(numero, argumento), hostdb::dbOpenSnapshot);
+  const bool found = !rows->Eof();
+  rows->Close();
+  return found;
+}
+
+void upsertParam(const std::string& numero, const std::string& argumento,
+                 const std::string& funcion, const std::string& correlParam) {
+  if (findParam(numero, argumento)) {
+    executeSql(updateStatement(numero, argumento, funcion, correlParam));
+  } else {
+    executeSql(insertStatement(numero, argumento, funcion, correlParam));
+  }
+}
+
+void updateParam(const std::string& numero, const std::string& argumento,
+                 const std::string& funcion, const std::string& correlParam) {
+  if (findParam(numero, argumento)) {
+    executeSql(updateStatement(numero, argumento, funcion, correlParam));
+  }
+}
+
+void writeParamRows() {
+  for (const ParamSeedRow& row : paramSeedRows()) {
+    const std::string numero(row.numero);
+    const std::string argumento(row.argumento);
+    const std::string funcion(row.funcion);
+    const std::string correlParam(row.correlParam);
+    if (row.write == ParamWrite::Update) {
+      updateParam(numero, argumento, funcion, correlParam);
+    } else {
+      upsertParam(numero, argumento, funcion, correlParam);
+    }
+  }
+}
 
 }  // namespace installer
