@@ -38,10 +38,21 @@ if [ -x "$bin/sendsummary" ]; then
 fi
 
 db="$demo/host/zel.db"
+sql() { "$bin/zelhost" sql "$db" "$1"; }
 echo
-echo "== tables in $db"
-"$bin/zelhost" sql "$db" "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'MSys%' ORDER BY name" \
-  | tail -n +2 | paste -sd' ' | fold -s -w 100
+echo "== what formsetup made in $db"
+echo "form tables ($(sql "SELECT count(*) AS n FROM MSysObjects WHERE Name LIKE 'F0%' OR Name LIKE 'HF0%' OR Name LIKE 'TMP_F0%' OR Name = 'EFCONTROLNS'" | tail -n 1)):"
+sql "SELECT Name FROM MSysObjects WHERE Name LIKE 'F0%' OR Name LIKE 'HF0%' OR Name LIKE 'TMP_F0%' OR Name = 'EFCONTROLNS' ORDER BY Id" \
+  | tail -n +2 | paste -sd' ' | fold -s -w 100 | sed 's/^/  /'
+echo "text fields that accept '': $(sql "SELECT count(*) AS n FROM MSysColumns WHERE AllowZeroLength = 1 AND TableName NOT IN (SELECT Name FROM MSysObjects WHERE Name IN ('PARAM','reportes','envio_t','SPOOL','CAB','DET','cont'))" | tail -n 1)"
+echo "PARAM rows by group:"
+sql "SELECT Numero, count(*) AS rows_ FROM PARAM GROUP BY Numero ORDER BY Numero" | tail -n +2 \
+  | awk -F'\t' '{printf "%s=%s ", $1, $2} END {print ""}' | fold -s -w 100 | sed 's/^/  /'
+echo "reportes:"
+sql "SELECT * FROM reportes ORDER BY codrep" | sed 's/^/  /'
+echo "envio_t (from $demo/host/tmp/env661.txt):"
+sql "SELECT * FROM envio_t ORDER BY tabla_o" | sed 's/^/  /'
+
 echo
 echo "== what the run did"
 touch "$trace"

@@ -122,10 +122,6 @@ void bumpCatalogVersion(sqlite3* db) {
 
 }  // namespace
 
-std::int64_t catalogVersion(sqlite3* db) {
-  Statement s(db, "SELECT CAST(Value AS INTEGER) FROM MSysDb WHERE Property = 'CatalogVersion'");
-  return s.step() ? s.integer(0) : 0;
-}
 
 void insertSchema(sqlite3* db, const TableSchema& table) {
   bumpCatalogVersion(db);

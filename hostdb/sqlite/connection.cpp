@@ -6,7 +6,10 @@
 namespace hostdb::sqlite {
 
 Connection::Connection(sqlite3* db)
-    : db_(db), dataVersion_(db, "PRAGMA data_version"), schemaVersion_(db, "PRAGMA schema_version") {}
+    : db_(db),
+      dataVersion_(db, "PRAGMA data_version"),
+      schemaVersion_(db, "PRAGMA schema_version"),
+      catalogVersion_(db, kCatalogVersionQuery) {}
 
 namespace {
 std::int64_t readVersion(Statement& schemaVersion) {
@@ -24,7 +27,7 @@ void Connection::refresh() {
   if (data == seenDataVersion_) return;
   seenDataVersion_ = data;
   const std::int64_t schema = readVersion(schemaVersion_);
-  const std::int64_t catalog = catalogVersion(db_);
+  const std::int64_t catalog = readVersion(catalogVersion_);
   if (schema == cachedSchemaVersion_ && catalog == cachedCatalogVersion_) return;
   tables_ = loadSchemas(db_);
   cachedSchemaVersion_ = schema;
@@ -39,7 +42,7 @@ void Connection::remember(const TableSchema* table, std::string_view dropped) {
   else if (table) tables_.push_back(*table);
   else if (it != tables_.end()) tables_.erase(it);
   cachedSchemaVersion_ = readVersion(schemaVersion_);
-  cachedCatalogVersion_ = catalogVersion(db_);
+  cachedCatalogVersion_ = readVersion(catalogVersion_);
   // Compare the versions again at the next use: should the change not commit,
   // they differ from the file's and the catalog is read anew.
   seenDataVersion_ = -1;
@@ -157,6 +160,7 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
 
 void Connection::finalize() {
   dataVersion_ = Statement();
+  catalogVersion_ = Statement();
   schemaVersion_ = Statement();
 }
 

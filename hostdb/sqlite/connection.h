@@ -49,6 +49,7 @@ class Connection {
   sqlite3* db_;
   Statement dataVersion_;
   Statement schemaVersion_;
+  Statement catalogVersion_;
   std::int64_t seenDataVersion_ = -1;
   std::int64_t cachedSchemaVersion_ = -1;
   std::int64_t cachedCatalogVersion_ = -1;

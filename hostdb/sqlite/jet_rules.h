@@ -1,21 +1,33 @@
-// Row rules that follow field and key properties. A table's CHECK
-// constraints call these functions, which read the rule from the catalog, so
-// that setting Field.AllowZeroLength or adding a primary key changes catalog
-// rows only and never the table's SQLite definition.
+// The engine's row rules as one SQL function, which each column's CHECK
+// constraint calls:
 //
-//   jet_allows_empty(table, column)  1 when the column accepts ''
-//   jet_in_key(table, column)        1 when the column is in the primary key
+//   jet_rule(value, table, column, type, size)
 //
-// They are called only for the values they decide on ('' and Null), so rows
-// with ordinary values cost no look-up. Built into the library and the
-// loadable extension alike.
+// `type` is the column's FieldType as a number and `size` its length in
+// characters (Text). The function gives 1 when the value may be stored and 0
+// when it breaks a rule: a value of the wrong kind (3464), a number out of
+// range (3349), a text too long (3163), an empty text in a field that does
+// not accept one (3315), a Null in a key column (3058). The last two follow
+// the field property and the primary key, which it reads from the catalog,
+// so that changing either changes catalog rows only and never the table's
+// SQLite definition. Built into the library and the loadable extension alike.
 #pragma once
+
+#include <string>
 
 struct sqlite3;
 
 namespace hostdb::sqlite {
 
-// Registers both functions on `db`; returns a SQLite result code.
+// Registers the function on `db`; returns a SQLite result code.
 int registerJetRules(sqlite3* db);
+
+// The rule the last refused value of this thread broke: its number and column
+// (0 and "" when none has been refused since the last call).
+struct RuleViolation {
+  int number = 0;
+  std::string column;
+};
+RuleViolation takeRuleViolation();
 
 }  // namespace hostdb::sqlite

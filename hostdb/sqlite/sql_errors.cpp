@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/sqlite/jet_rules.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -20,15 +21,11 @@ std::string afterPrefix(std::string_view s, std::string_view prefix) {
   return rest;
 }
 
-[[noreturn]] void raiseCheck(std::string_view message) {
-  // "CHECK constraint failed: 3163 colname"
-  const std::string_view prefix = "CHECK constraint failed: ";
-  std::string name = startsWith(message, prefix) ? std::string(message.substr(prefix.size())) : "";
-  const std::size_t blank = name.find(' ');
-  const int number = blank == std::string::npos ? 0 : std::atoi(name.substr(0, blank).c_str());
-  if (number == 0) raise(3464);
-  const std::string column = name.substr(blank + 1);
-  raise(number, {column});
+// "CHECK constraint failed: column": the rule function has kept which rule.
+[[noreturn]] void raiseCheck() {
+  const RuleViolation broken = takeRuleViolation();
+  if (broken.number == 0) raise(3464);
+  raise(broken.number, {broken.column});
 }
 
 }  // namespace
@@ -60,7 +57,7 @@ void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   switch (extended) {
     case SQLITE_CONSTRAINT_CHECK:
-      raiseCheck(message);
+      raiseCheck();
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
       raise(3022);

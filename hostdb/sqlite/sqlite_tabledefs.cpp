@@ -43,45 +43,60 @@ FieldType typeFromDeclaration(std::string decl) {
   return FieldType::Memo;
 }
 
+// A stored table by name; its fields and key are read at their first use, so
+// that listing the tables (TableDefs.Refresh) costs one query.
 class SqliteTableDef : public TableDef {
  public:
-  SqliteTableDef(Connection& connection, const std::string& name) : name_(name) {
-    if (const TableSchema* schema = connection.findTable(name)) {
-      name_ = schema->name;
-      primaryKeyName_ = schema->primaryKeyName;
-      primaryKeyColumns_ = schema->primaryKeyColumns;
-      for (const ColumnSchema& c : schema->columns)
-        fields_.push_back(std::make_unique<SqliteField>(connection, name_, c, true));
-      return;
-    }
-    Statement info(connection.db(), "SELECT name, type FROM pragma_table_info(?)");
-    info.bind(1, name);
-    while (info.step()) {
-      ColumnSchema c{info.text(0), typeFromDeclaration(info.text(1)), 0, true};
-      c.size = storageSize(c.type);
-      fields_.push_back(std::make_unique<SqliteField>(connection, name_, c, false));
-    }
-  }
+  SqliteTableDef(Connection& connection, const std::string& name)
+      : connection_(connection), name_(name) {}
 
   const std::string& Name() const override { return name_; }
-  std::size_t FieldCount() const override { return fields_.size(); }
+  std::size_t FieldCount() const override { return load().size(); }
   Field& FieldAt(std::size_t index) override {
-    if (index >= fields_.size()) raise(3265);
+    if (index >= load().size()) raise(3265);
     return *fields_[index];
   }
   Field& Fields(std::string_view name) override {
-    for (auto& f : fields_)
+    for (auto& f : load())
       if (sameName(f->Name(), name)) return *f;
     raise(3265);
   }
-  std::string PrimaryKeyName() const override { return primaryKeyName_; }
-  std::vector<std::string> PrimaryKeyColumns() const override { return primaryKeyColumns_; }
+  std::string PrimaryKeyName() const override {
+    load();
+    return primaryKeyName_;
+  }
+  std::vector<std::string> PrimaryKeyColumns() const override {
+    load();
+    return primaryKeyColumns_;
+  }
 
  private:
+  const std::vector<std::unique_ptr<SqliteField>>& load() const {
+    if (loaded_) return fields_;
+    loaded_ = true;
+    if (const TableSchema* schema = connection_.findTable(name_)) {
+      primaryKeyName_ = schema->primaryKeyName;
+      primaryKeyColumns_ = schema->primaryKeyColumns;
+      for (const ColumnSchema& c : schema->columns)
+        fields_.push_back(std::make_unique<SqliteField>(connection_, name_, c, true));
+      return fields_;
+    }
+    Statement info(connection_.db(), "SELECT name, type FROM pragma_table_info(?)");
+    info.bind(1, name_);
+    while (info.step()) {
+      ColumnSchema c{info.text(0), typeFromDeclaration(info.text(1)), 0, true};
+      c.size = storageSize(c.type);
+      fields_.push_back(std::make_unique<SqliteField>(connection_, name_, c, false));
+    }
+    return fields_;
+  }
+
+  Connection& connection_;
   std::string name_;
-  std::string primaryKeyName_;
-  std::vector<std::string> primaryKeyColumns_;
-  std::vector<std::unique_ptr<SqliteField>> fields_;
+  mutable bool loaded_ = false;
+  mutable std::string primaryKeyName_;
+  mutable std::vector<std::string> primaryKeyColumns_;
+  mutable std::vector<std::unique_ptr<SqliteField>> fields_;
 };
 
 class SqliteTableDefs : public TableDefs {

@@ -64,66 +64,40 @@ std::string literal(std::string_view text) {
   return out + "'";
 }
 
-std::string check(int number, const std::string& column, const std::string& condition) {
-  return " CONSTRAINT " + quoteIdentifier(std::to_string(number) + " " + column) + " CHECK (" +
-         condition + ")";
-}
-
-std::string range(const std::string& q, const char* low, const char* high) {
-  return q + " BETWEEN " + low + " AND " + high;
-}
-
 // SQLite declared types: their affinity converts numeric text to numbers and
 // numbers to text as the engine does; DATETIME TEXT keeps text affinity and
-// tells a reader that the column holds dates.
+// tells a reader that the column holds dates. Every rule of the column is one
+// call of jet_rule, named after the column.
 std::string columnSql(const std::string& table, const ColumnSchema& c) {
-  const std::string q = quoteIdentifier(c.name);
-  std::string out = q;
-  // A number of the wrong kind is a type mismatch, one out of range an
-  // overflow; a fraction cannot go into an integer field.
-  const std::string numeric = "typeof(" + q + ") IN ('integer','real','null')";
-  const std::string whole = "typeof(" + q + ") <> 'real'";
-  auto integer = [&](const char* type, const char* low, const char* high) {
-    out += std::string(" ") + type + check(3464, c.name, numeric) +
-           check(3349, c.name, range(q, low, high)) + check(3464, c.name, whole);
-  };
+  const char* declared = "";
   switch (c.type) {
     case FieldType::Byte:
-      integer("TINYINT", "0", "255");
+      declared = "TINYINT";
       break;
     case FieldType::Integer:
-      integer("SMALLINT", "-32768", "32767");
+      declared = "SMALLINT";
       break;
     case FieldType::Long:
-      integer("INTEGER", "-2147483648", "2147483647");
+      declared = "INTEGER";
       break;
     case FieldType::YesNo:
-      integer("BOOLEAN INTEGER", "-1", "1");
+      declared = "BOOLEAN INTEGER";
       break;
     case FieldType::Double:
-      out += " DOUBLE" + check(3464, c.name, "typeof(" + q + ") IN ('real','integer','null')");
+      declared = "DOUBLE";
       break;
     case FieldType::Date:
-      out += " DATETIME TEXT COLLATE JET" +
-             check(3464, c.name, "typeof(" + q + ") IN ('text','null') AND datetime(" + q +
-                                     ") IS " + q + " COLLATE BINARY");
+      declared = "DATETIME TEXT COLLATE JET";
       break;
     case FieldType::Text:
     case FieldType::Memo:
-      out += " TEXT COLLATE JET" + check(3464, c.name, "typeof(" + q + ") IN ('text','null')");
-      if (c.type == FieldType::Text)
-        out += check(3163, c.name, "length(" + q + ") <= " + std::to_string(c.size));
-      // Whether '' is accepted is a field property, read from the catalog.
-      out += check(3315, c.name,
-                   q + " IS NULL OR length(" + q + ") > 0 OR jet_allows_empty(" +
-                       literal(table) + ", " + literal(c.name) + ")");
+      declared = "TEXT COLLATE JET";
       break;
   }
-  // A key column takes no Null; which columns form the key is in the catalog.
-  out += check(3058, c.name,
-               q + " IS NOT NULL OR NOT jet_in_key(" + literal(table) + ", " + literal(c.name) +
-                   ")");
-  return out;
+  const std::string q = quoteIdentifier(c.name);
+  return q + " " + declared + " CONSTRAINT " + q + " CHECK (jet_rule(" + q + "," +
+         literal(table) + "," + literal(c.name) + "," +
+         std::to_string(static_cast<int>(c.type)) + "," + std::to_string(c.size) + "))";
 }
 
 }  // namespace

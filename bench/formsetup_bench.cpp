@@ -1,0 +1,183 @@
+// formsetup on a fresh host and on a repeated run, beside the sqlite3 shell
+// replaying the same writing statements on a plain SQLite database, one
+// statement per transaction, under the same journal settings (WAL,
+// synchronous=NORMAL). Both sides are whole processes, start-up included.
+// Prints the medians and their ratios.
+//
+//   build/bench/formsetup_bench [runs]      (default 7; at least 5)
+//
+// The statements are those formsetup sends, read off its SQL trace: data
+// definition and rows as they stand; a key statement becomes the unique index
+// that SQLite offers for it. Look-ups are not replayed, so the shell does
+// strictly less than formsetup.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs argv with `env` added to the environment and stdin from `input` (or
+// /dev/null); returns the wall time in milliseconds. Exits on a failed run.
+double timedRun(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                const std::string& input = "/dev/null") {
+  std::vector<std::string> envText;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (!env.count(entry.substr(0, entry.find('=')))) envText.push_back(entry);
+  }
+  for (const auto& [k, v] : env) envText.push_back(k + "=" + v);
+  std::vector<char*> args, envp;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& e : envText) envp.push_back(const_cast<char*>(e.c_str()));
+  args.push_back(nullptr);
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
+    std::fprintf(stderr, "cannot start %s\n", args[0]);
+    std::exit(1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  posix_spawn_file_actions_destroy(&actions);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed (status %d)\n", argv[0].c_str(), status);
+    std::exit(1);
+  }
+  return ms;
+}
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The statements of a trace ("E<TAB>statement" lines).
+std::vector<std::string> statementsOf(const std::string& trace) {
+  std::vector<std::string> out;
+  std::istringstream in(trace);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("E\t", 0) == 0) out.push_back(line.substr(2));
+  return out;
+}
+
+// "ALTER TABLE t ADD CONSTRAINT k PRIMARY KEY (cols)" -> a unique index.
+std::string sqliteForm(const std::string& statement) {
+  const std::string alter = "ALTER TABLE ";
+  if (statement.rfind(alter, 0) != 0) return statement;
+  std::istringstream words(statement.substr(alter.size()));
+  std::string table, add, constraint, name;
+  words >> table >> add >> constraint >> name;
+  const std::size_t open = statement.find('(');
+  const std::size_t close = statement.rfind(')');
+  return "CREATE UNIQUE INDEX \"" + table + " " + name + "\" ON " + table + " " +
+         statement.substr(open, close - open + 1);
+}
+
+std::string replayScript(const std::vector<std::string>& statements) {
+  std::string script = "PRAGMA journal_mode=WAL;\nPRAGMA synchronous=NORMAL;\n";
+  for (const std::string& s : statements) script += "BEGIN;\n" + sqliteForm(s) + ";\nCOMMIT;\n";
+  return script;
+}
+
+// The host tables formsetup writes, as plain SQLite tables with their keys.
+const char* const kPlainHostTables =
+    "PRAGMA journal_mode=WAL;\n"
+    "CREATE TABLE PARAM (Numero TEXT(3), Argumento TEXT(15), Funcion TEXT(255),"
+    " Correl_Param TEXT(3), PRIMARY KEY (Numero, Argumento));\n"
+    "CREATE TABLE reportes (codrep TEXT(6), nomrep TEXT(100), estado INTEGER,"
+    " PRIMARY KEY (codrep));\n"
+    "CREATE TABLE envio_t (formulario TEXT(4), tabla_o TEXT(50), tabla_d TEXT(50),"
+    " tabla_ext TEXT(50), indice INTEGER, obliga INTEGER, c_tip_doc_d INTEGER, c_doc_id_d REAL,"
+    " c_Formulario REAL, c_periodo REAL, c_estado REAL, c_envio REAL, c_semana REAL,"
+    " PRIMARY KEY (formulario, tabla_o));\n";
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = std::max(5, argc > 1 ? std::atoi(argv[1]) : 7);
+  const fs::path bin = fs::canonical(fs::path(argv[0])).parent_path().parent_path() / "bin";
+  const std::string zelhost = (bin / "zelhost").string();
+  const std::string formsetup = (bin / "formsetup").string();
+  const fs::path root = fs::temp_directory_path() / ("zelbench." + std::to_string(::getpid()));
+  fs::remove_all(root);
+
+  // A host of its own for each run, made by zelhost outside the timing.
+  auto makeHost = [&](const std::string& name) {
+    const fs::path dir = root / name;
+    fs::create_directories(dir / "windows");
+    std::map<std::string, std::string> env = {{"WINDIR", (dir / "windows").string()}};
+    timedRun({zelhost, "init", (dir / "host").string()}, env);
+    return std::make_pair(dir, env);
+  };
+
+  // The statements to replay, off the trace of one fresh and one repeated run.
+  auto [traced, tracedEnv] = makeHost("traced");
+  tracedEnv["ZEL_SQL_LOG"] = (traced / "fresh.log").string();
+  timedRun({formsetup}, tracedEnv);
+  tracedEnv["ZEL_SQL_LOG"] = (traced / "repeated.log").string();
+  timedRun({formsetup}, tracedEnv);
+  const std::vector<std::string> freshStatements = statementsOf(readFile(traced / "fresh.log"));
+  const std::vector<std::string> repeatedStatements =
+      statementsOf(readFile(traced / "repeated.log"));
+  writeFile(root / "tables.sql", kPlainHostTables);
+  writeFile(root / "fresh.sql", replayScript(freshStatements));
+  writeFile(root / "repeated.sql", replayScript(repeatedStatements));
+
+  std::vector<double> fresh, repeated, shellFresh, shellRepeated;
+  for (int i = 0; i < runs; ++i) {
+    auto [dir, env] = makeHost("run" + std::to_string(i));
+    fresh.push_back(timedRun({formsetup}, env));
+    repeated.push_back(timedRun({formsetup}, env));
+
+    const std::string plain = (dir / "plain.db").string();
+    timedRun({"sqlite3", plain}, {}, (root / "tables.sql").string());
+    shellFresh.push_back(timedRun({"sqlite3", "-bail", plain}, {}, (root / "fresh.sql").string()));
+    shellRepeated.push_back(
+        timedRun({"sqlite3", "-bail", plain}, {}, (root / "repeated.sql").string()));
+    fs::remove_all(dir);
+  }
+  fs::remove_all(root);
+
+  std::printf("formsetup, median of %d runs (ms); the shell replays %zu and %zu statements\n",
+              runs, freshStatements.size(), repeatedStatements.size());
+  std::printf("%-10s %10s %10s %7s\n", "", "formsetup", "sqlite3", "ratio");
+  std::printf("%-10s %10.1f %10.1f %7.2f\n", "fresh", median(fresh), median(shellFresh),
+              median(fresh) / median(shellFresh));
+  std::printf("%-10s %10.1f %10.1f %7.2f\n", "repeated", median(repeated), median(shellRepeated),
+              median(repeated) / median(shellRepeated));
+  return 0;
+}
