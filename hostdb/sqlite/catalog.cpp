@@ -14,15 +14,17 @@
 namespace hostdb::sqlite {
 namespace {
 
+// Each table is one b-tree (the names are unique already as SQLite table
+// names), so that a change of the catalog writes as few pages as it can.
 constexpr const char* kCreateCatalog =
-    "CREATE TABLE MSysDb (Property TEXT NOT NULL PRIMARY KEY, Value TEXT);"
-    "CREATE TABLE MSysObjects (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL UNIQUE COLLATE NOCASE,"
-    " PrimaryKey TEXT);"
+    "CREATE TABLE MSysDb (Property TEXT NOT NULL PRIMARY KEY, Value TEXT) WITHOUT ROWID;"
+    "CREATE TABLE MSysObjects (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL COLLATE NOCASE);"
     "CREATE TABLE MSysColumns (TableName TEXT NOT NULL COLLATE NOCASE, Position INTEGER NOT NULL,"
     " Name TEXT NOT NULL, Type TEXT NOT NULL, Size INTEGER NOT NULL,"
-    " AllowZeroLength INTEGER NOT NULL, PRIMARY KEY (TableName, Position));"
+    " AllowZeroLength INTEGER NOT NULL, PRIMARY KEY (TableName, Position)) WITHOUT ROWID;"
     "CREATE TABLE MSysIndexes (TableName TEXT NOT NULL COLLATE NOCASE, IndexName TEXT NOT NULL,"
-    " Position INTEGER NOT NULL, ColumnName TEXT NOT NULL, PRIMARY KEY (TableName, Position));";
+    " Position INTEGER NOT NULL, ColumnName TEXT NOT NULL, PRIMARY KEY (TableName, Position))"
+    " WITHOUT ROWID;";
 
 const struct {
   FieldType type;
@@ -80,11 +82,10 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
     for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     return s;
   };
-  Statement objects(db, "SELECT Name, PrimaryKey FROM MSysObjects ORDER BY Id");
+  Statement objects(db, "SELECT Name FROM MSysObjects ORDER BY Id");
   while (objects.step()) {
     TableSchema t;
     t.name = objects.text(0);
-    t.primaryKeyName = objects.text(1);
     byName[key(t.name)] = tables.size();
     tables.push_back(std::move(t));
   }
@@ -101,31 +102,20 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
     c.allowZeroLength = columns.integer(4) != 0;
     tables[it->second].columns.push_back(std::move(c));
   }
-  Statement keys(db, "SELECT TableName, ColumnName FROM MSysIndexes ORDER BY TableName, Position");
+  Statement keys(db,
+                 "SELECT TableName, IndexName, ColumnName FROM MSysIndexes"
+                 " ORDER BY TableName, Position");
   while (keys.step()) {
     auto it = byName.find(key(keys.text(0)));
-    if (it != byName.end()) tables[it->second].primaryKeyColumns.push_back(keys.text(1));
+    if (it == byName.end()) continue;
+    tables[it->second].primaryKeyName = keys.text(1);
+    tables[it->second].primaryKeyColumns.push_back(keys.text(2));
   }
   return tables;
 }
 
-namespace {
-
-// Every change of the catalog counts up its version, so that another
-// connection knows its copy is out of date even when the change (a key, a
-// field property) leaves the SQLite schema as it was.
-void bumpCatalogVersion(sqlite3* db) {
-  execute(db,
-          "INSERT INTO MSysDb VALUES ('CatalogVersion', 1) ON CONFLICT (Property) DO UPDATE SET"
-          " Value = CAST(Value AS INTEGER) + 1");
-}
-
-}  // namespace
-
-
 void insertSchema(sqlite3* db, const TableSchema& table) {
-  bumpCatalogVersion(db);
-  Statement(db, "INSERT INTO MSysObjects (Name, PrimaryKey) VALUES (?, NULL)")
+  Statement(db, "INSERT INTO MSysObjects (Name) VALUES (?)")
       .bind(1, table.name)
       .run();
   Statement column(db, "INSERT INTO MSysColumns VALUES (?, ?, ?, ?, ?, ?)");
@@ -143,7 +133,6 @@ void insertSchema(sqlite3* db, const TableSchema& table) {
 }
 
 void deleteSchema(sqlite3* db, std::string_view tableName) {
-  bumpCatalogVersion(db);
   for (const char* sql : {"DELETE FROM MSysObjects WHERE Name = ?",
                           "DELETE FROM MSysColumns WHERE TableName = ?",
                           "DELETE FROM MSysIndexes WHERE TableName = ?"})
@@ -151,11 +140,6 @@ void deleteSchema(sqlite3* db, std::string_view tableName) {
 }
 
 void savePrimaryKey(sqlite3* db, const TableSchema& table) {
-  bumpCatalogVersion(db);
-  Statement(db, "UPDATE MSysObjects SET PrimaryKey = ? WHERE Name = ?")
-      .bind(1, table.primaryKeyName)
-      .bind(2, table.name)
-      .run();
   Statement(db, "DELETE FROM MSysIndexes WHERE TableName = ?").bind(1, table.name).run();
   Statement key(db, "INSERT INTO MSysIndexes VALUES (?, ?, ?, ?)");
   for (std::size_t i = 0; i < table.primaryKeyColumns.size(); ++i)
@@ -168,7 +152,6 @@ void savePrimaryKey(sqlite3* db, const TableSchema& table) {
 
 void saveAllowZeroLength(sqlite3* db, std::string_view tableName, std::string_view columnName,
                          bool allow) {
-  bumpCatalogVersion(db);
   Statement(db, "UPDATE MSysColumns SET AllowZeroLength = ? WHERE TableName = ? AND Name = ?"
                 " COLLATE NOCASE")
       .bind(1, static_cast<std::int64_t>(allow ? 1 : 0))

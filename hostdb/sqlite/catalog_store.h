@@ -17,10 +17,6 @@ inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysC
 // Every table the catalog describes, in the order they were made.
 std::vector<TableSchema> loadSchemas(sqlite3* db);
 
-// The catalog's version, which every change of the catalog counts up; one
-// row of one value (Null before the first change).
-inline constexpr const char* kCatalogVersionQuery =
-    "SELECT (SELECT CAST(Value AS INTEGER) FROM MSysDb WHERE Property = 'CatalogVersion')";
 
 // Records a new table (its columns and its key, if any).
 void insertSchema(sqlite3* db, const TableSchema& table);

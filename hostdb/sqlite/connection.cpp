@@ -6,10 +6,32 @@
 namespace hostdb::sqlite {
 
 Connection::Connection(sqlite3* db)
-    : db_(db),
-      dataVersion_(db, "PRAGMA data_version"),
-      schemaVersion_(db, "PRAGMA schema_version"),
-      catalogVersion_(db, kCatalogVersionQuery) {}
+    : db_(db), dataVersion_(db, "PRAGMA data_version") {
+  registerJetRules(db_, this);
+}
+
+// The rules ask while a statement runs, which found its tables moments
+// before: the copy is current, and reading it again here could replace the
+// descriptions the running statement holds.
+const TableSchema* Connection::knownTable(std::string_view name) {
+  if (stale_) refresh();
+  for (const TableSchema& t : tables_)
+    if (sameName(t.name, name)) return &t;
+  return nullptr;
+}
+
+bool Connection::allowsEmpty(std::string_view table, std::string_view column) {
+  const TableSchema* t = knownTable(table);
+  const ColumnSchema* c = t ? t->column(column) : nullptr;
+  return c && c->allowZeroLength;
+}
+
+bool Connection::inKey(std::string_view table, std::string_view column) {
+  if (const TableSchema* t = knownTable(table))
+    for (const std::string& k : t->primaryKeyColumns)
+      if (sameName(k, column)) return true;
+  return false;
+}
 
 namespace {
 std::int64_t readVersion(Statement& schemaVersion) {
@@ -21,31 +43,33 @@ std::int64_t readVersion(Statement& schemaVersion) {
 }  // namespace
 
 void Connection::refresh() {
-  // Nothing can have changed while no other connection has committed and
-  // this one has made no change of its own.
+  // The copy holds until another connection commits (the data version
+  // changes) or a change of this connection's own fails to commit.
   const std::int64_t data = readVersion(dataVersion_);
-  if (data == seenDataVersion_) return;
-  seenDataVersion_ = data;
-  const std::int64_t schema = readVersion(schemaVersion_);
-  const std::int64_t catalog = readVersion(catalogVersion_);
-  if (schema == cachedSchemaVersion_ && catalog == cachedCatalogVersion_) return;
+  if (data == seenDataVersion_ && !stale_) return;
   tables_ = loadSchemas(db_);
-  cachedSchemaVersion_ = schema;
-  cachedCatalogVersion_ = catalog;
+  storedNamesKnown_ = false;
+  seenDataVersion_ = data;
+  stale_ = false;
 }
 
 void Connection::remember(const TableSchema* table, std::string_view dropped) {
+  storedNamesKnown_ = false;
   std::string_view name = table ? std::string_view(table->name) : dropped;
   auto it = tables_.begin();
   while (it != tables_.end() && !sameName(it->name, name)) ++it;
   if (table && it != tables_.end()) *it = *table;
   else if (table) tables_.push_back(*table);
   else if (it != tables_.end()) tables_.erase(it);
-  cachedSchemaVersion_ = readVersion(schemaVersion_);
-  cachedCatalogVersion_ = readVersion(catalogVersion_);
-  // Compare the versions again at the next use: should the change not commit,
-  // they differ from the file's and the catalog is read anew.
-  seenDataVersion_ = -1;
+}
+
+void Connection::commit(WriteTransaction& tx) {
+  try {
+    tx.commit();
+  } catch (...) {
+    forget();
+    throw;
+  }
 }
 
 const TableSchema* Connection::findTable(std::string_view name) {
@@ -61,13 +85,16 @@ std::string Connection::storedTableName(std::string_view name) {
   return s.step() ? s.text(0) : std::string();
 }
 
-std::vector<std::string> Connection::storedTables() {
+const std::vector<std::string>& Connection::storedTables() {
+  refresh();
+  if (storedNamesKnown_) return storedNames_;
   Statement s(db_,
               "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%'"
               " ESCAPE '\\' ORDER BY name COLLATE NOCASE");
-  std::vector<std::string> out;
-  while (s.step()) out.push_back(s.text(0));
-  return out;
+  storedNames_.clear();
+  while (s.step()) storedNames_.push_back(s.text(0));
+  storedNamesKnown_ = true;
+  return storedNames_;
 }
 
 void Connection::apply(const DdlStatement& ddl) {
@@ -95,7 +122,7 @@ void Connection::createTable(const TableSchema& table) {
     Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
   insertSchema(db_, table);
   remember(&table);
-  tx.commit();
+  commit(tx);
 }
 
 void Connection::dropTable(const std::string& name) {
@@ -106,7 +133,7 @@ void Connection::dropTable(const std::string& name) {
   Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
   deleteSchema(db_, stored);
   remember(nullptr, stored);
-  tx.commit();
+  commit(tx);
 }
 
 void Connection::addPrimaryKey(const DdlStatement& ddl) {
@@ -134,7 +161,7 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
   savePrimaryKey(db_, table);
   remember(&table);
-  tx.commit();
+  commit(tx);
 }
 
 void Connection::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
@@ -155,13 +182,12 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   // The table's rule reads the property from the catalog.
   saveAllowZeroLength(db_, table.name, column->name, allow);
   remember(&table);
-  tx.commit();
+  commit(tx);
 }
 
 void Connection::finalize() {
+  registerJetRules(db_, nullptr);
   dataVersion_ = Statement();
-  catalogVersion_ = Statement();
-  schemaVersion_ = Statement();
 }
 
 WriteTransaction::WriteTransaction(sqlite3* db) : db_(db), nested_(!sqlite3_get_autocommit(db)) {

@@ -1,6 +1,6 @@
 // What every object of an open database shares: the SQLite handle, the
-// catalog as last read (read again only when another connection has changed
-// the schema or the catalog's version), and the schema changes themselves.
+// catalog as last read (read again only after another connection has
+// committed), and the schema changes themselves.
 #pragma once
 
 #include <sqlite3.h>
@@ -10,13 +10,18 @@
 #include <vector>
 
 #include "hostdb/sqlite/jet_ddl.h"
+#include "hostdb/sqlite/jet_rules.h"
 #include "hostdb/sqlite/statement.h"
 #include "hostdb/sqlite/table_schema.h"
 
 namespace hostdb::sqlite {
 
-class Connection {
+class WriteTransaction;
+
+class Connection : public RuleSource {
  public:
+  // The row rules of `db` read this connection's copy of the catalog until
+  // finalize().
   explicit Connection(sqlite3* db);
 
   sqlite3* db() const { return db_; }
@@ -26,7 +31,7 @@ class Connection {
   // The name of the stored SQLite table (any table, catalog or not), or "".
   std::string storedTableName(std::string_view name);
   // Every stored table but SQLite's own, by name.
-  std::vector<std::string> storedTables();
+  const std::vector<std::string>& storedTables();
 
   // CREATE TABLE, DROP TABLE, ADD CONSTRAINT ... PRIMARY KEY.
   void apply(const DdlStatement& ddl);
@@ -34,25 +39,32 @@ class Connection {
   void setAllowZeroLength(std::string_view table, std::string_view column, bool allow);
 
   void finalize();
+  // The copy of the catalog no longer holds (a transaction was rolled back):
+  // it is read anew at next use.
+  void forget() { stale_ = true; }
+
+  bool allowsEmpty(std::string_view table, std::string_view column) override;
+  bool inKey(std::string_view table, std::string_view column) override;
 
  private:
   void refresh();
+  const TableSchema* knownTable(std::string_view name);
   // Inside the write transaction of a change of this connection's own, before
-  // it commits: the cache takes `table` (or forgets `dropped`) and the new
-  // schema version instead of reading the whole catalog again. (A failed
-  // commit leaves a version that differs from the file's: read again.)
+  // it commits: the cache takes `table` (or forgets `dropped`) instead of
+  // reading the whole catalog again.
   void remember(const TableSchema* table, std::string_view dropped = {});
+  // Commits a change; should that fail, the cache is read anew at next use.
+  void commit(WriteTransaction& tx);
   void createTable(const TableSchema& table);
   void dropTable(const std::string& name);
   void addPrimaryKey(const DdlStatement& ddl);
 
   sqlite3* db_;
   Statement dataVersion_;
-  Statement schemaVersion_;
-  Statement catalogVersion_;
   std::int64_t seenDataVersion_ = -1;
-  std::int64_t cachedSchemaVersion_ = -1;
-  std::int64_t cachedCatalogVersion_ = -1;
+  bool stale_ = true;
+  std::vector<std::string> storedNames_;  // as of the catalog copy
+  bool storedNamesKnown_ = false;
   std::vector<TableSchema> tables_;
 };
 

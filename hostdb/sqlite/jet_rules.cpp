@@ -58,14 +58,19 @@ bool isStoredDate(std::string_view s) {
 bool catalogSays(sqlite3_context* context, sqlite3_value** argv, int slot, const char* query) {
   static int yes, no;
   if (void* kept = sqlite3_get_auxdata(context, slot)) return kept == &yes;
-  sqlite3* db = sqlite3_context_db_handle(context);
-  sqlite3_stmt* stmt = nullptr;
   bool answer = false;
-  if (sqlite3_prepare_v2(db, query, -1, &stmt, nullptr) == SQLITE_OK &&
-      sqlite3_bind_value(stmt, 1, argv[1]) == SQLITE_OK &&
-      sqlite3_bind_value(stmt, 2, argv[2]) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-    answer = sqlite3_column_int(stmt, 0) != 0;
-  sqlite3_finalize(stmt);
+  if (auto* source = static_cast<RuleSource*>(sqlite3_user_data(context))) {
+    const std::string_view table = textOf(argv[1]), column = textOf(argv[2]);
+    answer = slot == 1 ? source->inKey(table, column) : source->allowsEmpty(table, column);
+  } else {
+    sqlite3* db = sqlite3_context_db_handle(context);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, query, -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_bind_value(stmt, 1, argv[1]) == SQLITE_OK &&
+        sqlite3_bind_value(stmt, 2, argv[2]) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+      answer = sqlite3_column_int(stmt, 0) != 0;
+    sqlite3_finalize(stmt);
+  }
   sqlite3_set_auxdata(context, slot, answer ? &yes : &no, nullptr);
   return answer;
 }
@@ -147,9 +152,9 @@ RuleViolation takeRuleViolation() {
   return out;
 }
 
-int registerJetRules(sqlite3* db) {
+int registerJetRules(sqlite3* db, RuleSource* source) {
   // Innocuous: it only reads the catalog, so that a schema may use it.
-  return sqlite3_create_function_v2(db, "jet_rule", 5, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr,
+  return sqlite3_create_function_v2(db, "jet_rule", 5, SQLITE_UTF8 | SQLITE_INNOCUOUS, source,
                                     rule, nullptr, nullptr, nullptr);
 }
 

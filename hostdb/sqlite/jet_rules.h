@@ -14,13 +14,24 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 
 namespace hostdb::sqlite {
 
-// Registers the function on `db`; returns a SQLite result code.
-int registerJetRules(sqlite3* db);
+// Where the function learns the field property and the key: an open
+// database's own copy of the catalog. Without one it reads the catalog tables.
+class RuleSource {
+ public:
+  virtual ~RuleSource() = default;
+  virtual bool allowsEmpty(std::string_view table, std::string_view column) = 0;
+  virtual bool inKey(std::string_view table, std::string_view column) = 0;
+};
+
+// Registers the function on `db` (again, to change its source); returns a
+// SQLite result code. `source` must outlive the registration.
+int registerJetRules(sqlite3* db, RuleSource* source = nullptr);
 
 // The rule the last refused value of this thread broke: its number and column
 // (0 and "" when none has been refused since the last call).

@@ -93,8 +93,19 @@ class HostDatabase final : public SqliteDatabase {
   sqlite3* handle() override { return db_; }
 
   void beginTransaction() override { execute(requireOpen(), "BEGIN IMMEDIATE"); }
-  void commitTransaction() override { execute(requireOpen(), "COMMIT"); }
-  void rollbackTransaction() override { execute(requireOpen(), "ROLLBACK"); }
+  void commitTransaction() override {
+    try {
+      execute(requireOpen(), "COMMIT");
+    } catch (...) {
+      connection_.forget();
+      throw;
+    }
+  }
+  void rollbackTransaction() override {
+    // Changes of the catalog made inside the transaction are undone too.
+    connection_.forget();
+    execute(requireOpen(), "ROLLBACK");
+  }
 
  private:
   sqlite3* requireOpen() const {

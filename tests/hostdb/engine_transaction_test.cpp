@@ -70,3 +70,28 @@ TEST_F(EngineTest, DatabaseMayOutliveItsEngine) {
   EXPECT_EQ(rowCount(*db), 1);
   db->Close();
 }
+
+// A rolled-back transaction takes its schema and property changes with it:
+// the database forgets them as the file does.
+TEST_F(EngineTest, RollbackUndoesTablesKeysAndFieldProperties) {
+  createWithTable("a.db");
+  auto e = engine();
+  auto db = e->OpenDatabase(path("a.db"));
+  hostdb::Workspace& ws = e->Workspaces(0);
+  ws.BeginTrans();
+  db->Execute("CREATE TABLE later ([k] Text(2))", hostdb::dbFailOnError);
+  db->Execute("ALTER TABLE t ADD CONSTRAINT pk PRIMARY KEY ([a])", hostdb::dbFailOnError);
+  db->TableDefs().Refresh();
+  db->TableDefs().Item("t").Fields("a").setAllowZeroLength(true);
+  db->Execute("INSERT INTO t VALUES ('')", hostdb::dbFailOnError);
+  ws.Rollback();
+
+  db->TableDefs().Refresh();
+  EXPECT_EQ(errorOf([&] { db->TableDefs().Item("later"); }), 3265);
+  EXPECT_FALSE(db->TableDefs().Item("t").Fields("a").AllowZeroLength());
+  EXPECT_EQ(db->TableDefs().Item("t").PrimaryKeyName(), "");
+  EXPECT_EQ(errorOf([&] { db->Execute("INSERT INTO t VALUES ('')", hostdb::dbFailOnError); }),
+            3315);
+  db->Execute("INSERT INTO t VALUES (Null)", hostdb::dbFailOnError);  // no key any more
+  EXPECT_EQ(rowCount(*db), 1);
+}
