@@ -1,5 +1,8 @@
 #include "hostdb/sqlite/connection.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog_store.h"
 
@@ -53,14 +56,37 @@ void Connection::refresh() {
   stale_ = false;
 }
 
+namespace {
+
+// SQLite's NOCASE: ASCII letters without regard to case.
+int compareNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int x = std::tolower(static_cast<unsigned char>(a[i]));
+    const int y = std::tolower(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+}  // namespace
+
 void Connection::remember(const TableSchema* table, std::string_view dropped) {
-  storedNamesKnown_ = false;
   std::string_view name = table ? std::string_view(table->name) : dropped;
   auto it = tables_.begin();
   while (it != tables_.end() && !sameName(it->name, name)) ++it;
+  const bool created = table && it == tables_.end();
   if (table && it != tables_.end()) *it = *table;
   else if (table) tables_.push_back(*table);
   else if (it != tables_.end()) tables_.erase(it);
+
+  if (!storedNamesKnown_ || (table && !created)) return;
+  auto at = std::lower_bound(storedNames_.begin(), storedNames_.end(), name,
+                             [](const std::string& a, std::string_view b) {
+                               return compareNoCase(a, b) < 0;
+                             });
+  if (created) storedNames_.insert(at, std::string(name));
+  else if (at != storedNames_.end() && compareNoCase(*at, name) == 0) storedNames_.erase(at);
 }
 
 void Connection::commit(WriteTransaction& tx) {
@@ -80,9 +106,15 @@ const TableSchema* Connection::findTable(std::string_view name) {
 }
 
 std::string Connection::storedTableName(std::string_view name) {
-  Statement s(db_, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
-  s.bind(1, name);
-  return s.step() ? s.text(0) : std::string();
+  if (compareNoCase(name.substr(0, 7), "sqlite_") == 0) {
+    Statement s(db_,
+                "SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    s.bind(1, name);
+    return s.step() ? s.text(0) : std::string();
+  }
+  for (const std::string& stored : storedTables())
+    if (compareNoCase(stored, name) == 0) return stored;
+  return std::string();
 }
 
 const std::vector<std::string>& Connection::storedTables() {
@@ -185,7 +217,29 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   commit(tx);
 }
 
+Statement Connection::take(const std::string& sql, Verb verb, std::string whereText) {
+  auto it = kept_.find(sql);
+  if (it == kept_.end()) return Statement(db_, sql, verb, std::move(whereText));
+  Statement s = std::move(it->second);
+  kept_.erase(it);
+  s.reset();
+  s.setWhereText(std::move(whereText));
+  return s;
+}
+
+void Connection::give(const std::string& sql, Statement statement) {
+  // A handful of shapes recur (a look-up, an insert, an update); beyond a
+  // bound, the kept ones make way.
+  constexpr std::size_t kKept = 64;
+  if (!*open_ || !statement.get()) return;
+  if (kept_.size() >= kKept) kept_.clear();
+  statement.reset();
+  kept_.insert_or_assign(sql, std::move(statement));
+}
+
 void Connection::finalize() {
+  *open_ = false;
+  kept_.clear();
   registerJetRules(db_, nullptr);
   dataVersion_ = Statement();
 }

@@ -5,8 +5,10 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "hostdb/sqlite/jet_ddl.h"
@@ -39,6 +41,13 @@ class Connection : public RuleSource {
   void setAllowZeroLength(std::string_view table, std::string_view column, bool allow);
 
   void finalize();
+
+  // Prepared statements kept for reuse, by SQL text: take() gives one reset,
+  // or prepares it; give() keeps it for the next take() of the same text.
+  Statement take(const std::string& sql, Verb verb, std::string whereText);
+  // True until finalize(); objects that may outlive the database hold it.
+  std::shared_ptr<const bool> lifetime() const { return open_; }
+  void give(const std::string& sql, Statement statement);
   // The copy of the catalog no longer holds (a transaction was rolled back):
   // it is read anew at next use.
   void forget() { stale_ = true; }
@@ -63,6 +72,8 @@ class Connection : public RuleSource {
   Statement dataVersion_;
   std::int64_t seenDataVersion_ = -1;
   bool stale_ = true;
+  std::shared_ptr<bool> open_ = std::make_shared<bool>(true);
+  std::unordered_map<std::string, Statement> kept_;
   std::vector<std::string> storedNames_;  // as of the catalog copy
   bool storedNamesKnown_ = false;
   std::vector<TableSchema> tables_;

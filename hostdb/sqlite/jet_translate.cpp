@@ -7,15 +7,6 @@
 namespace hostdb::sqlite {
 namespace {
 
-std::string quoteText(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + '\'';
-}
-
 std::size_t closingParen(const std::vector<Token>& t, std::size_t open, std::size_t end) {
   int depth = 0;
   for (std::size_t i = open; i < end; ++i) {
@@ -112,6 +103,10 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
   const std::set<std::size_t> dates = dateValueTokens(t, end, out.verb, lookup);
   std::vector<bool> wrapped;  // per open parenthesis: closes a max/min argument
   std::string& sql = out.sql;
+  auto parameter = [&out](std::string value) {
+    out.texts.push_back(std::move(value));
+    return "?" + std::to_string(out.texts.size());
+  };
   for (std::size_t i = 0; i < end; ++i) {
     const Token& tok = t[i];
     if (!sql.empty()) sql += ' ';
@@ -122,13 +117,13 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
       case TokenKind::String:
         if (dates.count(i)) {
           auto date = normalizeDate(tok.text);
-          sql += quoteText(date ? *date : tok.text);
+          sql += parameter(date ? *date : tok.text);
         } else {
-          sql += quoteText(tok.text) + " COLLATE JET";
+          sql += parameter(tok.text) + " COLLATE JET";
         }
         break;
       case TokenKind::Date:
-        sql += quoteText(tok.text) + " COLLATE JET";
+        sql += parameter(tok.text) + " COLLATE JET";
         break;
       case TokenKind::Number:
         sql += tok.text;

@@ -1,5 +1,5 @@
-// The engine's DML and queries rewritten as SQLite SQL: text literals compare
-// with the JET collation, #dates# and text put into Date columns become the
+// The engine's DML and queries rewritten as SQLite SQL: text literals become
+// parameters that compare with the JET collation, #dates# and text put into Date columns become the
 // stored date text, max/min compare with the JET collation, and without the
 // fail-on-error option INSERT and UPDATE skip the rows that break a rule.
 #pragma once
@@ -20,7 +20,11 @@ using TableLookup = std::function<const TableSchema*(std::string_view name)>;
 
 struct Translation {
   Verb verb = Verb::Other;
+  // Text literals stand in the SQL as parameters ?1, ?2, ..., their values in
+  // `texts`: statements that differ only in their values share one SQL text,
+  // and so one prepared statement.
   std::string sql;
+  std::vector<std::string> texts;
   std::string whereText;  // the WHERE expression as written, for error 3075
   // "SELECT * FROM table [WHERE ...]": the one table a dynaset may append to.
   std::string singleTable;

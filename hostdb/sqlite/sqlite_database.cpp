@@ -70,7 +70,7 @@ class HostDatabase final : public SqliteDatabase {
       std::optional<TableSchema> appendTo;
       if (type == dbOpenDynaset && !t.singleTable.empty())
         if (const TableSchema* table = connection_.findTable(t.singleTable)) appendTo = *table;
-      return makeRecordset(connection_, std::move(query), std::move(appendTo));
+      return makeRecordset(connection_, std::move(query), std::move(appendTo), t.sql);
     } catch (const EngineError& e) {
       traceError(e.number(), e.description());
       throw;
@@ -117,7 +117,11 @@ class HostDatabase final : public SqliteDatabase {
     return [this](std::string_view name) { return connection_.findTable(name); };
   }
 
-  Statement prepare(const Translation& t) { return Statement(db_, t.sql, t.verb, t.whereText); }
+  Statement prepare(const Translation& t) {
+    Statement s = connection_.take(t.sql, t.verb, t.whereText);
+    for (std::size_t i = 0; i < t.texts.size(); ++i) s.bind(static_cast<int>(i + 1), t.texts[i]);
+    return s;
+  }
 
   void run(std::string_view sql, bool skipFailingRows) {
     const std::vector<Token> tokens = tokensOf(sql, Verb::Other);
@@ -131,6 +135,7 @@ class HostDatabase final : public SqliteDatabase {
     Statement statement = prepare(t);
     statement.run();
     recordsAffected_ = sqlite3_changes64(db_);
+    connection_.give(t.sql, std::move(statement));
   }
 
   sqlite3* db_;

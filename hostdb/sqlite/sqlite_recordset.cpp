@@ -24,8 +24,10 @@ std::optional<Date> parseStoredDate(const std::string& text) {
 
 class SqliteRecordset : public Recordset {
  public:
-  SqliteRecordset(Connection& connection, Statement query, std::optional<TableSchema> appendTo)
-      : connection_(connection), query_(std::move(query)), table_(std::move(appendTo)) {
+  SqliteRecordset(Connection& connection, Statement query, std::optional<TableSchema> appendTo,
+                  std::string sql)
+      : connection_(connection), open_(connection.lifetime()), query_(std::move(query)),
+        table_(std::move(appendTo)), sql_(std::move(sql)) {
     sqlite3_stmt* s = query_.get();
     const int n = sqlite3_column_count(s);
     for (int i = 0; i < n; ++i) {
@@ -81,6 +83,7 @@ class SqliteRecordset : public Recordset {
     const std::string sql = "INSERT INTO " + quoteIdentifier(table_->name) +
                             (pending_.empty() ? " DEFAULT VALUES"
                                               : " (" + columns + ") VALUES (" + marks + ")");
+    if (!*open_) raise(3420);  // the database was closed
     Statement insert(connection_.db(), sql, Verb::Insert);
     int index = 1;
     for (const auto& [name, value] : pending_)
@@ -91,6 +94,7 @@ class SqliteRecordset : public Recordset {
   }
 
   void Close() override {
+    if (*open_) connection_.give(sql_, std::move(query_));
     query_ = Statement();
     done_ = true;
     rows_.clear();
@@ -146,8 +150,10 @@ class SqliteRecordset : public Recordset {
   }
 
   Connection& connection_;
+  std::shared_ptr<const bool> open_;  // false once the database is closed
   Statement query_;
   std::optional<TableSchema> table_;
+  std::string sql_;  // the query's key among the connection's kept statements
   std::vector<std::string> names_;
   std::vector<bool> isDate_;
   std::vector<std::vector<Variant>> rows_;
@@ -186,8 +192,9 @@ void bindValue(sqlite3_stmt* stmt, int index, const Variant& value, const Column
 }
 
 std::unique_ptr<Recordset> makeRecordset(Connection& connection, Statement query,
-                                         std::optional<TableSchema> appendTo) {
-  return std::make_unique<SqliteRecordset>(connection, std::move(query), std::move(appendTo));
+                                         std::optional<TableSchema> appendTo, std::string sql) {
+  return std::make_unique<SqliteRecordset>(connection, std::move(query), std::move(appendTo),
+                                           std::move(sql));
 }
 
 }  // namespace hostdb::sqlite

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "hostdb/recordset.h"
 #include "hostdb/sqlite/statement.h"
@@ -15,8 +16,9 @@ namespace hostdb::sqlite {
 class Connection;
 
 // `appendTo`: the table a dynaset may append to (nullopt: AddNew raises 3027).
+// On Close the query goes back to the connection, kept under `sql`.
 std::unique_ptr<Recordset> makeRecordset(Connection& connection, Statement query,
-                                         std::optional<TableSchema> appendTo);
+                                         std::optional<TableSchema> appendTo, std::string sql);
 
 // A value as AddNew/Update and INSERT store it into `column`: text put into a
 // Date column becomes the stored date text when it reads as a date.

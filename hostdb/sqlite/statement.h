@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "hostdb/sqlite/sql_errors.h"
 
@@ -32,6 +33,8 @@ class Statement {
   // Steps to the end (a statement without rows).
   void run();
   void reset();
+
+  void setWhereText(std::string whereText) { where_ = std::move(whereText); }
 
   std::string text(int column) const;
   std::int64_t integer(int column) const;

@@ -91,6 +91,47 @@ TEST_F(SqlDmlTest, DatesFromLiteralsAndText) {
   EXPECT_EQ(scalar("SELECT count(*) FROM D WHERE f = #01/15/2004 10:20:30#"), "2");
 }
 
+// Statements that differ only in their text values run on one kept prepared
+// statement: each run sees its own values, and its own WHERE text in 3075.
+TEST_F(SqlDmlTest, StatementsOfOneShapeKeepTheirOwnValues) {
+  for (const char* key : {"1", "2", "3"})
+    exec(std::string("insert into Param values ('044','") + key + "','f" + key + "','0')");
+  for (const char* key : {"2", "9", "1"}) {
+    auto rs = db().OpenRecordset(std::string("Select * from Param Where Numero='044' AND "
+                                             "Argumento='") + key + "'",
+                                 hostdb::dbOpenSnapshot);
+    if (std::string(key) == "9") {
+      EXPECT_TRUE(rs->Eof());
+    } else {
+      ASSERT_FALSE(rs->Eof());
+      EXPECT_EQ(rs->Value("Funcion").text(), std::string("f") + key);
+    }
+    rs->Close();
+  }
+  // A recordset left open keeps its statement; the next query of the same
+  // shape gets one of its own.
+  auto open = db().OpenRecordset("Select * from Param Where Argumento='1'", hostdb::dbOpenSnapshot);
+  EXPECT_EQ(scalar("Select Funcion from Param Where Argumento='3'"), "f3");
+  ASSERT_FALSE(open->Eof());
+  EXPECT_EQ(open->Value("Funcion").text(), "f1");
+  open->Close();
+
+  exec("Update Param Set Funcion='x' Where Argumento='2'");
+  exec("Update Param Set Funcion='y' Where Argumento='3'");
+  EXPECT_EQ(scalar("SELECT Funcion FROM Param WHERE Argumento = '2'"), "x");
+  EXPECT_EQ(scalar("SELECT Funcion FROM Param WHERE Argumento = '3'"), "y");
+  EXPECT_EQ(scalar("SELECT Funcion FROM Param WHERE Argumento = '1'"), "f1");
+  for (const char* bad : {"1", "2"}) {
+    try {
+      exec(std::string("Update Param Set Funcion='z' Where Argumento='") + bad + "' AND Numero=");
+      FAIL();
+    } catch (const hostdb::EngineError& e) {
+      EXPECT_EQ(e.number(), 3075);
+      EXPECT_NE(e.description().find(std::string("Argumento='") + bad + "'"), std::string::npos);
+    }
+  }
+}
+
 TEST_F(SqlDmlTest, ChangesOfAnotherConnectionAreSeen) {
   EXPECT_EQ(count("reportes"), 0);  // this connection has read the catalog
   auto other = reopen();
