@@ -12,6 +12,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "platform/errors.h"
+#include "tests/support/host/host_database.h"
 #include "tests/support/test_support.h"
 
 using testsupport::RunResult;
@@ -27,29 +28,8 @@ struct ParamRow {
 using Key = std::pair<std::string, std::string>;  // (Numero, Argumento)
 using ParamTable = std::map<Key, ParamRow>;
 
-struct Connection {
-  std::unique_ptr<hostdb::DBEngine> engine;
-  std::unique_ptr<hostdb::Database> db;
-};
-
-Connection connect(const TestHost& host) {
-  Connection c;
-  c.engine = std::make_unique<hostdb::DBEngine>();
-  c.engine->SystemDB = host.folder() + "/PM000.MDW";
-  c.engine->DefaultUser = build_account::user();
-  c.engine->DefaultPassword = build_account::password();
-  c.db = c.engine->OpenDatabase(host.databasePath());
-  return c;
-}
-
-void execute(const TestHost& host, const std::vector<std::string>& statements) {
-  Connection c = connect(host);
-  for (const std::string& sql : statements) c.db->Execute(sql, hostdb::dbFailOnError);
-  c.db->Close();
-}
-
 ParamTable readParam(const TestHost& host) {
-  Connection c = connect(host);
+  testsupport::OpenedHost c = testsupport::openHost(host);
   ParamTable table;
   auto rs = c.db->OpenRecordset("SELECT * FROM PARAM", hostdb::dbOpenSnapshot);
   for (; !rs->Eof(); rs->MoveNext()) {
@@ -177,7 +157,7 @@ TEST(FormsetupParamRows, FreshHostGetsThe155RowsInOrderWithTheirExactValues) {
 TEST(FormsetupParamRows, ExistingRowsAreReplacedOthersKeptAndARerunOnlyUpdates) {
   TestHost host;
   host.init();
-  execute(host, {
+  testsupport::executeOn(host, {
                     "insert into PARAM values ('044','1 ','OLD VALUE','999')",
                     "insert into PARAM values ('044','97','OLD 97','x')",
                     "insert into PARAM values ('044','ZZ','not a seed row','k')",
@@ -216,7 +196,7 @@ TEST(FormsetupParamRows, ExistingRowsAreReplacedOthersKeptAndARerunOnlyUpdates) 
 TEST(FormsetupParamRows, HostWithoutParamEndsWithTheRunTimeErrorBox) {
   TestHost host;
   host.init();
-  execute(host, {"DROP TABLE PARAM"});
+  testsupport::executeOn(host, {"DROP TABLE PARAM"});
   RunResult r = host.run("formsetup");
   EXPECT_EQ(r.exitCode, 1);
 

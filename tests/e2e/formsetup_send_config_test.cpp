@@ -29,12 +29,6 @@ void writeConfiguration(const TestHost& host, const std::vector<std::string>& li
   testsupport::writeFile(host.folder() + "/tmp/env661.txt", bytes);
 }
 
-void execute(const TestHost& host, const std::vector<std::string>& statements) {
-  testsupport::OpenedHost o = openHost(host);
-  for (const std::string& sql : statements) o.db->Execute(sql, hostdb::dbFailOnError);
-  o.db->Close();
-}
-
 std::vector<std::string> rows(const TestHost& host, const std::string& sql) {
   testsupport::OpenedHost o = openHost(host);
   std::vector<std::string> out = rowsOf(*o.db, sql);
@@ -58,7 +52,7 @@ std::vector<std::string> statementsOn(const TestHost& host, const std::string& t
 TEST(FormsetupSendConfig, FreshHostRegistersReportsAndLoadsTheFileWithTheExactStatements) {
   TestHost host;
   host.init();
-  execute(host, {"INSERT INTO reportes VALUES ('RP0019', 'old title', 0)",
+  testsupport::executeOn(host, {"INSERT INTO reportes VALUES ('RP0019', 'old title', 0)",
                  "INSERT INTO reportes VALUES ('RP0001', 'other report', 1)"});
   RunResult r = runFormsetup(host);
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -102,7 +96,7 @@ TEST(FormsetupSendConfig, FreshHostRegistersReportsAndLoadsTheFileWithTheExactSt
 TEST(FormsetupSendConfig, FileLinesBecomeRowsAsTheFileSays) {
   TestHost host;
   host.init();
-  execute(host, {
+  testsupport::executeOn(host, {
       "INSERT INTO envio_t VALUES ('0661','GONE','x','',1,1,1,1,1,1,1,1,1)",
       "INSERT INTO envio_t VALUES ('0655','KEPT','x','',1,1,1,1,1,1,1,1,1)",
   });
@@ -151,7 +145,7 @@ TEST(FormsetupSendConfig, EmptyFileOrBlankFirstLineClearsTheFormsRows) {
        {std::vector<std::string>{}, std::vector<std::string>{"  ", "1|A|B|C|1|1|1|1|1|1|1|1|1|"}}) {
     TestHost host;
     host.init();
-    execute(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
+    testsupport::executeOn(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
     writeConfiguration(host, lines);
     RunResult r = runFormsetup(host);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -198,7 +192,7 @@ TEST(FormsetupSendConfig, UnusableFileLeavesEnvioUntouchedWithOneMessage) {
     SCOPED_TRACE(c.problem);
     TestHost host;
     host.init();
-    execute(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
+    testsupport::executeOn(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
     const std::string path = host.folder() + "/tmp\\\\env661.txt";  // as JSON writes it
     if (c.lines.empty())
       std::remove((host.folder() + "/tmp/env661.txt").c_str());

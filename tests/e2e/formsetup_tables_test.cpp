@@ -10,6 +10,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
+#include "tests/support/host/host_database.h"
 #include "tests/support/test_support.h"
 
 using testsupport::errorOf;
@@ -197,26 +198,6 @@ std::string describe(hostdb::TableDef& def) {
   return out + ")";
 }
 
-struct Opened {
-  std::unique_ptr<hostdb::DBEngine> engine;
-  std::unique_ptr<hostdb::Database> db;
-  void exec(const std::string& sql) { db->Execute(sql, hostdb::dbFailOnError); }
-  long long count(const std::string& table) {
-    auto rs = db->OpenRecordset("SELECT count(*) AS n FROM " + table, hostdb::dbOpenSnapshot);
-    return rs->Value("n").integer();
-  }
-};
-
-Opened open(const TestHost& host) {
-  Opened o;
-  o.engine = std::make_unique<hostdb::DBEngine>();
-  o.engine->SystemDB = host.folder() + "/PM000.MDW";
-  o.engine->DefaultUser = build_account::user();
-  o.engine->DefaultPassword = build_account::password();
-  o.db = o.engine->OpenDatabase(host.databasePath());
-  return o;
-}
-
 // The data-definition statements a run sent, and any engine error, from the
 // SQL trace (which is then emptied for the next run).
 std::vector<std::string> takeDefinitions(const TestHost& host) {
@@ -270,7 +251,7 @@ TEST_F(FormTables, FreshHostReceivesEveryTableWithItsKeyInOrder) {
   runFormsetup();
   expectCreatedInOrder(takeDefinitions(host), allNames());
 
-  Opened o = open(host);
+  testsupport::OpenedHost o = testsupport::openHost(host);
   hostdb::TableDefs& defs = o.db->TableDefs();
   for (const std::string& expected : kFormTables) {
     const std::string name = nameOf(expected);
@@ -284,7 +265,7 @@ TEST_F(FormTables, SecondRunMakesOnlyTheSevenTemporaryTablesAnew) {
   runFormsetup();
   takeDefinitions(host);
   {
-    Opened o = open(host);
+    testsupport::OpenedHost o = testsupport::openHost(host);
     o.exec("INSERT INTO TMP_F0657RETCAB VALUES ('101', 6, '20100000001', 'Razon', 'P', 'M', 'N', "
            "'100.00', #2024-03-31#, '1')");
     o.exec("INSERT INTO TMP_F0655PAGOS VALUES ('102', '202403', '0621', '1', #2024-04-10#, "
@@ -307,7 +288,7 @@ TEST_F(FormTables, SecondRunMakesOnlyTheSevenTemporaryTablesAnew) {
                                     "TMP_F0653ITF", "TMP_F0653RET", "TMP_F0657CORREL",
                                     "TMP_F0657DIFCAS"});
 
-  Opened o = open(host);
+  testsupport::OpenedHost o = testsupport::openHost(host);
   EXPECT_EQ(o.count("TMP_F0657RETCAB"), 1);
   EXPECT_EQ(o.count("TMP_F0655PAGOS"), 1);
   EXPECT_EQ(o.count("F0651DIVIDEND"), 1);
@@ -321,7 +302,7 @@ TEST_F(FormTables, SecondRunMakesOnlyTheSevenTemporaryTablesAnew) {
 // never changed: an older column list stays, a missing key is not added.
 TEST_F(FormTables, PresentTablesAreLeftAsTheyAre) {
   {
-    Opened o = open(host);
+    testsupport::OpenedHost o = testsupport::openHost(host);
     o.exec("CREATE TABLE hf0655Pagos ([casilla] TEXT(3), [per_tri] TEXT(6))");
     o.exec("INSERT INTO hf0655Pagos VALUES ('104', '202403')");
     o.exec("CREATE TABLE F0651DIVIDEND ([tip_doc_d] Byte, [doc_id_d] text(15))");
@@ -332,7 +313,7 @@ TEST_F(FormTables, PresentTablesAreLeftAsTheyAre) {
     if (name != "HF0655PAGOS" && name != "F0651DIVIDEND") expected.push_back(name);
   expectCreatedInOrder(takeDefinitions(host), expected);
 
-  Opened o = open(host);
+  testsupport::OpenedHost o = testsupport::openHost(host);
   hostdb::TableDefs& defs = o.db->TableDefs();
   EXPECT_EQ(describe(defs.Item(std::string_view("HF0655PAGOS"))),
             "hf0655Pagos: casilla Text3, per_tri Text6; ()");
@@ -345,7 +326,7 @@ TEST_F(FormTables, PresentTablesAreLeftAsTheyAre) {
 
 TEST_F(FormTables, TextFieldsRefuseEmptyStringsUnlessAdjusted) {
   runFormsetup();
-  Opened o = open(host);
+  testsupport::OpenedHost o = testsupport::openHost(host);
   EXPECT_EQ(errorOf([&] {
               o.exec("INSERT INTO EFCONTROLNS VALUES (6, '20100000001', '202403', '0661', 1, "
                      "'', 'C:\\tmp', 10, 'CAB', '', '', 0, '1', '000001')");

@@ -14,6 +14,19 @@ OpenedHost openHost(const TestHost& host, const std::string& name) {
   return o;
 }
 
+long long OpenedHost::count(const std::string& table) {
+  auto rs = db->OpenRecordset("SELECT count(*) AS n FROM " + table, hostdb::dbOpenSnapshot);
+  const long long n = rs->Value("n").integer();
+  rs->Close();
+  return n;
+}
+
+void executeOn(const TestHost& host, const std::vector<std::string>& statements) {
+  OpenedHost o = openHost(host);
+  for (const std::string& sql : statements) o.exec(sql);
+  o.db->Close();
+}
+
 std::vector<std::string> rowsOf(hostdb::Database& db, const std::string& sql) {
   std::vector<std::string> rows;
   std::unique_ptr<hostdb::Recordset> rs = db.OpenRecordset(sql, hostdb::dbOpenSnapshot);
