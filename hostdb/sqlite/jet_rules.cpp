@@ -1,11 +1,6 @@
 #include "hostdb/sqlite/jet_rules.h"
 
-#if defined(ZEL_SQLITE_EXTENSION)
-#include <sqlite3ext.h>
-SQLITE_EXTENSION_INIT3
-#else
-#include <sqlite3.h>
-#endif
+#include "hostdb/sqlite/sqlite_api.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,17 +1,10 @@
-// The JET collation and the engine's text functions on a SQLite connection.
-// Built twice: into the library (plain sqlite3.h) and into the loadable
-// extension, where every sqlite3_* call must go through the extension's API
-// table (sqlite3ext.h).
+// The JET collation and the engine's text functions on a SQLite connection,
+// built into the library and into the loadable extension.
 #include "hostdb/sqlite/jet_sql.h"
 
 #include "hostdb/sqlite/jet_rules.h"
 
-#if defined(ZEL_SQLITE_EXTENSION)
-#include <sqlite3ext.h>
-SQLITE_EXTENSION_INIT3
-#else
-#include <sqlite3.h>
-#endif
+#include "hostdb/sqlite/sqlite_api.h"
 
 #include <cstdint>
 #include <string>

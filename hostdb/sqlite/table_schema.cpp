@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "hostdb/sql_text.h"
 #include "hostdb/sqlite/jet_sql.h"
 
 namespace hostdb::sqlite {
@@ -55,14 +56,7 @@ std::string quoteIdentifier(std::string_view name) {
 
 namespace {
 
-std::string literal(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
+std::string literal(std::string_view text) { return "'" + escapeText(text) + "'"; }
 
 // SQLite declared types: their affinity converts numeric text to numbers and
 // numbers to text as the engine does; DATETIME TEXT keeps text affinity and
