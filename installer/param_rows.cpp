@@ -1,9 +1,11 @@
 // The form's PARAM rows and the three procedures that write them. A row is
-// found by (Numero, Argumento); values go into the SQL as they stand.
+// found by (Numero, Argumento); values go into the SQL between single quotes,
+// any quote in them doubled.
 #include <memory>
 #include <string>
 
 #include "hostdb/database.h"
+#include "hostdb/sql_text.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "installer/param_seed.h"
@@ -12,20 +14,23 @@
 namespace installer {
 namespace {
 
+using hostdb::escapeText;
+
 std::string whereKey(const std::string& numero, const std::string& argumento) {
-  return " Where Numero='" + numero + "' AND Argumento='" + argumento + "'";
+  return " Where Numero='" + escapeText(numero) + "' AND Argumento='" + escapeText(argumento) +
+         "'";
 }
 
 std::string updateStatement(const std::string& numero, const std::string& argumento,
                             const std::string& funcion, const std::string& correlParam) {
-  return "Update Param Set Funcion='" + funcion + "', Correl_param='" + correlParam + "'" +
-         whereKey(numero, argumento);
+  return "Update Param Set Funcion='" + escapeText(funcion) + "', Correl_param='" +
+         escapeText(correlParam) + "'" + whereKey(numero, argumento);
 }
 
 std::string insertStatement(const std::string& numero, const std::string& argumento,
                             const std::string& funcion, const std::string& correlParam) {
-  return "insert into Param values ('" + numero + "','" + argumento + "','" + funcion + "','" +
-         correlParam + "')";
+  return "insert into Param values ('" + escapeText(numero) + "','" + escapeText(argumento) +
+         "','" + escapeText(funcion) + "','" + escapeText(correlParam) + "')";
 }
 
 }  // namespace
