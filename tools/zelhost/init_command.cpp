@@ -11,6 +11,7 @@
 #include "platform/profile.h"
 #include "tools/zelhost/commands.h"
 #include "tools/zelhost/host_database.h"
+#include "tools/zelhost/host_indexes.h"
 #include "tools/zelhost/host_tables.h"
 
 namespace zelhost {
@@ -87,6 +88,7 @@ int initCommand(const Args& args) {
   }
   HostConnection host = createHostDatabase(databasePath, workgroup);
   createTables(*host.db);
+  createHostIndexes(*host.db);
   host.db->Close();
 
   if (!writeIni(folderText + "/", options)) {
