@@ -28,7 +28,7 @@ std::string indented(std::size_t blanks, const std::string& text) {
 // Removes the spool file of a run whose registration is being undone.
 void discardFile(const std::string& path) {
   try {
-    if (platform::fileExists(path)) platform::deleteFile(path);
+    platform::deleteFile(path);
   } catch (const platform::Error&) {
     // The failure being reported matters more than the leftover file.
   }

@@ -1,6 +1,7 @@
 #include "tests/e2e/report_host.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -36,7 +37,11 @@ std::string record(const std::string& docId, const std::string& form, const std:
   return "01" + id + form + period + "00" + week + ncNumber;
 }
 
-ReportHost::ReportHost() { init(); }
+ReportHost::ReportHost() {
+  init();
+  // The trace then holds only what the tests' runs send.
+  std::remove(sqlLogPath().c_str());
+}
 
 void ReportHost::sql(const std::vector<std::string>& statements) const {
   Opened o = open(*this);
