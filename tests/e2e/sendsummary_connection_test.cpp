@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "hostdb/workgroup.h"
 #include "tests/e2e/report_host.h"
 
 using reporttest::boxLine;
@@ -86,16 +85,6 @@ TEST_F(SendsummaryConnection, MissingOrMisnamedDatabaseGivesTheConnectionBoxAndN
   EXPECT_TRUE(host.spoolRows().empty());
   EXPECT_TRUE(host.filesIn("RPT").empty());
   EXPECT_TRUE(host.filesIn("TMP").empty());
-}
-
-TEST_F(SendsummaryConnection, WorkgroupWithoutTheBuildAccountIsRefused) {
-  const std::string workgroup = host.folder() + "/PM000.MDW";
-  ASSERT_EQ(std::remove(workgroup.c_str()), 0);
-  hostdb::createWorkgroupFile(workgroup, {{"OTHERUSR", "elsewhere"}});
-  RunResult r = run();
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{connectionBox("No es una cuenta o contraseña válida.")});
 }
 
 }  // namespace

@@ -1,17 +1,14 @@
 // The summary's values as the layout shows them, from the module state.
 #include <gtest/gtest.h>
 
-#include "platform/errors.h"
 #include "report/boxes.h"
 #include "report/labels.h"
 #include "report/layout.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
 #include "report/sql_text.h"
-#include "tests/support/test_support.h"
 
 using namespace report;
-using testsupport::errorOf;
 
 namespace {
 
@@ -20,20 +17,6 @@ class ReportPage : public ::testing::Test {
   ReportPage() { resetModuleState(); }
   ~ReportPage() override { resetModuleState(); }
 };
-
-TEST_F(ReportPage, BoxSlotsCoverTwoRangesOnly) {
-  boxSlot(1) = "a";
-  boxSlot(700) = "b";
-  boxSlot(800) = "c";
-  boxSlot(999) = "d";
-  const BoxValues& boxes = moduleState().boxValues;
-  EXPECT_EQ(boxes.first.front() + boxes.first.back() + boxes.second.front() + boxes.second.back(),
-            "abcd");
-  for (int box : {0, -1, 701, 750, 799, 1000})
-    EXPECT_EQ(errorOf([&] { boxSlot(box); }), platform::err::kSubscriptOutOfRange) << box;
-  EXPECT_TRUE(isIgnoredBox(721) && isIgnoredBox(722) && isIgnoredBox(790));
-  EXPECT_FALSE(isIgnoredBox(750));
-}
 
 TEST_F(ReportPage, RectifyingOnlyForAValueOtherThanBlankOrZero) {
   for (const char* value : {"", "   ", "0"}) {
