@@ -30,3 +30,4 @@ clean:
 bench: build
 	@$(BUILD)/bench/install_workload_bench 7
 	@$(BUILD)/bench/formsetup_bench 7
+	@$(BUILD)/bench/sendsummary_bench 7

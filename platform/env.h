@@ -77,4 +77,9 @@ Instant currentInstant();
 // The local calendar date and time of `seconds` since the epoch.
 DateTime localDateTime(std::int64_t seconds);
 
+// A seed for the pseudo-random generator: the system clock to the
+// nanosecond, mixed with the process id, so that programs started in the same
+// instant still draw different numbers. Not affected by SOURCE_DATE_EPOCH.
+std::uint64_t clockSeed();
+
 }  // namespace platform::env

@@ -12,7 +12,9 @@ struct Entry {
   const char* text;
 };
 
-// Sorted by number. Run-time errors first, then the database engine's.
+// Sorted by number. Run-time errors first, then the programs' own (from 513,
+// the first number the runtime leaves to programs), then the database
+// engine's.
 constexpr Entry kTable[] = {
     {3, "Return sin GoSub"},
     {5, "Llamada a procedimiento o argumento no válido"},
@@ -33,6 +35,7 @@ constexpr Entry kTable[] = {
     {76, "No se ha encontrado la ruta de acceso"},
     {91, "Variable de objeto o de bloque With no establecida"},
     {94, "Uso no válido de Null"},
+    {513, "La semana de la solicitud ('|') no es un dígito."},
     {3000, "Error reservado (|); no existe ningún mensaje para este error."},
     {3001, "Argumento no válido."},
     {3010, "La tabla '|' ya existe."},

@@ -52,6 +52,8 @@ inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kObjectNotSet = 91;
 inline constexpr int kInvalidUseOfNull = 94;
+// The programs' own.
+inline constexpr int kRequestWeekNotDigit = 513;
 }  // namespace err
 
 }  // namespace platform

@@ -32,6 +32,17 @@ if [ -x "$bin/sendsummary" ]; then
   echo "== sendsummary '$record'"
   if ZEL_MESSAGE_LOG="$messages" ZEL_SQL_LOG="$trace" "$bin/sendsummary" "$record"; then
     echo "sendsummary completed without a message."
+    # The output name: form, period and the two characters after it, week, NC number.
+    output="${record:17:4}${record:21:6}${record:27:1}${record:28:8}"
+    spool=$("$bin/zelhost" sql "$demo/host/zel.db" \
+      "SELECT Archivo FROM SPOOL WHERE CodRep = 'RP0019' ORDER BY Archivo DESC" | sed -n 2p)
+    echo
+    echo "-- text summary $demo/host/TMP/$output.txt (Windows-1252, shown in UTF-8)"
+    iconv -f WINDOWS-1252 -t UTF-8 "$demo/host/TMP/$output.txt" | tr -d '\r' | sed 's/^/   | /'
+    echo
+    echo "Spool file:       $demo/host/RPT/$spool (registered in SPOOL)"
+    echo "Its copy:         $demo/host/RPT/$output.PRN"
+    echo "Text summary:     $demo/host/TMP/$output.txt"
   else
     echo "sendsummary ended with a message (see $messages)."
   fi

@@ -58,4 +58,12 @@ DateTime localDateTime(std::int64_t seconds) {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+std::uint64_t clockSeed() {
+  timespec ts {};
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  const std::uint64_t nanoseconds =
+      static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+  return nanoseconds ^ (static_cast<std::uint64_t>(::getpid()) << 40);
+}
+
 }  // namespace platform::env

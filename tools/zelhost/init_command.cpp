@@ -12,6 +12,7 @@
 #include "tools/zelhost/commands.h"
 #include "tools/zelhost/send_configuration.h"
 #include "tools/zelhost/host_database.h"
+#include "tools/zelhost/host_indexes.h"
 #include "tools/zelhost/host_tables.h"
 
 namespace zelhost {
@@ -90,6 +91,7 @@ int initCommand(const Args& args) {
   if (!platform::fileExists(sendConfiguration)) writeSendConfiguration(sendConfiguration);
   HostConnection host = createHostDatabase(databasePath, workgroup);
   createTables(*host.db);
+  createHostIndexes(*host.db);
   host.db->Close();
 
   if (!writeIni(folderText + "/", options)) {

@@ -1,0 +1,44 @@
+// The report body, and the end of a run that finds no taxpayer.
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/program.h"
+#include "report/module_state.h"
+#include "report/sendsummary.h"
+
+namespace report {
+namespace {
+
+// Before anything is written.
+constexpr const char* kNoDataBeforeWriting = "¡No existe data para generar el reporte de envío!\r\n\n";
+// The taxpayer's row went away after the text summary was written.
+constexpr const char* kNoDataAfterText = "No existe data para Generar Reporte de Envio!!!\r\n\n";
+
+[[noreturn]] void endWithoutData(const char* message) {
+  platform::MessageBox(message, "Error", platform::Icon::Critical);
+  platform::endProgram();
+}
+
+}  // namespace
+
+void generateReport() {
+  readConfiguration();
+  openReportDatabase();
+  parseReportRequest();
+  readDeclarationHeader();
+  readDeclarationBoxes();
+  if (!lookUpTaxpayer()) endWithoutData(kNoDataBeforeWriting);
+  writeTextSummary();
+  if (!lookUpTaxpayer()) {
+    // Nothing will copy the text summary now: it is not left behind.
+    try {
+      platform::deleteFile(moduleState().textTempPath);
+    } catch (const platform::Error&) {
+      // Already gone; the message below is what the user needs to see.
+    }
+    endWithoutData(kNoDataAfterText);
+  }
+  writeSpoolSummary();
+}
+
+}  // namespace report

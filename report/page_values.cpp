@@ -1,0 +1,39 @@
+// What both summaries show alike: the rectifying and payment lines, the date
+// and time, the amounts.
+#include "platform/clock.h"
+#include "platform/format.h"
+#include "platform/numbers.h"
+#include "platform/text.h"
+#include "report/boxes.h"
+#include "report/layout.h"
+#include "report/module_state.h"
+#include "report/sendsummary.h"
+
+namespace report {
+const char* rectifyingLabel(const SummaryLabels& labels) {
+  const std::string& value = boxSlot(kRectifyingBox);
+  const bool rectifying = !platform::trimSpaces(value).empty() && value != "0";
+  return rectifying ? labels.rectifyingYes : labels.rectifyingNo;
+}
+
+const char* paymentLabel(const SummaryLabels& labels) {
+  return moduleState().isCash ? labels.cash : labels.cheque;
+}
+
+std::string currentDate() { return platform::formatDateTime(platform::now(), "dd/mm/yyyy"); }
+
+std::string currentTime() { return platform::formatDateTime(platform::now(), "hh:mm:ss"); }
+
+void appendAmount(std::string& line, const std::string& value, std::string_view mask,
+                  std::size_t width) {
+  const auto number = platform::parseNumber(value);
+  if (!number) return;
+  const std::string formatted = platform::formatNumber(*number, mask);
+  const std::size_t length = platform::charCount(formatted);
+  line += ' ';
+  // Flush with the end of its column; a longer amount pushes on to the right.
+  if (length < width) line.append(width - length, ' ');
+  line += formatted;
+}
+
+}  // namespace report

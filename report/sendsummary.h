@@ -1,0 +1,81 @@
+// sendsummary: the send summary of one declaration of form 0661. One module
+// of procedures; its state lives in report/module_state.h.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+class TextWriter;
+}
+
+namespace report {
+
+// --- Start-up and output files ----------------------------------------------
+
+// Program entry: runs generateReport, then copies the spool file to
+// outputName.PRN and the text summary to outputName.txt and deletes the
+// temporary text file. Any failure ends in the "Error tecnico: " box.
+void main();
+
+// "DBPath", "DBName" and "SysUser" of PM000.INI, and the folders made from them.
+void readConfiguration();
+
+// Cuts the command-line record into its fields and builds outputName. Raises
+// 513 when the week is not one digit, before any query can use it.
+void parseReportRequest();
+
+// Writes "SystemDB", logs on and opens the host database through the first
+// workspace. On failure shows its own box and ends the program.
+void openReportDatabase();
+
+// --- Declaration data ---------------------------------------------------------
+
+// The report body: configuration, database, request, declaration, taxpayer,
+// both summaries. Ends the program itself after the no-data messages.
+void generateReport();
+
+// CAB: isCash, chequeNumber and, for a cheque, bankName.
+void readDeclarationHeader();
+
+// The bank's description in PARAM group "004", trimmed; "" when not found.
+std::string lookUpBankName(const std::string& code);
+
+// DET: boxValues.
+void readDeclarationBoxes();
+
+// cont: taxpayerName. False when the taxpayer has no row.
+bool lookUpTaxpayer();
+
+// --- Spool register -----------------------------------------------------------
+
+// Numbers a new spool file of `code` and stores its SPOOL row; returns the
+// file name (eight digits and ".PRN"), as stored. Run inside the workspace's
+// transaction that also covers writing the file.
+std::string registerSpoolFile(const std::string& code, const std::string& docId);
+
+// --- Page layout --------------------------------------------------------------
+
+// The text summary, in a new temporary file in tempFolder (textTempPath).
+void writeTextSummary();
+
+// Registers the spool file and writes it in reportFolder (spoolPath); the
+// row is committed only once the file is complete.
+void writeSpoolSummary();
+
+// One line of the text summary; a line empty or of blanks only is one blank.
+void writeTextLine(platform::TextWriter& file, std::string_view text);
+
+// One line of the spool file: a markup line ("<!...") as it is, any other
+// as its position record at the next y.
+void writeSpoolLine(platform::TextWriter& file, std::string_view text);
+
+// Appends a box value formatted with `mask`, right-aligned in `width`
+// characters after one blank; nothing when the value is not a number.
+void appendAmount(std::string& line, const std::string& value, std::string_view mask,
+                  std::size_t width);
+
+// yPosition advanced by 175, in decimal.
+std::string nextYPosition();
+
+}  // namespace report

@@ -1,0 +1,68 @@
+// The SPOOL register: the next sequence of a report code and the next file
+// name of the whole register, and the row that records them.
+#include <cstdint>
+#include <string>
+
+#include "hostdb/database.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/format.h"
+#include "platform/numbers.h"
+#include "report/module_state.h"
+#include "report/sendsummary.h"
+#include "report/sql_text.h"
+
+namespace report {
+namespace {
+
+constexpr std::int16_t kDocumentTypeRuc = 6;
+
+// The first row's value of a maximum as a whole number; 0 for no row or Null.
+std::int32_t lastNumber(const std::string& sql, const char* column) {
+  auto maximum = hostDatabase().OpenRecordset(sql, hostdb::dbOpenDynaset);
+  std::int32_t last = 0;
+  if (!maximum->Eof()) {
+    const hostdb::Variant value = maximum->Fields(column).Value();
+    if (!value.isNull()) {
+      last = value.isNumber() ? platform::toLong(value.number()) : platform::toLong(value.toText());
+    }
+  }
+  maximum->Close();
+  return last;
+}
+
+std::int32_t following(std::int32_t last) {
+  if (last == INT32_MAX) throw platform::makeError(platform::err::kOverflow);
+  return last + 1;
+}
+
+hostdb::Date currentMoment() {
+  const platform::DateTime now = platform::now();
+  return {now.year, now.month, now.day, now.hour, now.minute, now.second};
+}
+
+}  // namespace
+
+std::string registerSpoolFile(const std::string& code, const std::string& docId) {
+  const std::int32_t lastSequence = lastNumber(
+      "SELECT max(Secuencia) as SecTipo FROM SPOOL Where CodRep = '" + sqlText(code) + "'",
+      "SecTipo");
+  const std::int32_t lastFile =
+      lastNumber("SELECT max(left(Archivo,8)) as SecRep FROM SPOOL", "SecRep");
+
+  auto spool = hostDatabase().OpenRecordset("SELECT * FROM SPOOL", hostdb::dbOpenDynaset);
+  spool->AddNew();
+  spool->Fields("CodRep").setValue(code);
+  spool->Fields("Secuencia").setValue(platform::formatNumber(following(lastSequence), "000000"));
+  const std::string fileName = platform::formatNumber(following(lastFile), "00000000") + ".PRN";
+  spool->Fields("Archivo").setValue(fileName);
+  spool->Fields("Fecha").setValue(currentMoment());
+  spool->Fields("Usuario").setValue(moduleState().systemUser);
+  spool->Fields("doc_id_d").setValue(docId);
+  spool->Fields("tip_doc_d").setValue(static_cast<int>(kDocumentTypeRuc));
+  spool->Update();
+  spool->Close();
+  return fileName;
+}
+
+}  // namespace report

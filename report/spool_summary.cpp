@@ -1,0 +1,125 @@
+// The spool file: the summary laid out as a page, with markup lines and a
+// position record for every text line, registered in SPOOL.
+#include <memory>
+#include <string>
+
+#include "hostdb/dbengine.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "report/boxes.h"
+#include "report/layout.h"
+#include "report/module_state.h"
+#include "report/sendsummary.h"
+
+namespace report {
+namespace {
+
+constexpr const char* kReportCode = "RP0019";
+constexpr std::int16_t kLineHeight = 175;
+constexpr const char* kMarkupStart = "<!";
+constexpr const char* kDebtMask = "###,###,###,##0";
+constexpr const char* kPaidMask = "#,###,###,###,##0";
+
+std::string indented(std::size_t blanks, const std::string& text) {
+  return std::string(blanks, ' ') + text;
+}
+
+// Removes the spool file of a run whose registration is being undone.
+void discardFile(const std::string& path) {
+  try {
+    platform::deleteFile(path);
+  } catch (const platform::Error&) {
+    // The failure being reported matters more than the leftover file.
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> spoolSummaryLines() {
+  const ModuleState& state = moduleState();
+  const SummaryLabels& l = kSpoolLabels;
+  const std::string margin(10, ' ');
+  std::vector<std::string> lines = {kMarkupFont, kMarkupPages, "", kMarkupOrientation,
+                                    kMarkupColor, "",          "", "",
+                                    ""};
+  lines.push_back(margin + currentDate() + std::string(56, ' ') + kSpoolPageNumber);
+  lines.push_back(margin + currentTime());
+  lines.emplace_back();
+  lines.push_back(indented(16, kSpoolTitle));
+  lines.emplace_back();
+  lines.push_back(margin + l.document + state.docId);
+  lines.push_back(margin + l.name + state.taxpayerName);
+  lines.push_back(margin + l.form + state.formNumber + l.formSuffix);
+  lines.push_back(margin + l.period + platform::leftChars(state.period, 4));
+  lines.push_back(margin + rectifyingLabel(l));
+  lines.push_back(margin + l.payment + paymentLabel(l));
+  if (!state.isCash) {
+    lines.push_back(margin + l.chequeNumber + state.chequeNumber);
+    lines.push_back(margin + l.bank + state.bankName);
+  }
+  lines.emplace_back();
+  lines.emplace_back();
+  lines.push_back(margin + l.tableHead);
+
+  std::string renta = margin + l.tableRow;
+  appendAmount(renta, boxSlot(kDebtBox), kDebtMask, 12);
+  appendAmount(renta, boxSlot(kPaidBox), kPaidMask, 14);
+  lines.push_back(renta);
+
+  std::string total = margin + l.total + std::string(24, ' ');
+  appendAmount(total, boxSlot(kTotalPaidBox), kPaidMask, 14);
+  lines.push_back(total);
+
+  lines.emplace_back();
+  lines.push_back(margin + l.number + state.ncNumber + std::string(8, ' ') + l.date + currentDate());
+  lines.insert(lines.end(), 3, std::string());
+  return lines;
+}
+
+std::string nextYPosition() {
+  std::int16_t& y = moduleState().yPosition;
+  if (y > INT16_MAX - kLineHeight) throw platform::makeError(platform::err::kOverflow);
+  y = static_cast<std::int16_t>(y + kLineHeight);
+  return std::to_string(y);
+}
+
+void writeSpoolLine(platform::TextWriter& file, std::string_view text) {
+  if (text.substr(0, 2) == kMarkupStart) {
+    file.writeLine(text);
+    return;
+  }
+  // Horizontal position, vertical position, text, bold, font size, page.
+  file.writeLine("pPos|10|" + nextYPosition() + "|" + std::string(text) + "|False|8|0|");
+}
+
+void writeSpoolSummary() {
+  ModuleState& state = moduleState();
+  // The row and the file stand or fall together: the row is numbered and
+  // stored inside the transaction, which also makes concurrent runs wait for
+  // one another instead of taking the same number, and it is committed only
+  // once the file is complete.
+  hostdb::Workspace& workspace = dbEngine().Workspaces(0);
+  workspace.BeginTrans();
+  bool fileBegun = false;
+  try {
+    state.spoolPath =
+        state.reportFolder + "\\" + registerSpoolFile(kReportCode, platform::trimSpaces(state.docId));
+    platform::TextWriter file(state.spoolPath);
+    fileBegun = true;
+    state.yPosition = 0;
+    for (const std::string& line : spoolSummaryLines()) writeSpoolLine(file, line);
+    file.close();
+    workspace.CommitTrans();
+  } catch (...) {
+    if (fileBegun) discardFile(state.spoolPath);
+    try {
+      workspace.Rollback();
+    } catch (const platform::Error&) {
+      // A commit that failed has ended the transaction already.
+    }
+    throw;
+  }
+}
+
+}  // namespace report

@@ -1,0 +1,91 @@
+// The text summary: a plain listing in a temporary file of tempFolder.
+#include <memory>
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/random.h"
+#include "platform/text.h"
+#include "report/boxes.h"
+#include "report/layout.h"
+#include "report/module_state.h"
+#include "report/sendsummary.h"
+
+namespace report {
+namespace {
+
+constexpr int kFileExists = 58;
+// Eight-digit names leave 90 million to choose from; meeting this many taken
+// ones in a row means something else is wrong.
+constexpr int kNameAttempts = 100;
+
+// Mask A and mask B: thousands separators only for texts of up to nine characters.
+std::string maskA(const std::string& value) {
+  return platform::charCount(value) <= 9 ? "###,###,###,##0" : "###########0";
+}
+std::string maskB(const std::string& value) {
+  return platform::charCount(value) <= 9 ? "######,###,##0" : "###########0";
+}
+
+// Opens a new file under a fresh random name: a name another run holds is
+// never opened, another one is drawn instead.
+std::unique_ptr<platform::TextWriter> createTemporaryFile(std::string& path) {
+  platform::randomize();
+  for (int attempt = 1;; ++attempt) {
+    const auto n = static_cast<long>(platform::rnd() * 90000000) + 10000000;
+    path = moduleState().tempFolder + "\\" + std::to_string(n);
+    try {
+      return std::make_unique<platform::TextWriter>(path, platform::TextWriter::Mode::CreateNew);
+    } catch (const platform::Error& error) {
+      if (error.number() != kFileExists || attempt == kNameAttempts) throw;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> textSummaryLines() {
+  const ModuleState& state = moduleState();
+  const SummaryLabels& l = kTextLabels;
+  std::vector<std::string> lines;
+  lines.push_back(l.document + state.docId);
+  lines.push_back(l.name + platform::leftChars(state.taxpayerName, 20));
+  lines.push_back(l.form + state.formNumber + l.formSuffix);
+  lines.push_back(l.period + platform::leftChars(state.period, 4));
+  lines.push_back(rectifyingLabel(l));
+  lines.push_back(l.payment + std::string(paymentLabel(l)));
+  if (!state.isCash) {
+    lines.push_back(l.chequeNumber + state.chequeNumber);
+    lines.push_back(l.bank + platform::leftChars(state.bankName, 20));
+  }
+  lines.emplace_back();
+  lines.emplace_back(l.tableHead);
+
+  const std::string& debt = boxSlot(kDebtBox);
+  const std::string& paid = boxSlot(kPaidBox);
+  const std::string& totalPaid = boxSlot(kTotalPaidBox);
+  std::string renta = l.tableRow;
+  appendAmount(renta, debt, maskA(debt), 12);
+  appendAmount(renta, paid, maskA(paid), 12);
+  lines.push_back(renta);
+
+  std::string total = l.total + std::string(19, ' ');
+  appendAmount(total, totalPaid, maskB(totalPaid), 13);
+  lines.push_back(total);
+
+  lines.emplace_back();
+  lines.push_back(l.number + state.ncNumber + "  " + l.date + currentDate());
+  return lines;
+}
+
+void writeTextLine(platform::TextWriter& file, std::string_view text) {
+  file.writeLine(platform::trimSpaces(text).empty() ? std::string_view(" ") : text);
+}
+
+void writeTextSummary() {
+  const auto file = createTemporaryFile(moduleState().textTempPath);
+  for (const std::string& line : textSummaryLines()) writeTextLine(*file, line);
+  file->close();
+}
+
+}  // namespace report

@@ -1,0 +1,119 @@
+#include "tests/e2e/report_host.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "build_account.h"
+#include "hostdb/dbengine.h"
+
+namespace reporttest {
+namespace {
+
+struct Opened {
+  std::unique_ptr<hostdb::DBEngine> engine;
+  std::unique_ptr<hostdb::Database> db;
+};
+
+Opened open(const ReportHost& host) {
+  Opened o;
+  o.engine = std::make_unique<hostdb::DBEngine>();
+  o.engine->SystemDB = host.folder() + "/PM000.MDW";
+  o.engine->DefaultUser = build_account::user();
+  o.engine->DefaultPassword = build_account::password();
+  o.db = o.engine->OpenDatabase(host.databasePath());
+  return o;
+}
+
+const char* kKey = "'2024', '0661', 1";
+
+}  // namespace
+
+std::string record(const std::string& docId, const std::string& form, const std::string& period,
+                   const std::string& week, const std::string& ncNumber) {
+  std::string id = docId;
+  id.resize(15, ' ');
+  return "01" + id + form + period + "00" + week + ncNumber;
+}
+
+ReportHost::ReportHost() {
+  init();
+  // The trace then holds only what the tests' runs send.
+  std::remove(sqlLogPath().c_str());
+}
+
+void ReportHost::sql(const std::vector<std::string>& statements) const {
+  Opened o = open(*this);
+  for (const std::string& s : statements) o.db->Execute(s, hostdb::dbFailOnError);
+  o.db->Close();
+}
+
+std::vector<std::vector<std::string>> ReportHost::rows(const std::string& query) const {
+  Opened o = open(*this);
+  std::vector<std::vector<std::string>> out;
+  auto rs = o.db->OpenRecordset(query, hostdb::dbOpenSnapshot);
+  const auto names = rs->FieldNames();
+  for (; !rs->Eof(); rs->MoveNext()) {
+    std::vector<std::string> row;
+    for (const std::string& n : names) {
+      const hostdb::Variant v = rs->Value(n);
+      row.push_back(v.isNull() ? "NULL" : v.toText());
+    }
+    out.push_back(row);
+  }
+  rs->Close();
+  o.db->Close();
+  return out;
+}
+
+void ReportHost::addDeclaration(const std::string& docId, const std::string& chequeSql,
+                                const std::string& bankSql, const std::string& name,
+                                const std::vector<std::pair<std::string, std::string>>& boxes) const {
+  std::vector<std::string> statements = {
+      "INSERT INTO CAB VALUES (6, '" + docId + "', " + kKey + ", " + chequeSql + ", " + bankSql + ")",
+      "INSERT INTO cont VALUES (6, '" + docId + "', '" + name + "')"};
+  for (const auto& [box, value] : boxes) {
+    statements.push_back("INSERT INTO DET VALUES ('" + docId + "', " + kKey + ", '" + box + "', " +
+                         value + ")");
+  }
+  sql(statements);
+}
+
+void ReportHost::addBank(const std::string& code, const std::string& funcion) const {
+  sql({"INSERT INTO PARAM VALUES ('004', '" + code + "', '" + funcion + "', '001')"});
+}
+
+testsupport::RunResult ReportHost::sendsummary(
+    const std::string& arg, const std::map<std::string, std::string>& extraEnv) const {
+  std::map<std::string, std::string> env = {{"SOURCE_DATE_EPOCH", kEpoch}};
+  for (const auto& [k, v] : extraEnv) env[k] = v;
+  return run("sendsummary", {arg}, env);
+}
+
+std::vector<std::string> ReportHost::filesIn(const std::string& sub) const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder() + "/" + sub))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ReportHost::spoolRows() const {
+  std::vector<std::string> out;
+  for (const auto& row : rows("SELECT CodRep, Secuencia, Archivo, Usuario, doc_id_d, tip_doc_d "
+                              "FROM SPOOL ORDER BY Archivo")) {
+    std::string line;
+    for (const std::string& v : row) line += (line.empty() ? "" : "|") + v;
+    out.push_back(line);
+  }
+  return out;
+}
+
+std::string boxLine(const std::string& title, const std::string& jsonText,
+                    const std::string& icon) {
+  return R"({"program":"sendsummary","title":")" + title + R"(","text":")" + jsonText +
+         R"(","icon":")" + icon + R"(","buttons":"ok","default":"ok","answer":"ok"})";
+}
+
+}  // namespace reporttest

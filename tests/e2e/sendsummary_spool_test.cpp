@@ -1,0 +1,106 @@
+// The SPOOL register as sendsummary numbers it, and a spool file that cannot
+// be written: its row is never kept.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/e2e/report_host.h"
+
+using reporttest::boxLine;
+using reporttest::record;
+using reporttest::ReportHost;
+using testsupport::RunResult;
+
+namespace {
+
+std::string technicalError(const std::string& number, const std::string& description) {
+  return boxLine("Mensaje", "Error tecnico:  " + number + "\\n" + description +
+                                "\\nIntente nuevamente por favor.");
+}
+
+std::string spoolRow(const std::string& code, const std::string& sequence,
+                     const std::string& file) {
+  return "INSERT INTO SPOOL VALUES ('" + code + "', '" + sequence + "', '" + file +
+         "', '2024-01-01 08:00:00', 'OTRO', '20999999999', 6)";
+}
+
+class SendsummarySpool : public ::testing::Test {
+ protected:
+  SendsummarySpool() {
+    host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC", {{"146", "'10'"}});
+  }
+  RunResult run() { return host.sendsummary(record("20123456789")); }
+  ReportHost host;
+};
+
+TEST_F(SendsummarySpool, SequenceCountsPerCodeAndFileNumberOverTheWholeRegister) {
+  host.sql({spoolRow("RP0018", "000010", "00000041.PRN"),
+            spoolRow("RP0019", "000003", "00000007.PRN")});
+  RunResult r = run();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo, Usuario FROM SPOOL WHERE Usuario = 'ADMIN'"),
+            (std::vector<std::vector<std::string>>{{"000004", "00000042.PRN", "ADMIN"}}));
+  // The file is written under the name stored, and copied.
+  EXPECT_EQ(host.filesIn("RPT"),
+            (std::vector<std::string>{"00000042.PRN", "0661202400100000001.PRN"}));
+}
+
+TEST_F(SendsummarySpool, SequenceGrowsPastSixDigits) {
+  host.sql({spoolRow("RP0019", "999999", "00000005.PRN")});
+  ASSERT_EQ(run().exitCode, 0);
+  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN'"),
+            (std::vector<std::vector<std::string>>{{"1000000", "00000006.PRN"}}));
+}
+
+TEST_F(SendsummarySpool, UserComesFromTheIniAndMayBeEmpty) {
+  testsupport::writeFile(host.iniPath(), "[Options]\r\nDBPath=" + host.folder() +
+                                             "/\r\nDBName=zel.db\r\nSysUser=   \r\n");
+  ASSERT_EQ(run().exitCode, 0);
+  EXPECT_EQ(host.spoolRows(), std::vector<std::string>{"RP0019|000001|00000001.PRN||20123456789|6"});
+}
+
+TEST_F(SendsummarySpool, FileNameThatIsNoNumberStopsBeforeAnyRow) {
+  host.sql({spoolRow("RP0018", "000001", "INFORME1.PRN")});
+  RunResult r = run();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("13", "No coinciden los tipos")});
+  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"1"}});
+  EXPECT_TRUE(host.filesIn("RPT").empty());
+}
+
+TEST_F(SendsummarySpool, LastSequenceThatCannotGrowIsAnOverflowAndNoRow) {
+  host.sql({spoolRow("RP0019", "2147483647", "00000001.PRN")});
+  RunResult r = run();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("6", "Desbordamiento")});
+  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"1"}});
+}
+
+TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
+  // The file's first write fails: the row is rolled back and the file removed.
+  ASSERT_EQ(::symlink("/dev/full", host.rpt("00000001.PRN").c_str()), 0);
+  RunResult r = run();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("61", "Disco lleno")});
+  EXPECT_TRUE(host.spoolRows().empty());
+  EXPECT_TRUE(host.filesIn("RPT").empty());
+  EXPECT_EQ(host.filesIn("TMP").size(), 1u) << "the text summary stays as written";
+
+  // Nothing is left locked: the next run registers and writes 00000001.PRN.
+  ASSERT_EQ(run().exitCode, 0);
+  EXPECT_EQ(host.spoolRows().size(), 1u);
+}
+
+TEST_F(SendsummarySpool, MissingReportFolderLeavesNoRow) {
+  std::filesystem::remove_all(host.folder() + "/RPT");
+  RunResult r = run();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{technicalError("76", "No se ha encontrado la ruta de acceso")});
+  EXPECT_TRUE(host.spoolRows().empty());
+}
+
+}  // namespace
