@@ -13,9 +13,9 @@ Connection::Connection(sqlite3* db)
   registerJetRules(db_, this);
 }
 
-// The rules ask while a statement runs, which found its tables moments
-// before: the copy is current, and reading it again here could replace the
-// descriptions the running statement holds.
+// The copy as it stands (read first if it does not hold). The row rules ask
+// here while a statement runs: reading the catalog again then could replace
+// the descriptions the running statement holds.
 const TableSchema* Connection::knownTable(std::string_view name) {
   if (stale_) refresh();
   for (const TableSchema& t : tables_)
@@ -99,10 +99,13 @@ void Connection::commit(WriteTransaction& tx) {
 }
 
 const TableSchema* Connection::findTable(std::string_view name) {
+  // A table the copy does not know may have been made by another connection
+  // since: only then is the file asked whether anything changed. (Another
+  // connection's change to a known table shows at the next explicit refresh,
+  // TableDefs.Refresh, as in the engine.)
+  if (const TableSchema* known = knownTable(name)) return known;
   refresh();
-  for (const TableSchema& t : tables_)
-    if (sameName(t.name, name)) return &t;
-  return nullptr;
+  return knownTable(name);
 }
 
 std::string Connection::storedTableName(std::string_view name) {

@@ -28,7 +28,8 @@ class Connection : public RuleSource {
 
   sqlite3* db() const { return db_; }
 
-  // The catalog's description of the table, or null.
+  // The catalog's description of the table, or null. The copy is read anew
+  // when another connection has committed and the table is not in it.
   const TableSchema* findTable(std::string_view name);
   // The name of the stored SQLite table (any table, catalog or not), or "".
   std::string storedTableName(std::string_view name);
