@@ -7,7 +7,7 @@
 #include "report/boxes.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
-#include "report/sql_text.h"
+#include "hostdb/sql_text.h"
 
 namespace report {
 namespace {
@@ -45,8 +45,8 @@ std::string& boxSlot(int box) {
 void readDeclarationBoxes() {
   ModuleState& state = moduleState();
   const std::string sql = "SELECT CASILLA, I_VALOR FROM DET" " WHERE DOC_ID_D='" +
-                          sqlText(state.docId) + "'" + " AND PERIODO='" + sqlText(state.period) +
-                          "'" + " AND FORMULARIO='" + sqlText(state.formNumber) + "'" +
+                          hostdb::escapeText(state.docId) + "'" + " AND PERIODO='" + hostdb::escapeText(state.period) +
+                          "'" + " AND FORMULARIO='" + hostdb::escapeText(state.formNumber) + "'" +
                           " AND SEMANA=" + state.week;
   // Released, not closed, when it goes out of scope.
   auto boxes = hostDatabase().OpenRecordset(sql, hostdb::dbOpenDynaset);

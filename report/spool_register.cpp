@@ -10,7 +10,7 @@
 #include "platform/numbers.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
-#include "report/sql_text.h"
+#include "hostdb/sql_text.h"
 
 namespace report {
 namespace {
@@ -45,7 +45,7 @@ hostdb::Date currentMoment() {
 
 std::string registerSpoolFile(const std::string& code, const std::string& docId) {
   const std::int32_t lastSequence = lastNumber(
-      "SELECT max(Secuencia) as SecTipo FROM SPOOL Where CodRep = '" + sqlText(code) + "'",
+      "SELECT max(Secuencia) as SecTipo FROM SPOOL Where CodRep = '" + hostdb::escapeText(code) + "'",
       "SecTipo");
   const std::int32_t lastFile =
       lastNumber("SELECT max(left(Archivo,8)) as SecRep FROM SPOOL", "SecRep");

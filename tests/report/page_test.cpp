@@ -6,7 +6,7 @@
 #include "report/layout.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
-#include "report/sql_text.h"
+#include "hostdb/sql_text.h"
 
 using namespace report;
 
@@ -54,6 +54,14 @@ TEST_F(ReportPage, NamesAreCutToTwentyCharactersInTheTextSummaryOnly) {
   EXPECT_EQ(spool.at(21), "          BANCO            : BANCO ÉXITO DEL NORTE SAC");
 }
 
-TEST(ReportSql, QuotesAreDoubled) { EXPECT_EQ(sqlText("O'Brien''"), "O''Brien''''"); }
+TEST(ReportSql, QuotesAreDoubledAndNumbersArePlainDecimals) {
+  EXPECT_EQ(hostdb::escapeText("O'Brien''"), "O''Brien''''");
+  EXPECT_EQ(hostdb::numberText(3), "3");
+  EXPECT_EQ(hostdb::numberText(-12), "-12");
+  EXPECT_EQ(hostdb::numberText(2.5), "2.5");
+  EXPECT_EQ(hostdb::numberText(0.1), "0.1");
+  EXPECT_EQ(hostdb::numberText(1e20), "100000000000000000000");
+  EXPECT_EQ(hostdb::numberText(-0.0), "0");
+}
 
 }  // namespace
