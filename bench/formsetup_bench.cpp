@@ -10,9 +10,6 @@
 // definition and rows as they stand; a key statement becomes the unique index
 // that SQLite offers for it. Look-ups are not replayed, so the shell does
 // strictly less than formsetup.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,48 +24,22 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench/bench_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs argv with `env` added to the environment and stdin from `input` (or
-// /dev/null); returns the wall time in milliseconds. Exits on a failed run.
+// Runs a program to its end and gives its wall time; a failed run ends the
+// benchmark.
 double timedRun(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                 const std::string& input = "/dev/null") {
-  std::vector<std::string> envText;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    if (!env.count(entry.substr(0, entry.find('=')))) envText.push_back(entry);
-  }
-  for (const auto& [k, v] : env) envText.push_back(k + "=" + v);
-  std::vector<char*> args, envp;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  for (const std::string& e : envText) envp.push_back(const_cast<char*>(e.c_str()));
-  args.push_back(nullptr);
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
-    std::fprintf(stderr, "cannot start %s\n", args[0]);
+  const bench::Run run = bench::runProcess(argv, env, input);
+  if (run.status != 0) {
+    std::fprintf(stderr, "%s failed (status %d)\n", argv[0].c_str(), run.status);
     std::exit(1);
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const double ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  posix_spawn_file_actions_destroy(&actions);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed (status %d)\n", argv[0].c_str(), status);
-    std::exit(1);
-  }
-  return ms;
+  return run.ms;
 }
 
 std::string readFile(const fs::path& path) {
@@ -120,10 +91,6 @@ const char* const kPlainHostTables =
     " c_Formulario REAL, c_periodo REAL, c_estado REAL, c_envio REAL, c_semana REAL,"
     " PRIMARY KEY (formulario, tabla_o));\n";
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -175,9 +142,9 @@ int main(int argc, char** argv) {
   std::printf("formsetup, median of %d runs (ms); the shell replays %zu and %zu statements\n",
               runs, freshStatements.size(), repeatedStatements.size());
   std::printf("%-10s %10s %10s %7s\n", "", "formsetup", "sqlite3", "ratio");
-  std::printf("%-10s %10.1f %10.1f %7.2f\n", "fresh", median(fresh), median(shellFresh),
-              median(fresh) / median(shellFresh));
-  std::printf("%-10s %10.1f %10.1f %7.2f\n", "repeated", median(repeated), median(shellRepeated),
-              median(repeated) / median(shellRepeated));
+  std::printf("%-10s %10.1f %10.1f %7.2f\n", "fresh", bench::median(fresh), bench::median(shellFresh),
+              bench::median(fresh) / bench::median(shellFresh));
+  std::printf("%-10s %10.1f %10.1f %7.2f\n", "repeated", bench::median(repeated), bench::median(shellRepeated),
+              bench::median(repeated) / bench::median(shellRepeated));
   return 0;
 }

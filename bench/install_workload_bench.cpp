@@ -21,6 +21,7 @@
 
 #include <unistd.h>
 
+#include "bench/bench_support.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
 #include "hostdb/workgroup.h"
@@ -144,10 +145,6 @@ double millis(const std::function<void()>& work) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -168,9 +165,9 @@ int main(int argc, char** argv) {
   }
   std::printf("install workload, median of %d runs (ms)\n", runs);
   std::printf("%-14s %10s %10s %7s\n", "", "hostdb", "sqlite", "ratio");
-  std::printf("%-14s %10.1f %10.1f %7.2f\n", "fresh", median(fresh), median(plainFresh),
-              median(fresh) / median(plainFresh));
-  std::printf("%-14s %10.1f %10.1f %7.2f\n", "repeated", median(repeated), median(plainRepeated),
-              median(repeated) / median(plainRepeated));
+  std::printf("%-14s %10.1f %10.1f %7.2f\n", "fresh", bench::median(fresh), bench::median(plainFresh),
+              bench::median(fresh) / bench::median(plainFresh));
+  std::printf("%-14s %10.1f %10.1f %7.2f\n", "repeated", bench::median(repeated), bench::median(plainRepeated),
+              bench::median(repeated) / bench::median(plainRepeated));
   return 0;
 }

@@ -8,7 +8,6 @@
 // The hosts are made with the built zelhost; the large one is filled by one
 // SQLite transaction with the layer's collation and functions registered.
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,9 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "hostdb/sqlite/jet_sql.h"
 
-extern char** environ;
 
 namespace {
 
@@ -30,30 +29,13 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kRecord = "0120123456789    0661202400100000001";
 
-// Runs a built program with WINDIR set to the host's own; returns its status.
-int runProgram(const std::string& name, const std::vector<std::string>& args,
-               const std::string& windir) {
+// Runs a built program with WINDIR set to the host's own; returns its status
+// and wall time.
+bench::Run runProgram(const std::string& name, const std::vector<std::string>& args,
+                      const std::string& windir) {
   std::vector<std::string> argv = {std::string(ZEL_BIN_DIR) + "/" + name};
   argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<std::string> env = {"WINDIR=" + windir};
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    if (entry.rfind("WINDIR=", 0) != 0 && entry.rfind("ZEL_", 0) != 0) env.push_back(entry);
-  }
-  std::vector<char*> a, e;
-  for (auto& s : argv) a.push_back(s.data());
-  a.push_back(nullptr);
-  for (auto& s : env) e.push_back(s.data());
-  e.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
-    execve(a[0], a.data(), e.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+  return bench::runProcess(argv, {{"WINDIR", windir}});
 }
 
 void exec(sqlite3* db, const std::string& sql) {
@@ -75,7 +57,7 @@ struct Host {
 Host makeHost(const std::string& root, long rows) {
   Host host{root};
   fs::create_directories(host.windir());
-  if (runProgram("zelhost", {"init", host.folder()}, host.windir()) != 0) std::exit(2);
+  if (runProgram("zelhost", {"init", host.folder()}, host.windir()).status != 0) std::exit(2);
   sqlite3* db = nullptr;
   sqlite3_open((host.folder() + "/zel.db").c_str(), &db);
   hostdb::sqlite::registerJetSql(db);
@@ -105,15 +87,14 @@ Host makeHost(const std::string& root, long rows) {
 double medianRunMs(const Host& host, int runs) {
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    if (runProgram("sendsummary", {kRecord}, host.windir()) != 0) {
+    const bench::Run run = runProgram("sendsummary", {kRecord}, host.windir());
+    if (run.status != 0) {
       std::fprintf(stderr, "sendsummary failed on %s\n", host.folder().c_str());
       std::exit(2);
     }
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    times.push_back(run.ms);
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return bench::median(times);
 }
 
 }  // namespace

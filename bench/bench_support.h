@@ -1,0 +1,25 @@
+// What the benchmarks share: running a built program as a whole process and
+// taking medians.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Run {
+  int status = 0;  // the exit status; 128 and above for a signal
+  double ms = 0;   // wall time from start to exit
+};
+
+// Runs argv[0] (a path) with the given arguments, this process's environment
+// without ZEL_* variables and with `env` set, standard input from `input` and
+// standard output to /dev/null.
+Run runProcess(const std::vector<std::string>& argv,
+               const std::map<std::string, std::string>& env = {},
+               const std::string& input = "/dev/null");
+
+double median(std::vector<double> values);
+
+}  // namespace bench
