@@ -15,13 +15,7 @@ hostdb::DBEngine& dbEngine() {
 
 void resetModuleState() {
   ModuleState& state = moduleState();
-  if (state.hostDatabase) {
-    try {
-      state.hostDatabase->Close();
-    } catch (...) {
-      // A database that fails to close is released all the same.
-    }
-  }
+  hostdb::releaseDatabase(state.hostDatabase);
   state = ModuleState{};
 }
 

@@ -23,14 +23,7 @@ hostdb::Database& hostDatabase() {
 
 void resetModuleState() {
   ModuleState& state = moduleState();
-  if (state.hostDatabase) {
-    try {
-      state.hostDatabase->Close();
-    } catch (...) {
-      // A database that fails to close is released all the same.
-    }
-  }
-  state.hostDatabase.reset();
+  hostdb::releaseDatabase(state.hostDatabase);
   state = ModuleState{};
 }
 
