@@ -37,10 +37,10 @@ bool Connection::inKey(std::string_view table, std::string_view column) {
 }
 
 namespace {
-std::int64_t readVersion(Statement& schemaVersion) {
-  schemaVersion.step();
-  const std::int64_t version = schemaVersion.integer(0);
-  schemaVersion.reset();
+std::int64_t readVersion(Statement& pragma) {
+  pragma.step();
+  const std::int64_t version = pragma.integer(0);
+  pragma.reset();
   return version;
 }
 }  // namespace
