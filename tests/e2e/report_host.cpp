@@ -5,26 +5,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "build_account.h"
-#include "hostdb/dbengine.h"
+#include "tests/support/host/host_database.h"
 
 namespace reporttest {
 namespace {
-
-struct Opened {
-  std::unique_ptr<hostdb::DBEngine> engine;
-  std::unique_ptr<hostdb::Database> db;
-};
-
-Opened open(const ReportHost& host) {
-  Opened o;
-  o.engine = std::make_unique<hostdb::DBEngine>();
-  o.engine->SystemDB = host.folder() + "/PM000.MDW";
-  o.engine->DefaultUser = build_account::user();
-  o.engine->DefaultPassword = build_account::password();
-  o.db = o.engine->OpenDatabase(host.databasePath());
-  return o;
-}
 
 const char* kKey = "'2024', '0661', 1";
 
@@ -44,13 +28,11 @@ ReportHost::ReportHost() {
 }
 
 void ReportHost::sql(const std::vector<std::string>& statements) const {
-  Opened o = open(*this);
-  for (const std::string& s : statements) o.db->Execute(s, hostdb::dbFailOnError);
-  o.db->Close();
+  testsupport::executeOn(*this, statements);
 }
 
 std::vector<std::vector<std::string>> ReportHost::rows(const std::string& query) const {
-  Opened o = open(*this);
+  testsupport::OpenedHost o = testsupport::openHost(*this);
   std::vector<std::vector<std::string>> out;
   auto rs = o.db->OpenRecordset(query, hostdb::dbOpenSnapshot);
   const auto names = rs->FieldNames();
