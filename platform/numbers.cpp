@@ -131,6 +131,8 @@ std::optional<double> parseNumber(std::string_view text) {
     std::string number;
     if (readDecimal(rest, true, number) != rest.size()) return std::nullopt;
     value = std::strtod(number.c_str(), nullptr);
+    // "1E400" reads as infinity: beyond a Double, so not a number at all.
+    if (!std::isfinite(value)) return std::nullopt;
   }
   return negative ? -value : value;
 }

@@ -23,7 +23,8 @@ TEST(ParseNumber, TakesTheWholeTextOrNothing) {
       {"1,234", 1234}, {" -5 ", -5}, {"5-", -5},      {"(5)", -5},  {".5", 0.5},
       {"5.", 5},       {"1.5E3", 1500}, {"&H1F", 31}, {"+ 7", 7},   {"0001234567", 1234567}};
   for (const auto& [text, value] : numbers) EXPECT_EQ(parseNumber(text), value) << text;
-  for (const char* text : {"", "   ", "abc", "12a", "1.2.3", ",5", "--5", "(-5)", "1e", "-", "N/A"})
+  for (const char* text : {"", "   ", "abc", "12a", "1.2.3", ",5", "--5", "(-5)", "1e", "-", "N/A",
+                           "1E400", "-1e400"})
     EXPECT_FALSE(isNumeric(text)) << text;
   EXPECT_EQ(errorOf([] { toDouble("x"); }), 13);
 }
