@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,56 @@ std::string readFile(const std::string& path);
 void replaceFile(const std::string& path, std::string_view bytes);
 
 void removeFile(const std::string& path);
+
+// A file written beside its target under a name of this process's own,
+// "." + the target's name + "." + six letters or digits, and flushed to disk.
+// It is held under an advisory lock for as long as the object lives, so that
+// removeAbandonedTemporaries can tell it from one a killed process left.
+// renameOverTarget() puts it in place; otherwise the destructor removes it.
+class TemporaryFile {
+ public:
+  // Raises 76 when the target's folder is missing, 75 when the target is a
+  // folder, and what fits a failed write (61 for a full disk).
+  TemporaryFile(const std::string& target, std::string_view bytes);
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // The target now holds the bytes, whole; an existing target keeps its
+  // permission bits. A symbolic link at the target is replaced, not followed.
+  void renameOverTarget();
+  const std::string& target() const { return target_; }
+
+ private:
+  std::string target_;
+  std::string path_;
+  int fd_ = -1;
+};
+
+// Removes from `folder` the files of TemporaryFile's naming whose target name
+// `isOurs` accepts and that no living process holds: what a process killed
+// while writing left behind. Nothing else is touched; failures are ignored.
+void removeAbandonedTemporaries(
+    const std::string& folder, const std::function<bool(std::string_view targetName)>& isOurs) noexcept;
+
+// An advisory lock on the file `path` (created when missing, never removed),
+// held from construction until destruction; waits while another process
+// holds it. Raises what fits when the file cannot be created.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// The path that symbolic links at `path` lead to, followed to the end (the
+// target of a link that leads nowhere included); `path` itself when it is not
+// a link. Raises 75 for a loop of links.
+std::string followLinks(const std::string& path);
 
 // Appends `bytes` to `path` (created when missing) with one write to a file
 // opened for appending, so that lines from several processes never

@@ -54,19 +54,24 @@ unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::optional<std::string_view> value,
                                 std::string_view fileName) {
-  const std::string path = profilePath(fileName);
-  std::string content;
-  const bool existed = env::isFile(path);
-  if (existed) {
-    try {
-      content = env::readFile(path);
-    } catch (const Error&) {
-      return false;
-    }
-  }
-  const std::string updated = ini::withValue(content, section, key, value);
-  if (existed ? updated == content : updated.empty()) return true;  // nothing to change
   try {
+    // A link is followed: the file it leads to is the one updated, and the
+    // link stays a link.
+    const std::string path = env::followLinks(profilePath(fileName));
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = path.substr(folder.size());
+    // Writers take turns from their read to their rename, so that no update
+    // is lost between two of them. The lock is a file of its own beside the
+    // profile, which the rename replaces.
+    const env::FileLock turn(folder + "." + name + ".lock");
+    env::removeAbandonedTemporaries(folder, [&name](std::string_view target) { return target == name; });
+
+    std::string content;
+    const bool existed = env::isFile(path);
+    if (existed) content = env::readFile(path);
+    const std::string updated = ini::withValue(content, section, key, value);
+    if (existed ? updated == content : updated.empty()) return true;  // nothing to change
     env::replaceFile(path, updated);
   } catch (const Error&) {
     return false;

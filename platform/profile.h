@@ -22,8 +22,10 @@ unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key
 
 // Sets `key` of `section` to `value` (no value: deletes the key), creating the
 // file and the section when missing and keeping every other line as it was.
-// The new file is written beside the old one and renamed over it. Returns
-// false when the file cannot be written.
+// The new file is written beside the old one and renamed over it; writers of
+// one file take turns under an advisory lock (a file "." + name + ".lock"
+// beside it), and a symbolic link is followed to the file it leads to.
+// Returns false when the file cannot be written.
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::optional<std::string_view> value,
                                 std::string_view fileName);

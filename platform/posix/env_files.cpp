@@ -3,53 +3,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <vector>
 
 #include "platform/env.h"
+#include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
 
 namespace platform::env {
-namespace {
 
+using posix::Descriptor;
 using posix::raiseErrno;
-
-void writeAll(int fd, std::string_view bytes, const std::string& path) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      raiseErrno(path);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
-mode_t currentUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
-}
-
-}  // namespace
+using posix::writeAll;
 
 bool isFile(const std::string& path) {
   struct stat st {};
@@ -78,38 +41,6 @@ std::string readFile(const std::string& path) {
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
   return bytes;
-}
-
-void replaceFile(const std::string& path, std::string_view bytes) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  if (!isDirectory(folder)) throw makeError(err::kPathNotFound);
-
-  struct stat existing {};
-  const bool hadTarget = ::stat(path.c_str(), &existing) == 0;
-  if (hadTarget && S_ISDIR(existing.st_mode)) throw posix::errorFor(EISDIR, path);
-
-  // mkstemp gives a name no other process or thread can hold.
-  const std::string name = (slash == std::string::npos ? std::string() : folder) + "." +
-                           path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-  std::vector<char> pattern(name.begin(), name.end());
-  pattern.push_back('\0');
-  Descriptor fd(::mkstemp(pattern.data()));
-  if (fd.get() < 0) raiseErrno(path);
-  const std::string temporary(pattern.data());
-  try {
-    // mkstemp creates the file private (0600); give it the target's mode, or
-    // the one a plain new file would get.
-    const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    ::fchmod(fd.get(), mode);
-    writeAll(fd.get(), bytes, path);
-    if (::fsync(fd.get()) != 0) raiseErrno(path);
-    if (::close(fd.release()) != 0) raiseErrno(path);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) raiseErrno(path);
-  } catch (...) {
-    ::unlink(temporary.c_str());
-    throw;
-  }
 }
 
 void removeFile(const std::string& path) {

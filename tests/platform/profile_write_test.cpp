@@ -90,11 +90,10 @@ TEST_F(ProfileWrite, FailsWhenTheFolderIsMissingAndLeavesNoTemporaryBehind) {
   EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", dir_ / "missing/PM000.INI"));
   writeFile(ini(), "[S]\r\n");
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "PM000.INI"));
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(names, std::vector<std::string>{"PM000.INI"});
+  // The writers' lock file stays; it is never removed, so that no two
+  // writers can hold locks on two different files of that name.
+  EXPECT_EQ(testsupport::listFolder(dir_.path()),
+            (std::vector<std::string>{".PM000.INI.lock", "PM000.INI"}));
 }
 
 // Several processes rewriting the file at once: each rename replaces the
@@ -132,4 +131,57 @@ TEST_F(ProfileWrite, ConcurrentWritersLeaveAWholeFile) {
   ASSERT_EQ(rest.size(), 3u);
   EXPECT_TRUE(rest[0] >= '0' && rest[0] < '0' + kWriters);
   EXPECT_EQ(rest.substr(1), "\r\n");
+}
+
+// Two processes updating keys of their own: each update is made on the file
+// the other left, so none is lost.
+TEST_F(ProfileWrite, WritersTakeTurnsAndLoseNoUpdate) {
+  writeFile(ini(), "[Options]\r\n");
+  constexpr int kWriters = 2;
+  constexpr int kKeys = 150;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      bool ok = true;
+      for (int k = 0; k < kKeys; ++k) {
+        const std::string key = "W" + std::to_string(w) + "K" + std::to_string(k);
+        ok = WritePrivateProfileStringA("Options", key, "v", "PM000.INI") && ok;
+      }
+      _exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  int found = 0;
+  for (int w = 0; w < kWriters; ++w) {
+    for (int k = 0; k < kKeys; ++k) {
+      std::string out;
+      const std::string key = "W" + std::to_string(w) + "K" + std::to_string(k);
+      found += GetPrivateProfileStringA("Options", key, "", out, 255, "PM000.INI") == 1;
+    }
+  }
+  EXPECT_EQ(found, kWriters * kKeys);
+}
+
+TEST_F(ProfileWrite, ALinkIsFollowedAndWhatAKilledWriterLeftIsSwept) {
+  writeFile(dir_ / "real.ini", "[Options]\r\nA=1\r\n");
+  ASSERT_EQ(symlink("real.ini", ini().c_str()), 0);
+  writeFile(dir_ / ".real.ini.x1Y2z3", "half written");  // a killed writer's
+  writeFile(dir_ / ".PM000.INI.x1Y2z3", "not of the file written");
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "B", "2", "PM000.INI"));
+  EXPECT_EQ(readFile(dir_ / "real.ini"), "[Options]\r\nA=1\r\nB=2\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(ini()));
+  EXPECT_EQ(testsupport::listFolder(dir_.path()),
+            (std::vector<std::string>{".PM000.INI.x1Y2z3", ".real.ini.lock", "PM000.INI", "real.ini"}));
+
+  // A link that leads nowhere yet: the file is made where it leads.
+  ASSERT_EQ(symlink("later.ini", (dir_ / "OTHER.INI").c_str()), 0);
+  ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "OTHER.INI"));
+  EXPECT_EQ(readFile(dir_ / "later.ini"), "[S]\r\nk=v\r\n");
 }
