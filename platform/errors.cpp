@@ -36,6 +36,8 @@ constexpr Entry kTable[] = {
     {91, "Variable de objeto o de bloque With no establecida"},
     {94, "Uso no válido de Null"},
     {513, "La semana de la solicitud ('|') no es un dígito."},
+    {514, "El nombre de los archivos de salida ('|') no es un nombre de archivo válido."},
+    {515, "El registro de informes no tiene más nombres de archivo de ocho cifras: el último es |."},
     {3000, "Error reservado (|); no existe ningún mensaje para este error."},
     {3001, "Argumento no válido."},
     {3010, "La tabla '|' ya existe."},

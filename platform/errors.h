@@ -54,6 +54,8 @@ inline constexpr int kObjectNotSet = 91;
 inline constexpr int kInvalidUseOfNull = 94;
 // The programs' own.
 inline constexpr int kRequestWeekNotDigit = 513;
+inline constexpr int kOutputNameNotPlain = 514;
+inline constexpr int kNoFileNumberLeft = 515;
 }  // namespace err
 
 }  // namespace platform

@@ -3,17 +3,27 @@
 // Windows-style; on POSIX both '\' and '/' separate folders.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
+namespace env {
+class TemporaryFile;
+}
+
 // The operating system's path for a Windows-style path text
 // ("/srv/zel/host\tmp\env661.txt" -> "/srv/zel/host/tmp/env661.txt").
 std::string nativePath(std::string_view windowsPath);
 
 bool fileExists(std::string_view path);
+
+// True when `name` names a file in a folder and nothing else: not empty, no
+// folder separator ("/", "\\"), no "..", no control character and none of
+// the characters Windows refuses in a name (<>:"|?*).
+bool isPlainFileName(std::string_view name);
 
 // Sequential reading of text lines (BASIC Line Input #). A line ends at CR LF
 // or at a lone CR; a lone LF stays in the text. Raises Error 53 when the file
@@ -60,6 +70,30 @@ class TextWriter {
 // Copies `from` to `to`, replacing `to`: the copy is written beside the target
 // and renamed over it, so the target is never left half written.
 void copyFile(std::string_view from, std::string_view to);
+
+// A file whose bytes are written beside `target` under a temporary name,
+// flushed to disk, and put in place by publish(): until then the target is
+// untouched, and a file that is never published is removed with the object.
+// Raises what fits a failed write (61 for a full disk, 76 for a missing
+// folder, 75 when the target is a folder).
+class StagedFile {
+ public:
+  StagedFile(std::string_view target, std::string_view bytes);
+  ~StagedFile();
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  void publish();
+
+ private:
+  std::unique_ptr<env::TemporaryFile> file_;
+};
+
+// Removes from `folder` the staged files that a process killed before it
+// published them left behind, for target names that `isOurs` accepts. Files
+// that a living process is writing, and every other file, stay.
+void removeAbandonedStagedFiles(std::string_view folder,
+                                const std::function<bool(std::string_view targetName)>& isOurs);
 
 // Deletes the file; raises Error 53 when it does not exist.
 void deleteFile(std::string_view path);

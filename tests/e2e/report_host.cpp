@@ -74,11 +74,7 @@ testsupport::RunResult ReportHost::sendsummary(
 }
 
 std::vector<std::string> ReportHost::filesIn(const std::string& sub) const {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder() + "/" + sub))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
+  return testsupport::listFolder(folder() + "/" + sub);
 }
 
 std::vector<std::string> ReportHost::spoolRows() const {

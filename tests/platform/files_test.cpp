@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "platform/errors.h"
@@ -114,4 +116,50 @@ TEST(FileOperations, AtomicWriteKeepsTheTargetsPermissions) {
   struct stat st {};
   ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(FileNames, APlainNameNamesAFileAndNothingElse) {
+  for (const char* name : {"0661202400100000001", "a.b", "NOMBRE CON ESPACIOS", "Añasco"})
+    EXPECT_TRUE(isPlainFileName(name)) << name;
+  for (const char* name : {"", "..", "a..b", "../x", "a/b", "a\\b", "a\tb", "a\nb", "a\x7f", "a<b",
+                           "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b"})
+    EXPECT_FALSE(isPlainFileName(name)) << name;
+}
+
+TEST(StagedFiles, TargetIsUntouchedUntilPublishedAndAnUnpublishedCopyGoes) {
+  TempDir dir;
+  writeFile(dir / "out.PRN", "old");
+  {
+    StagedFile copy(dir / "out.PRN", "new");
+    EXPECT_EQ(readFile(dir / "out.PRN"), "old");
+  }
+  EXPECT_EQ(testsupport::listFolder(dir.path()), std::vector<std::string>{"out.PRN"});
+  StagedFile copy(dir / "out.PRN", "new");
+  copy.publish();
+  EXPECT_EQ(readFile(dir / "out.PRN"), "new");
+  EXPECT_EQ(testsupport::listFolder(dir.path()), std::vector<std::string>{"out.PRN"});
+  std::filesystem::create_directory(dir / "folder.PRN");
+  EXPECT_EQ(errorNumberOf([&] { StagedFile(dir / "folder.PRN", "x"); }), err::kPathFileAccess);
+  EXPECT_EQ(errorNumberOf([&] { StagedFile(dir / "no/x.PRN", "x"); }), err::kPathNotFound);
+}
+
+TEST(StagedFiles, SweepRemovesOnlyAbandonedCopiesOfOurNaming) {
+  TempDir dir;
+  // What a killed writer leaves, and names that only look alike.
+  for (const char* name : {".a.PRN.Ab12Z9", ".b.PRN.000000", ".a.PRN.lock", ".a.PRN.Ab12Z", ".a.txt.Ab12Z9",
+                           "a.PRN.Ab12Z9", "00000001.PRN"})
+    writeFile(dir / name, "x");
+  std::filesystem::create_directory(dir / ".c.PRN.Ab12Z9");
+  const StagedFile writing(dir / "d.PRN", "being written");  // holds its lock
+  removeAbandonedStagedFiles(dir.path(), [](std::string_view target) {
+    return target.size() > 4 && target.substr(target.size() - 4) == ".PRN";
+  });
+  auto left = testsupport::listFolder(dir.path());
+  const auto living = std::find_if(left.begin(), left.end(), [](const std::string& name) {
+    return name.rfind(".d.PRN.", 0) == 0;
+  });
+  ASSERT_NE(living, left.end()) << "a copy being written stays";
+  left.erase(living);
+  EXPECT_EQ(left, (std::vector<std::string>{".a.PRN.Ab12Z", ".a.PRN.lock", ".a.txt.Ab12Z9",
+                                            ".c.PRN.Ab12Z9", "00000001.PRN", "a.PRN.Ab12Z9"}));
 }

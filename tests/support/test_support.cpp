@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +146,14 @@ bool fileExists(const std::string& path) {
 }
 
 std::vector<std::string> readLines(const std::string& path) { return splitLines(readFile(path)); }
+
+std::vector<std::string> listFolder(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;

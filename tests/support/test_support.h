@@ -43,6 +43,7 @@ void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 std::vector<std::string> splitLines(const std::string& text);  // on '\n', no empty last
 std::vector<std::string> readLines(const std::string& path);   // splitLines of the file
+std::vector<std::string> listFolder(const std::string& path);  // the names in it, sorted
 
 // Path of a built program ("formsetup", "zelhost", ...).
 std::string program(const std::string& name);
