@@ -16,6 +16,7 @@ namespace report {
 namespace {
 
 constexpr std::int16_t kDocumentTypeRuc = 6;
+constexpr std::int32_t kLastFileNumber = 99999999;  // file names have eight digits
 
 // The first row's value of a maximum as a whole number; 0 for no row or Null.
 std::int32_t lastNumber(const std::string& sql, const char* column) {
@@ -44,11 +45,18 @@ hostdb::Date currentMoment() {
 }  // namespace
 
 std::string registerSpoolFile(const std::string& code, const std::string& docId) {
-  const std::int32_t lastSequence = lastNumber(
-      "SELECT max(Secuencia) as SecTipo FROM SPOOL Where CodRep = '" + hostdb::escapeText(code) + "'",
-      "SecTipo");
+  // Both numbers are kept as text: their maxima are taken as numbers (Digits),
+  // so that 1000000 follows 999999, and a row whose text is not a number is
+  // passed over rather than stopping every later run.
+  const std::int32_t lastSequence =
+      lastNumber("SELECT max(Digits(Secuencia)) as SecTipo FROM SPOOL Where CodRep = '" +
+                     hostdb::escapeText(code) + "'",
+                 "SecTipo");
   const std::int32_t lastFile =
-      lastNumber("SELECT max(left(Archivo,8)) as SecRep FROM SPOOL", "SecRep");
+      lastNumber("SELECT max(Digits(left(Archivo,8))) as SecRep FROM SPOOL", "SecRep");
+  if (lastFile >= kLastFileNumber) {
+    throw platform::makeError(platform::err::kNoFileNumberLeft, {std::to_string(lastFile)});
+  }
 
   auto spool = hostDatabase().OpenRecordset("SELECT * FROM SPOOL", hostdb::dbOpenDynaset);
   spool->AddNew();

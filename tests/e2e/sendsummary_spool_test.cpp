@@ -48,11 +48,14 @@ TEST_F(SendsummarySpool, SequenceCountsPerCodeAndFileNumberOverTheWholeRegister)
             (std::vector<std::string>{"00000042.PRN", "0661202400100000001.PRN"}));
 }
 
-TEST_F(SendsummarySpool, SequenceGrowsPastSixDigits) {
+TEST_F(SendsummarySpool, SequenceGrowsPastSixDigitsAndGoesOnGrowing) {
+  // As text, "999999" stays the greatest once "1000000" is stored.
   host.sql({spoolRow("RP0019", "999999", "00000005.PRN")});
-  ASSERT_EQ(run().exitCode, 0);
-  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN'"),
-            (std::vector<std::vector<std::string>>{{"1000000", "00000006.PRN"}}));
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(run().exitCode, 0);
+  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN' ORDER BY Archivo"),
+            (std::vector<std::vector<std::string>>{{"1000000", "00000006.PRN"},
+                                                   {"1000001", "00000007.PRN"},
+                                                   {"1000002", "00000008.PRN"}}));
 }
 
 TEST_F(SendsummarySpool, UserComesFromTheIniAndMayBeEmpty) {
@@ -62,13 +65,28 @@ TEST_F(SendsummarySpool, UserComesFromTheIniAndMayBeEmpty) {
   EXPECT_EQ(host.spoolRows(), std::vector<std::string>{"RP0019|000001|00000001.PRN||20123456789|6"});
 }
 
-TEST_F(SendsummarySpool, FileNameThatIsNoNumberStopsBeforeAnyRow) {
-  host.sql({spoolRow("RP0018", "000001", "INFORME1.PRN")});
+TEST_F(SendsummarySpool, NumbersThatAreNotNumbersArePassedOver) {
+  // Greatest as text, and beyond any 32-bit number as Val reads them: none
+  // of them may stop the numbering.
+  host.sql({spoolRow("RP0018", "000001", "INFORME1.PRN"), spoolRow("RP0018", "000002", "1E300ABC.PRN"),
+            spoolRow("RP0019", "X00009", "00000003.PRN"), spoolRow("RP0019", "000002", "9999.PRN")});
+  RunResult r = run();
+  ASSERT_EQ(r.exitCode, 0) << testsupport::readFile(host.transcriptPath());
+  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN'"),
+            (std::vector<std::vector<std::string>>{{"000003", "00000004.PRN"}}));
+}
+
+TEST_F(SendsummarySpool, FileNumberPastEightDigitsEndsTheRunWithNoRow) {
+  host.sql({spoolRow("RP0018", "000001", "99999999.PRN")});
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("13", "No coinciden los tipos")});
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{technicalError(
+                "515", "El registro de informes no tiene más nombres de archivo de ocho cifras: el "
+                       "último es 99999999.")});
   EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"1"}});
   EXPECT_TRUE(host.filesIn("RPT").empty());
+  EXPECT_TRUE(host.filesIn("TMP").empty());
 }
 
 TEST_F(SendsummarySpool, LastSequenceThatCannotGrowIsAnOverflowAndNoRow) {
@@ -87,7 +105,7 @@ TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
   EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("61", "Disco lleno")});
   EXPECT_TRUE(host.spoolRows().empty());
   EXPECT_TRUE(host.filesIn("RPT").empty());
-  EXPECT_EQ(host.filesIn("TMP").size(), 1u) << "the text summary stays as written";
+  EXPECT_TRUE(host.filesIn("TMP").empty()) << "the text summary goes with the failed run";
 
   // Nothing is left locked: the next run registers and writes 00000001.PRN.
   ASSERT_EQ(run().exitCode, 0);

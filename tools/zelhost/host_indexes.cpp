@@ -10,13 +10,15 @@
 namespace zelhost {
 
 const std::vector<IndexSpec>& hostIndexes() {
-  // SPOOL's numbering takes the greatest Left(Archivo, 8) over the whole
-  // register (and the greatest Secuencia of a code, which the primary key
-  // (CodRep, Secuencia) serves). The layer writes the maximum's argument in
-  // the JET collation, so the index is kept in it too; then the maximum is
-  // one index seek instead of a pass over every row.
+  // SPOOL's numbering takes the greatest number that the first eight
+  // characters of Archivo stand for over the whole register, and the
+  // greatest Secuencia of a report code, both as numbers (Digits). The layer
+  // writes a maximum's argument in the JET collation, so the indexes are kept
+  // in it too; then each maximum is one index seek instead of a pass over
+  // every row.
   static const std::vector<IndexSpec> indexes = {
-      {"SPOOL Archivo8", "SPOOL", "\"Left\"(\"Archivo\", 8) COLLATE JET"},
+      {"SPOOL Archivo8", "SPOOL", "Digits(\"Left\"(\"Archivo\", 8)) COLLATE JET"},
+      {"SPOOL Secuencia", "SPOOL", "\"CodRep\", Digits(\"Secuencia\") COLLATE JET"},
   };
   return indexes;
 }
