@@ -1,6 +1,4 @@
 // The report body, and the end of a run that finds no taxpayer.
-#include "platform/errors.h"
-#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/program.h"
 #include "report/module_state.h"
@@ -29,15 +27,8 @@ void generateReport() {
   readDeclarationBoxes();
   if (!lookUpTaxpayer()) endWithoutData(kNoDataBeforeWriting);
   writeTextSummary();
-  if (!lookUpTaxpayer()) {
-    // Nothing will copy the text summary now: it is not left behind.
-    try {
-      platform::deleteFile(moduleState().textTempPath);
-    } catch (const platform::Error&) {
-      // Already gone; the message below is what the user needs to see.
-    }
-    endWithoutData(kNoDataAfterText);
-  }
+  // The text summary written so far is removed by main as the program ends.
+  if (!lookUpTaxpayer()) endWithoutData(kNoDataAfterText);
   writeSpoolSummary();
 }
 

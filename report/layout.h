@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report/labels.h"
@@ -20,5 +21,10 @@ const char* rectifyingLabel(const SummaryLabels& labels);  // box 871
 const char* paymentLabel(const SummaryLabels& labels);     // cash or cheque
 std::string currentDate();                                  // dd/mm/yyyy
 std::string currentTime();                                  // hh:mm:ss
+
+// `text` with every "|", CR and LF written as a blank: a value from the
+// database or the record can then neither split a spool record's fields nor
+// add a line to either file.
+std::string withinOneRecord(std::string_view text);
 
 }  // namespace report

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "hostdb/dbengine.h"
+#include "platform/files.h"
 
 namespace report {
 
@@ -49,6 +50,11 @@ struct ModuleState {
   std::string textTempPath;
   std::string spoolPath;
   std::int16_t yPosition = 0;
+
+  // Their copies under the output name: written before the spool row is
+  // committed, put in place after it.
+  std::unique_ptr<platform::StagedFile> spoolCopy;
+  std::unique_ptr<platform::StagedFile> textCopy;
 };
 
 ModuleState& moduleState();

@@ -24,6 +24,13 @@ std::string currentDate() { return platform::formatDateTime(platform::now(), "dd
 
 std::string currentTime() { return platform::formatDateTime(platform::now(), "hh:mm:ss"); }
 
+std::string withinOneRecord(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c == '|' || c == '\r' || c == '\n') c = ' ';
+  return out;
+}
+
 void appendAmount(std::string& line, const std::string& value, std::string_view mask,
                   std::size_t width) {
   const auto number = platform::parseNumber(value);

@@ -13,10 +13,20 @@ namespace report {
 
 // --- Start-up and output files ----------------------------------------------
 
-// Program entry: runs generateReport, then copies the spool file to
-// outputName.PRN and the text summary to outputName.txt and deletes the
-// temporary text file. Any failure ends in the "Error tecnico: " box.
+// Program entry: runs generateReport, then puts the copies of the spool file
+// (outputName.PRN) and of the text summary (outputName.txt) in place. Any
+// failure ends in the "Error tecnico: " box and leaves none of the run's
+// files and no SPOOL row.
 void main();
+
+// Writes the copies of both summaries beside their targets and deletes the
+// temporary text file; run before the spool row is committed. Removes first
+// the copies that a killed run left half written.
+void stageOutputCopies();
+
+// Renames the staged copies over their targets. Should that fail, the run's
+// SPOOL row, spool file and copies are withdrawn before the failure goes on.
+void publishOutputCopies();
 
 // "DBPath", "DBName" and "SysUser" of PM000.INI, and the folders made from them.
 void readConfiguration();
@@ -60,8 +70,12 @@ std::string registerSpoolFile(const std::string& code, const std::string& docId)
 void writeTextSummary();
 
 // Registers the spool file and writes it in reportFolder (spoolPath); the
-// row is committed only once the file is complete.
+// row is committed only once the file is complete and the output copies are
+// staged (stageOutputCopies).
 void writeSpoolSummary();
+
+// Undoes a committed writeSpoolSummary: removes its SPOOL row and its file.
+void withdrawSpoolSummary();
 
 // One line of the text summary; a line empty or of blanks only is one blank.
 void writeTextLine(platform::TextWriter& file, std::string_view text);

@@ -11,6 +11,8 @@
 #include "report/layout.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
+#include "hostdb/database.h"
+#include "hostdb/sql_text.h"
 
 namespace report {
 namespace {
@@ -90,15 +92,15 @@ void writeSpoolLine(platform::TextWriter& file, std::string_view text) {
     return;
   }
   // Horizontal position, vertical position, text, bold, font size, page.
-  file.writeLine("pPos|10|" + nextYPosition() + "|" + std::string(text) + "|False|8|0|");
+  file.writeLine("pPos|10|" + nextYPosition() + "|" + withinOneRecord(text) + "|False|8|0|");
 }
 
 void writeSpoolSummary() {
   ModuleState& state = moduleState();
-  // The row and the file stand or fall together: the row is numbered and
-  // stored inside the transaction, which also makes concurrent runs wait for
-  // one another instead of taking the same number, and it is committed only
-  // once the file is complete.
+  // The row, the file and the copies stand or fall together: the row is
+  // numbered and stored inside the transaction, which also makes concurrent
+  // runs wait for one another instead of taking the same number, and it is
+  // committed only once the file is complete and its copies are written.
   hostdb::Workspace& workspace = dbEngine().Workspaces(0);
   workspace.BeginTrans();
   bool fileBegun = false;
@@ -110,8 +112,11 @@ void writeSpoolSummary() {
     state.yPosition = 0;
     for (const std::string& line : spoolSummaryLines()) writeSpoolLine(file, line);
     file.close();
+    stageOutputCopies();
     workspace.CommitTrans();
   } catch (...) {
+    state.spoolCopy.reset();
+    state.textCopy.reset();
     if (fileBegun) discardFile(state.spoolPath);
     try {
       workspace.Rollback();
@@ -120,6 +125,15 @@ void writeSpoolSummary() {
     }
     throw;
   }
+}
+
+void withdrawSpoolSummary() {
+  const std::string& path = moduleState().spoolPath;
+  const std::string fileName = path.substr(path.find_last_of('\\') + 1);
+  hostDatabase().Execute("DELETE FROM SPOOL WHERE CodRep = '" + std::string(kReportCode) +
+                             "' AND Archivo = '" + hostdb::escapeText(fileName) + "'",
+                         hostdb::dbFailOnError);
+  discardFile(path);
 }
 
 }  // namespace report

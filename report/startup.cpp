@@ -1,5 +1,6 @@
 // Start-up: the configuration, the command-line record, the output files and
 // the top-level failure message.
+#include <memory>
 #include <string>
 
 #include "platform/errors.h"
@@ -38,6 +39,34 @@ constexpr RecordField kRecordFields[] = {
 constexpr std::size_t kOutputNameStart = 22;  // period and the two characters after it
 constexpr std::size_t kOutputNameLength = 6;
 
+std::string spoolCopyPath() {
+  const ModuleState& state = moduleState();
+  return state.reportFolder + "\\" + state.outputName + ".PRN";
+}
+
+std::string textCopyPath() {
+  const ModuleState& state = moduleState();
+  return state.tempFolder + "\\" + state.outputName + ".txt";
+}
+
+bool isSpoolCopyName(std::string_view name) { return platform::rightChars(name, 4) == ".PRN"; }
+bool isTextCopyName(std::string_view name) { return platform::rightChars(name, 4) == ".txt"; }
+
+// Nothing of a failed run stays behind: its temporary text file and the
+// copies it had staged. The spool file and its row are undone where they
+// are made.
+void discardRunFiles() noexcept {
+  ModuleState& state = moduleState();
+  state.spoolCopy.reset();
+  state.textCopy.reset();
+  if (state.textTempPath.empty()) return;
+  try {
+    platform::deleteFile(state.textTempPath);
+  } catch (const platform::Error&) {
+    // Gone already, or beyond reach: the failure being reported matters more.
+  }
+}
+
 void showTechnicalError(const platform::Error& error) {
   const std::string text = "Error tecnico: " + (" " + std::to_string(error.number())) + "\n" +
                            error.description() + "\nIntente nuevamente por favor.";
@@ -69,18 +98,61 @@ void parseReportRequest() {
   if (state.week.size() != 1 || state.week[0] < '0' || state.week[0] > '9') {
     throw platform::makeError(platform::err::kRequestWeekNotDigit, {state.week});
   }
+  // The output name becomes two file names in RPT and TMP: it may name a
+  // file there and nothing else.
+  if (!platform::isPlainFileName(state.outputName)) {
+    std::string shown = state.outputName;
+    for (char& c : shown)
+      if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    throw platform::makeError(platform::err::kOutputNameNotPlain, {shown});
+  }
+}
+
+void stageOutputCopies() {
+  ModuleState& state = moduleState();
+  platform::removeAbandonedStagedFiles(state.reportFolder, isSpoolCopyName);
+  platform::removeAbandonedStagedFiles(state.tempFolder, isTextCopyName);
+  state.spoolCopy = std::make_unique<platform::StagedFile>(
+      spoolCopyPath(), platform::readFileBytes(state.spoolPath));
+  state.textCopy = std::make_unique<platform::StagedFile>(
+      textCopyPath(), platform::readFileBytes(state.textTempPath));
+  // Its copy holds it now; should the run still fail, the copy goes too.
+  platform::deleteFile(state.textTempPath);
+  state.textTempPath.clear();
+}
+
+void publishOutputCopies() {
+  ModuleState& state = moduleState();
+  bool spoolCopyPublished = false;
+  try {
+    state.spoolCopy->publish();
+    spoolCopyPublished = true;
+    state.textCopy->publish();
+  } catch (const platform::Error&) {
+    // The row is committed already: withdrawn, with everything the run made.
+    try {
+      if (spoolCopyPublished) platform::deleteFile(spoolCopyPath());
+      withdrawSpoolSummary();
+    } catch (const platform::Error&) {
+      // The failure being reported matters more.
+    }
+    throw;
+  }
+  state.spoolCopy.reset();
+  state.textCopy.reset();
 }
 
 void main() {
-  ModuleState& state = moduleState();
   try {
     generateReport();
-    platform::copyFile(state.spoolPath, state.reportFolder + "\\" + state.outputName + ".PRN");
-    platform::copyFile(state.textTempPath, state.tempFolder + "\\" + state.outputName + ".txt");
-    platform::deleteFile(state.textTempPath);
+    publishOutputCopies();
   } catch (const platform::Error& error) {
+    discardRunFiles();
     showTechnicalError(error);
     platform::endProgram();
+  } catch (...) {
+    discardRunFiles();  // the end of the program after a no-data message, too
+    throw;
   }
 }
 

@@ -79,7 +79,8 @@ std::vector<std::string> textSummaryLines() {
 }
 
 void writeTextLine(platform::TextWriter& file, std::string_view text) {
-  file.writeLine(platform::trimSpaces(text).empty() ? std::string_view(" ") : text);
+  const std::string line = withinOneRecord(text);
+  file.writeLine(platform::trimSpaces(line).empty() ? std::string_view(" ") : line);
 }
 
 void writeTextSummary() {
