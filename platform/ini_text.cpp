@@ -9,15 +9,15 @@ namespace {
 
 struct Line {
   std::string_view text;    // without its end
-  std::string_view ending;  // "\r\n", "\n" or "" (last line)
+  std::string_view ending;  // "\r\n", "\r", "\n" or "" (last line)
 };
 
 enum class Kind { Blank, Comment, Section, Key, Other };
 
 struct Parsed {
   Kind kind = Kind::Blank;
-  std::string_view name;   // section or key name, blanks stripped (ANSI bytes)
-  std::string_view value;  // key value, blanks stripped (ANSI bytes)
+  std::string_view name;   // section or key name, blanks stripped
+  std::string_view value;  // key value, blanks stripped
 };
 
 constexpr std::string_view kBlanks = " \t";
@@ -29,20 +29,21 @@ std::string_view stripBlanks(std::string_view s) {
   return s.substr(first, last - first + 1);
 }
 
-// Lines end at LF (a CR before it belongs to the end).
+// Lines end at CR LF, at CR alone and at LF alone, as Windows reads them; so
+// CR CR LF ends a line and then an empty one.
 std::vector<Line> splitLines(std::string_view content) {
   std::vector<Line> lines;
   std::size_t pos = 0;
   while (pos < content.size()) {
-    const std::size_t lf = content.find('\n', pos);
-    if (lf == std::string_view::npos) {
+    const std::size_t end = content.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
       lines.push_back({content.substr(pos), {}});
       break;
     }
-    std::size_t textEnd = lf;
-    if (textEnd > pos && content[textEnd - 1] == '\r') --textEnd;
-    lines.push_back({content.substr(pos, textEnd - pos), content.substr(textEnd, lf + 1 - textEnd)});
-    pos = lf + 1;
+    const std::size_t next =
+        content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? end + 2 : end + 1;
+    lines.push_back({content.substr(pos, end - pos), content.substr(end, next - end)});
+    pos = next;
   }
   return lines;
 }
@@ -65,7 +66,7 @@ Parsed parse(std::string_view text) {
 class NameMatcher {
  public:
   explicit NameMatcher(std::string_view utf8Name) : wanted_(upperCase(trimSpaces(utf8Name))) {}
-  bool matches(std::string_view ansiName) const { return upperCase(fromAnsi(ansiName)) == wanted_; }
+  bool matches(std::string_view name) const { return upperCase(name) == wanted_; }
   bool empty() const { return wanted_.empty(); }
 
  private:
@@ -117,7 +118,7 @@ std::optional<std::string> lookUp(std::string_view content, std::string_view sec
   if (!span) return std::nullopt;
   const auto at = findKey(lines, *span, keyName);
   if (!at) return std::nullopt;
-  return fromAnsi(unquote(parse(lines[*at].text).value));
+  return std::string(unquote(parse(lines[*at].text).value));
 }
 
 std::string withValue(std::string_view content, std::string_view section, std::string_view key,
@@ -128,7 +129,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
   const auto span = findSection(lines, NameMatcher(sectionName));
   const auto keyAt = span ? findKey(lines, *span, NameMatcher(keyName)) : std::nullopt;
 
-  const std::string newEntry = value ? toAnsi(keyName) + "=" + toAnsi(*value) : std::string();
+  const std::string newEntry = value ? keyName + "=" + std::string(*value) : std::string();
 
   // The line after which a new key goes: the section's last entry.
   std::optional<std::size_t> insertAfter;
@@ -147,7 +148,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
     if (keyAt && i == *keyAt) {
       if (!value) continue;  // removed
       const std::string_view spelling = parse(line.text).name;
-      out.append(spelling).append("=").append(toAnsi(*value)).append(line.ending);
+      out.append(spelling).append("=").append(*value).append(line.ending);
       continue;
     }
     out.append(line.text);
@@ -161,7 +162,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
 
   if (!span && value) {
     if (!lines.empty() && lines.back().ending.empty()) out.append("\r\n");
-    out.append("[").append(toAnsi(sectionName)).append("]\r\n");
+    out.append("[").append(sectionName).append("]\r\n");
     out.append(newEntry).append("\r\n");
   }
   return out;

@@ -1,6 +1,6 @@
 // The content of an INI file, in memory: finding a value and setting one.
-// Content is the file's bytes in the ANSI code page; names and values given
-// and returned are UTF-8.
+// Content, names and values are UTF-8 text (the profile functions convert the
+// file's bytes, whatever their encoding). Lines end at CR LF, CR or LF.
 #pragma once
 
 #include <optional>

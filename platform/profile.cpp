@@ -18,10 +18,40 @@ std::string profilePath(std::string_view fileName) {
   return nativePath(fileName);
 }
 
-std::optional<std::string> readProfile(const std::string& path) {
+// A profile file is ANSI (Windows-1252) unless it begins with a byte-order
+// mark: UTF-16LE or UTF-8. Its text is read as UTF-8 whatever it is, and
+// written back in the encoding it had.
+enum class Encoding { Ansi, Utf16le, Utf8 };
+
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+struct ProfileText {
+  std::string text;
+  Encoding encoding = Encoding::Ansi;
+};
+
+ProfileText decode(std::string_view bytes) {
+  if (bytes.substr(0, kUtf16Mark.size()) == kUtf16Mark)
+    return {fromUtf16le(bytes.substr(kUtf16Mark.size())), Encoding::Utf16le};
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+    return {std::string(bytes.substr(kUtf8Mark.size())), Encoding::Utf8};
+  return {fromAnsi(bytes), Encoding::Ansi};
+}
+
+std::string encode(std::string_view text, Encoding encoding) {
+  switch (encoding) {
+    case Encoding::Utf16le: return std::string(kUtf16Mark) + toUtf16le(text);
+    case Encoding::Utf8: return std::string(kUtf8Mark) + std::string(text);
+    case Encoding::Ansi: break;
+  }
+  return toAnsi(text);
+}
+
+std::optional<ProfileText> readProfile(const std::string& path) {
   if (!env::isFile(path)) return std::nullopt;
   try {
-    return env::readFile(path);
+    return decode(env::readFile(path));
   } catch (const Error&) {
     return std::nullopt;
   }
@@ -44,7 +74,7 @@ unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key
   if (size == 0) return 0;
   std::optional<std::string> value;
   if (const auto content = readProfile(profilePath(fileName))) {
-    value = ini::lookUp(*content, section, key);
+    value = ini::lookUp(content->text, section, key);
   }
   if (!value) value = trimTrailingSpaces(defaultValue);
   returned = leftChars(*value, size - 1);
@@ -67,12 +97,12 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
     const env::FileLock turn(folder + "." + name + ".lock");
     env::removeAbandonedTemporaries(folder, [&name](std::string_view target) { return target == name; });
 
-    std::string content;
+    ProfileText content;
     const bool existed = env::isFile(path);
-    if (existed) content = env::readFile(path);
-    const std::string updated = ini::withValue(content, section, key, value);
-    if (existed ? updated == content : updated.empty()) return true;  // nothing to change
-    env::replaceFile(path, updated);
+    if (existed) content = decode(env::readFile(path));
+    const std::string updated = ini::withValue(content.text, section, key, value);
+    if (existed ? updated == content.text : updated.empty()) return true;  // nothing to change
+    env::replaceFile(path, encode(updated, content.encoding));
   } catch (const Error&) {
     return false;
   }

@@ -30,11 +30,19 @@ std::string trimTrailingSpaces(std::string_view text);
 // BASIC UCase: letters of every script the code page holds (ñ -> Ñ, é -> É).
 std::string upperCase(std::string_view text);
 
-// UTF-8 to Windows-1252 bytes: a character the code page cannot hold becomes '?'.
+// UTF-8 to Windows-1252 bytes as Windows' default conversion writes them: a
+// character the code page lacks becomes its best-fit look-alike where Windows
+// has one (ā -> a, Ł -> L, U+2212 -> -), otherwise '?'.
 std::string toAnsi(std::string_view utf8);
 
 // Windows-1252 bytes to UTF-8 (the five bytes the code page leaves undefined
 // map to the C1 control characters of the same value).
 std::string fromAnsi(std::string_view ansi);
+
+// UTF-16LE bytes (no byte-order mark) to UTF-8, and back. What does not form
+// a character (a lone surrogate, an odd last byte, a malformed UTF-8 byte)
+// becomes U+FFFD.
+std::string fromUtf16le(std::string_view bytes);
+std::string toUtf16le(std::string_view utf8);
 
 }  // namespace platform

@@ -1,8 +1,7 @@
-// Windows-1252 <-> UTF-8 through glibc's iconv. iconv stops at a character it
-// cannot convert; the loop then writes '?' (or, for the five bytes the code
-// page leaves undefined, their C1 control characters) and carries on, one
-// character at a time. No transliteration: a missing character is '?', never
-// a look-alike.
+// Windows-1252 and UTF-16LE <-> UTF-8 through glibc's iconv. iconv stops at a
+// character it cannot convert; the loop then writes what Windows writes for it
+// (a best-fit look-alike, '?', or, for the five bytes the code page leaves
+// undefined, their C1 control characters) and carries on.
 #include <iconv.h>
 
 #include <cerrno>
@@ -10,6 +9,7 @@
 
 #include "platform/text.h"
 #include "platform/utf8.h"
+#include "platform/best_fit.h"
 
 namespace platform {
 namespace {
@@ -58,6 +58,18 @@ Converter& fromAnsiConverter() {
   return converter;
 }
 
+Converter& fromUtf16Converter() {
+  thread_local Converter converter("UTF-8", "UTF-16LE");
+  return converter;
+}
+
+Converter& toUtf16Converter() {
+  thread_local Converter converter("UTF-16LE", "UTF-8");
+  return converter;
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
 }  // namespace
 
 std::string toAnsi(std::string_view text) {
@@ -69,7 +81,7 @@ std::string toAnsi(std::string_view text) {
     if (pos >= text.size()) break;
     // iconv stopped: a malformed byte or a character the code page lacks.
     const utf8::Decoded d = utf8::decodeAt(text, pos);
-    out += isUndefinedIn1252(d.codePoint) ? static_cast<char>(d.codePoint) : '?';
+    out += isUndefinedIn1252(d.codePoint) ? static_cast<char>(d.codePoint) : bestFitByte(d.codePoint);
     pos += d.length;
   }
   return out;
@@ -85,6 +97,32 @@ std::string fromAnsi(std::string_view ansi) {
     // A byte the code page leaves undefined: its C1 control character.
     utf8::append(out, static_cast<unsigned char>(ansi[pos]));
     ++pos;
+  }
+  return out;
+}
+
+std::string fromUtf16le(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    pos += fromUtf16Converter().convertSome(bytes.substr(pos), out);
+    if (pos >= bytes.size()) break;
+    utf8::append(out, kReplacement);  // a unit that is no character
+    pos += 2;
+  }
+  return out;
+}
+
+std::string toUtf16le(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    pos += toUtf16Converter().convertSome(text.substr(pos), out);
+    if (pos >= text.size()) break;
+    out += "\xFD\xFF";  // U+FFFD for a malformed byte
+    pos += utf8::decodeAt(text, pos).length;
   }
   return out;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "tests/platform/scoped_env.h"
 #include "tests/support/test_support.h"
 
@@ -184,4 +185,49 @@ TEST_F(ProfileWrite, ALinkIsFollowedAndWhatAKilledWriterLeftIsSwept) {
   ASSERT_EQ(symlink("later.ini", (dir_ / "OTHER.INI").c_str()), 0);
   ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "OTHER.INI"));
   EXPECT_EQ(readFile(dir_ / "later.ini"), "[S]\r\nk=v\r\n");
+}
+
+namespace {
+
+std::string utf16(const std::string& utf8) { return "\xFF\xFE" + platform::toUtf16le(utf8); }
+
+}  // namespace
+
+// Files saved by Notepad: UTF-16LE or UTF-8, each with its byte-order mark.
+// Both are read, and written back whole in their own encoding, one section.
+TEST_F(ProfileWrite, UnicodeFilesAreReadAndWrittenBackInTheirEncoding) {
+  const std::string before = "[Options]\r\nSysPath=/srv/Łódź\r\nDBName=zel.db\r\n";
+  const std::string after = "[Options]\r\nSysPath=/srv/Łódź\r\nDBName=zel.db\r\nSystemDB=/srv/Ωmega\r\n";
+  const std::pair<std::string (*)(const std::string&), const char*> encodings[] = {
+      {utf16, "UTF-16LE"}, {[](const std::string& s) { return "\xEF\xBB\xBF" + s; }, "UTF-8"}};
+  for (const auto& [encode, name] : encodings) {
+    SCOPED_TRACE(name);
+    writeFile(ini(), encode(before));
+    std::string out;
+    EXPECT_EQ(GetPrivateProfileStringA("Options", "SysPath", "", out, 255, "PM000.INI"), 9u);
+    EXPECT_EQ(out, "/srv/Łódź");
+    ASSERT_TRUE(WritePrivateProfileStringA("Options", "SystemDB", "/srv/Ωmega", "PM000.INI"));
+    EXPECT_EQ(readFile(ini()), encode(after));
+    GetPrivateProfileStringA("Options", "SystemDB", "", out, 255, "PM000.INI");
+    EXPECT_EQ(out, "/srv/Ωmega");
+  }
+}
+
+// Windows ends a line at CR alone too; each line keeps its own end on write.
+TEST_F(ProfileWrite, CrAloneEndsALine) {
+  writeFile(ini(), "[Options]\rDBPath=/srv/host/\r\r\nDBName=zel.db\r");
+  std::string out;
+  GetPrivateProfileStringA("Options", "DBPath", "", out, 255, "PM000.INI");
+  EXPECT_EQ(out, "/srv/host/");
+  GetPrivateProfileStringA("Options", "DBName", "", out, 255, "PM000.INI");
+  EXPECT_EQ(out, "zel.db");
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "DBName", "other.db", "PM000.INI"));
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "SysUser", "ADMIN", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()), "[Options]\rDBPath=/srv/host/\r\r\nDBName=other.db\rSysUser=ADMIN\r\n");
+}
+
+// The ANSI functions write a character the code page lacks as Windows does.
+TEST_F(ProfileWrite, AnsiFilesTakeTheBestFit) {
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "SysUser", "Łukasz−Ā", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()), "[Options]\r\nSysUser=Lukasz-A\r\n");
 }
