@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/text.h"
+#include "platform/utf8.h"
+#include "tests/support/test_support.h"
 
 using namespace platform;
 
@@ -21,10 +25,26 @@ TEST(CodePage, EveryByteSurvivesTheRoundTrip) {
   EXPECT_EQ(fromAnsi("\x9D"), "\xC2\x9D");
 }
 
+// Every row of the measured table: the character comes out as its byte.
+TEST(CodePage, CharactersOutsideTheCodePageTakeWindowsBestFit) {
+  const auto rows = testsupport::readLines(ZEL_SOURCE_DIR "/platform/data/bestfit-1252.tsv");
+  int checked = 0;
+  for (const std::string& row : rows) {
+    if (row.rfind("U+", 0) != 0) continue;
+    const auto tab = row.find('\t');
+    const auto codePoint = static_cast<char32_t>(std::stoul(row.substr(2, tab - 2), nullptr, 16));
+    const auto byte = static_cast<char>(std::stoul(row.substr(tab + 1), nullptr, 16));
+    std::string character;
+    utf8::append(character, codePoint);
+    EXPECT_EQ(toAnsi("<" + character + ">"), std::string("<") + byte + ">") << row;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 441);
+  EXPECT_EQ(toAnsi("Āna Łukasz‐Ｘ"), "Ana Lukasz-X");
+}
+
 TEST(CodePage, MissingCharactersBecomeOneQuestionMarkEach) {
-  // Ā would be "A" under best fit; here it is '?'. A four-byte emoji is one
-  // character, so one '?'.
-  EXPECT_EQ(toAnsi("aĀb"), "a?b");
+  // No look-alike for these; a four-byte emoji is one character, so one '?'.
   EXPECT_EQ(toAnsi("x😀y中z"), "x?y?z");
   // Malformed UTF-8: each bad byte is a '?', the good text around it stays.
   EXPECT_EQ(toAnsi("a\xFF" "b\xC3"), "a?b?");
