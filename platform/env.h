@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 
@@ -25,6 +26,10 @@ std::optional<std::string> variable(const char* name);
 
 bool isFile(const std::string& path);
 bool isDirectory(const std::string& path);
+// True when something (a link included) stands at `path`.
+bool pathExists(const std::string& path);
+// The names in a folder, "." and ".." left out; empty when it cannot be read.
+std::vector<std::string> folderEntries(const std::string& folder);
 
 // The whole content of a file.
 std::string readFile(const std::string& path);

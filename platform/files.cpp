@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/env.h"
 #include "platform/errors.h"
@@ -8,10 +9,48 @@
 
 namespace platform {
 
+namespace {
+
+// `name` of `folder` as Windows finds it: as written when it exists so, else
+// the one entry that differs in case only; nullopt when there is none or more.
+std::optional<std::string> entryInAnyCase(const std::string& folder, const std::string& name) {
+  if (env::pathExists(folder + name)) return name;
+  const std::string wanted = upperCase(name);
+  std::optional<std::string> found;
+  for (std::string& entry : env::folderEntries(folder)) {
+    if (upperCase(entry) != wanted) continue;
+    if (found) return std::nullopt;  // several: none is the one
+    found = std::move(entry);
+  }
+  return found;
+}
+
+}  // namespace
+
 std::string nativePath(std::string_view windowsPath) {
   std::string path(windowsPath);
   std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+  if (path.empty() || env::pathExists(path)) return path;  // the usual case: one look
+
+  std::string resolved = path.front() == '/' ? "/" : "";
+  std::size_t pos = resolved.size();
+  while (pos <= path.size()) {
+    std::size_t end = path.find('/', pos);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(pos, end - pos);
+    const bool last = end == path.size();
+    if (name.empty() || name == "." || name == "..") {
+      resolved += name;
+    } else if (auto found = entryInAnyCase(resolved, name)) {
+      resolved += *found;
+    } else {
+      return resolved + path.substr(pos);  // not found from here on: as written
+    }
+    if (last) break;
+    resolved += '/';
+    pos = end + 1;
+  }
+  return resolved;
 }
 
 bool fileExists(std::string_view path) { return env::isFile(nativePath(path)); }

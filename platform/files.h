@@ -15,7 +15,12 @@ class TemporaryFile;
 }
 
 // The operating system's path for a Windows-style path text
-// ("/srv/zel/host\tmp\env661.txt" -> "/srv/zel/host/tmp/env661.txt").
+// ("/srv/zel/host\tmp\env661.txt" -> "/srv/zel/host/tmp/env661.txt"),
+// with names found as Windows finds them, whatever their case: a name that
+// does not exist as written is replaced, folder by folder, by the one entry
+// that differs from it in case only. A name that exists as written wins;
+// where none exists, or several differ in case only, the name stays as
+// written (and is then not found, or created as written).
 std::string nativePath(std::string_view windowsPath);
 
 bool fileExists(std::string_view path);

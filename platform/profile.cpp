@@ -10,10 +10,10 @@ namespace platform {
 namespace {
 
 // A bare name lives in the Windows directory; a name with a folder is used
-// as it is.
+// as it is. Either is found in any case.
 std::string profilePath(std::string_view fileName) {
   if (fileName.find_first_of("\\/") == std::string_view::npos) {
-    return windowsDirectory() + "/" + std::string(fileName);
+    return nativePath(windowsDirectory() + "/" + std::string(fileName));
   }
   return nativePath(fileName);
 }

@@ -163,3 +163,19 @@ TEST(StagedFiles, SweepRemovesOnlyAbandonedCopiesOfOurNaming) {
   EXPECT_EQ(left, (std::vector<std::string>{".a.PRN.Ab12Z", ".a.PRN.lock", ".a.txt.Ab12Z9",
                                             ".c.PRN.Ab12Z9", "00000001.PRN", "a.PRN.Ab12Z9"}));
 }
+
+TEST(Paths, NamesAreFoundInAnyCaseAsWindowsFindsThem) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "Host/Tmp");
+  writeFile(dir / "Host/Tmp/ENV661.TXT", "x");
+  const std::string root = dir.path();
+  EXPECT_EQ(nativePath(root + "\\host\\tmp\\env661.txt"), root + "/Host/Tmp/ENV661.TXT");
+  // A file to be made goes into the folder as found, under its name as written.
+  EXPECT_EQ(nativePath(root + "/HOST/TMP/new.txt"), root + "/Host/Tmp/new.txt");
+  // The exact name wins; where several differ in case only, none is taken.
+  std::filesystem::create_directory(dir / "Host/TMP");
+  std::filesystem::create_directory(dir / "Host/tmp");
+  EXPECT_EQ(nativePath(root + "/host/TMP/env661.txt"), root + "/Host/TMP/env661.txt");
+  EXPECT_EQ(nativePath(root + "/host/tmP/env661.txt"), root + "/Host/tmP/env661.txt");
+  EXPECT_EQ(nativePath(root + "//host/./Tmp/../Tmp/env661.txt"), root + "//Host/./Tmp/../Tmp/ENV661.TXT");
+}
