@@ -1,10 +1,15 @@
 # The two commands of the README: `make test` and `make demo`. Each works on
 # its own on a fresh Debian machine.
+# `make install` and `make package` build a Release unless BUILD_TYPE says
+# otherwise; `make install` takes PREFIX (default /usr/local) and DESTDIR.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
+BUILD_TYPE ?= Release
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo bench clean install package
 
 all: build
 
@@ -24,8 +29,20 @@ demo: build
 	@scripts/demo.sh $(BUILD)
 
 
+install: deps
+	@cmake -S . -B $(BUILD)-release -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZEL_BUILD_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)-release -j $(JOBS)
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD)-release
+
+package: deps
+	@cmake -S . -B $(BUILD)-release -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZEL_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)-release -j $(JOBS)
+	@cd $(BUILD)-release && cpack -G DEB -B package
+	@ls $(BUILD)-release/package/*.deb
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-release
 
 bench: build
 	@$(BUILD)/bench/install_workload_bench 7

@@ -35,12 +35,16 @@ constexpr int kAdjustedTables = 27;
 constexpr int kAdjustedFields = 4;
 constexpr int kParamRows = 157;
 
-std::string tableName(int t) { return "F" + std::to_string(t); }
+// "F12", "c3", "A7": a prefix and a number (appended, not concatenated to a
+// temporary, which GCC 12 at -O3 misreads as an overlapping copy).
+std::string numbered(const char* prefix, int n) { return std::string(prefix).append(std::to_string(n)); }
+
+std::string tableName(int t) { return numbered("F", t); }
 
 std::string createJet(int t) {
   std::string sql = "CREATE TABLE " + tableName(t) +
                     "( [tip_doc_d] Byte, [doc_id_d] text(15),[periodo] Text(6),  [formulario] Text (4)";
-  for (int c = 0; c < 12; ++c) sql += ", [c" + std::to_string(c) + "] Text (40)";
+  for (int c = 0; c < 12; ++c) sql += ", [" + numbered("c", c) + "] Text (40)";
   return sql + ", [fec] DATE);";
 }
 
@@ -49,7 +53,7 @@ std::string keyJet(int t) {
          " PRIMARY KEY ([tip_doc_d],[doc_id_d],[periodo],[Formulario],[c0])";
 }
 
-std::string paramRow(int r) { return "A" + std::to_string(r); }
+std::string paramRow(int r) { return numbered("A", r); }
 
 // One installer run through hostdb on the database in `folder`.
 void runThroughHostdb(const std::string& folder, bool create) {
@@ -82,7 +86,7 @@ void runThroughHostdb(const std::string& folder, bool create) {
   defs.Refresh();
   for (int t = 0; t < kAdjustedTables; ++t) {
     auto& def = defs.Item(tableName(t));
-    for (int c = 0; c < kAdjustedFields; ++c) def.Fields("c" + std::to_string(c)).setAllowZeroLength(true);
+    for (int c = 0; c < kAdjustedFields; ++c) def.Fields(numbered("c", c)).setAllowZeroLength(true);
   }
   for (int r = 0; r < kParamRows; ++r) {
     const std::string key = paramRow(r);
@@ -117,7 +121,7 @@ void runOnSqlite(const std::string& folder, bool create) {
     exec(db, "CREATE UNIQUE INDEX PARAM_PK ON PARAM (Numero, Argumento)");
     for (int t = 0; t < kTables; ++t) {
       std::string sql = "CREATE TABLE " + tableName(t) + " (tip_doc_d INTEGER, doc_id_d TEXT, periodo TEXT, formulario TEXT";
-      for (int c = 0; c < 12; ++c) sql += ", c" + std::to_string(c) + " TEXT";
+      for (int c = 0; c < 12; ++c) sql += ", " + numbered("c", c) + " TEXT";
       exec(db, sql + ", fec TEXT)");
       exec(db, "CREATE UNIQUE INDEX " + tableName(t) + "_PK ON " + tableName(t) +
                    " (tip_doc_d, doc_id_d, periodo, formulario, c0)");
@@ -152,7 +156,7 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   std::vector<double> fresh, repeated, plainFresh, plainRepeated;
   for (int i = 0; i < runs; ++i) {
-    const fs::path folder = fs::temp_directory_path() / ("zelbench." + std::to_string(::getpid()));
+    const fs::path folder = fs::temp_directory_path() / numbered("zelbench.", ::getpid());
     fs::remove_all(folder);
     fs::create_directories(folder);
     hostdb::createWorkgroupFile((folder / "PM000.MDW").string(), {{"BENCHUSR", "bench123"}});

@@ -123,6 +123,15 @@ bool inputIsTerminal();
 // One line from standard input without its end; nullopt at end of input.
 std::optional<std::string> readInputLine();
 
+// --- Processes ---------------------------------------------------------------
+
+// The path of the running program's file.
+std::string executablePath();
+
+// Replaces this process by the program argv[0], found on PATH, with `argv`.
+// Returns only when it cannot be started.
+void replaceProcess(const std::vector<std::string>& argv) noexcept;
+
 // --- Clock -------------------------------------------------------------------
 
 struct Instant {

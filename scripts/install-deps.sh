@@ -3,7 +3,8 @@
 # with apt-get when run as root, otherwise by printing the line to run.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev sqlite3)
+# dpkg-dev (dpkg-shlibdeps) and man-db serve the package and its man pages.
+packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev sqlite3 dpkg-dev man-db)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -42,6 +43,19 @@ std::optional<std::string> readInputLine() {
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
+}
+
+std::string executablePath() {
+  std::vector<char> buffer(4096);
+  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
+}
+
+void replaceProcess(const std::vector<std::string>& argv) noexcept {
+  std::vector<char*> pointers;
+  for (const std::string& arg : argv) pointers.push_back(const_cast<char*>(arg.c_str()));
+  pointers.push_back(nullptr);
+  ::execvp(pointers[0], pointers.data());
 }
 
 Instant currentInstant() {

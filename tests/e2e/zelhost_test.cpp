@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "build_account.h"
+#include "build_info.h"
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
@@ -181,4 +182,41 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 13);
     EXPECT_EQ(line[line.size() - 2], '|');
   }
+}
+
+// Help on standard output with status 0; a wrong call on standard error with
+// status 2; the version is the build's.
+TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
+  const std::string zelhost = testsupport::program("zelhost");
+  RunResult help = testsupport::runProcess({zelhost, "--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  for (const char* command : {"init", "sample", "sql", "shell"}) {
+    EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+    RunResult one = testsupport::runProcess({zelhost, command, "--help"});
+    EXPECT_EQ(one.exitCode, 0) << command;
+    EXPECT_EQ(one.out.rfind(std::string("usage: zelhost ") + command + " ", 0), 0u) << one.out;
+  }
+  EXPECT_TRUE(help.err.empty());
+
+  RunResult version = testsupport::runProcess({zelhost, "--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, std::string("zelhost ") + build_info::kVersion + "\n");
+
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{zelhost}, {zelhost, "bogus"}, {zelhost, "--bogus"}, {zelhost, "sample"}}) {
+    RunResult r = testsupport::runProcess(wrong);
+    EXPECT_EQ(r.exitCode, 2) << wrong.back();
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("usage: zelhost"), std::string::npos) << r.err;
+  }
+}
+
+TEST(ZelhostShell, StartsTheSqliteShellWithTheExtensionLoaded) {
+  TestHost host;
+  host.init();
+  // The engine's comparison (case and trailing blanks ignored) needs the extension.
+  RunResult r = testsupport::runProcess({testsupport::program("zelhost"), "shell", host.databasePath(),
+                                         "SELECT count(*) FROM reportes WHERE codrep = 'x '"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "0\n");
 }

@@ -12,8 +12,11 @@ using Args = std::vector<std::string>;
 int initCommand(const Args& args);
 int sqlCommand(const Args& args);
 int sampleCommand(const Args& args);
+int shellCommand(const Args& args);
 
 // Prints "zelhost: <message>" and the usage to stderr; returns 2.
 int usageError(const std::string& message);
+// The same for one command: its own usage; returns 2.
+int commandUsageError(const std::string& command, const std::string& message);
 
 }  // namespace zelhost

@@ -69,7 +69,7 @@ bool writeIni(const std::string& folderWithSeparator, const InitOptions& options
 
 int initCommand(const Args& args) {
   InitOptions options;
-  if (!parse(args, options)) return usageError("init needs FOLDER [--dbname NAME] [--user NAME]");
+  if (!parse(args, options)) return commandUsageError("init", "wrong arguments");
 
   const fs::path folder = fs::absolute(options.folder).lexically_normal();
   std::string folderText = folder.string();

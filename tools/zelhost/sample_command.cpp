@@ -57,7 +57,7 @@ std::string commandLineRecord() {
 }  // namespace
 
 int sampleCommand(const Args& args) {
-  if (args.size() != 1) return usageError("sample needs FOLDER");
+  if (args.size() != 1) return commandUsageError("sample", "one FOLDER is needed");
   std::string folder = args[0];
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 

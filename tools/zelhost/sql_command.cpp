@@ -48,7 +48,7 @@ void printRows(hostdb::Database& db, const std::string& sql) {
 }  // namespace
 
 int sqlCommand(const Args& args) {
-  if (args.size() < 2) return usageError("sql needs DATABASE STATEMENT...");
+  if (args.size() < 2) return commandUsageError("sql", "DATABASE and a STATEMENT are needed");
   HostConnection host = openHostDatabase(args[0]);
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (isSelect(args[i])) {

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: made from this build tree with CPack,
+# its file list and fields, and the programs unpacked from it run against a
+# fresh host; every man page renders without a warning.
+#   package_test.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+for tool in dpkg-deb cpack man; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/out/*.deb)
+
+dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
+cat >"$work/expected" <<LIST
+/usr/bin/formsetup
+/usr/bin/sendsummary
+/usr/bin/zelhost
+/usr/lib/zel0661/zeljet.so
+/usr/share/doc/zel0661/LICENSE
+/usr/share/doc/zel0661/README.md
+/usr/share/man/man1/formsetup.1.gz
+/usr/share/man/man1/sendsummary.1.gz
+/usr/share/man/man1/zelhost.1.gz
+LIST
+diff -u "$work/expected" "$work/files" || fail "the package's files"
+
+[ "$(dpkg-deb -f "$deb" Package)" = zel0661 ] || fail "Package"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "Maintainer"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libc6 libstdc++6 libsqlite3-0 libsodium23; do
+  grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+[ "$(dpkg-deb -f "$deb" Suggests)" = sqlite3 ] || fail "Suggests"
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+export WINDIR=$work/windows SOURCE_DATE_EPOCH=1718454225 ZEL_MESSAGE_LOG=$work/messages.jsonl
+mkdir -p "$WINDIR"
+[ "$("$root/usr/bin/zelhost" --version)" = "zelhost $version" ] || fail "zelhost --version"
+"$root/usr/bin/zelhost" init "$work/host" >/dev/null
+"$root/usr/bin/formsetup" || fail "formsetup"
+record=$("$root/usr/bin/zelhost" sample "$work/host" | tail -n 1)
+"$root/usr/bin/sendsummary" "$record" || fail "sendsummary"
+[ ! -s "$work/messages.jsonl" ] || fail "a message box: $(cat "$work/messages.jsonl")"
+ls "$work/host/TMP/"*.txt >/dev/null || fail "no text summary"
+# The installed shell finds the installed extension: the engine's collation
+# makes 'rp0019 ' equal to RP0019.
+rows=$("$root/usr/bin/zelhost" shell "$work/host/zel.db" "SELECT count(*) FROM SPOOL WHERE CodRep = 'rp0019 '")
+[ "$rows" = 1 ] || fail "zelhost shell: $rows"
+
+for page in formsetup sendsummary zelhost; do
+  warnings=$(man --warnings -l "$root/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man $page: $warnings"
+done
+echo "package: $(basename "$deb") holds what it should, and its programs run"
