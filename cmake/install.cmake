@@ -11,7 +11,7 @@ set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PACKAGE_DESCRIPTION
-    "formsetup prepares the host database for form 0661; sendsummary writes the send summary of one declaration; zelhost makes, fills and opens host installations.")
+    "formsetup prepares the host database for form 0661; sendsummary writes\nthe send summary of one declaration; zelhost makes, fills and opens host\ninstallations.")
 set(CPACK_PACKAGE_CONTACT "ZEL 0661 maintainers <zel0661@localhost>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
