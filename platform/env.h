@@ -73,6 +73,9 @@ class TemporaryFile {
 void removeAbandonedTemporaries(
     const std::string& folder, const std::function<bool(std::string_view targetName)>& isOurs) noexcept;
 
+// Flushes a folder's entries (a file made or renamed in it) to disk.
+void syncFolder(const std::string& folder);
+
 // An advisory lock on the file `path` (created when missing, never removed),
 // held from construction until destruction; waits while another process
 // holds it. Raises what fits when the file cannot be created.
@@ -108,6 +111,8 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   void write(std::string_view bytes);
+  // Flushes what was written to disk, and the folder's entry of the file.
+  void sync();
   void close();
   bool isOpen() const { return fd_ >= 0; }
 

@@ -111,7 +111,7 @@ void writeSpoolSummary() {
     fileBegun = true;
     state.yPosition = 0;
     for (const std::string& line : spoolSummaryLines()) writeSpoolLine(file, line);
-    file.close();
+    file.closeDurably();  // on disk before its row is committed
     stageOutputCopies();
     workspace.CommitTrans();
   } catch (...) {

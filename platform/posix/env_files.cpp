@@ -90,6 +90,13 @@ void OutputFile::write(std::string_view bytes) {
   writeAll(fd_, bytes, path_);
 }
 
+void OutputFile::sync() {
+  if (fd_ < 0) throw makeError(err::kBadFileName);
+  if (::fsync(fd_) != 0) raiseErrno(path_);
+  const std::size_t slash = path_.find_last_of('/');
+  syncFolder(slash == std::string::npos ? "." : path_.substr(0, slash + 1));
+}
+
 void OutputFile::close() {
   if (fd_ < 0) return;
   const int fd = fd_;

@@ -111,7 +111,7 @@ TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) 
     // mkstemp creates the file private (0600); give it the target's mode, or
     // the one a plain new file would get.
     const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    ::fchmod(fd.get(), mode);
+    if (::fchmod(fd.get(), mode) != 0) raiseErrno(target);
     posix::writeAll(fd.get(), bytes, target);
     if (::fsync(fd.get()) != 0) raiseErrno(target);
   } catch (...) {
@@ -133,6 +133,15 @@ void TemporaryFile::renameOverTarget() {
   if (::rename(path_.c_str(), target_.c_str()) != 0) raiseErrno(target_);
   ::close(fd_);  // flushed already; nothing left to report
   fd_ = -1;
+  // The rename itself lasts only once the folder is on disk too.
+  syncFolder(folderOf(target_).empty() ? "." : folderOf(target_));
+}
+
+void syncFolder(const std::string& folder) {
+  Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) raiseErrno(folder);
+  // A file system that cannot sync a folder (EINVAL) keeps its entries as it can.
+  if (::fsync(fd.get()) != 0 && errno != EINVAL) raiseErrno(folder);
 }
 
 void removeAbandonedTemporaries(const std::string& folder,
