@@ -2,12 +2,12 @@
 #include <cmath>
 
 #include "hostdb/database.h"
+#include "hostdb/sql_text.h"
 #include "platform/errors.h"
 #include "platform/numbers.h"
 #include "report/boxes.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
-#include "hostdb/sql_text.h"
 
 namespace report {
 namespace {
@@ -30,35 +30,39 @@ bool isIgnoredBox(int box) {
   return false;
 }
 
-std::string& boxSlot(int box) {
-  BoxValues& boxes = moduleState().boxValues;
+const std::string& BoxValues::slot(int box) const {
   if (box >= kSecondRangeStart) {
     const auto slot = static_cast<std::size_t>(box - kSecondRangeStart);
-    if (slot < boxes.second.size()) return boxes.second[slot];
+    if (slot < second_.size()) return second_[slot];
   } else if (box >= 1) {
     const auto slot = static_cast<std::size_t>(box - 1);
-    if (slot < boxes.first.size()) return boxes.first[slot];
+    if (slot < first_.size()) return first_[slot];
   }
   throw platform::makeError(platform::err::kSubscriptOutOfRange);
 }
 
-void readDeclarationBoxes() {
-  ModuleState& state = moduleState();
+std::string& BoxValues::slot(int box) {
+  return const_cast<std::string&>(static_cast<const BoxValues&>(*this).slot(box));
+}
+
+BoxValues readDeclarationBoxes(const ReportRequest& request) {
   const std::string sql = "SELECT CASILLA, I_VALOR FROM DET" " WHERE DOC_ID_D='" +
-                          hostdb::escapeText(state.docId) + "'" + " AND PERIODO='" + hostdb::escapeText(state.period) +
-                          "'" + " AND FORMULARIO='" + hostdb::escapeText(state.formNumber) + "'" +
-                          " AND SEMANA=" + state.week;
+                          hostdb::escapeText(request.docId) + "'" + " AND PERIODO='" +
+                          hostdb::escapeText(request.period) + "'" + " AND FORMULARIO='" +
+                          hostdb::escapeText(request.formNumber) + "'" + " AND SEMANA=" + request.week;
   // Released, not closed, when it goes out of scope.
-  auto boxes = hostDatabase().OpenRecordset(sql, hostdb::dbOpenDynaset);
-  if (!boxes->Eof()) {
-    boxes->MoveLast();
-    boxes->MoveFirst();
+  auto rows = hostDatabase().OpenRecordset(sql, hostdb::dbOpenDynaset);
+  if (!rows->Eof()) {
+    rows->MoveLast();
+    rows->MoveFirst();
   }
-  for (; !boxes->Eof(); boxes->MoveNext()) {
-    const int box = boxNumber(boxes->Fields("CASILLA").Value().toText());
+  BoxValues boxes;
+  for (; !rows->Eof(); rows->MoveNext()) {
+    const int box = boxNumber(rows->Fields("CASILLA").Value().toText());
     if (isIgnoredBox(box)) continue;
-    boxSlot(box) = boxes->Fields("I_VALOR").Value().toText();
+    boxes.slot(box) = rows->Fields("I_VALOR").Value().toText();
   }
+  return boxes;
 }
 
 }  // namespace report

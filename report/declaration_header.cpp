@@ -1,32 +1,29 @@
 // The declaration's header in CAB: cash or cheque, and the cheque's bank.
 #include "hostdb/database.h"
+#include "hostdb/sql_text.h"
 #include "platform/text.h"
 #include "report/module_state.h"
 #include "report/sendsummary.h"
-#include "hostdb/sql_text.h"
 
 namespace report {
 
-void readDeclarationHeader() {
-  ModuleState& state = moduleState();
-  const std::string sql = "SELECT * FROM CAB" " WHERE DOC_ID_D='" + hostdb::escapeText(state.docId) + "'" +
-                          " AND TIP_DOC_D=6" " AND PERIODO='" + hostdb::escapeText(state.period) + "'" +
-                          " AND FORMULARIO='" + hostdb::escapeText(state.formNumber) + "'" +
-                          " AND SEMANA=" + state.week;
+Payment readDeclarationHeader(const ReportRequest& request) {
+  const std::string sql = "SELECT * FROM CAB" " WHERE DOC_ID_D='" + hostdb::escapeText(request.docId) +
+                          "'" + " AND TIP_DOC_D=6" " AND PERIODO='" + hostdb::escapeText(request.period) +
+                          "'" + " AND FORMULARIO='" + hostdb::escapeText(request.formNumber) + "'" +
+                          " AND SEMANA=" + request.week;
   auto header = hostDatabase().OpenRecordset(sql, hostdb::dbOpenSnapshot);
+  Payment payment;
   if (header->Eof()) {
     header->Close();
-    return;
+    return payment;  // a cheque, of no number and no bank
   }
   const hostdb::Variant cheque = header->Fields("nrocheque").Value();
-  state.chequeNumber = platform::trimSpaces(cheque.isNull() ? std::string() : cheque.toText());
-  if (state.chequeNumber.empty()) {
-    state.isCash = true;
-  } else {
-    state.isCash = false;
-    state.bankName = lookUpBankName(header->Fields("bcolibrad").Value().toText());
-  }
+  payment.chequeNumber = platform::trimSpaces(cheque.isNull() ? std::string() : cheque.toText());
+  payment.isCash = payment.chequeNumber.empty();
+  if (!payment.isCash) payment.bankName = lookUpBankName(header->Fields("bcolibrad").Value().toText());
   header->Close();
+  return payment;
 }
 
 std::string lookUpBankName(const std::string& code) {

@@ -22,14 +22,22 @@ constexpr const char* kNoDataAfterText = "No existe data para Generar Reporte de
 void generateReport() {
   readConfiguration();
   openReportDatabase();
-  parseReportRequest();
-  readDeclarationHeader();
-  readDeclarationBoxes();
-  if (!lookUpTaxpayer()) endWithoutData(kNoDataBeforeWriting);
-  writeTextSummary();
+  ModuleState& state = moduleState();
+  state.request = parseReportRequest(platform::commandLine());
+  const ReportRequest& request = state.request;
+
+  Declaration declaration;
+  declaration.payment = readDeclarationHeader(request);
+  declaration.boxValues = readDeclarationBoxes(request);
+  auto name = lookUpTaxpayer(request.docId);
+  if (!name) endWithoutData(kNoDataBeforeWriting);
+  declaration.taxpayerName = std::move(*name);
+  writeTextSummary(request, declaration);
   // The text summary written so far is removed by main as the program ends.
-  if (!lookUpTaxpayer()) endWithoutData(kNoDataAfterText);
-  writeSpoolSummary();
+  name = lookUpTaxpayer(request.docId);
+  if (!name) endWithoutData(kNoDataAfterText);
+  declaration.taxpayerName = std::move(*name);
+  writeSpoolSummary(request, declaration);
 }
 
 }  // namespace report

@@ -2,22 +2,15 @@
 // test can start from a clean state with resetModuleState().
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "hostdb/dbengine.h"
 #include "platform/files.h"
+#include "report/declaration.h"
 
 namespace report {
-
-// The DET values of a declaration by box number: boxes 1 to 700 in the first
-// range (slot = box - 1), boxes 800 to 999 in the second (slot = box - 800).
-struct BoxValues {
-  std::array<std::string, 700> first;
-  std::array<std::string, 200> second;
-};
 
 struct ModuleState {
   // From PM000.INI (readConfiguration).
@@ -28,23 +21,11 @@ struct ModuleState {
   std::string tempFolder;
 
   // From the command-line record (parseReportRequest).
-  std::string docId;
-  std::string formNumber;
-  std::string period;
-  std::string week;
-  std::string ncNumber;
-  std::string outputName;
+  ReportRequest request;
 
   // The engine, created on first use, and the database open for the whole run.
   std::unique_ptr<hostdb::DBEngine> dbEngine;
   std::unique_ptr<hostdb::Database> hostDatabase;
-
-  // The declaration (generateReport and its reads).
-  bool isCash = false;
-  std::string chequeNumber;
-  std::string bankName;
-  BoxValues boxValues;
-  std::string taxpayerName;
 
   // The two summary files and the spool page's position.
   std::string textTempPath;

@@ -6,18 +6,17 @@
 #include "platform/text.h"
 #include "report/boxes.h"
 #include "report/layout.h"
-#include "report/module_state.h"
 #include "report/sendsummary.h"
 
 namespace report {
-const char* rectifyingLabel(const SummaryLabels& labels) {
-  const std::string& value = boxSlot(kRectifyingBox);
+const char* rectifyingLabel(const SummaryLabels& labels, const BoxValues& boxes) {
+  const std::string& value = boxes.slot(kRectifyingBox);
   const bool rectifying = !platform::trimSpaces(value).empty() && value != "0";
   return rectifying ? labels.rectifyingYes : labels.rectifyingNo;
 }
 
-const char* paymentLabel(const SummaryLabels& labels) {
-  return moduleState().isCash ? labels.cash : labels.cheque;
+const char* paymentLabel(const SummaryLabels& labels, const Payment& payment) {
+  return payment.isCash ? labels.cash : labels.cheque;
 }
 
 std::string currentDate() { return platform::formatDateTime(platform::now(), "dd/mm/yyyy"); }

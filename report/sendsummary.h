@@ -2,8 +2,11 @@
 // of procedures; its state lives in report/module_state.h.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "report/declaration.h"
 
 namespace platform {
 class TextWriter;
@@ -31,9 +34,10 @@ void publishOutputCopies();
 // "DBPath", "DBName" and "SysUser" of PM000.INI, and the folders made from them.
 void readConfiguration();
 
-// Cuts the command-line record into its fields and builds outputName. Raises
-// 513 when the week is not one digit, before any query can use it.
-void parseReportRequest();
+// Cuts the command-line record into its fields and builds the output name.
+// Raises 513 when the week is not one digit, before any query can use it,
+// and 514 when the output name is not a plain file name.
+ReportRequest parseReportRequest(const std::string& record);
 
 // Writes "SystemDB", logs on and opens the host database through the first
 // workspace. On failure shows its own box and ends the program.
@@ -45,17 +49,17 @@ void openReportDatabase();
 // both summaries. Ends the program itself after the no-data messages.
 void generateReport();
 
-// CAB: isCash, chequeNumber and, for a cheque, bankName.
-void readDeclarationHeader();
+// CAB: cash or cheque and, for a cheque, its bank's name.
+Payment readDeclarationHeader(const ReportRequest& request);
 
 // The bank's description in PARAM group "004", trimmed; "" when not found.
 std::string lookUpBankName(const std::string& code);
 
-// DET: boxValues.
-void readDeclarationBoxes();
+// DET: the box values.
+BoxValues readDeclarationBoxes(const ReportRequest& request);
 
-// cont: taxpayerName. False when the taxpayer has no row.
-bool lookUpTaxpayer();
+// cont: the taxpayer's name; nullopt when the taxpayer has no row.
+std::optional<std::string> lookUpTaxpayer(const std::string& docId);
 
 // --- Spool register -----------------------------------------------------------
 
@@ -67,12 +71,12 @@ std::string registerSpoolFile(const std::string& code, const std::string& docId)
 // --- Page layout --------------------------------------------------------------
 
 // The text summary, in a new temporary file in tempFolder (textTempPath).
-void writeTextSummary();
+void writeTextSummary(const ReportRequest& request, const Declaration& declaration);
 
 // Registers the spool file and writes it in reportFolder (spoolPath); the
 // row is committed only once the file is complete and the output copies are
 // staged (stageOutputCopies).
-void writeSpoolSummary();
+void writeSpoolSummary(const ReportRequest& request, const Declaration& declaration);
 
 // Undoes a committed writeSpoolSummary: removes its SPOOL row and its file.
 void withdrawSpoolSummary();

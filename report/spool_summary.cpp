@@ -38,9 +38,11 @@ void discardFile(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> spoolSummaryLines() {
-  const ModuleState& state = moduleState();
+std::vector<std::string> spoolSummaryLines(const ReportRequest& request,
+                                           const Declaration& declaration) {
   const SummaryLabels& l = kSpoolLabels;
+  const Payment& payment = declaration.payment;
+  const BoxValues& boxes = declaration.boxValues;
   const std::string margin(10, ' ');
   std::vector<std::string> lines = {kMarkupFont, kMarkupPages, "", kMarkupOrientation,
                                     kMarkupColor, "",          "", "",
@@ -50,31 +52,31 @@ std::vector<std::string> spoolSummaryLines() {
   lines.emplace_back();
   lines.push_back(indented(16, kSpoolTitle));
   lines.emplace_back();
-  lines.push_back(margin + l.document + state.docId);
-  lines.push_back(margin + l.name + state.taxpayerName);
-  lines.push_back(margin + l.form + state.formNumber + l.formSuffix);
-  lines.push_back(margin + l.period + platform::leftChars(state.period, 4));
-  lines.push_back(margin + rectifyingLabel(l));
-  lines.push_back(margin + l.payment + paymentLabel(l));
-  if (!state.isCash) {
-    lines.push_back(margin + l.chequeNumber + state.chequeNumber);
-    lines.push_back(margin + l.bank + state.bankName);
+  lines.push_back(margin + l.document + request.docId);
+  lines.push_back(margin + l.name + declaration.taxpayerName);
+  lines.push_back(margin + l.form + request.formNumber + l.formSuffix);
+  lines.push_back(margin + l.period + platform::leftChars(request.period, 4));
+  lines.push_back(margin + rectifyingLabel(l, boxes));
+  lines.push_back(margin + l.payment + paymentLabel(l, payment));
+  if (!payment.isCash) {
+    lines.push_back(margin + l.chequeNumber + payment.chequeNumber);
+    lines.push_back(margin + l.bank + payment.bankName);
   }
   lines.emplace_back();
   lines.emplace_back();
   lines.push_back(margin + l.tableHead);
 
   std::string renta = margin + l.tableRow;
-  appendAmount(renta, boxSlot(kDebtBox), kDebtMask, 12);
-  appendAmount(renta, boxSlot(kPaidBox), kPaidMask, 14);
+  appendAmount(renta, boxes.slot(kDebtBox), kDebtMask, 12);
+  appendAmount(renta, boxes.slot(kPaidBox), kPaidMask, 14);
   lines.push_back(renta);
 
   std::string total = margin + l.total + std::string(24, ' ');
-  appendAmount(total, boxSlot(kTotalPaidBox), kPaidMask, 14);
+  appendAmount(total, boxes.slot(kTotalPaidBox), kPaidMask, 14);
   lines.push_back(total);
 
   lines.emplace_back();
-  lines.push_back(margin + l.number + state.ncNumber + std::string(8, ' ') + l.date + currentDate());
+  lines.push_back(margin + l.number + request.ncNumber + std::string(8, ' ') + l.date + currentDate());
   lines.insert(lines.end(), 3, std::string());
   return lines;
 }
@@ -95,7 +97,7 @@ void writeSpoolLine(platform::TextWriter& file, std::string_view text) {
   file.writeLine("pPos|10|" + nextYPosition() + "|" + withinOneRecord(text) + "|False|8|0|");
 }
 
-void writeSpoolSummary() {
+void writeSpoolSummary(const ReportRequest& request, const Declaration& declaration) {
   ModuleState& state = moduleState();
   // The row, the file and the copies stand or fall together: the row is
   // numbered and stored inside the transaction, which also makes concurrent
@@ -106,11 +108,11 @@ void writeSpoolSummary() {
   bool fileBegun = false;
   try {
     state.spoolPath =
-        state.reportFolder + "\\" + registerSpoolFile(kReportCode, platform::trimSpaces(state.docId));
+        state.reportFolder + "\\" + registerSpoolFile(kReportCode, platform::trimSpaces(request.docId));
     platform::TextWriter file(state.spoolPath);
     fileBegun = true;
     state.yPosition = 0;
-    for (const std::string& line : spoolSummaryLines()) writeSpoolLine(file, line);
+    for (const std::string& line : spoolSummaryLines(request, declaration)) writeSpoolLine(file, line);
     file.closeDurably();  // on disk before its row is committed
     stageOutputCopies();
     workspace.CommitTrans();

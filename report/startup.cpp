@@ -26,27 +26,27 @@ std::string readOption(const char* key) {
 
 // The fields of the command-line record: 1-based character positions.
 struct RecordField {
-  std::string ModuleState::*target;
+  std::string ReportRequest::*target;
   std::size_t start;
   std::size_t length;
 };
 
 constexpr RecordField kRecordFields[] = {
-    {&ModuleState::formNumber, 18, 4}, {&ModuleState::ncNumber, 29, 8},
-    {&ModuleState::week, 28, 1},       {&ModuleState::docId, 3, 15},
-    {&ModuleState::period, 22, 4},
+    {&ReportRequest::formNumber, 18, 4}, {&ReportRequest::ncNumber, 29, 8},
+    {&ReportRequest::week, 28, 1},       {&ReportRequest::docId, 3, 15},
+    {&ReportRequest::period, 22, 4},
 };
 constexpr std::size_t kOutputNameStart = 22;  // period and the two characters after it
 constexpr std::size_t kOutputNameLength = 6;
 
 std::string spoolCopyPath() {
   const ModuleState& state = moduleState();
-  return state.reportFolder + "\\" + state.outputName + ".PRN";
+  return state.reportFolder + "\\" + state.request.outputName + ".PRN";
 }
 
 std::string textCopyPath() {
   const ModuleState& state = moduleState();
-  return state.tempFolder + "\\" + state.outputName + ".txt";
+  return state.tempFolder + "\\" + state.request.outputName + ".txt";
 }
 
 bool isSpoolCopyName(std::string_view name) { return platform::rightChars(name, 4) == ".PRN"; }
@@ -84,28 +84,29 @@ void readConfiguration() {
   state.tempFolder = state.databaseFolder + "TMP";
 }
 
-void parseReportRequest() {
-  ModuleState& state = moduleState();
-  const std::string& record = platform::commandLine();
+ReportRequest parseReportRequest(const std::string& record) {
+  ReportRequest request;
   for (const RecordField& field : kRecordFields) {
-    state.*field.target = platform::midChars(record, field.start, field.length);
+    request.*field.target = platform::midChars(record, field.start, field.length);
   }
-  state.outputName = state.formNumber +
-                     platform::midChars(record, kOutputNameStart, kOutputNameLength) +
-                     state.week + state.ncNumber;
+  request.outputName = request.formNumber +
+                       platform::midChars(record, kOutputNameStart, kOutputNameLength) +
+                       request.week + request.ncNumber;
   // The week stands unquoted in the declaration's queries: anything but one
   // digit would change them.
-  if (state.week.size() != 1 || state.week[0] < '0' || state.week[0] > '9') {
-    throw platform::makeError(platform::err::kRequestWeekNotDigit, {state.week});
+  const std::string& week = request.week;
+  if (week.size() != 1 || week[0] < '0' || week[0] > '9') {
+    throw platform::makeError(platform::err::kRequestWeekNotDigit, {week});
   }
   // The output name becomes two file names in RPT and TMP: it may name a
   // file there and nothing else.
-  if (!platform::isPlainFileName(state.outputName)) {
-    std::string shown = state.outputName;
+  if (!platform::isPlainFileName(request.outputName)) {
+    std::string shown = request.outputName;
     for (char& c : shown)
       if (static_cast<unsigned char>(c) < 0x20) c = '?';
     throw platform::makeError(platform::err::kOutputNameNotPlain, {shown});
   }
+  return request;
 }
 
 void stageOutputCopies() {

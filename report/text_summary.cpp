@@ -44,26 +44,27 @@ std::unique_ptr<platform::TextWriter> createTemporaryFile(std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> textSummaryLines() {
-  const ModuleState& state = moduleState();
+std::vector<std::string> textSummaryLines(const ReportRequest& request, const Declaration& declaration) {
   const SummaryLabels& l = kTextLabels;
+  const Payment& payment = declaration.payment;
+  const BoxValues& boxes = declaration.boxValues;
   std::vector<std::string> lines;
-  lines.push_back(l.document + state.docId);
-  lines.push_back(l.name + platform::leftChars(state.taxpayerName, 20));
-  lines.push_back(l.form + state.formNumber + l.formSuffix);
-  lines.push_back(l.period + platform::leftChars(state.period, 4));
-  lines.push_back(rectifyingLabel(l));
-  lines.push_back(l.payment + std::string(paymentLabel(l)));
-  if (!state.isCash) {
-    lines.push_back(l.chequeNumber + state.chequeNumber);
-    lines.push_back(l.bank + platform::leftChars(state.bankName, 20));
+  lines.push_back(l.document + request.docId);
+  lines.push_back(l.name + platform::leftChars(declaration.taxpayerName, 20));
+  lines.push_back(l.form + request.formNumber + l.formSuffix);
+  lines.push_back(l.period + platform::leftChars(request.period, 4));
+  lines.push_back(rectifyingLabel(l, boxes));
+  lines.push_back(l.payment + std::string(paymentLabel(l, payment)));
+  if (!payment.isCash) {
+    lines.push_back(l.chequeNumber + payment.chequeNumber);
+    lines.push_back(l.bank + platform::leftChars(payment.bankName, 20));
   }
   lines.emplace_back();
   lines.emplace_back(l.tableHead);
 
-  const std::string& debt = boxSlot(kDebtBox);
-  const std::string& paid = boxSlot(kPaidBox);
-  const std::string& totalPaid = boxSlot(kTotalPaidBox);
+  const std::string& debt = boxes.slot(kDebtBox);
+  const std::string& paid = boxes.slot(kPaidBox);
+  const std::string& totalPaid = boxes.slot(kTotalPaidBox);
   std::string renta = l.tableRow;
   appendAmount(renta, debt, maskA(debt), 12);
   appendAmount(renta, paid, maskA(paid), 12);
@@ -74,7 +75,7 @@ std::vector<std::string> textSummaryLines() {
   lines.push_back(total);
 
   lines.emplace_back();
-  lines.push_back(l.number + state.ncNumber + "  " + l.date + currentDate());
+  lines.push_back(l.number + request.ncNumber + "  " + l.date + currentDate());
   return lines;
 }
 
@@ -83,9 +84,9 @@ void writeTextLine(platform::TextWriter& file, std::string_view text) {
   file.writeLine(platform::trimSpaces(line).empty() ? std::string_view(" ") : line);
 }
 
-void writeTextSummary() {
+void writeTextSummary(const ReportRequest& request, const Declaration& declaration) {
   const auto file = createTemporaryFile(moduleState().textTempPath);
-  for (const std::string& line : textSummaryLines()) writeTextLine(*file, line);
+  for (const std::string& line : textSummaryLines(request, declaration)) writeTextLine(*file, line);
   file->close();
 }
 

@@ -1,35 +1,42 @@
-// The summary's values as the layout shows them, from the module state.
+// The summary's values as the layout shows them, from a request and a
+// declaration made here.
 #include <gtest/gtest.h>
 
 #include "report/boxes.h"
 #include "report/labels.h"
 #include "report/layout.h"
-#include "report/module_state.h"
 #include "report/sendsummary.h"
 #include "hostdb/sql_text.h"
+#include "tests/support/test_support.h"
 
 using namespace report;
 
 namespace {
 
-class ReportPage : public ::testing::Test {
- protected:
-  ReportPage() { resetModuleState(); }
-  ~ReportPage() override { resetModuleState(); }
-};
-
-TEST_F(ReportPage, RectifyingOnlyForAValueOtherThanBlankOrZero) {
+TEST(ReportPage, RectifyingOnlyForAValueOtherThanBlankOrZero) {
+  BoxValues boxes;
   for (const char* value : {"", "   ", "0"}) {
-    boxSlot(kRectifyingBox) = value;
-    EXPECT_STREQ(rectifyingLabel(kTextLabels), "RECTIFICATORIA  : NO") << value;
+    boxes.slot(kRectifyingBox) = value;
+    EXPECT_STREQ(rectifyingLabel(kTextLabels, boxes), "RECTIFICATORIA  : NO") << value;
   }
   for (const char* value : {"1", "00", "S"}) {
-    boxSlot(kRectifyingBox) = value;
-    EXPECT_STREQ(rectifyingLabel(kSpoolLabels), "RECTIFICATORIA   : SI") << value;
+    boxes.slot(kRectifyingBox) = value;
+    EXPECT_STREQ(rectifyingLabel(kSpoolLabels, boxes), "RECTIFICATORIA   : SI") << value;
   }
 }
 
-TEST_F(ReportPage, AmountsEndAtTheirColumnOrRunOn) {
+TEST(ReportPage, BoxesOutsideBothRangesHaveNoSlot) {
+  BoxValues boxes;
+  boxes.slot(1) = "first";
+  boxes.slot(700) = "last of the first range";
+  boxes.slot(999) = "last";
+  EXPECT_EQ(boxes.slot(1), "first");
+  EXPECT_EQ(boxes.slot(999), "last");
+  for (int box : {0, -1, 701, 799, 1000})
+    EXPECT_EQ(testsupport::errorOf([&] { boxes.slot(box); }), 9) << box;
+}
+
+TEST(ReportPage, AmountsEndAtTheirColumnOrRunOn) {
   const std::pair<const char*, const char*> cases[] = {
       {"1234567", "|    1,234,567"},   // shorter than the width: filled
       {"123456789012", "| 123,456,789,012"},  // as wide: one blank
@@ -42,14 +49,15 @@ TEST_F(ReportPage, AmountsEndAtTheirColumnOrRunOn) {
   }
 }
 
-TEST_F(ReportPage, NamesAreCutToTwentyCharactersInTheTextSummaryOnly) {
-  ModuleState& state = moduleState();
-  state.taxpayerName = "ÑANDÚES Y ÁRBOLES DEL PERÚ";
-  state.bankName = "BANCO ÉXITO DEL NORTE SAC";
-  const auto text = textSummaryLines();
+TEST(ReportPage, NamesAreCutToTwentyCharactersInTheTextSummaryOnly) {
+  Declaration declaration;
+  declaration.taxpayerName = "ÑANDÚES Y ÁRBOLES DEL PERÚ";
+  declaration.payment.bankName = "BANCO ÉXITO DEL NORTE SAC";
+  const ReportRequest request{"20123456789    ", "0661", "2024", "1", "00000001", ""};
+  const auto text = textSummaryLines(request, declaration);
   EXPECT_EQ(text.at(1), "RAZÓN SOCIAL    : ÑANDÚES Y ÁRBOLES DE");
   EXPECT_EQ(text.at(7), "BANCO           : BANCO ÉXITO DEL NORT");
-  const auto spool = spoolSummaryLines();
+  const auto spool = spoolSummaryLines(request, declaration);
   EXPECT_EQ(spool.at(15), "          RAZÓN SOCIAL     : ÑANDÚES Y ÁRBOLES DEL PERÚ");
   EXPECT_EQ(spool.at(21), "          BANCO            : BANCO ÉXITO DEL NORTE SAC");
 }
@@ -62,6 +70,23 @@ TEST(ReportSql, QuotesAreDoubledAndNumbersArePlainDecimals) {
   EXPECT_EQ(hostdb::numberText(0.1), "0.1");
   EXPECT_EQ(hostdb::numberText(1e20), "100000000000000000000");
   EXPECT_EQ(hostdb::numberText(-0.0), "0");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReportRequest, FieldsAreCutAtTheirPositionsAndTheOutputNameChecked) {
+  const ReportRequest r = parseReportRequest("0120123456789    0661202400100000001 and more");
+  EXPECT_EQ(r.docId, "20123456789    ");
+  EXPECT_EQ(r.formNumber, "0661");
+  EXPECT_EQ(r.period, "2024");
+  EXPECT_EQ(r.week, "1");
+  EXPECT_EQ(r.ncNumber, "00000001");
+  EXPECT_EQ(r.outputName, "0661202400100000001");
+  EXPECT_EQ(parseReportRequest("0120123456789    06612024001000").outputName, "06612024001000");
+  EXPECT_EQ(testsupport::errorOf([] { parseReportRequest("0120123456789    066120240"); }), 513);
+  EXPECT_EQ(testsupport::errorOf([] { parseReportRequest("0120123456789    ../../ev001il00001"); }), 514);
 }
 
 }  // namespace
