@@ -27,6 +27,22 @@ class ProfileWrite : public ::testing::Test {
   ScopedEnv env_;
 };
 
+// Runs `body(i)` in `count` processes at once and expects each to succeed.
+void inProcesses(int count, bool (*body)(int)) {
+  std::vector<pid_t> children;
+  for (int i = 0; i < count; ++i) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) _exit(body(i) ? 0 : 1);
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+}
+
 }  // namespace
 
 TEST_F(ProfileWrite, CreatesAMissingFileWithCrLf) {
@@ -105,25 +121,14 @@ TEST_F(ProfileWrite, ConcurrentWritersLeaveAWholeFile) {
   writeFile(ini(), body);
 
   constexpr int kWriters = 8;
-  std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      bool ok = true;
-      for (int round = 0; round < 30; ++round) {
-        ok = WritePrivateProfileStringA("Options", "SystemDB", "writer" + std::to_string(w),
-                                        "PM000.INI") && ok;
-      }
-      _exit(ok ? 0 : 1);
+  inProcesses(kWriters, [](int w) {
+    bool ok = true;
+    for (int round = 0; round < 30; ++round) {
+      ok = WritePrivateProfileStringA("Options", "SystemDB", "writer" + std::to_string(w),
+                                      "PM000.INI") && ok;
     }
-    children.push_back(pid);
-  }
-  for (const pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return ok;
+  });
 
   const std::string after = readFile(ini());
   const std::string prefix = body + "SystemDB=writer";
@@ -140,25 +145,14 @@ TEST_F(ProfileWrite, WritersTakeTurnsAndLoseNoUpdate) {
   writeFile(ini(), "[Options]\r\n");
   constexpr int kWriters = 2;
   constexpr int kKeys = 150;
-  std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      bool ok = true;
-      for (int k = 0; k < kKeys; ++k) {
-        const std::string key = "W" + std::to_string(w) + "K" + std::to_string(k);
-        ok = WritePrivateProfileStringA("Options", key, "v", "PM000.INI") && ok;
-      }
-      _exit(ok ? 0 : 1);
+  inProcesses(kWriters, [](int w) {
+    bool ok = true;
+    for (int k = 0; k < kKeys; ++k) {
+      const std::string key = "W" + std::to_string(w) + "K" + std::to_string(k);
+      ok = WritePrivateProfileStringA("Options", key, "v", "PM000.INI") && ok;
     }
-    children.push_back(pid);
-  }
-  for (const pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return ok;
+  });
   int found = 0;
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeys; ++k) {
