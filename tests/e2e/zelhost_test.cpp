@@ -18,13 +18,13 @@ using testsupport::TestHost;
 
 namespace {
 
-struct KeySpec {
+struct ExpectedTable {
   const char* table;
   std::vector<std::string> key;
   std::vector<std::string> textFields;
 };
 
-const std::vector<KeySpec> kHostTables = {
+const std::vector<ExpectedTable> kHostTables = {
     {"PARAM", {"Numero", "Argumento"}, {"Numero", "Argumento", "Funcion", "Correl_Param"}},
     {"reportes", {"codrep"}, {"codrep", "nomrep"}},
     {"envio_t", {"formulario", "tabla_o"}, {"formulario", "tabla_o", "tabla_d", "tabla_ext"}},
@@ -59,7 +59,7 @@ TEST(ZelhostInit, HostTablesHaveTheirKeysAndAcceptEmptyTexts) {
   host.init();
   testsupport::OpenedHost o = testsupport::openHost(host);
   hostdb::TableDefs& defs = o.db->TableDefs();
-  for (const KeySpec& expected : kHostTables) {
+  for (const ExpectedTable& expected : kHostTables) {
     SCOPED_TRACE(expected.table);
     hostdb::TableDef& def = defs.Item(std::string_view(expected.table));
     EXPECT_EQ(def.Name(), expected.table);

@@ -9,21 +9,21 @@
 
 namespace zelhost {
 
-const std::vector<IndexSpec>& hostIndexes() {
+const std::vector<HostIndex>& hostIndexes() {
   // SPOOL's numbering takes the greatest number that the first eight
   // characters of Archivo stand for over the whole register, and the
   // greatest Secuencia of a report code, both as numbers (Digits). The layer
   // writes a maximum's argument in the JET collation, so the indexes are kept
   // in it too; then each maximum is one index seek instead of a pass over
   // every row.
-  static const std::vector<IndexSpec> indexes = {
+  static const std::vector<HostIndex> indexes = {
       {"SPOOL Archivo8", "SPOOL", "Digits(\"Left\"(\"Archivo\", 8)) COLLATE JET"},
       {"SPOOL Secuencia", "SPOOL", "\"CodRep\", Digits(\"Secuencia\") COLLATE JET"},
   };
   return indexes;
 }
 
-std::string createIndexSql(const IndexSpec& index) {
+std::string createIndexSql(const HostIndex& index) {
   return std::string("CREATE INDEX \"") + index.name + "\" ON \"" + index.table + "\" (" +
          index.expression + ")";
 }
@@ -31,7 +31,7 @@ std::string createIndexSql(const IndexSpec& index) {
 void createHostIndexes(hostdb::Database& db) {
   auto* host = dynamic_cast<hostdb::sqlite::SqliteDatabase*>(&db);
   if (host == nullptr) hostdb::raise(3219);
-  for (const IndexSpec& index : hostIndexes()) {
+  for (const HostIndex& index : hostIndexes()) {
     char* message = nullptr;
     if (sqlite3_exec(host->handle(), createIndexSql(index).c_str(), nullptr, nullptr, &message) !=
         SQLITE_OK) {

@@ -10,16 +10,16 @@
 
 namespace zelhost {
 
-struct IndexSpec {
+struct HostIndex {
   const char* name;        // unique in the database: begins with the table's name
   const char* table;
   const char* expression;  // SQLite index key, as the layer's translated queries write it
 };
 
-const std::vector<IndexSpec>& hostIndexes();
+const std::vector<HostIndex>& hostIndexes();
 
 // "CREATE INDEX "name" ON "table" (expression)"
-std::string createIndexSql(const IndexSpec& index);
+std::string createIndexSql(const HostIndex& index);
 
 // Creates every index of hostIndexes() in `db`, a host database of the SQLite
 // layer. Run after the tables have their final definitions.

@@ -5,13 +5,13 @@ namespace {
 
 using T = hostdb::FieldType;
 
-ColumnSpec text(const char* name, int size) { return {name, T::Text, size}; }
-ColumnSpec byte(const char* name) { return {name, T::Byte}; }
-ColumnSpec dbl(const char* name) { return {name, T::Double}; }
-ColumnSpec integer(const char* name) { return {name, T::Integer}; }
-ColumnSpec date(const char* name) { return {name, T::Date}; }
+HostColumn text(const char* name, int size) { return {name, T::Text, size}; }
+HostColumn byte(const char* name) { return {name, T::Byte}; }
+HostColumn dbl(const char* name) { return {name, T::Double}; }
+HostColumn integer(const char* name) { return {name, T::Integer}; }
+HostColumn date(const char* name) { return {name, T::Date}; }
 
-std::string ddlType(const ColumnSpec& column) {
+std::string ddlType(const HostColumn& column) {
   switch (column.type) {
     case T::Byte: return "BYTE";
     case T::Integer: return "SHORT";
@@ -27,8 +27,8 @@ std::string ddlType(const ColumnSpec& column) {
 
 }  // namespace
 
-const std::vector<TableSpec>& hostTables() {
-  static const std::vector<TableSpec> tables = {
+const std::vector<HostTable>& hostTables() {
+  static const std::vector<HostTable> tables = {
       {"PARAM",
        {text("Numero", 3), text("Argumento", 15), text("Funcion", 255), text("Correl_Param", 3)},
        {"Numero", "Argumento"}},
@@ -56,9 +56,9 @@ const std::vector<TableSpec>& hostTables() {
   return tables;
 }
 
-std::string createTableSql(const TableSpec& table) {
+std::string createTableSql(const HostTable& table) {
   std::string sql = std::string("CREATE TABLE ") + table.name + " (";
-  for (const ColumnSpec& column : table.columns) {
+  for (const HostColumn& column : table.columns) {
     sql += std::string(column.name) + " " + ddlType(column) + ", ";
   }
   sql += "CONSTRAINT PrimaryKey PRIMARY KEY (";

@@ -9,21 +9,21 @@
 
 namespace zelhost {
 
-struct ColumnSpec {
+struct HostColumn {
   const char* name;
   hostdb::FieldType type;
   int size = 0;  // characters, for Text
 };
 
-struct TableSpec {
+struct HostTable {
   const char* name;
-  std::vector<ColumnSpec> columns;
+  std::vector<HostColumn> columns;
   std::vector<const char*> primaryKey;
 };
 
-const std::vector<TableSpec>& hostTables();
+const std::vector<HostTable>& hostTables();
 
 // "CREATE TABLE name (col TYPE, ..., CONSTRAINT PrimaryKey PRIMARY KEY (...))"
-std::string createTableSql(const TableSpec& table);
+std::string createTableSql(const HostTable& table);
 
 }  // namespace zelhost

@@ -41,15 +41,15 @@ bool parse(const Args& args, InitOptions& options) {
 }
 
 void createTables(hostdb::Database& db) {
-  for (const TableSpec& table : hostTables()) {
+  for (const HostTable& table : hostTables()) {
     db.Execute(createTableSql(table), hostdb::dbFailOnError);
   }
   // Text fields made by DDL refuse empty strings; the host program's accept them.
   hostdb::TableDefs& defs = db.TableDefs();
   defs.Refresh();
-  for (const TableSpec& table : hostTables()) {
+  for (const HostTable& table : hostTables()) {
     hostdb::TableDef& def = defs.Item(std::string_view(table.name));
-    for (const ColumnSpec& column : table.columns) {
+    for (const HostColumn& column : table.columns) {
       if (column.type == hostdb::FieldType::Text) def.Fields(column.name).setAllowZeroLength(true);
     }
   }
