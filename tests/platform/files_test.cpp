@@ -14,19 +14,7 @@ using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
-namespace {
-
-// The run-time number `action` raises, or 0 when it raises nothing.
-int errorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
-
-}  // namespace
+using testsupport::errorOf;
 
 TEST(Paths, BackslashesAreSeparators) {
   EXPECT_EQ(nativePath("/srv/zel/host\\tmp\\env661.txt"), "/srv/zel/host/tmp/env661.txt");
@@ -40,7 +28,7 @@ TEST(TextReaderTest, EndsLinesAtCrLfOrLoneCrAndKeepsLoneLf) {
   std::vector<std::string> lines;
   while (!reader.atEnd()) lines.push_back(reader.readLine());
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three\nstill three", "", "Año"}));
-  EXPECT_EQ(errorNumberOf([&] { reader.readLine(); }), err::kInputPastEnd);
+  EXPECT_EQ(errorOf([&] { reader.readLine(); }), err::kInputPastEnd);
 }
 
 TEST(TextReaderTest, EmptyFileIsAtEndAndMissingFileOrFolderRaises) {
@@ -51,8 +39,8 @@ TEST(TextReaderTest, EmptyFileIsAtEndAndMissingFileOrFolderRaises) {
   TextReader one(dir / "one.txt");
   EXPECT_EQ(one.readLine(), "last");
   EXPECT_TRUE(one.atEnd());
-  EXPECT_EQ(errorNumberOf([&] { TextReader r(dir / "none.txt"); }), err::kFileNotFound);
-  EXPECT_EQ(errorNumberOf([&] { TextReader r(dir / "no/none.txt"); }), err::kPathNotFound);
+  EXPECT_EQ(errorOf([&] { TextReader r(dir / "none.txt"); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { TextReader r(dir / "no/none.txt"); }), err::kPathNotFound);
 }
 
 TEST(TextWriterTest, WritesAnsiLinesEndedByCrLf) {
@@ -76,10 +64,10 @@ TEST(TextWriterTest, WritesAnsiLinesEndedByCrLf) {
 TEST(TextWriterTest, CreateNewRefusesAnExistingFileAndMissingFolderRaises) {
   TempDir dir;
   writeFile(dir / "there.txt", "keep");
-  EXPECT_EQ(errorNumberOf([&] { TextWriter w(dir / "there.txt", TextWriter::Mode::CreateNew); }),
+  EXPECT_EQ(errorOf([&] { TextWriter w(dir / "there.txt", TextWriter::Mode::CreateNew); }),
             58);
   EXPECT_EQ(readFile(dir / "there.txt"), "keep");
-  EXPECT_EQ(errorNumberOf([&] { TextWriter w(dir / "no/x.txt"); }), err::kPathNotFound);
+  EXPECT_EQ(errorOf([&] { TextWriter w(dir / "no/x.txt"); }), err::kPathNotFound);
 }
 
 TEST(FileOperations, CopyReplacesTheTargetAndKeepsBytes) {
@@ -91,8 +79,8 @@ TEST(FileOperations, CopyReplacesTheTargetAndKeepsBytes) {
   copyFile(dir / "from.bin", dir.path() + "\\to.bin");
   EXPECT_EQ(readFile(dir / "to.bin"), bytes);
   EXPECT_EQ(readFileBytes(dir / "to.bin"), bytes);
-  EXPECT_EQ(errorNumberOf([&] { copyFile(dir / "none", dir / "x"); }), err::kFileNotFound);
-  EXPECT_EQ(errorNumberOf([&] { copyFile(dir / "from.bin", dir / "no/x"); }), err::kPathNotFound);
+  EXPECT_EQ(errorOf([&] { copyFile(dir / "none", dir / "x"); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { copyFile(dir / "from.bin", dir / "no/x"); }), err::kPathNotFound);
 }
 
 TEST(FileOperations, DeleteAndItsErrors) {
@@ -101,9 +89,9 @@ TEST(FileOperations, DeleteAndItsErrors) {
   EXPECT_TRUE(fileExists(dir / "gone.txt"));
   deleteFile(dir / "gone.txt");
   EXPECT_FALSE(fileExists(dir / "gone.txt"));
-  EXPECT_EQ(errorNumberOf([&] { deleteFile(dir / "gone.txt"); }), err::kFileNotFound);
-  EXPECT_EQ(errorNumberOf([&] { deleteFile(dir / "no/gone.txt"); }), err::kPathNotFound);
-  EXPECT_EQ(errorNumberOf([&] { readFileBytes(dir.path()); }), err::kPathFileAccess);
+  EXPECT_EQ(errorOf([&] { deleteFile(dir / "gone.txt"); }), err::kFileNotFound);
+  EXPECT_EQ(errorOf([&] { deleteFile(dir / "no/gone.txt"); }), err::kPathNotFound);
+  EXPECT_EQ(errorOf([&] { readFileBytes(dir.path()); }), err::kPathFileAccess);
   EXPECT_FALSE(fileExists(dir.path()));  // a folder is not a file
 }
 
@@ -139,8 +127,8 @@ TEST(StagedFiles, TargetIsUntouchedUntilPublishedAndAnUnpublishedCopyGoes) {
   EXPECT_EQ(readFile(dir / "out.PRN"), "new");
   EXPECT_EQ(testsupport::listFolder(dir.path()), std::vector<std::string>{"out.PRN"});
   std::filesystem::create_directory(dir / "folder.PRN");
-  EXPECT_EQ(errorNumberOf([&] { StagedFile(dir / "folder.PRN", "x"); }), err::kPathFileAccess);
-  EXPECT_EQ(errorNumberOf([&] { StagedFile(dir / "no/x.PRN", "x"); }), err::kPathNotFound);
+  EXPECT_EQ(errorOf([&] { StagedFile(dir / "folder.PRN", "x"); }), err::kPathFileAccess);
+  EXPECT_EQ(errorOf([&] { StagedFile(dir / "no/x.PRN", "x"); }), err::kPathNotFound);
 }
 
 TEST(StagedFiles, SweepRemovesOnlyAbandonedCopiesOfOurNaming) {
