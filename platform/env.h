@@ -1,14 +1,17 @@
 // The seam between the portable platform code and the operating system.
 //
 // Everything in platform/*.cpp is portable; every call into the operating
-// system goes through the functions declared here, implemented once per
-// system (posix/*.cpp). Paths given to these functions are native paths.
-// File functions raise platform::Error with the BASIC run-time number that
-// fits the system's failure (53, 75, 76, ...).
+// system goes through the Env in use, implemented once per system
+// (posix/*.cpp). A test may put an Env of its own in place, usually an
+// EnvWrapper around the system's that makes some writes, syncs or renames
+// fail, to reach the failure paths of the code above. Paths given here are
+// native paths. File operations raise platform::Error with the BASIC run-time
+// number that fits the system's failure (53, 61, 75, 76, ...).
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,138 +21,203 @@
 
 namespace platform::env {
 
-// Environment variables. An unset variable gives nullopt; a set but empty one
-// gives "".
-std::optional<std::string> variable(const char* name);
+struct Instant {
+  std::int64_t seconds;  // since 1970-01-01 00:00:00 UTC
+  std::int32_t nanoseconds;
+};
 
-// --- Files -------------------------------------------------------------------
+// A file open for writing, as the system gives it.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual void append(std::string_view bytes) = 0;
+  virtual void sync() = 0;   // what was written, on disk
+  virtual void close() = 0;  // raises when the file's last writes failed
+};
 
-bool isFile(const std::string& path);
-bool isDirectory(const std::string& path);
-// True when something (a link included) stands at `path`.
-bool pathExists(const std::string& path);
-// The names in a folder, "." and ".." left out; empty when it cannot be read.
-std::vector<std::string> folderEntries(const std::string& folder);
+// An advisory lock, held while the object lives.
+class HeldLock {
+ public:
+  virtual ~HeldLock() = default;
+};
 
-// The whole content of a file.
-std::string readFile(const std::string& path);
+using TargetFilter = std::function<bool(std::string_view targetName)>;
 
-// Replaces (or creates) `path` with `bytes`: written to a temporary file of
-// this process's own in the same folder, flushed to disk, then renamed over
-// the target, so that readers see either the old or the new file, whole. An
-// existing target keeps its permission bits.
-void replaceFile(const std::string& path, std::string_view bytes);
+class Env {
+ public:
+  virtual ~Env() = default;
 
-void removeFile(const std::string& path);
+  // The Env in use: the system's, unless another was installed.
+  static Env& current();
+  static Env& system();
+  // Puts `env` in use (nullptr: the system's again). For tests.
+  static void install(Env* env);
 
-// A file written beside its target under a name of this process's own,
-// "." + the target's name + "." + six letters or digits, and flushed to disk.
-// It is held under an advisory lock for as long as the object lives, so that
-// removeAbandonedTemporaries can tell it from one a killed process left.
-// renameOverTarget() puts it in place; otherwise the destructor removes it.
+  // An unset variable gives nullopt; a set but empty one gives "".
+  virtual std::optional<std::string> variable(const char* name) = 0;
+
+  virtual bool isFile(const std::string& path) = 0;
+  virtual bool isDirectory(const std::string& path) = 0;
+  virtual bool pathExists(const std::string& path) = 0;  // a link included
+  // The names in a folder, "." and ".." left out; empty when it cannot be read.
+  virtual std::vector<std::string> folderEntries(const std::string& folder) = 0;
+  virtual std::string readFile(const std::string& path) = 0;
+  // Creates the file or empties it; with `exclusive` fails (58) when it exists.
+  virtual std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) = 0;
+  // A new file beside `target`, named "." + the target's name + "." + six
+  // letters or digits (set in `path`), with the target's permission bits (or
+  // those of a plain new file), locked until closed so that
+  // removeAbandonedTemporaries never takes it for one a killed process left.
+  // Raises 76 when the folder is missing, 75 when the target is a folder.
+  virtual std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
+                                                         std::string& path) = 0;
+  // Replaces `to`; a symbolic link at `to` is replaced, not followed.
+  virtual void renameFile(const std::string& from, const std::string& to) = 0;
+  virtual void removeFile(const std::string& path) = 0;
+  // Flushes a folder's entries (a file made or renamed in it) to disk.
+  virtual void syncFolder(const std::string& folder) = 0;
+  // Removes from `folder` the files of newTemporaryFile's naming whose target
+  // name `isOurs` accepts and that no living process holds. Nothing else is
+  // touched; failures are ignored.
+  virtual void removeAbandonedTemporaries(const std::string& folder,
+                                          const TargetFilter& isOurs) noexcept = 0;
+  // Waits for and takes an advisory lock on `path` (created when missing,
+  // never removed).
+  virtual std::unique_ptr<HeldLock> lockFile(const std::string& path) = 0;
+  // Where symbolic links at `path` lead, followed to the end (the target of a
+  // link that leads nowhere included); raises 75 for a loop of links.
+  virtual std::string followLinks(const std::string& path) = 0;
+  // One write to a file opened for appending, so that lines of several
+  // processes never interleave; failures are ignored.
+  virtual void appendToFile(const std::string& path, std::string_view bytes) noexcept = 0;
+
+  virtual void writeError(std::string_view text) noexcept = 0;
+  virtual bool inputIsTerminal() = 0;
+  // One line from standard input without its end; nullopt at end of input.
+  virtual std::optional<std::string> readInputLine() = 0;
+
+  virtual std::string executablePath() = 0;
+  // Replaces this process by the program argv[0], found on PATH. Returns only
+  // when it cannot be started.
+  virtual void replaceProcess(const std::vector<std::string>& argv) noexcept = 0;
+
+  virtual Instant currentInstant() = 0;
+  virtual DateTime localDateTime(std::int64_t seconds) = 0;
+  // The clock to the nanosecond mixed with the process id, so that programs
+  // started in the same instant draw different numbers.
+  virtual std::uint64_t clockSeed() = 0;
+};
+
+// An Env that passes every call on to another. A test derives from it and
+// overrides what it means to change.
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env& target) : target_(target) {}
+  Env& target() const { return target_; }
+
+  std::optional<std::string> variable(const char* name) override;
+  bool isFile(const std::string& path) override;
+  bool isDirectory(const std::string& path) override;
+  bool pathExists(const std::string& path) override;
+  std::vector<std::string> folderEntries(const std::string& folder) override;
+  std::string readFile(const std::string& path) override;
+  std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) override;
+  std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target, std::string& path) override;
+  void renameFile(const std::string& from, const std::string& to) override;
+  void removeFile(const std::string& path) override;
+  void syncFolder(const std::string& folder) override;
+  void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs) noexcept override;
+  std::unique_ptr<HeldLock> lockFile(const std::string& path) override;
+  std::string followLinks(const std::string& path) override;
+  void appendToFile(const std::string& path, std::string_view bytes) noexcept override;
+  void writeError(std::string_view text) noexcept override;
+  bool inputIsTerminal() override;
+  std::optional<std::string> readInputLine() override;
+  std::string executablePath() override;
+  void replaceProcess(const std::vector<std::string>& argv) noexcept override;
+  Instant currentInstant() override;
+  DateTime localDateTime(std::int64_t seconds) override;
+  std::uint64_t clockSeed() override;
+
+ private:
+  Env& target_;
+};
+
+// --- What the platform code builds on the Env in use -------------------------
+
+inline std::optional<std::string> variable(const char* name) { return Env::current().variable(name); }
+inline bool isFile(const std::string& path) { return Env::current().isFile(path); }
+inline bool isDirectory(const std::string& path) { return Env::current().isDirectory(path); }
+inline bool pathExists(const std::string& path) { return Env::current().pathExists(path); }
+inline std::vector<std::string> folderEntries(const std::string& folder) {
+  return Env::current().folderEntries(folder);
+}
+inline std::string readFile(const std::string& path) { return Env::current().readFile(path); }
+inline void removeFile(const std::string& path) { Env::current().removeFile(path); }
+inline void syncFolder(const std::string& folder) { Env::current().syncFolder(folder); }
+inline void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs) noexcept {
+  Env::current().removeAbandonedTemporaries(folder, isOurs);
+}
+inline std::string followLinks(const std::string& path) { return Env::current().followLinks(path); }
+inline void appendToFile(const std::string& path, std::string_view bytes) noexcept {
+  Env::current().appendToFile(path, bytes);
+}
+inline void writeError(std::string_view text) noexcept { Env::current().writeError(text); }
+inline bool inputIsTerminal() { return Env::current().inputIsTerminal(); }
+inline std::optional<std::string> readInputLine() { return Env::current().readInputLine(); }
+inline std::string executablePath() { return Env::current().executablePath(); }
+inline void replaceProcess(const std::vector<std::string>& argv) noexcept {
+  Env::current().replaceProcess(argv);
+}
+inline Instant currentInstant() { return Env::current().currentInstant(); }
+inline DateTime localDateTime(std::int64_t seconds) { return Env::current().localDateTime(seconds); }
+inline std::uint64_t clockSeed() { return Env::current().clockSeed(); }
+
+// A file written beside its target (newTemporaryFile) and flushed to disk;
+// renameOverTarget() puts it in place and syncs the folder, otherwise the
+// destructor removes it.
 class TemporaryFile {
  public:
-  // Raises 76 when the target's folder is missing, 75 when the target is a
-  // folder, and what fits a failed write (61 for a full disk).
   TemporaryFile(const std::string& target, std::string_view bytes);
   ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  // The target now holds the bytes, whole; an existing target keeps its
-  // permission bits. A symbolic link at the target is replaced, not followed.
   void renameOverTarget();
   const std::string& target() const { return target_; }
 
  private:
   std::string target_;
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<WritableFile> file_;
 };
 
-// Removes from `folder` the files of TemporaryFile's naming whose target name
-// `isOurs` accepts and that no living process holds: what a process killed
-// while writing left behind. Nothing else is touched; failures are ignored.
-void removeAbandonedTemporaries(
-    const std::string& folder, const std::function<bool(std::string_view targetName)>& isOurs) noexcept;
+// Replaces (or creates) `path` with `bytes` through a TemporaryFile, so that
+// readers see the old or the new file, whole.
+void replaceFile(const std::string& path, std::string_view bytes);
 
-// Flushes a folder's entries (a file made or renamed in it) to disk.
-void syncFolder(const std::string& folder);
-
-// An advisory lock on the file `path` (created when missing, never removed),
-// held from construction until destruction; waits while another process
-// holds it. Raises what fits when the file cannot be created.
+// lockFile, held while the object lives.
 class FileLock {
  public:
-  explicit FileLock(const std::string& path);
-  ~FileLock();
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
+  explicit FileLock(const std::string& path) : lock_(Env::current().lockFile(path)) {}
 
  private:
-  int fd_ = -1;
+  std::unique_ptr<HeldLock> lock_;
 };
 
-// The path that symbolic links at `path` lead to, followed to the end (the
-// target of a link that leads nowhere included); `path` itself when it is not
-// a link. Raises 75 for a loop of links.
-std::string followLinks(const std::string& path);
-
-// Appends `bytes` to `path` (created when missing) with one write to a file
-// opened for appending, so that lines from several processes never
-// interleave. Failures are ignored: the caller has nothing better to do.
-void appendToFile(const std::string& path, std::string_view bytes) noexcept;
-
-// A file opened for writing.
+// A file opened for writing (newFile).
 class OutputFile {
  public:
-  // Creates the file or empties it; with `exclusive` fails (Error 58) when it
-  // already exists.
   OutputFile(const std::string& path, bool exclusive);
-  ~OutputFile();
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
   void write(std::string_view bytes);
-  // Flushes what was written to disk, and the folder's entry of the file.
+  // What was written, on disk, and the folder's entry of the file.
   void sync();
   void close();
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return file_ != nullptr; }
 
  private:
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<WritableFile> file_;
 };
-
-// --- Console -----------------------------------------------------------------
-
-void writeError(std::string_view text) noexcept;
-bool inputIsTerminal();
-// One line from standard input without its end; nullopt at end of input.
-std::optional<std::string> readInputLine();
-
-// --- Processes ---------------------------------------------------------------
-
-// The path of the running program's file.
-std::string executablePath();
-
-// Replaces this process by the program argv[0], found on PATH, with `argv`.
-// Returns only when it cannot be started.
-void replaceProcess(const std::vector<std::string>& argv) noexcept;
-
-// --- Clock -------------------------------------------------------------------
-
-struct Instant {
-  std::int64_t seconds;  // since 1970-01-01 00:00:00 UTC
-  std::int32_t nanoseconds;
-};
-Instant currentInstant();
-// The local calendar date and time of `seconds` since the epoch.
-DateTime localDateTime(std::int64_t seconds);
-
-// A seed for the pseudo-random generator: the system clock to the
-// nanosecond, mixed with the process id, so that programs started in the same
-// instant still draw different numbers. Not affected by SOURCE_DATE_EPOCH.
-std::uint64_t clockSeed();
 
 }  // namespace platform::env

@@ -5,32 +5,28 @@
 
 #include <cerrno>
 
-#include "platform/env.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
+#include "platform/posix/posix_env.h"
 
-namespace platform::env {
+namespace platform::posix {
 
-using posix::Descriptor;
-using posix::raiseErrno;
-using posix::writeAll;
-
-bool isFile(const std::string& path) {
+bool PosixEnv::isFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool isDirectory(const std::string& path) {
+bool PosixEnv::isDirectory(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool pathExists(const std::string& path) {
+bool PosixEnv::pathExists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
+std::vector<std::string> PosixEnv::folderEntries(const std::string& folder) {
   std::vector<std::string> names;
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return names;
@@ -42,7 +38,7 @@ std::vector<std::string> folderEntries(const std::string& folder) {
   return names;
 }
 
-std::string readFile(const std::string& path) {
+std::string PosixEnv::readFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) raiseErrno(path);
   struct stat st {};
@@ -61,13 +57,13 @@ std::string readFile(const std::string& path) {
   return bytes;
 }
 
-void removeFile(const std::string& path) {
+void PosixEnv::removeFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw posix::errorFor(EISDIR, path);
   if (::unlink(path.c_str()) != 0) raiseErrno(path);
 }
 
-void appendToFile(const std::string& path, std::string_view bytes) noexcept {
+void PosixEnv::appendToFile(const std::string& path, std::string_view bytes) noexcept {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) return;
   // One write: with O_APPEND the kernel places it whole at the end.
@@ -75,33 +71,36 @@ void appendToFile(const std::string& path, std::string_view bytes) noexcept {
   ::close(fd);
 }
 
-OutputFile::OutputFile(const std::string& path, bool exclusive) : path_(path) {
+std::unique_ptr<env::WritableFile> PosixEnv::newFile(const std::string& path, bool exclusive) {
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
-  fd_ = ::open(path.c_str(), flags, 0666);
-  if (fd_ < 0) raiseErrno(path);
+  const int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) raiseErrno(path);
+  return std::make_unique<DescriptorFile>(fd, path);
 }
 
-OutputFile::~OutputFile() {
+void PosixEnv::renameFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) raiseErrno(to);
+}
+
+DescriptorFile::~DescriptorFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void OutputFile::write(std::string_view bytes) {
+void DescriptorFile::append(std::string_view bytes) {
   if (fd_ < 0) throw makeError(err::kBadFileName);
   writeAll(fd_, bytes, path_);
 }
 
-void OutputFile::sync() {
+void DescriptorFile::sync() {
   if (fd_ < 0) throw makeError(err::kBadFileName);
   if (::fsync(fd_) != 0) raiseErrno(path_);
-  const std::size_t slash = path_.find_last_of('/');
-  syncFolder(slash == std::string::npos ? "." : path_.substr(0, slash + 1));
 }
 
-void OutputFile::close() {
+void DescriptorFile::close() {
   if (fd_ < 0) return;
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) raiseErrno(path_);
 }
 
-}  // namespace platform::env
+}  // namespace platform::posix

@@ -6,17 +6,17 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/env.h"
+#include "platform/posix/posix_env.h"
 
-namespace platform::env {
+namespace platform::posix {
 
-std::optional<std::string> variable(const char* name) {
+std::optional<std::string> PosixEnv::variable(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
   return std::string(value);
 }
 
-void writeError(std::string_view text) noexcept {
+void PosixEnv::writeError(std::string_view text) noexcept {
   while (!text.empty()) {
     const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
     if (n < 0 && errno == EINTR) continue;
@@ -25,9 +25,9 @@ void writeError(std::string_view text) noexcept {
   }
 }
 
-bool inputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool PosixEnv::inputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
-std::optional<std::string> readInputLine() {
+std::optional<std::string> PosixEnv::readInputLine() {
   // Byte by byte, so that nothing after the line is taken from the input.
   std::string line;
   for (;;) {
@@ -45,26 +45,26 @@ std::optional<std::string> readInputLine() {
   return line;
 }
 
-std::string executablePath() {
+std::string PosixEnv::executablePath() {
   std::vector<char> buffer(4096);
   const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
   return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
 }
 
-void replaceProcess(const std::vector<std::string>& argv) noexcept {
+void PosixEnv::replaceProcess(const std::vector<std::string>& argv) noexcept {
   std::vector<char*> pointers;
   for (const std::string& arg : argv) pointers.push_back(const_cast<char*>(arg.c_str()));
   pointers.push_back(nullptr);
   ::execvp(pointers[0], pointers.data());
 }
 
-Instant currentInstant() {
+env::Instant PosixEnv::currentInstant() {
   timespec ts {};
   ::clock_gettime(CLOCK_REALTIME, &ts);
   return {static_cast<std::int64_t>(ts.tv_sec), static_cast<std::int32_t>(ts.tv_nsec)};
 }
 
-DateTime localDateTime(std::int64_t seconds) {
+DateTime PosixEnv::localDateTime(std::int64_t seconds) {
   const time_t t = static_cast<time_t>(seconds);
   tm local {};
   ::localtime_r(&t, &local);
@@ -72,7 +72,7 @@ DateTime localDateTime(std::int64_t seconds) {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-std::uint64_t clockSeed() {
+std::uint64_t PosixEnv::clockSeed() {
   timespec ts {};
   ::clock_gettime(CLOCK_REALTIME, &ts);
   const std::uint64_t nanoseconds =
@@ -80,4 +80,4 @@ std::uint64_t clockSeed() {
   return nanoseconds ^ (static_cast<std::uint64_t>(::getpid()) << 40);
 }
 
-}  // namespace platform::env
+}  // namespace platform::posix

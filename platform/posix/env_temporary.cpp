@@ -1,5 +1,6 @@
-// Files written beside their targets and renamed into place, the sweep of
-// those a killed process left, advisory locks, and symbolic links followed.
+// Temporary files beside their targets, the sweep of those a killed process
+// left, advisory locks, folder syncs, symbolic links followed, and the
+// system's Env.
 //
 // A temporary file is locked (flock) by its writer from the moment it exists
 // until it is renamed or removed. A sweep removes only a file whose lock it
@@ -17,15 +18,12 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/env.h"
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
+#include "platform/posix/posix_env.h"
 
-namespace platform::env {
+namespace platform::posix {
 namespace {
-
-using posix::Descriptor;
-using posix::raiseErrno;
 
 constexpr const char* kSuffix = ".XXXXXX";
 constexpr std::size_t kRandomLength = 6;
@@ -82,14 +80,25 @@ std::string_view targetOfTemporary(std::string_view name) {
   return name.substr(1, name.size() - overhead);
 }
 
+// The flock an abandoned-file sweep tests: released when the descriptor closes.
+class DescriptorLock final : public env::HeldLock {
+ public:
+  explicit DescriptorLock(int fd) : fd_(fd) {}
+  ~DescriptorLock() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
-TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) : target_(target) {
+std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
+                                                               std::string& path) {
   const std::string folder = folderOf(target);
   if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
   struct stat existing {};
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
-  if (hadTarget && S_ISDIR(existing.st_mode)) throw posix::errorFor(EISDIR, target);
+  if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, target);
 
   Descriptor fd;
   for (int attempt = 1;; ++attempt) {
@@ -98,54 +107,34 @@ TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) 
     pattern.push_back('\0');
     fd.reset(::mkstemp(pattern.data()));  // a name no other process can hold
     if (fd.get() < 0) raiseErrno(target);
-    path_ = pattern.data();
+    path = pattern.data();
     if (!lockBlocking(fd.get())) {
-      ::unlink(path_.c_str());
+      ::unlink(path.c_str());
       raiseErrno(target);
     }
-    if (pathLeadsTo(path_, fd.get())) break;
+    if (pathLeadsTo(path, fd.get())) break;
     // A sweep removed it before the lock was had: again under a new name.
     if (attempt == kMostAttempts) throw makeError(err::kPathFileAccess);
   }
-  try {
-    // mkstemp creates the file private (0600); give it the target's mode, or
-    // the one a plain new file would get.
-    const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    if (::fchmod(fd.get(), mode) != 0) raiseErrno(target);
-    posix::writeAll(fd.get(), bytes, target);
-    if (::fsync(fd.get()) != 0) raiseErrno(target);
-  } catch (...) {
-    ::unlink(path_.c_str());
-    throw;
+  // mkstemp creates the file private (0600); give it the target's mode, or
+  // the one a plain new file would get.
+  const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
+  if (::fchmod(fd.get(), mode) != 0) {
+    ::unlink(path.c_str());
+    raiseErrno(target);
   }
-  fd_ = fd.release();
+  return std::make_unique<DescriptorFile>(fd.release(), target);
 }
 
-TemporaryFile::~TemporaryFile() {
-  if (fd_ < 0) return;
-  ::unlink(path_.c_str());
-  ::close(fd_);
-}
-
-void TemporaryFile::renameOverTarget() {
-  if (fd_ < 0) throw makeError(err::kBadFileName);
-  // Still locked while it is renamed: no sweep can remove it on the way.
-  if (::rename(path_.c_str(), target_.c_str()) != 0) raiseErrno(target_);
-  ::close(fd_);  // flushed already; nothing left to report
-  fd_ = -1;
-  // The rename itself lasts only once the folder is on disk too.
-  syncFolder(folderOf(target_).empty() ? "." : folderOf(target_));
-}
-
-void syncFolder(const std::string& folder) {
+void PosixEnv::syncFolder(const std::string& folder) {
   Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.get() < 0) raiseErrno(folder);
   // A file system that cannot sync a folder (EINVAL) keeps its entries as it can.
   if (::fsync(fd.get()) != 0 && errno != EINVAL) raiseErrno(folder);
 }
 
-void removeAbandonedTemporaries(const std::string& folder,
-                                const std::function<bool(std::string_view)>& isOurs) noexcept {
+void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
+                                          const env::TargetFilter& isOurs) noexcept {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return;
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
@@ -167,23 +156,19 @@ void removeAbandonedTemporaries(const std::string& folder,
   ::closedir(dir);
 }
 
-FileLock::FileLock(const std::string& path) {
+std::unique_ptr<env::HeldLock> PosixEnv::lockFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
   if (fd.get() < 0) raiseErrno(path);
   if (!lockBlocking(fd.get())) raiseErrno(path);
-  fd_ = fd.release();
+  return std::make_unique<DescriptorLock>(fd.release());
 }
 
-FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);  // releases the lock
-}
-
-std::string followLinks(const std::string& path) {
+std::string PosixEnv::followLinks(const std::string& path) {
   std::string current = path;
   for (int links = 0;; ++links) {
     struct stat st {};
     if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-    if (links == kMostLinks) throw posix::errorFor(ELOOP, path);
+    if (links == kMostLinks) throw errorFor(ELOOP, path);
     std::vector<char> target(PATH_MAX + 1);
     const ssize_t n = ::readlink(current.c_str(), target.data(), PATH_MAX);
     if (n < 0) raiseErrno(path);
@@ -192,8 +177,9 @@ std::string followLinks(const std::string& path) {
   }
 }
 
-void replaceFile(const std::string& path, std::string_view bytes) {
-  TemporaryFile(path, bytes).renameOverTarget();
-}
+}  // namespace platform::posix
 
-}  // namespace platform::env
+platform::env::Env& platform::env::Env::system() {
+  static platform::posix::PosixEnv posix;
+  return posix;
+}

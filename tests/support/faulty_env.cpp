@@ -1,0 +1,77 @@
+#include "tests/support/faulty_env.h"
+
+#include "platform/errors.h"
+
+namespace testsupport {
+namespace {
+
+using platform::env::WritableFile;
+
+// A file whose writes and syncs are checked against the faults first.
+class FaultyFile final : public WritableFile {
+ public:
+  FaultyFile(FaultyEnv& env, std::unique_ptr<WritableFile> file, std::string path)
+      : env_(env), file_(std::move(file)), path_(std::move(path)) {}
+  void append(std::string_view bytes) override {
+    env_.check(FaultyEnv::Operation::Write, path_);
+    file_->append(bytes);
+  }
+  void sync() override {
+    env_.check(FaultyEnv::Operation::Sync, path_);
+    file_->sync();
+  }
+  void close() override { file_->close(); }
+
+ private:
+  FaultyEnv& env_;
+  std::unique_ptr<WritableFile> file_;
+  std::string path_;
+};
+
+}  // namespace
+
+FaultyEnv::FaultyEnv(std::map<std::string, std::string> variables)
+    : EnvWrapper(platform::env::Env::system()), variables_(std::move(variables)) {
+  platform::env::Env::install(this);
+}
+
+FaultyEnv::~FaultyEnv() { platform::env::Env::install(nullptr); }
+
+void FaultyEnv::failOn(Operation operation, std::string pathPart, int errorNumber) {
+  faults_.push_back({operation, std::move(pathPart), errorNumber});
+}
+
+void FaultyEnv::check(Operation operation, const std::string& path) {
+  for (const Fault& fault : faults_) {
+    if (fault.operation == operation && path.find(fault.pathPart) != std::string::npos) {
+      ++raised_;
+      throw platform::makeError(fault.errorNumber);
+    }
+  }
+}
+
+std::optional<std::string> FaultyEnv::variable(const char* name) {
+  if (const auto it = variables_.find(name); it != variables_.end()) return it->second;
+  return EnvWrapper::variable(name);
+}
+
+std::unique_ptr<WritableFile> FaultyEnv::newFile(const std::string& path, bool exclusive) {
+  return std::make_unique<FaultyFile>(*this, EnvWrapper::newFile(path, exclusive), path);
+}
+
+std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& target, std::string& path) {
+  // A temporary file is known by the target it stands for.
+  return std::make_unique<FaultyFile>(*this, EnvWrapper::newTemporaryFile(target, path), target);
+}
+
+void FaultyEnv::renameFile(const std::string& from, const std::string& to) {
+  check(Operation::Rename, to);
+  EnvWrapper::renameFile(from, to);
+}
+
+void FaultyEnv::syncFolder(const std::string& folder) {
+  check(Operation::SyncFolder, folder);
+  EnvWrapper::syncFolder(folder);
+}
+
+}  // namespace testsupport

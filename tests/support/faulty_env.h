@@ -1,0 +1,50 @@
+// An Env for tests that run the programs' code in this process: the system's,
+// with environment variables of the test's own and faults where the test
+// asks for them: a write, a sync or a rename of a chosen file fails with a
+// chosen run-time error. Installed while the object lives.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace testsupport {
+
+class FaultyEnv : public platform::env::EnvWrapper {
+ public:
+  enum class Operation { Write, Sync, Rename, SyncFolder };
+
+  explicit FaultyEnv(std::map<std::string, std::string> variables = {});
+  ~FaultyEnv() override;
+
+  // From now on `operation` fails on every path that contains `pathPart`
+  // (for a rename: its target), raising `errorNumber`.
+  void failOn(Operation operation, std::string pathPart, int errorNumber);
+  // How many operations failed so far.
+  int faultsRaised() const { return raised_; }
+
+  // Raises when a fault matches; for the files this Env hands out.
+  void check(Operation operation, const std::string& path);
+
+  std::optional<std::string> variable(const char* name) override;
+  std::unique_ptr<platform::env::WritableFile> newFile(const std::string& path, bool exclusive) override;
+  std::unique_ptr<platform::env::WritableFile> newTemporaryFile(const std::string& target,
+                                                                std::string& path) override;
+  void renameFile(const std::string& from, const std::string& to) override;
+  void syncFolder(const std::string& folder) override;
+
+ private:
+  struct Fault {
+    Operation operation;
+    std::string pathPart;
+    int errorNumber;
+  };
+  std::map<std::string, std::string> variables_;
+  std::vector<Fault> faults_;
+  int raised_ = 0;
+};
+
+}  // namespace testsupport
