@@ -180,6 +180,40 @@ TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
   }
 }
 
+// SQLite stops reading a statement at a NUL byte without an error: wherever
+// one stands, the statement is a syntax error of its kind and nothing runs.
+TEST_F(SqlDmlTest, StatementWithANulByteFailsAndRunsNothing) {
+  exec("CREATE TABLE SPOOL ([CodRep] Text(6), [Archivo] Text(12))");
+  exec("INSERT INTO SPOOL VALUES ('RP0019', 'a.PRN')");
+  exec("INSERT INTO SPOOL VALUES ('RP0018', 'b.PRN')");
+  using namespace std::string_literals;
+  struct Case {
+    std::string sql;
+    int number;
+  };
+  const Case cases[] = {
+      {"DELETE FROM SPOOL \0WHERE CodRep='none'"s, 3130},
+      {"DELETE FROM SPOOL WHERE CodRep='RP0019\0'"s, 3130},
+      {"UPDATE SPOOL SET Archivo='x' \0WHERE CodRep='none'"s, 3144},
+      {"INSERT INTO SPOOL VALUES ('RP0017', 'c.PRN')\0"s, 3134},
+      {"INSERT INTO SPOOL VALUES ('RP\0', 'c.PRN')"s, 3134},
+      {"DROP TABLE SPOOL\0x"s, 3295},
+      {"DROP TABLE [SPOOL\0]"s, 3295},
+      {"\0DELETE FROM SPOOL"s, 3141},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    for (int options : {hostdb::dbInconsistent, hostdb::dbFailOnError})
+      EXPECT_EQ(errorOf([&] { exec(c.sql, options); }), c.number);
+  }
+  EXPECT_EQ(errorOf([&] {
+              db().OpenRecordset("SELECT * FROM SPOOL \0WHERE CodRep='none'"s,
+                                 hostdb::dbOpenSnapshot);
+            }),
+            3141);
+  EXPECT_EQ(scalar("SELECT count(*) FROM SPOOL"), "2");
+}
+
 TEST_F(SqlDmlTest, StatementsRunInsideAnOpenTransaction) {
   db_->beginTransaction();
   exec("insert into reportes values ('RP0018','x',1)");
