@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/errors.h"
+
 namespace installer {
 
 // Program start: finds the host folder, opens the host database and runs the
@@ -25,8 +27,15 @@ void runInstall(const std::string& folder);
 bool openHostDatabase(const std::string& folder);
 
 // Runs one statement on the host database with options 16. Reports a failure
-// in a message box (none for an existing primary key) and always returns.
+// in a message box (none for an existing primary key) and returns, except for
+// a lasting fault (see endOnLastingFault).
 void executeSql(const std::string& statement);
+
+// A database locked by another process (3051) or a full disk (3026) would
+// fail every statement that follows: shows the one box for it (the locked
+// database's connection box, or the statement error box) and ends the run.
+// Returns for any other error.
+void endOnLastingFault(const platform::Error& e);
 
 // True when a table of the database, its name upper-cased, is exactly `name`.
 bool tableExists(const std::string& name);
