@@ -1,5 +1,6 @@
 // The installer's way to the host database: opening it, running statements,
 // asking for tables.
+#include <cstdint>
 #include <string>
 
 #include "hostdb/engine_error.h"
@@ -69,11 +70,12 @@ bool openHostDatabase(const std::string& folder) {
   }
 }
 
-void executeSql(const std::string& statement) {
+std::int64_t executeSql(const std::string& statement) {
   try {
     hostdb::Database* db = moduleState().hostDatabase.get();
     if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
     db->Execute(statement, hostdb::dbInconsistent);
+    return db->RecordsAffected();
   } catch (const platform::Error& e) {
     // Every later statement would meet the same lock or the same full disk.
     endOnLastingFault(e);
@@ -88,6 +90,7 @@ void executeSql(const std::string& statement) {
       showStatementError(e);
     }
   }
+  return 0;
 }
 
 bool tableExists(const std::string& name) {

@@ -2,6 +2,7 @@
 // procedures; its state lives in installer/module_state.h.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/errors.h"
@@ -26,10 +27,11 @@ void runInstall(const std::string& folder);
 // "Error de Conección" box and ends the program, so it returns only true.
 bool openHostDatabase(const std::string& folder);
 
-// Runs one statement on the host database with options 16. Reports a failure
-// in a message box (none for an existing primary key) and returns, except for
-// a lasting fault (see endOnLastingFault).
-void executeSql(const std::string& statement);
+// Runs one statement on the host database with options 16 and returns how
+// many rows it wrote (0 when it failed). Reports a failure in a message box
+// (none for an existing primary key) and returns, except for a lasting fault
+// (see endOnLastingFault).
+std::int64_t executeSql(const std::string& statement);
 
 // A database locked by another process (3051) or a full disk (3026) would
 // fail every statement that follows: shows the one box for it (the locked
