@@ -155,6 +155,16 @@ TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
   EXPECT_EQ(query("SELECT * FROM NoSuch WHERE a=1"), 3078);
   EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D='1"), 3141);  // literal not closed
   EXPECT_EQ(query("SELECT FROM CAB"), 3141);
+  // What SQLite would take for parameters of its own is no value here either.
+  EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D = ?"), 3061);
+  EXPECT_EQ(query("SELECT $x FROM CAB"), 3061);
+  EXPECT_EQ(query("SELECT [nada] FROM CAB"), 3061) << "a bracketed name is no text";
+  exec("INSERT INTO CAB VALUES (6, '1', 1)");
+  EXPECT_EQ(errorOf([&] { exec("DELETE FROM CAB WHERE DOC_ID_D <> ?", hostdb::dbInconsistent); }),
+            3061);
+  EXPECT_EQ(errorOf([&] { exec("DELETE FROM CAB WHERE DOC_ID_D <> $1", hostdb::dbInconsistent); }),
+            3061);
+  EXPECT_EQ(count("CAB"), 1);
   try {
     db().OpenRecordset("SELECT * FROM CAB WHERE DOC_ID_D='1' AND SEMANA=", hostdb::dbOpenSnapshot);
   } catch (const hostdb::EngineError& e) {
