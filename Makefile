@@ -9,7 +9,7 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 BUILD_TYPE ?= Release
 
-.PHONY: all deps configure build test demo bench clean install package
+.PHONY: all deps configure build test demo bench fuzz clean install package
 
 all: build
 
@@ -48,3 +48,16 @@ bench: build
 	@$(BUILD)/bench/install_workload_bench 7
 	@$(BUILD)/bench/formsetup_bench 7
 	@$(BUILD)/bench/sendsummary_bench 7
+
+# The statement translator's fuzz target (clang's libFuzzer), in a build of its
+# own with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs it finds
+# go to $(FUZZ_BUILD)/corpus, fuzz/corpus/translate holds the seeds.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DZEL_FUZZ=ON -DZEL_SANITIZE=ON -DZEL_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target translate_fuzz -j $(JOBS)
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	@$(FUZZ_BUILD)/fuzz/translate_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus fuzz/corpus/translate

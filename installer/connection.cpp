@@ -1,5 +1,6 @@
 // The installer's way to the host database: opening it, running statements,
 // asking for tables.
+#include <cstdint>
 #include <string>
 
 #include "hostdb/engine_error.h"
@@ -17,8 +18,29 @@ namespace {
 constexpr int kTableExists = 3010;
 constexpr int kPrimaryKeyExists = 3283;
 constexpr int kDatabaseLocked = 3051;
+constexpr int kDiskFull = 3026;
+
+void showLockedBox() {
+  platform::MessageBox(" " + std::to_string(kDatabaseLocked) + "- La Base de datos esta bloqueda",
+                       "Error de Conección");
+}
+
+void showStatementError(const platform::Error& e) {
+  platform::MessageBox("Error Número : " + std::to_string(e.number()) + "\n" + e.description(),
+                       "Error al Ejecutar Sentencia SQL", platform::Icon::Critical);
+}
 
 }  // namespace
+
+void endOnLastingFault(const platform::Error& e) {
+  if (e.number() == kDatabaseLocked)
+    showLockedBox();
+  else if (e.number() == kDiskFull)
+    showStatementError(e);
+  else
+    return;
+  platform::endProgram();
+}
 
 bool openHostDatabase(const std::string& folder) {
   try {
@@ -38,22 +60,25 @@ bool openHostDatabase(const std::string& folder) {
     moduleState().hostDatabase = engine.OpenDatabase(folder + dbName, false, false, "");
     return true;
   } catch (const platform::Error& e) {
-    const std::string number = " " + std::to_string(e.number());
     if (e.number() == kDatabaseLocked) {
-      platform::MessageBox(number + "- La Base de datos esta bloqueda", "Error de Conección");
+      showLockedBox();
     } else {
-      platform::MessageBox(e.description() + "\n" + number, "Error de Conección");
+      platform::MessageBox(e.description() + "\n " + std::to_string(e.number()),
+                           "Error de Conección");
     }
     platform::endProgram();
   }
 }
 
-void executeSql(const std::string& statement) {
+std::int64_t executeSql(const std::string& statement) {
   try {
     hostdb::Database* db = moduleState().hostDatabase.get();
     if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
     db->Execute(statement, hostdb::dbInconsistent);
+    return db->RecordsAffected();
   } catch (const platform::Error& e) {
+    // Every later statement would meet the same lock or the same full disk.
+    endOnLastingFault(e);
     if (e.number() == kTableExists) {
       // The answer changes nothing: the statement is abandoned and the
       // existing table stays as it is.
@@ -62,10 +87,10 @@ void executeSql(const std::string& statement) {
           "PORCENTAJE Desea Sobreescribirlas?",
           "Mensaje", platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
     } else if (e.number() != kPrimaryKeyExists) {
-      platform::MessageBox("Error Número : " + std::to_string(e.number()) + "\n" + e.description(),
-                           "Error al Ejecutar Sentencia SQL", platform::Icon::Critical);
+      showStatementError(e);
     }
   }
+  return 0;
 }
 
 bool tableExists(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hostdb/dbengine.h"
 
@@ -13,6 +14,7 @@ struct ModuleState {
   std::string hostFolder;                        // written once by the start-up
   std::unique_ptr<hostdb::DBEngine> dbEngine;    // created on first use
   std::unique_ptr<hostdb::Database> hostDatabase;  // open from the start-up to loadSeedData's end
+  std::vector<std::string> unstoredRows;  // seed rows whose INSERT stored nothing, in run order
 };
 
 ModuleState& moduleState();

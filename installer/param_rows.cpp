@@ -9,6 +9,7 @@
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "installer/param_seed.h"
+#include "installer/unstored_rows.h"
 #include "platform/errors.h"
 
 namespace installer {
@@ -52,7 +53,8 @@ void upsertParam(const std::string& numero, const std::string& argumento,
   if (findParam(numero, argumento)) {
     executeSql(updateStatement(numero, argumento, funcion, correlParam));
   } else {
-    executeSql(insertStatement(numero, argumento, funcion, correlParam));
+    insertSeedRow(insertStatement(numero, argumento, funcion, correlParam),
+                  rowName("PARAM", {{"Numero", numero}, {"Argumento", argumento}}));
   }
 }
 

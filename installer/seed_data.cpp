@@ -1,7 +1,9 @@
 // The last step: the form's parameter rows, report registrations and send
-// configuration, then the database is closed.
+// configuration, then the database is closed and the seed rows the host's
+// tables refused are named.
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
+#include "installer/unstored_rows.h"
 
 namespace installer {
 
@@ -9,6 +11,7 @@ void loadSeedData() {
   writeParamRows();
   registerReports();
   loadSendConfiguration();
+  reportUnstoredRows();
 }
 
 }  // namespace installer

@@ -1,11 +1,12 @@
 // Report registration and the send configuration of form 0661, which is
-// replaced by the lines of tmp\env661.txt in the host folder.
+// replaced by the lines of tmp/env661.txt in the host folder.
 #include <string>
 
 #include "hostdb/sql_text.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "installer/send_config_file.h"
+#include "installer/unstored_rows.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "platform/program.h"
@@ -48,15 +49,40 @@ std::string insertStatement(const SendConfigLine& line) {
   return sql + ")";
 }
 
+// The most characters each text column of envio_t takes, as the table's
+// definition gives them; no limit for a column that is not Text or that the
+// definition lacks (its statement then fails on its own).
+SendConfigLimits envioLimits() {
+  SendConfigLimits limits;
+  try {
+    hostdb::TableDef& table = moduleState().hostDatabase->TableDefs().Item("envio_t");
+    auto size = [&table](const char* column) -> std::size_t {
+      try {
+        const hostdb::Field& field = table.Fields(column);
+        return field.Type() == hostdb::FieldType::Text ? static_cast<std::size_t>(field.Size()) : 0;
+      } catch (const platform::Error&) {
+        return 0;
+      }
+    };
+    limits.tablaO = size("tabla_o");
+    limits.tablaD = size("tabla_d");
+    limits.tablaExt = size("tabla_ext");
+  } catch (const platform::Error&) {
+  }
+  return limits;
+}
+
 }  // namespace
 
 void registerReports() {
   executeSql("Delete from reportes where codrep='RP0018'");
-  executeSql(std::string("insert into reportes ") +
-             "values ('RP0018','Reporte del formulario 661',1)");
+  insertSeedRow(std::string("insert into reportes ") +
+                    "values ('RP0018','Reporte del formulario 661',1)",
+                rowName("reportes", {{"codrep", "RP0018"}}));
   executeSql("Delete from reportes where codrep='RP0019'");
-  executeSql(std::string("insert into reportes ") +
-             "values ('RP0019','Resumen de envío de información -  Formulario 661',1)");
+  insertSeedRow(std::string("insert into reportes ") +
+                    "values ('RP0019','Resumen de envío de información -  Formulario 661',1)",
+                rowName("reportes", {{"codrep", "RP0019"}}));
 }
 
 bool findSendConfig(const std::string& tablaO) {
@@ -76,11 +102,12 @@ void loadSendConfiguration() {
   // The whole file is read and checked before the old configuration goes, so
   // that a missing or broken file leaves envio_t as it was.
   const std::string path = state.hostFolder + "tmp\\" + "env661.txt";
-  const SendConfigFile file = readSendConfigFile(path);
+  const SendConfigFile file = readSendConfigFile(path, envioLimits());
   if (!file.problem.empty()) {
     platform::MessageBox(file.problem + "\nNo se ha cambiado la configuración de envío.",
                          "Mensaje", platform::Icon::Critical);
     closeHostDatabase();
+    reportUnstoredRows();
     platform::endProgram();
   }
 
@@ -90,7 +117,8 @@ void loadSendConfiguration() {
     if (findSendConfig(line.tablaO))
       executeSql(updateStatement(line));
     else
-      executeSql(insertStatement(line));
+      insertSeedRow(insertStatement(line),
+                    rowName("envio_t", {{"formulario", kForm}, {"tabla_o", line.tablaO}}));
   }
 
   // Nothing after this step uses the database.

@@ -50,7 +50,8 @@ const FieldGroup* groupOf(const std::string& upperName) {
 
 // One error mode throughout: a step that fails is passed over and the next
 // one runs, so a missing table or field, or a change the engine refuses,
-// changes nothing else and reports nothing.
+// changes nothing else and reports nothing. A database locked by another
+// process or a full disk ends the run instead, as it would fail every change.
 void adjustTextFields(std::string tableName) {
   hostdb::TableDef* table = nullptr;
   try {
@@ -70,7 +71,8 @@ void adjustTextFields(std::string tableName) {
     }
     try {
       if (field) field->setAllowZeroLength(true);
-    } catch (const platform::Error&) {
+    } catch (const platform::Error& e) {
+      endOnLastingFault(e);
     }
   }
 }

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian's packages when it is missing:
 # with apt-get when run as root, otherwise by printing the line to run.
+# With the argument "fuzz", also clang and its libFuzzer (for make fuzz).
 set -euo pipefail
 
 # dpkg-dev (dpkg-shlibdeps) and man-db serve the package and its man pages.
 packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev sqlite3 dpkg-dev man-db)
+if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -146,8 +146,19 @@ void Connection::apply(const DdlStatement& ddl) {
   }
 }
 
+bool Connection::viewOrIndexNamed(std::string_view name) {
+  Statement s(db_,
+              "SELECT 1 FROM sqlite_schema WHERE type IN ('view', 'index') AND name = ? "
+              "COLLATE NOCASE");
+  s.bind(1, name);
+  return s.step();
+}
+
 void Connection::createTable(const TableSchema& table) {
-  if (!storedTableName(table.name).empty()) raise(3010, {table.name});
+  // SQLite keeps tables, views and indexes in one name space: a view or an
+  // index of the name is a name in use, as a table is.
+  if (!storedTableName(table.name).empty() || viewOrIndexNamed(table.name))
+    raise(3010, {table.name});
   for (const std::string& k : table.primaryKeyColumns)
     if (!table.column(k)) raise(3290);
   WriteTransaction tx(db_);

@@ -65,6 +65,7 @@ class Connection : public RuleSource {
   void remember(const TableSchema* table, std::string_view dropped = {});
   // Commits a change; should that fail, the cache is read anew at next use.
   void commit(WriteTransaction& tx);
+  bool viewOrIndexNamed(std::string_view name);
   void createTable(const TableSchema& table);
   void dropTable(const std::string& name);
   void addPrimaryKey(const DdlStatement& ddl);

@@ -98,6 +98,10 @@ sqlite3* openHandle(const std::string& nativePath, std::string_view displayPath,
   if (rc != SQLITE_OK) raiseOpenFailure(rc, displayPath);
 
   sqlite3_extended_result_codes(raw, 1);
+  // A name in double quotes is a name, never a text: a misspelt [column]
+  // must fail as an unknown name rather than compare as the text 'column'.
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   sqlite3_busy_timeout(raw, kBusyTimeoutMs);
   if (registerJetSql(raw) != SQLITE_OK) raise(7);
 

@@ -25,6 +25,7 @@ bool Token::is(std::string_view word) const {
 }
 
 std::optional<std::vector<Token>> tokenize(std::string_view sql) {
+  if (sql.find('\0') != std::string_view::npos) return std::nullopt;
   std::vector<Token> out;
   std::size_t i = 0;
   const std::size_t n = sql.size();

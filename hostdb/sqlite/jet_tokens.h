@@ -23,8 +23,9 @@ struct Token {
   bool isName() const { return kind == TokenKind::Word || kind == TokenKind::Name; }
 };
 
-// The statement's tokens; nullopt when a literal or a bracket is not closed or
-// a #date# is no date.
+// The statement's tokens; nullopt when a literal or a bracket is not closed,
+// a #date# is no date, or the text holds a NUL byte anywhere (SQLite would stop
+// reading the statement there without an error).
 std::optional<std::vector<Token>> tokenize(std::string_view sql);
 
 }  // namespace hostdb::sqlite

@@ -139,6 +139,8 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
           ++i;
         } else if ((tok.is("LEFT") || tok.is("RIGHT")) && i + 1 < end && t[i + 1].isPunct("(")) {
           sql += quoteIdentifier(tok.text);  // SQLite's join keyword, the engine's function
+        } else if (tok.text.front() == '$') {
+          sql += quoteIdentifier(tok.text);  // a name to the engine, a parameter to SQLite
         } else {
           sql += tok.text;
           if (i == 0 && skipFailingRows && (out.verb == Verb::Insert || out.verb == Verb::Update))
@@ -164,6 +166,10 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
           sql += close ? ") COLLATE JET)" : ")";
         } else if (tok.isPunct("&")) {
           sql += "||";
+        } else if (tok.isPunct("?")) {
+          // SQLite would take it for a parameter and read it as Null; the
+          // engine has no value for it either.
+          raise(3061, {"1"});
         } else {
           sql += tok.text;
         }

@@ -21,6 +21,20 @@ std::string afterPrefix(std::string_view s, std::string_view prefix) {
   return rest;
 }
 
+// A name as SQLite's message writes it, without the quotes the translated SQL
+// gave it.
+std::string unquoted(std::string_view name) {
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+    std::string out;
+    for (std::size_t i = 1; i + 1 < name.size(); ++i) {
+      out += name[i];
+      if (name[i] == '"' && i + 2 < name.size() && name[i + 1] == '"') ++i;
+    }
+    return out;
+  }
+  return std::string(name);
+}
+
 // "CHECK constraint failed: column": the rule function has kept which rule.
 [[noreturn]] void raiseCheck() {
   const RuleViolation broken = takeRuleViolation();
@@ -83,9 +97,13 @@ void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText
   // A function given an argument it cannot take (Mid(s, 0), Left(s, -1)).
   if (message == platform::describe(platform::err::kInvalidArgument))
     raise(platform::err::kInvalidArgument);
-  // Another connection made the table between the check and the statement.
-  if (startsWith(message, "table ") && message.find(" already exists") != std::string::npos)
-    raise(3010, {message.substr(6, message.find(" already exists") - 6)});
+  // Another connection made the table (or a view or index of its name)
+  // between the check and the statement.
+  for (std::string_view kind : {"table ", "view "})
+    if (startsWith(message, kind) && message.find(" already exists") != std::string::npos)
+      raise(3010, {unquoted(message.substr(kind.size(), message.find(" already exists") - kind.size()))});
+  if (startsWith(message, "there is already an index named "))
+    raise(3010, {unquoted(afterPrefix(message, "there is already an index named "))});
   if (startsWith(message, "no such table: ")) raise(3078, {afterPrefix(message, "no such table: ")});
   if (message.find("values were supplied") != std::string::npos ||
       message.find("values for ") != std::string::npos)

@@ -18,9 +18,11 @@ namespace {
 std::vector<Token> tokensOf(std::string_view sql, Verb fallback) {
   auto tokens = tokenize(sql);
   if (!tokens) {
-    // An unclosed literal or a bad #date#: the statement's own syntax error.
+    // An unclosed literal, a bad #date# or a NUL byte: the statement's own
+    // syntax error, named after its first word.
     Verb verb = fallback;
-    auto firstWord = tokenize(sql.substr(0, sql.find_first_of("'\"[#")));
+    constexpr std::string_view kStops("'\"[#\0", 5);
+    auto firstWord = tokenize(sql.substr(0, sql.find_first_of(kStops)));
     if (firstWord && !firstWord->empty()) {
       const Token& w = firstWord->front();
       verb = w.is("SELECT")   ? Verb::Select

@@ -140,6 +140,26 @@ TEST(FormsetupSendConfig, FileLinesBecomeRowsAsTheFileSays) {
   EXPECT_EQ(rows(host, kEnvioRows), expected);
 }
 
+// Editors here end lines with LF alone, old ones with CR alone: every line is
+// read whatever its end, and a blank line of any kind still ends the list.
+// The byte fields round as the byte conversion does, halves to even.
+TEST(FormsetupSendConfig, EveryLineIsReadWhateverItsEndAndBytesRoundHalfToEven) {
+  TestHost host;
+  host.init();
+  testsupport::writeFile(host.folder() + "/tmp/env661.txt",
+                         "1|A|T|E|2.5|3.5|0.5|1|1|1|1|1|1|\n"
+                         "2|B|T|E|254.5|-0.4|1.49|1|1|1|1|1|1|\r"
+                         "3|C|T|E|1|1|1|1|1|1|1|1|1|\r\n"
+                         "4|D|T|E|1|1|1|1|1|1|1|1|1|\n"
+                         "\n"
+                         "5|NOT READ|T|E|1|1|1|1|1|1|1|1|1|\n");
+  RunResult r = runFormsetup(host);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(host.transcript().empty()) << host.transcript()[0];
+  EXPECT_EQ(rows(host, "SELECT tabla_o, indice, obliga, c_tip_doc_d FROM envio_t ORDER BY tabla_o"),
+            (std::vector<std::string>{"A|2|4|0", "B|254|0|1", "C|1|1|1", "D|1|1|1"}));
+}
+
 TEST(FormsetupSendConfig, EmptyFileOrBlankFirstLineClearsTheFormsRows) {
   for (const std::vector<std::string>& lines :
        {std::vector<std::string>{}, std::vector<std::string>{"  ", "1|A|B|C|1|1|1|1|1|1|1|1|1|"}}) {
@@ -172,14 +192,33 @@ TEST(FormsetupSendConfig, UnusableFileLeavesEnvioUntouchedWithOneMessage) {
       {{good, "2|A|B|C|1|1|1|1|1|1|1|1|"},
        "tiene un error en la línea 2: tiene 12 separadores \\\"|\\\" y debe tener 13."},
       {{good, good, "3|A|B|C|256|1|1|1|1|1|1|1|1|"},
-       "tiene un error en la línea 3: el campo 5 (indice) no es un número entero de 0 a 255: "
+       "tiene un error en la línea 3: el campo 5 (indice) no es un número de 0 a 255: "
        "\\\"256\\\"."},
       {{"1|A|B|C|1|x|1|1|1|1|1|1|1|"},
-       "tiene un error en la línea 1: el campo 6 (obliga) no es un número entero de 0 a 255: "
+       "tiene un error en la línea 1: el campo 6 (obliga) no es un número de 0 a 255: "
        "\\\"x\\\"."},
-      {{"1|A|B|C|1|1|1.5|1|1|1|1|1|1|"},
-       "tiene un error en la línea 1: el campo 7 (c_tip_doc_d) no es un número entero de 0 a "
-       "255: \\\"1.5\\\"."},
+      // 255.5 rounds to 256; -1, 1e400 and a decimal comma are no byte either
+      {{"1|A|B|C|1|1|255.5|1|1|1|1|1|1|"},
+       "tiene un error en la línea 1: el campo 7 (c_tip_doc_d) no es un número de 0 a 255: "
+       "\\\"255.5\\\"."},
+      {{"1|A|B|C|-1|1|1|1|1|1|1|1|1|"},
+       "tiene un error en la línea 1: el campo 5 (indice) no es un número de 0 a 255: "
+       "\\\"-1\\\"."},
+      {{"1|A|B|C|1|1e400|1|1|1|1|1|1|1|"},
+       "tiene un error en la línea 1: el campo 6 (obliga) no es un número de 0 a 255: "
+       "\\\"1e400\\\"."},
+      {{"1|A|B|C|1,5|1|1|1|1|1|1|1|1|"},
+       "tiene un error en la línea 1: el campo 5 (indice) no es un número de 0 a 255: "
+       "\\\"1,5\\\"."},
+      // text fields against their envio_t columns (Text(50) on this host)
+      {{good, "2|A|" + std::string(51, 'd') + "|C|1|1|1|1|1|1|1|1|1|"},
+       "tiene un error en la línea 2: el campo 3 (tabla_d) tiene 51 caracteres y la columna "
+       "admite 50."},
+      {{"1|A|B|" + std::string(49, 'e') + "ñé|1|1|1|1|1|1|1|1|1|"},
+       "tiene un error en la línea 1: el campo 4 (tabla_ext) tiene 51 caracteres y la columna "
+       "admite 50."},
+      {{"1|F0651" + std::string(1, '\0') + "DIVIDEND|B|C|1|1|1|1|1|1|1|1|1|"},
+       "tiene un error en la línea 1: el campo 2 (tabla_o) contiene un carácter nulo."},
       {{"1|A|B|C|1|1|1|1|1|1|1|1||"},
        "tiene un error en la línea 1: el campo 13 (c_semana) no es un número: \\\"\\\"."},
       {{"1|A|B|C|1|1|1|1,5|1|1|1|1|1|"},
@@ -193,7 +232,7 @@ TEST(FormsetupSendConfig, UnusableFileLeavesEnvioUntouchedWithOneMessage) {
     TestHost host;
     host.init();
     testsupport::executeOn(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
-    const std::string path = host.folder() + "/tmp\\\\env661.txt";  // as JSON writes it
+    const std::string path = host.folder() + "/tmp/env661.txt";
     if (c.lines.empty())
       std::remove((host.folder() + "/tmp/env661.txt").c_str());
     else
@@ -210,14 +249,18 @@ TEST(FormsetupSendConfig, UnusableFileLeavesEnvioUntouchedWithOneMessage) {
   }
 }
 
-// The thirteenth "|" at position 32767 is still within reach.
+// The thirteenth "|" at position 32767 is still within reach, and a text as
+// long as its column is stored.
 TEST(FormsetupSendConfig, LastSeparatorAtTheLastPositionIsAccepted) {
   TestHost host;
   host.init();
-  writeConfiguration(host, {std::string(32742, 'x') + "|A|B|C|1|1|1|1|1|1|1|1|1|"});
+  writeConfiguration(host, {std::string(32742, 'x') + "|A|B|C|1|1|1|1|1|1|1|1|1|",
+                            // 50 characters after trimming fill the column
+                            "2|  " + std::string(49, 'o') + "ó  |" + std::string(50, 'd') + "|C|1|1|1|1|1|1|1|1|1|"});
   RunResult r = runFormsetup(host);
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(rows(host, "SELECT tabla_o FROM envio_t"), std::vector<std::string>{"A"});
+  EXPECT_EQ(rows(host, "SELECT tabla_o FROM envio_t"),
+            (std::vector<std::string>{"A", std::string(49, 'o') + "ó"}));
 }
 
 }  // namespace

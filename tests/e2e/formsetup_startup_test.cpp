@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -66,37 +67,88 @@ TEST(FormsetupStartup, HostFolderWithDoubledFinalBackslashStillOpens) {
   EXPECT_TRUE(host.transcript().empty());
 }
 
+// Another process holding the host database: hold_database, until release().
+class Holder {
+ public:
+  // `mode` "exclusive" or "write" (see tests/helpers/hold_database.cpp).
+  Holder(const TestHost& host, const std::string& mode) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], 1);
+      close(fds[0]);
+      const std::string helper = std::string(ZEL_TEST_HELPER_DIR) + "/hold_database";
+      const std::string user = build_account::user();
+      const std::string password = build_account::password();
+      const std::string workgroup = host.folder() + "/PM000.MDW";
+      const std::string db = host.databasePath();
+      const char* extra = mode == "write" ? "write" : static_cast<char*>(nullptr);
+      execl(helper.c_str(), helper.c_str(), db.c_str(), workgroup.c_str(), user.c_str(),
+            password.c_str(), "60", extra, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char buf[16] = {};
+    held_ = pid_ > 0 && read(fds[0], buf, sizeof buf - 1) > 0 && std::string(buf).rfind("held", 0) == 0;
+    close(fds[0]);
+  }
+  ~Holder() { release(); }
+  bool held() const { return held_; }
+  void release() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool held_ = false;
+};
+
+const std::string kLockedBox = connectionBox(" 3051- La Base de datos esta bloqueda");
+
 TEST(FormsetupConnection, DatabaseHeldExclusivelyGivesTheLockedBox) {
   TestHost host;
   host.init();
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  pid_t holder = fork();
-  ASSERT_GE(holder, 0);
-  if (holder == 0) {
-    dup2(fds[1], 1);
-    close(fds[0]);
-    const std::string helper = std::string(ZEL_TEST_HELPER_DIR) + "/hold_database";
-    const std::string user = build_account::user();
-    const std::string password = build_account::password();
-    const std::string workgroup = host.folder() + "/PM000.MDW";
-    const std::string db = host.databasePath();
-    execl(helper.c_str(), helper.c_str(), db.c_str(), workgroup.c_str(), user.c_str(),
-          password.c_str(), "20", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  char buf[16] = {};
-  ASSERT_GT(read(fds[0], buf, sizeof buf - 1), 0) << "the holder did not start";
-  ASSERT_EQ(std::string(buf).substr(0, 4), "held");
-
+  Holder holder(host, "exclusive");
+  ASSERT_TRUE(holder.held()) << "the holder did not start";
   RunResult r = host.run("formsetup");
-  kill(holder, SIGTERM);
-  waitpid(holder, nullptr, 0);
-  close(fds[0]);
-
+  holder.release();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(), std::vector<std::string>{connectionBox(" 3051- La Base de datos esta bloqueda")});
+  EXPECT_EQ(host.transcript(), std::vector<std::string>{kLockedBox});
+}
+
+// Another process writing for the whole run: the first statement that waits
+// in vain for the lock ends the run with the one box, within the wait of one
+// statement rather than of every statement; once the lock is gone a run
+// completes.
+TEST(FormsetupConnection, DatabaseLockedForWritingGivesOneBoxAndARerunCompletes) {
+  for (bool repeated : {false, true}) {
+    SCOPED_TRACE(repeated ? "repeated run" : "fresh host");
+    TestHost host;
+    host.init();
+    if (repeated) {
+      ASSERT_EQ(host.run("formsetup").exitCode, 0);
+    }
+    std::remove(host.transcriptPath().c_str());
+    Holder holder(host, "write");
+    ASSERT_TRUE(holder.held()) << "the holder did not start";
+    const auto start = std::chrono::steady_clock::now();
+    RunResult r = host.run("formsetup");
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    holder.release();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(host.transcript(), std::vector<std::string>{kLockedBox});
+    EXPECT_LT(seconds, 10.0);
+
+    std::remove(host.transcriptPath().c_str());
+    r = host.run("formsetup");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(host.transcript().empty());
+  }
 }
 
 TEST(FormsetupConnection, MissingDatabaseFileGivesDescriptionAndNumber) {

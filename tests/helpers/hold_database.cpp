@@ -1,20 +1,24 @@
-// hold_database DBPATH WORKGROUP USER PASSWORD SECONDS
+// hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write]
 //
-// Opens the database exclusively through DBEngine, prints "held" (flushed) and
-// keeps it open for SECONDS, so that tests can meet a database another process
-// holds. On failure prints "error N: description" on stderr and exits 1.
+// Opens the database through DBEngine, prints "held" (flushed) and keeps it
+// for SECONDS, so that tests can meet a database another process holds:
+// exclusively, or with "write" shared but with a write transaction open, so
+// that every other connection may read and none may write. On failure prints
+// "error N: description" on stderr and exits 1.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS\n");
+  const bool write = argc == 7 && std::strcmp(argv[6], "write") == 0;
+  if (argc != 6 && !write) {
+    std::fprintf(stderr, "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write]\n");
     return 2;
   }
   try {
@@ -22,10 +26,12 @@ int main(int argc, char** argv) {
     engine.SystemDB = argv[2];
     engine.DefaultUser = argv[3];
     engine.DefaultPassword = argv[4];
-    std::unique_ptr<hostdb::Database> db = engine.OpenDatabase(argv[1], true);
+    std::unique_ptr<hostdb::Database> db = engine.OpenDatabase(argv[1], !write);
+    if (write) engine.Workspaces(0).BeginTrans();
     std::printf("held\n");
     std::fflush(stdout);
     sleep(static_cast<unsigned>(std::atoi(argv[5])));
+    if (write) engine.Workspaces(0).Rollback();
     db->Close();
   } catch (const platform::Error& e) {
     std::fprintf(stderr, "error %d: %s\n", e.number(), e.description().c_str());

@@ -1,5 +1,6 @@
 // Jet DDL: column types in their written forms, primary keys added later,
 // the errors the installer relies on, and the plain SQLite file it leaves.
+#include "hostdb/sqlite/sql_errors.h"
 #include "tests/hostdb/sql_support.h"
 
 using hostdb::FieldType;
@@ -100,6 +101,42 @@ TEST_F(SqlDdlTest, ErrorsOfDataDefinition) {
     FAIL();
   } catch (const hostdb::EngineError& e) {
     EXPECT_EQ(e.description(), "La tabla 'F0651DIVIDEND' ya existe.");
+  }
+}
+
+// A view or an index of the name, made by another SQLite client, is a name in
+// use as a table is.
+TEST_F(SqlDdlTest, ViewOrIndexOfTheNameIsANameInUse) {
+  sqlite3* h = db_->handle();
+  ASSERT_EQ(sqlite3_exec(h,
+                         "CREATE TABLE other (a); CREATE VIEW F0653ITF AS SELECT 1; "
+                         "CREATE INDEX tmp_f0653itf ON other (a)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  for (const char* name : {"F0653ITF", "TMP_F0653ITF", "f0653itf"}) {
+    SCOPED_TRACE(name);
+    try {
+      exec(std::string("CREATE TABLE ") + name + " ([a] Byte)");
+      ADD_FAILURE() << "created";
+    } catch (const hostdb::EngineError& e) {
+      EXPECT_EQ(e.number(), 3010);
+      EXPECT_EQ(e.description(), std::string("La tabla '") + name + "' ya existe.");
+    }
+  }
+  EXPECT_EQ(errorOf([&] { db().TableDefs().Item("F0653ITF"); }), 3265) << "no table was made";
+
+  // SQLite's own refusal, when the name is taken between the check and the
+  // statement, carries the same number and text.
+  for (const char* sql : {"CREATE TABLE \"F0653ITF\" (a)", "CREATE TABLE \"TMP_F0653ITF\" (a)"}) {
+    SCOPED_TRACE(sql);
+    const int rc = sqlite3_exec(h, sql, nullptr, nullptr, nullptr);
+    ASSERT_NE(rc, SQLITE_OK);
+    try {
+      hostdb::sqlite::raiseSqliteError(h, rc, hostdb::sqlite::Verb::Create);
+    } catch (const hostdb::EngineError& e) {
+      EXPECT_EQ(e.number(), 3010) << e.description();
+      EXPECT_EQ(e.description().find('"'), std::string::npos) << e.description();
+    }
   }
 }
 

@@ -155,6 +155,16 @@ TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
   EXPECT_EQ(query("SELECT * FROM NoSuch WHERE a=1"), 3078);
   EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D='1"), 3141);  // literal not closed
   EXPECT_EQ(query("SELECT FROM CAB"), 3141);
+  // What SQLite would take for parameters of its own is no value here either.
+  EXPECT_EQ(query("SELECT * FROM CAB WHERE DOC_ID_D = ?"), 3061);
+  EXPECT_EQ(query("SELECT $x FROM CAB"), 3061);
+  EXPECT_EQ(query("SELECT [nada] FROM CAB"), 3061) << "a bracketed name is no text";
+  exec("INSERT INTO CAB VALUES (6, '1', 1)");
+  EXPECT_EQ(errorOf([&] { exec("DELETE FROM CAB WHERE DOC_ID_D <> ?", hostdb::dbInconsistent); }),
+            3061);
+  EXPECT_EQ(errorOf([&] { exec("DELETE FROM CAB WHERE DOC_ID_D <> $1", hostdb::dbInconsistent); }),
+            3061);
+  EXPECT_EQ(count("CAB"), 1);
   try {
     db().OpenRecordset("SELECT * FROM CAB WHERE DOC_ID_D='1' AND SEMANA=", hostdb::dbOpenSnapshot);
   } catch (const hostdb::EngineError& e) {
@@ -178,6 +188,40 @@ TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
     EXPECT_EQ(errorOf([&] { exec("INSERT INTO CAB VALUES (1, 'a', 1, 2)", options); }), 3346);
     EXPECT_EQ(errorOf([&] { exec("SELECT * FROM CAB", options); }), 3065);
   }
+}
+
+// SQLite stops reading a statement at a NUL byte without an error: wherever
+// one stands, the statement is a syntax error of its kind and nothing runs.
+TEST_F(SqlDmlTest, StatementWithANulByteFailsAndRunsNothing) {
+  exec("CREATE TABLE SPOOL ([CodRep] Text(6), [Archivo] Text(12))");
+  exec("INSERT INTO SPOOL VALUES ('RP0019', 'a.PRN')");
+  exec("INSERT INTO SPOOL VALUES ('RP0018', 'b.PRN')");
+  using namespace std::string_literals;
+  struct Case {
+    std::string sql;
+    int number;
+  };
+  const Case cases[] = {
+      {"DELETE FROM SPOOL \0WHERE CodRep='none'"s, 3130},
+      {"DELETE FROM SPOOL WHERE CodRep='RP0019\0'"s, 3130},
+      {"UPDATE SPOOL SET Archivo='x' \0WHERE CodRep='none'"s, 3144},
+      {"INSERT INTO SPOOL VALUES ('RP0017', 'c.PRN')\0"s, 3134},
+      {"INSERT INTO SPOOL VALUES ('RP\0', 'c.PRN')"s, 3134},
+      {"DROP TABLE SPOOL\0x"s, 3295},
+      {"DROP TABLE [SPOOL\0]"s, 3295},
+      {"\0DELETE FROM SPOOL"s, 3141},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    for (int options : {hostdb::dbInconsistent, hostdb::dbFailOnError})
+      EXPECT_EQ(errorOf([&] { exec(c.sql, options); }), c.number);
+  }
+  EXPECT_EQ(errorOf([&] {
+              db().OpenRecordset("SELECT * FROM SPOOL \0WHERE CodRep='none'"s,
+                                 hostdb::dbOpenSnapshot);
+            }),
+            3141);
+  EXPECT_EQ(scalar("SELECT count(*) FROM SPOOL"), "2");
 }
 
 TEST_F(SqlDmlTest, StatementsRunInsideAnOpenTransaction) {

@@ -16,14 +16,16 @@
 
 namespace sqltest {
 
-// A handle on `path` configured as the programs use it: WAL, the collation and
-// functions registered.
+// A handle on `path` configured as the programs use it: WAL, double quotes for
+// names only, the collation and functions registered.
 inline sqlite3* openRaw(const std::string& path) {
   sqlite3* h = nullptr;
   EXPECT_EQ(sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
             SQLITE_OK);
   sqlite3_exec(h, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
   sqlite3_busy_timeout(h, 2000);
+  sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   EXPECT_EQ(hostdb::sqlite::registerJetSql(h), SQLITE_OK);
   return h;
 }

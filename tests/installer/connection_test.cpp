@@ -1,10 +1,15 @@
 // The installer's procedures run in-process against a host made with zelhost.
+#include <sqlite3.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
 #include "hostdb/database.h"
+#include "hostdb/sqlite/sqlite_database.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "tests/installer/installer_fixture.h"
@@ -68,6 +73,36 @@ TEST_F(InstallerTest, OtherFailuresShowTheNumberAndDescriptionAndReturn) {
             std::vector<std::string>{
                 R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3376\n)"
                 R"(La tabla 'NO_SUCH_TABLE' no existe.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})"});
+}
+
+// The database file may not grow (a full disk, as SQLite meets it): the first
+// statement that needs room ends the run with the engine's error 3026 in one
+// box; with room again the installation completes.
+TEST_F(InstallerTest, FullDiskEndsTheRunWithOneBox) {
+  open();
+  sqlite3* handle = dynamic_cast<hostdb::sqlite::SqliteDatabase&>(db()).handle();
+  ASSERT_EQ(sqlite3_exec(handle, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  bool ended = false;
+  try {
+    installer::runInstall(installer::moduleState().hostFolder);
+  } catch (const std::exception&) {
+    ADD_FAILURE() << "an error escaped";
+  } catch (...) {
+    ended = true;  // the program's end
+  }
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{
+                R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3026\n)"
+                R"(No hay suficiente espacio en el disco.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})"});
+
+  installer::resetModuleState();
+  std::remove(host.transcriptPath().c_str());
+  installer::moduleState().hostFolder = installer::readHostFolder();
+  ASSERT_TRUE(installer::openHostDatabase(installer::moduleState().hostFolder));
+  installer::runInstall(installer::moduleState().hostFolder);
+  EXPECT_TRUE(host.transcript().empty());
 }
 
 TEST_F(InstallerTest, TableExistsComparesTheUpperCasedStoredName) {

@@ -1,0 +1,1 @@
+CREATE TABLE F0651DIVIDEND( [tip_doc_d] Byte, [doc_id_d] text(15),[periodo] Text(6), [fec_retenida] DATE)

@@ -1,0 +1,1 @@
+DELETE * FROM SPOOL WHERE CodRep='x' OR tip_doc_d <> 6 & 'a'

@@ -1,0 +1,1 @@
+Delete from envio_t where FORMULARIO= '0661'

@@ -1,0 +1,1 @@
+Update envio_t set  tabla_d = 'T2', tabla_ext = 'E2', indice=9, obliga=9, c_tip_doc_d=9, c_doc_id_d =9, c_Formulario=9, c_periodo=9, c_estado=9, c_envio=9.5, c_semana=9 Where formulario='0661' AND tabla_o='A'

@@ -1,0 +1,1 @@
+insert into Param values ('044','- ','SIN DOCUMENTO','001')

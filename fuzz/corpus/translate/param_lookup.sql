@@ -1,0 +1,1 @@
+Select * from Param Where Numero='044' AND Argumento='- '

@@ -1,0 +1,1 @@
+INSERT INTO SPOOL (CodRep, Secuencia, Archivo, Fecha) VALUES ('RP0019', '1', '00000001.PRN', '2024-03-31 10:00:00')

@@ -1,0 +1,1 @@
+SELECT Max(Left(Archivo, 8)) AS ultimo FROM SPOOL WHERE CodRep = 'RP0019' AND Left(Archivo, 8) < #2024-03-31#
