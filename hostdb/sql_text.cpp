@@ -15,6 +15,13 @@ std::string escapeText(std::string_view value) {
   return out;
 }
 
+std::string quoteText(std::string_view value) {
+  std::string out = "'";
+  out += escapeText(value);
+  out += '\'';
+  return out;
+}
+
 std::string numberText(double value) {
   if (value == 0.0 || !std::isfinite(value)) return "0";
   // Fixed notation, never an exponent: the shortest digits that read back

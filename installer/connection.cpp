@@ -21,12 +21,14 @@ constexpr int kDatabaseLocked = 3051;
 constexpr int kDiskFull = 3026;
 
 void showLockedBox() {
-  platform::MessageBox(" " + std::to_string(kDatabaseLocked) + "- La Base de datos esta bloqueda",
+  platform::MessageBox(std::string(" ").append(std::to_string(kDatabaseLocked)) +
+                           "- La Base de datos esta bloqueda",
                        "Error de Conección");
 }
 
 void showStatementError(const platform::Error& e) {
-  platform::MessageBox("Error Número : " + std::to_string(e.number()) + "\n" + e.description(),
+  platform::MessageBox(std::string("Error Número : ").append(std::to_string(e.number())) + "\n" +
+                           e.description(),
                        "Error al Ejecutar Sentencia SQL", platform::Icon::Critical);
 }
 

@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* kForm = "0661";
 
-std::string quoted(const std::string& value) { return "'" + hostdb::escapeText(value) + "'"; }
 
 void closeHostDatabase() {
   ModuleState& state = moduleState();
@@ -30,8 +29,8 @@ std::string updateStatement(const SendConfigLine& line) {
   static const char* const kByteNames[] = {" indice=", " obliga=", " c_tip_doc_d="};
   static const char* const kNumberNames[] = {" c_doc_id_d =", " c_Formulario=", " c_periodo=",
                                              " c_estado=",    " c_envio=",      " c_semana="};
-  std::string sql = std::string("Update envio_t set ") + " tabla_d = " + quoted(line.tablaD) +
-                    "," + " tabla_ext = " + quoted(line.tablaExt);
+  std::string sql = std::string("Update envio_t set ") + " tabla_d = " + hostdb::quoteText(line.tablaD) +
+                    "," + " tabla_ext = " + hostdb::quoteText(line.tablaExt);
   for (std::size_t i = 0; i < line.bytes.size(); ++i)
     sql += std::string(",") + kByteNames[i] + std::to_string(line.bytes[i]);
   for (std::size_t i = 0; i < line.numbers.size(); ++i)
@@ -42,10 +41,10 @@ std::string updateStatement(const SendConfigLine& line) {
 
 std::string insertStatement(const SendConfigLine& line) {
   std::string sql = std::string("insert into envio_t ") + "values ( " + "'" + kForm + "'," +
-                    quoted(line.tablaO) + "," + quoted(line.tablaD) + "," +
-                    quoted(line.tablaExt);
-  for (std::uint8_t value : line.bytes) sql += "," + std::to_string(value);
-  for (double value : line.numbers) sql += "," + hostdb::numberText(value);
+                    hostdb::quoteText(line.tablaO) + "," + hostdb::quoteText(line.tablaD) + "," +
+                    hostdb::quoteText(line.tablaExt);
+  for (std::uint8_t value : line.bytes) sql.append(",").append(std::to_string(value));
+  for (double value : line.numbers) sql.append(",").append(hostdb::numberText(value));
   return sql + ")";
 }
 

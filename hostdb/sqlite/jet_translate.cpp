@@ -105,7 +105,7 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
   std::string& sql = out.sql;
   auto parameter = [&out](std::string value) {
     out.texts.push_back(std::move(value));
-    return "?" + std::to_string(out.texts.size());
+    return std::string("?").append(std::to_string(out.texts.size()));
   };
   for (std::size_t i = 0; i < end; ++i) {
     const Token& tok = t[i];

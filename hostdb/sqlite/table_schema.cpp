@@ -56,7 +56,7 @@ std::string quoteIdentifier(std::string_view name) {
 
 namespace {
 
-std::string literal(std::string_view text) { return "'" + escapeText(text) + "'"; }
+std::string literal(std::string_view text) { return quoteText(text); }
 
 // SQLite declared types: their affinity converts numeric text to numbers and
 // numbers to text as the engine does; DATETIME TEXT keeps text affinity and
