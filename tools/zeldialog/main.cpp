@@ -110,12 +110,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return kBadCommandLine;
   }
+  // Read before GTK starts: it takes DISPLAY out of the environment.
+  const char* wayland = g_getenv("WAYLAND_DISPLAY");
+  const char* x11 = g_getenv("DISPLAY");
+  const std::string display = wayland && *wayland ? wayland : x11 ? x11 : "";
   // GTK must not take options of its own from the box's text.
   int noArguments = 0;
   if (!gtk_init_check(&noArguments, nullptr)) {
-    const char* display = g_getenv("WAYLAND_DISPLAY");
-    if (display == nullptr) display = g_getenv("DISPLAY");
-    std::fprintf(stderr, "zeldialog: cannot open display '%s'\n", display ? display : "");
+    std::fprintf(stderr, "zeldialog: cannot open display '%s'\n", display.c_str());
     return kNoDisplay;
   }
   GtkWidget* dialog = makeDialog(*request);
