@@ -4,7 +4,9 @@
 set -euo pipefail
 
 # dpkg-dev (dpkg-shlibdeps) and man-db serve the package and its man pages.
-packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev sqlite3 dpkg-dev man-db)
+packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev sqlite3 dpkg-dev man-db
+          # the dialog helper (GTK 3) and its tests: an X server, keyboard input, screenshots
+          libgtk-3-dev xvfb xdotool imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
