@@ -5,11 +5,8 @@
 // themselves never link the toolkit and run unchanged where it is absent.
 #include "platform/message_dialog.h"
 
-#include <limits.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 
 #include "platform/env.h"
 #include "platform/posix/child_process.h"
@@ -22,12 +19,9 @@ bool isSet(const char* name) {
   return value && !value->empty();
 }
 
-// The folder of the running program's executable; "" when unknown.
+// The folder of the running program's executable.
 std::string programFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "";
-  const std::string exe(path, static_cast<std::size_t>(n));
+  const std::string exe = env::executablePath();
   return exe.substr(0, exe.rfind('/'));
 }
 
