@@ -20,4 +20,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS sqlite3)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The programs' own files only: the dialog helper (component dialog) would make
+# the package depend on GTK, which it may only recommend.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 include(CPack)

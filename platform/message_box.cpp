@@ -1,81 +1,58 @@
-// A message box without a desktop: shown on standard error, answered on the
-// terminal or by its default, and recorded in the transcript named by
-// ZEL_MESSAGE_LOG.
+// A message box: shown as a dialog or as text, as ZEL_MESSAGE_UI chooses, and
+// recorded in the transcript named by ZEL_MESSAGE_LOG.
 #include "platform/message_box.h"
 
 #include <atomic>
+#include <string>
 
 #include "platform/env.h"
 #include "platform/json_line.h"
+#include "platform/message_dialog.h"
+#include "platform/message_text.h"
 #include "platform/program.h"
-#include "platform/text.h"
 
 namespace platform {
 namespace {
 
 std::atomic<int> boxesShown{0};
 
-const char* iconWord(Icon icon) {
-  switch (icon) {
-    case Icon::Information: return "information";
-    case Icon::Question: return "question";
-    case Icon::Critical: return "critical";
-    case Icon::None: break;
-  }
-  return "none";
+enum class MessageUi { Auto, Dialog, Text };
+
+MessageUi chosenUi() {
+  const auto value = env::variable("ZEL_MESSAGE_UI");
+  if (!value || value->empty() || *value == "auto") return MessageUi::Auto;
+  if (*value == "dialog") return MessageUi::Dialog;
+  if (*value == "text") return MessageUi::Text;
+  env::writeError(programName() + ": ZEL_MESSAGE_UI=" + *value +
+                  " is none of auto, dialog, text; taken as auto\n");
+  return MessageUi::Auto;
 }
 
-const char* answerWord(Answer answer) {
-  switch (answer) {
-    case Answer::Yes: return "yes";
-    case Answer::No: return "no";
-    case Answer::Ok: break;
+Answer present(const MessageRequest& box) {
+  const MessageUi ui = chosenUi();
+  if (ui != MessageUi::Text) {
+    const DialogResult shown = showAsDialog(box);
+    if (shown.answer) return *shown.answer;
+    if (ui == MessageUi::Dialog) {
+      env::writeError(programName() + ": ZEL_MESSAGE_UI=dialog, but no dialog can be opened: " +
+                      shown.failure + "; the message is shown as text\n");
+    }
   }
-  return "ok";
+  return showAsText(box);
 }
 
-std::string block(std::string_view text, std::string_view title, Icon icon, Buttons buttons,
-                  Answer defaultButton) {
-  std::string out = "\n== ";
-  out.append(title).append(" [").append(iconWord(icon)).append("] ==\n");
-  out.append(text);
-  if (text.empty() || text.back() != '\n') out += '\n';
-  if (buttons == Buttons::Ok) {
-    out += "[Aceptar]\n";
-  } else {
-    out += defaultButton == Answer::No ? "[Sí] [No]  (por defecto: No)\n"
-                                       : "[Sí] [No]  (por defecto: Sí)\n";
-  }
-  return out;
-}
-
-// y, yes, s, si, sí -> Yes; n, no -> No; empty -> the default.
-std::optional<Answer> parseReply(std::string_view reply, Answer defaultButton) {
-  const std::string word = upperCase(trimSpaces(reply));
-  if (word.empty()) return defaultButton;
-  if (word == "Y" || word == "YES" || word == "S" || word == "SI" || word == "SÍ") {
-    return Answer::Yes;
-  }
-  if (word == "N" || word == "NO") return Answer::No;
-  return std::nullopt;
-}
-
-Answer askOnTerminal(Answer defaultButton) {
-  for (;;) {
-    env::writeError(defaultButton == Answer::No ? "¿Sí o no? [s/N] " : "¿Sí o no? [S/n] ");
-    const auto line = env::readInputLine();
-    if (!line) return defaultButton;
-    if (const auto answer = parseReply(*line, defaultButton)) return *answer;
-  }
-}
-
-Answer yesNoAnswer(Answer defaultButton) {
-  if (env::inputIsTerminal()) return askOnTerminal(defaultButton);
-  if (const auto preset = env::variable("ZEL_MESSAGE_ANSWER")) {
-    if (*preset == "yes") return Answer::Yes;
-    if (*preset == "no") return Answer::No;
-  }
-  return defaultButton;
+void record(const MessageRequest& box, Answer answer) {
+  const auto log = env::variable("ZEL_MESSAGE_LOG");
+  if (!log || log->empty()) return;
+  JsonObject entry;
+  entry.add("program", programName())
+      .add("title", box.title)
+      .add("text", box.text)
+      .add("icon", iconWord(box.icon))
+      .add("buttons", buttonsWord(box.buttons))
+      .add("default", answerWord(box.defaultButton))
+      .add("answer", answerWord(answer));
+  env::appendToFile(*log, entry.line());
 }
 
 }  // namespace
@@ -88,23 +65,9 @@ Answer MessageBox(std::string_view text, std::string_view title, Icon icon, Butt
     defaultButton = Answer::Yes;
   }
   ++boxesShown;
-  env::writeError(block(text, title, icon, buttons, defaultButton));
-  const Answer answer = buttons == Buttons::Ok ? Answer::Ok : yesNoAnswer(defaultButton);
-  if (buttons == Buttons::YesNo) {
-    env::writeError(std::string("-> ") + (answer == Answer::Yes ? "Sí" : "No") + "\n");
-  }
-
-  if (const auto log = env::variable("ZEL_MESSAGE_LOG"); log && !log->empty()) {
-    JsonObject entry;
-    entry.add("program", programName())
-        .add("title", title)
-        .add("text", text)
-        .add("icon", iconWord(icon))
-        .add("buttons", buttons == Buttons::Ok ? "ok" : "yesno")
-        .add("default", answerWord(defaultButton))
-        .add("answer", answerWord(answer));
-    env::appendToFile(*log, entry.line());
-  }
+  const MessageRequest box{text, title, icon, buttons, defaultButton};
+  const Answer answer = present(box);
+  record(box, answer);
   return answer;
 }
 

@@ -1,18 +1,21 @@
-// Modal message boxes. There is no desktop: a box is shown on standard error
-// as a readable block, a Yes/No question is asked on the terminal when standard
-// input is one (otherwise the default button answers, or ZEL_MESSAGE_ANSWER),
-// and ZEL_MESSAGE_LOG receives every box as one JSON line.
+// Modal message boxes. On a desktop a box is a dialog window; otherwise it is
+// shown on standard error as a readable block, and a Yes/No question is asked
+// on the terminal when standard input is one (otherwise the default button
+// answers, or ZEL_MESSAGE_ANSWER). ZEL_MESSAGE_UI chooses: "auto" (the
+// default: a dialog when one can be opened), "dialog" (a dialog, or an error
+// on standard error and the text), "text". ZEL_MESSAGE_LOG receives every box
+// and its answer as one JSON line, however it was shown.
 #pragma once
 
 #include <string_view>
 
 namespace platform {
 
-enum class Icon { None, Information, Question, Critical };
+enum class Icon { None, Information, Question, Exclamation, Critical };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
-// Shows the box and returns the button chosen. `defaultButton` is Ok for an OK
+// Shows the box, waits until it is answered and returns the button chosen. `defaultButton` is Ok for an OK
 // box and Yes or No for a Yes/No box.
 Answer MessageBox(std::string_view text, std::string_view title, Icon icon = Icon::None,
                   Buttons buttons = Buttons::Ok, Answer defaultButton = Answer::Ok);

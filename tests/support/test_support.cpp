@@ -84,8 +84,7 @@ void drain(int outFd, int errFd, const std::string& input, int inFd, RunResult& 
 
 }  // namespace
 
-RunResult runProcess(const std::vector<std::string>& argv,
-                     const std::map<std::string, std::string>& env, const std::string& input) {
+std::vector<std::string> childEnvironment(const std::map<std::string, std::string>& env) {
   std::vector<std::string> envStrings;
   for (char** e = environ; *e != nullptr; ++e) {
     std::string entry = *e;
@@ -93,7 +92,14 @@ RunResult runProcess(const std::vector<std::string>& argv,
     if (isScrubbed(entry) || env.count(name)) continue;
     envStrings.push_back(entry);
   }
+  if (!env.count("ZEL_MESSAGE_UI")) envStrings.push_back("ZEL_MESSAGE_UI=text");
   for (const auto& [k, v] : env) envStrings.push_back(k + "=" + v);
+  return envStrings;
+}
+
+RunResult runProcess(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& env, const std::string& input) {
+  std::vector<std::string> envStrings = childEnvironment(env);
 
   std::vector<char*> args, envp;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));

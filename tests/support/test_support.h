@@ -31,9 +31,13 @@ struct RunResult {
   std::string err;
 };
 
-// Runs `argv` (argv[0] a path) and waits for it. The child gets this process's
-// environment without any ZEL_*, WINDIR or SOURCE_DATE_EPOCH variable, then
-// `env` on top; standard input is `input` (empty: /dev/null-like).
+// The environment for a child process: this process's environment without
+// any ZEL_*, WINDIR or SOURCE_DATE_EPOCH variable, ZEL_MESSAGE_UI=text (so that
+// no test shows a dialog on a desktop it happens to run on), then `env` on top.
+std::vector<std::string> childEnvironment(const std::map<std::string, std::string>& env);
+
+// Runs `argv` (argv[0] a path) and waits for it. The child gets
+// childEnvironment(env); standard input is `input` (empty: /dev/null-like).
 RunResult runProcess(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env = {},
                      const std::string& input = "");
