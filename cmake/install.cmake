@@ -20,7 +20,22 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS sqlite3)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-# The programs' own files only: the dialog helper (component dialog) would make
-# the package depend on GTK, which it may only recommend.
-set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
+# Two packages where the dialog helper is built: the programs (zel0661),
+# which only recommend the helper, and the helper with its GTK dependency
+# (zel0661-dialog). Without a desktop the programs need nothing of it.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL Unspecified)
+set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${PROJECT_NAME})
+if(TARGET zeldialog)
+  list(APPEND CPACK_COMPONENTS_ALL dialog)
+  set(CPACK_DEBIAN_DIALOG_PACKAGE_NAME ${PROJECT_NAME}-dialog)
+  set(CPACK_DEBIAN_DIALOG_PACKAGE_SECTION x11)
+  set(CPACK_DEBIAN_DIALOG_DESCRIPTION
+      "Message boxes of the form 0661 programs as desktop dialogs\nzeldialog shows the boxes of formsetup and sendsummary as GTK dialog windows\nwhen a desktop is present.")
+  set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_RECOMMENDS ${PROJECT_NAME}-dialog)
+endif()
+set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${PROJECT_DESCRIPTION}\n${CPACK_PACKAGE_DESCRIPTION}")
+# Each package's description above begins with its own summary line; the
+# common summary must then stay out of them.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY IGNORE)
 include(CPack)

@@ -15,7 +15,8 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
-deb=$(ls "$work"/out/*.deb)
+deb=$(ls "$work"/out/zel0661_*.deb)
+dialog_deb=$(ls "$work"/out/zel0661-dialog_*.deb 2>/dev/null || true)
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
 cat >"$work/expected" <<LIST
@@ -39,6 +40,15 @@ for lib in libc6 libstdc++6 libsqlite3-0 libsodium23; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Suggests)" = sqlite3 ] || fail "Suggests"
+# Where the dialog helper is built it is a package of its own, which the
+# programs only recommend; GTK is its dependency, never theirs.
+grep -q gtk <<<"$depends" && fail "the programs depend on GTK: $depends"
+if [ -n "$dialog_deb" ]; then
+  [ "$(dpkg-deb -f "$deb" Recommends)" = zel0661-dialog ] || fail "Recommends"
+  grep -q libgtk-3 <<<"$(dpkg-deb -f "$dialog_deb" Depends)" || fail "the dialog package's Depends"
+  [ "$(dpkg-deb -c "$dialog_deb" | awk '{print $6}' | grep -v '/$')" = ./usr/libexec/zel0661/zeldialog ] ||
+    fail "the dialog package's files"
+fi
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
