@@ -75,7 +75,7 @@ TEST_F(SendsummaryConnection, MissingOrMisnamedDatabaseGivesTheConnectionBoxAndN
     RunResult r = run();
     EXPECT_EQ(r.exitCode, 1);
     const std::string description =
-        name.empty() ? "'" + host.folder() + "/' no es una ruta de acceso válida. Asegúrese de "
+        name.empty() ? std::string("'").append(host.folder()) + "/' no es una ruta de acceso válida. Asegúrese de "
                        "que la ruta de acceso está escrita correctamente y de que está conectado "
                        "al servidor en el que reside el archivo."
                      : "No se encuentra el archivo '" + host.folder() + "/" + name + "'.";

@@ -27,6 +27,11 @@ class ProfileWrite : public ::testing::Test {
   ScopedEnv env_;
 };
 
+// "W1K7": writer 1's key 7.
+std::string writerKey(int writer, int key) {
+  return std::string("W").append(std::to_string(writer)).append("K").append(std::to_string(key));
+}
+
 // Runs `body(i)` in `count` processes at once and expects each to succeed.
 void inProcesses(int count, bool (*body)(int)) {
   std::vector<pid_t> children;
@@ -148,7 +153,7 @@ TEST_F(ProfileWrite, WritersTakeTurnsAndLoseNoUpdate) {
   inProcesses(kWriters, [](int w) {
     bool ok = true;
     for (int k = 0; k < kKeys; ++k) {
-      const std::string key = "W" + std::to_string(w) + "K" + std::to_string(k);
+      const std::string key = writerKey(w, k);
       ok = WritePrivateProfileStringA("Options", key, "v", "PM000.INI") && ok;
     }
     return ok;
@@ -157,7 +162,7 @@ TEST_F(ProfileWrite, WritersTakeTurnsAndLoseNoUpdate) {
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeys; ++k) {
       std::string out;
-      const std::string key = "W" + std::to_string(w) + "K" + std::to_string(k);
+      const std::string key = writerKey(w, k);
       found += GetPrivateProfileStringA("Options", key, "", out, 255, "PM000.INI") == 1;
     }
   }
