@@ -2,10 +2,10 @@
 
 #include <sodium.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "hostdb/engine_error.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -77,9 +77,15 @@ void createWorkgroupFile(std::string_view path, const std::vector<Account>& acco
 
 Workgroup Workgroup::load(std::string_view path) {
   initSodium();
-  std::ifstream in(platform::nativePath(path), std::ios::binary);
+  std::string text;
+  try {
+    text = platform::readFileBytes(path);
+  } catch (const platform::Error&) {
+    raise(3028);  // missing or unreadable: no workgroup to log on with
+  }
+  std::istringstream in(text);
   std::string line;
-  if (!in || !std::getline(in, line) || line != kMagic) raise(3028);
+  if (!std::getline(in, line) || line != kMagic) raise(3028);
 
   Workgroup workgroup;
   while (std::getline(in, line)) {
@@ -94,7 +100,7 @@ Workgroup Workgroup::load(std::string_view path) {
       raise(3028);
     }
   }
-  if (in.bad() || !isIdentity(workgroup.identity_)) raise(3028);
+  if (!isIdentity(workgroup.identity_)) raise(3028);
   return workgroup;
 }
 

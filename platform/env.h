@@ -58,6 +58,11 @@ class Env {
 
   virtual bool isFile(const std::string& path) = 0;
   virtual bool isDirectory(const std::string& path) = 0;
+  // What stands at `path` (links followed), or why nothing can be found there.
+  enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable };
+  virtual PathKind pathKind(const std::string& path) = 0;
+  // True when this process may read (and, with `forWriting`, write) `path`.
+  virtual bool isAccessible(const std::string& path, bool forWriting) = 0;
   virtual bool pathExists(const std::string& path) = 0;  // a link included
   // The names in a folder, "." and ".." left out; empty when it cannot be read.
   virtual std::vector<std::string> folderEntries(const std::string& folder) = 0;
@@ -118,6 +123,8 @@ class EnvWrapper : public Env {
   std::optional<std::string> variable(const char* name) override;
   bool isFile(const std::string& path) override;
   bool isDirectory(const std::string& path) override;
+  PathKind pathKind(const std::string& path) override;
+  bool isAccessible(const std::string& path, bool forWriting) override;
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
@@ -149,6 +156,10 @@ inline std::optional<std::string> variable(const char* name) { return Env::curre
 inline bool isFile(const std::string& path) { return Env::current().isFile(path); }
 inline bool isDirectory(const std::string& path) { return Env::current().isDirectory(path); }
 inline bool pathExists(const std::string& path) { return Env::current().pathExists(path); }
+inline Env::PathKind pathKind(const std::string& path) { return Env::current().pathKind(path); }
+inline bool isAccessible(const std::string& path, bool forWriting) {
+  return Env::current().isAccessible(path, forWriting);
+}
 inline std::vector<std::string> folderEntries(const std::string& folder) {
   return Env::current().folderEntries(folder);
 }

@@ -1,14 +1,11 @@
 #include "hostdb/sqlite/handle.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/jet_sql.h"
+#include "platform/env.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -23,25 +20,23 @@ std::string parentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool isFolder(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The checks the file system can answer before SQLite is asked.
 void checkPath(const std::string& native, std::string_view display, const OpenMode& mode) {
+  using Kind = platform::env::Env::PathKind;
   if (native.empty() || native.back() == '/') raise(3044, {display});
-  struct stat st;
-  if (::stat(native.c_str(), &st) != 0) {
-    if (errno == ENOTDIR || errno == ENAMETOOLONG) raise(3044, {display});
-    if (errno != ENOENT) raise(3051, {display});
-    if (!isFolder(parentOf(native))) raise(3044, {display});
-    if (!mode.create) raise(3024, {display});
-    return;
+  switch (platform::env::pathKind(native)) {
+    case Kind::BadPath:
+    case Kind::Folder: raise(3044, {display});
+    case Kind::Unreachable: raise(3051, {display});
+    case Kind::Missing:
+      if (!platform::env::isDirectory(parentOf(native))) raise(3044, {display});
+      if (!mode.create) raise(3024, {display});
+      return;
+    case Kind::File:
+    case Kind::Other: break;
   }
-  if (S_ISDIR(st.st_mode)) raise(3044, {display});
   if (mode.create) raise(3204);
-  if (::access(native.c_str(), mode.readOnly ? R_OK : R_OK | W_OK) != 0) raise(3051, {display});
+  if (!platform::env::isAccessible(native, !mode.readOnly)) raise(3051, {display});
 }
 
 // Maps a failure of the opening steps to the engine's number.

@@ -1,24 +1,19 @@
 #include "hostdb/sqlite/sql_trace.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <string>
+
+#include "platform/env.h"
 
 namespace hostdb::sqlite {
 namespace {
 
 // One write per line on a file opened for appending, so that lines of
 // several processes never interleave.
+// The trace is a diagnostic: a failed write must not fail the statement.
 void appendLine(const std::string& line) {
-  const char* path = std::getenv("ZEL_SQL_LOG");
-  if (!path || !*path) return;
-  const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  const ssize_t written = ::write(fd, line.data(), line.size());
-  (void)written;  // the trace is a diagnostic: a failed write must not fail the statement
-  ::close(fd);
+  const auto path = platform::env::variable("ZEL_SQL_LOG");
+  if (!path || path->empty()) return;
+  platform::env::appendToFile(*path, line);
 }
 
 // A line feed inside a statement is written as the two characters \n so that

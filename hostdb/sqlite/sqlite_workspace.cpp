@@ -13,6 +13,8 @@
 #include "hostdb/sqlite/handle.h"
 #include "hostdb/sqlite/sqlite_database.h"
 #include "hostdb/workgroup.h"
+#include "platform/env.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 namespace hostdb::sqlite {
@@ -28,7 +30,7 @@ class OpenDatabases final : public WorkspaceTransactions {
     if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
   }
   void databaseClosed(SqliteDatabase& db) override {
-    open_.erase(std::remove(open_.begin(), open_.end(), &db), open_.end());
+    std::erase(open_, &db);
     if (orphaned_ && open_.empty()) delete this;
   }
 
@@ -84,7 +86,13 @@ class SqliteWorkspace final : public Workspace {
       createCatalog(handle, identity);
     } catch (...) {
       sqlite3_close_v2(handle);
-      for (const char* suffix : {"", "-wal", "-shm"}) std::remove((native + suffix).c_str());
+      for (const char* suffix : {"", "-wal", "-shm"}) {
+        try {
+          platform::env::removeFile(native + suffix);
+        } catch (const platform::Error&) {
+          // Never made, or already gone: the failure being raised matters more.
+        }
+      }
       throw;
     }
     return wrap(handle, path);

@@ -21,6 +21,21 @@ bool PosixEnv::isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+env::Env::PathKind PosixEnv::pathKind(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT) return PathKind::Missing;
+    if (errno == ENOTDIR || errno == ENAMETOOLONG) return PathKind::BadPath;
+    return PathKind::Unreachable;
+  }
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
+}
+
+bool PosixEnv::isAccessible(const std::string& path, bool forWriting) {
+  return ::access(path.c_str(), forWriting ? R_OK | W_OK : R_OK) == 0;
+}
+
 bool PosixEnv::pathExists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
