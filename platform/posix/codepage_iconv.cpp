@@ -70,61 +70,57 @@ Converter& toUtf16Converter() {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Converts all of `in`: whatever iconv takes, and at each place it stops,
+// what `onStop(in, pos, out)` writes for it; onStop returns the bytes it took.
+template <typename OnStop>
+std::string convertAll(Converter& converter, std::string_view in, std::size_t reserve, OnStop onStop) {
+  std::string out;
+  out.reserve(reserve);
+  std::size_t pos = 0;
+  while (pos < in.size()) {
+    pos += converter.convertSome(in.substr(pos), out);
+    if (pos >= in.size()) break;
+    pos += onStop(in, pos, out);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string toAnsi(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    pos += toAnsiConverter().convertSome(text.substr(pos), out);
-    if (pos >= text.size()) break;
-    // iconv stopped: a malformed byte or a character the code page lacks.
-    const utf8::Decoded d = utf8::decodeAt(text, pos);
-    out += isUndefinedIn1252(d.codePoint) ? static_cast<char>(d.codePoint) : bestFitByte(d.codePoint);
-    pos += d.length;
-  }
-  return out;
+  return convertAll(toAnsiConverter(), text, text.size(),
+                    [](std::string_view in, std::size_t pos, std::string& out) {
+                      // A malformed byte or a character the code page lacks.
+                      const utf8::Decoded d = utf8::decodeAt(in, pos);
+                      out += isUndefinedIn1252(d.codePoint) ? static_cast<char>(d.codePoint)
+                                                            : bestFitByte(d.codePoint);
+                      return d.length;
+                    });
 }
 
 std::string fromAnsi(std::string_view ansi) {
-  std::string out;
-  out.reserve(ansi.size() + ansi.size() / 4);
-  std::size_t pos = 0;
-  while (pos < ansi.size()) {
-    pos += fromAnsiConverter().convertSome(ansi.substr(pos), out);
-    if (pos >= ansi.size()) break;
-    // A byte the code page leaves undefined: its C1 control character.
-    utf8::append(out, static_cast<unsigned char>(ansi[pos]));
-    ++pos;
-  }
-  return out;
+  return convertAll(fromAnsiConverter(), ansi, ansi.size() + ansi.size() / 4,
+                    [](std::string_view in, std::size_t pos, std::string& out) {
+                      // A byte the code page leaves undefined: its C1 control character.
+                      utf8::append(out, static_cast<unsigned char>(in[pos]));
+                      return std::size_t{1};
+                    });
 }
 
 std::string fromUtf16le(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    pos += fromUtf16Converter().convertSome(bytes.substr(pos), out);
-    if (pos >= bytes.size()) break;
-    utf8::append(out, kReplacement);  // a unit that is no character
-    pos += 2;
-  }
-  return out;
+  return convertAll(fromUtf16Converter(), bytes, bytes.size(),
+                    [](std::string_view, std::size_t, std::string& out) {
+                      utf8::append(out, kReplacement);  // a unit that is no character
+                      return std::size_t{2};
+                    });
 }
 
 std::string toUtf16le(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    pos += toUtf16Converter().convertSome(text.substr(pos), out);
-    if (pos >= text.size()) break;
-    out += "\xFD\xFF";  // U+FFFD for a malformed byte
-    pos += utf8::decodeAt(text, pos).length;
-  }
-  return out;
+  return convertAll(toUtf16Converter(), text, text.size() * 2,
+                    [](std::string_view in, std::size_t pos, std::string& out) {
+                      out += "\xFD\xFF";  // U+FFFD for a malformed byte
+                      return utf8::decodeAt(in, pos).length;
+                    });
 }
 
 }  // namespace platform
