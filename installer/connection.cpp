@@ -4,7 +4,6 @@
 #include <string>
 
 #include "hostdb/engine_error.h"
-#include "build_account.h"
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "platform/message_box.h"
@@ -44,23 +43,13 @@ void endOnLastingFault(const platform::Error& e) {
   platform::endProgram();
 }
 
-bool openHostDatabase(const std::string& folder) {
+void openHostDatabase(const std::string& folder) {
   try {
-    const std::string user = build_account::user();
-    const std::string password = build_account::password();
-
     std::string buffer;
     unsigned copied =
         platform::GetPrivateProfileStringA("Options", "DBName", "", buffer, 255, "PM000.INI");
     const std::string dbName = platform::leftChars(buffer, copied);
-
-    hostdb::DBEngine& engine = dbEngine();
-    engine.IniPath = "PM000.INI";
-    engine.SystemDB = folder + "\\PM000.MDW";
-    engine.DefaultUser = user;
-    engine.DefaultPassword = password;
-    moduleState().hostDatabase = engine.OpenDatabase(folder + dbName, false, false, "");
-    return true;
+    hostdb::hostSession().open(folder + "\\PM000.MDW", folder + dbName);
   } catch (const platform::Error& e) {
     if (e.number() == kDatabaseLocked) {
       showLockedBox();
@@ -74,10 +63,9 @@ bool openHostDatabase(const std::string& folder) {
 
 std::int64_t executeSql(const std::string& statement) {
   try {
-    hostdb::Database* db = moduleState().hostDatabase.get();
-    if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
-    db->Execute(statement, hostdb::dbInconsistent);
-    return db->RecordsAffected();
+    hostdb::Database& db = hostDatabase();
+    db.Execute(statement, hostdb::dbInconsistent);
+    return db.RecordsAffected();
   } catch (const platform::Error& e) {
     // Every later statement would meet the same lock or the same full disk.
     endOnLastingFault(e);
@@ -96,9 +84,7 @@ std::int64_t executeSql(const std::string& statement) {
 }
 
 bool tableExists(const std::string& name) {
-  hostdb::Database* db = moduleState().hostDatabase.get();
-  if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
-  hostdb::TableDefs& tables = db->TableDefs();
+  hostdb::TableDefs& tables = hostDatabase().TableDefs();
   tables.Refresh();
   for (std::size_t i = 0; i < tables.Count(); ++i) {
     if (platform::upperCase(tables.Item(i).Name()) == name) return true;

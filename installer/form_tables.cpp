@@ -12,7 +12,7 @@ namespace {
 // a run that ended between its CREATE TABLE and its key statement left it so.
 // A table of another layout, without the key's columns, is left as it is.
 bool wantsItsKey(const FormTable& table) {
-  hostdb::TableDef& def = moduleState().hostDatabase->TableDefs().Item(table.name);
+  hostdb::TableDef& def = hostDatabase().TableDefs().Item(table.name);
   if (!def.PrimaryKeyName().empty()) return false;
   for (const std::string& column : table.keyColumns) {
     try {
@@ -44,7 +44,7 @@ void createFormTables() {
     executeSql(createTableStatement(table));
     executeSql(primaryKeyStatement(table));
   }
-  moduleState().hostDatabase->TableDefs().Refresh();
+  hostDatabase().TableDefs().Refresh();
 }
 
 }  // namespace installer

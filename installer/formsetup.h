@@ -18,14 +18,13 @@ void startInstaller();
 // doubled final backslash made single. Empty when the host is not installed.
 std::string readHostFolder();
 
-// The installation proper, in its fixed order. `folder` is not used: each step
-// reads what it needs from the module state.
-void runInstall(const std::string& folder);
+// The installation proper, in its fixed order, on the open host database.
+void runInstall();
 
-// Logs on with the build's workgroup account and opens the host database,
-// shared and writable, into the module state. On failure shows its
-// "Error de Conección" box and ends the program, so it returns only true.
-bool openHostDatabase(const std::string& folder);
+// Logs on with the build's workgroup account and opens the host database of
+// `folder` ("DBName" of PM000.INI), shared and writable, into the host
+// session. On failure shows its "Error de Conección" box and ends the program.
+void openHostDatabase(const std::string& folder);
 
 // Runs one statement on the host database with options 16 and returns how
 // many rows it wrote (0 when it failed). Reports a failure in a message box

@@ -7,16 +7,9 @@ ModuleState& moduleState() {
   return state;
 }
 
-hostdb::DBEngine& dbEngine() {
-  ModuleState& state = moduleState();
-  if (!state.dbEngine) state.dbEngine = std::make_unique<hostdb::DBEngine>();
-  return *state.dbEngine;
-}
-
 void resetModuleState() {
-  ModuleState& state = moduleState();
-  hostdb::releaseDatabase(state.hostDatabase);
-  state = ModuleState{};
+  hostdb::hostSession().reset();
+  moduleState() = ModuleState{};
 }
 
 }  // namespace installer

@@ -39,10 +39,8 @@ std::string insertStatement(const std::string& numero, const std::string& argume
 // No error trap: a failing look-up (no PARAM table, say) escapes to the
 // start-up, which ends the run with the run-time error box.
 bool findParam(const std::string& numero, const std::string& argumento) {
-  hostdb::Database* db = moduleState().hostDatabase.get();
-  if (db == nullptr) throw platform::makeError(platform::err::kObjectNotSet);
   std::unique_ptr<hostdb::Recordset> rows =
-      db->OpenRecordset("Select * from Param" + whereKey(numero, argumento), hostdb::dbOpenSnapshot);
+      hostDatabase().OpenRecordset("Select * from Param" + whereKey(numero, argumento), hostdb::dbOpenSnapshot);
   const bool found = !rows->Eof();
   rows->Close();
   return found;

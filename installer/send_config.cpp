@@ -16,14 +16,7 @@ namespace {
 
 constexpr const char* kForm = "0661";
 
-
-void closeHostDatabase() {
-  ModuleState& state = moduleState();
-  if (state.hostDatabase) {
-    state.hostDatabase->Close();
-    state.hostDatabase.reset();
-  }
-}
+void closeHostDatabase() { hostdb::hostSession().closeDatabase(); }
 
 std::string updateStatement(const SendConfigLine& line) {
   static const char* const kByteNames[] = {" indice=", " obliga=", " c_tip_doc_d="};
@@ -54,7 +47,7 @@ std::string insertStatement(const SendConfigLine& line) {
 SendConfigLimits envioLimits() {
   SendConfigLimits limits;
   try {
-    hostdb::TableDef& table = moduleState().hostDatabase->TableDefs().Item("envio_t");
+    hostdb::TableDef& table = hostDatabase().TableDefs().Item("envio_t");
     auto size = [&table](const char* column) -> std::size_t {
       try {
         const hostdb::Field& field = table.Fields(column);
@@ -85,7 +78,7 @@ void registerReports() {
 }
 
 bool findSendConfig(const std::string& tablaO) {
-  std::unique_ptr<hostdb::Recordset> rows = moduleState().hostDatabase->OpenRecordset(
+  std::unique_ptr<hostdb::Recordset> rows = hostDatabase().OpenRecordset(
       "Select * from envio_t Where formulario='0661' AND tabla_o='" +
           hostdb::escapeText(tablaO) + "'",
       hostdb::dbOpenSnapshot);
@@ -96,7 +89,7 @@ bool findSendConfig(const std::string& tablaO) {
 
 void loadSendConfiguration() {
   ModuleState& state = moduleState();
-  if (!state.hostDatabase) throw platform::makeError(platform::err::kObjectNotSet);
+  hostDatabase();  // raises 91 when none is open
 
   // The whole file is read and checked before the old configuration goes, so
   // that a missing or broken file leaves envio_t as it was.

@@ -48,10 +48,10 @@ void startInstaller() {
     platform::endProgram();
   }
   openHostDatabase(state.hostFolder);
-  runInstall(state.hostFolder);
+  runInstall();
 }
 
-void runInstall(const std::string& /*folder*/) {
+void runInstall() {
   dropTemporaryTables();
   createFormTables();
   for (const char* table : kTextFieldTables) adjustTextFields(table);

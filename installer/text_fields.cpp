@@ -55,8 +55,7 @@ const FieldGroup* groupOf(const std::string& upperName) {
 void adjustTextFields(std::string tableName) {
   hostdb::TableDef* table = nullptr;
   try {
-    if (hostdb::Database* db = moduleState().hostDatabase.get())
-      table = &db->TableDefs().Item(tableName);
+    table = &hostDatabase().TableDefs().Item(tableName);
   } catch (const platform::Error&) {
   }
 

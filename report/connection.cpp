@@ -2,7 +2,6 @@
 // the workgroup log-on and the database opened through the first workspace.
 #include <string>
 
-#include "build_account.h"
 #include "platform/errors.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
@@ -32,15 +31,7 @@ void openReportDatabase() {
     // Written as it stands, even when the folder ends in a backslash already.
     platform::WritePrivateProfileStringA("Options", "SystemDB",
                                          state.databaseFolder + "\\" + kWorkgroupFile, "PM000.INI");
-    const std::string user = build_account::user();
-    const std::string password = build_account::password();
-
-    hostdb::DBEngine& engine = dbEngine();
-    engine.IniPath = "PM000.INI";
-    engine.SystemDB = workgroupPath(state.databaseFolder);
-    engine.DefaultUser = user;
-    engine.DefaultPassword = password;
-    state.hostDatabase = engine.Workspaces(0).OpenDatabase(state.databaseFile, false, false, "");
+    hostdb::hostSession().open(workgroupPath(state.databaseFolder), state.databaseFile);
   } catch (const platform::Error& error) {
     platform::MessageBox("\n" + error.description() + "\nIntente nuevamente por favor.", "Mensaje",
                          platform::Icon::Critical);

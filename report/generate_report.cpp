@@ -33,7 +33,7 @@ void generateReport() {
   if (!name) endWithoutData(kNoDataBeforeWriting);
   declaration.taxpayerName = std::move(*name);
   writeTextSummary(request, declaration);
-  // The text summary written so far is removed by main as the program ends.
+  // The text summary written so far is removed by runReport as the program ends.
   name = lookUpTaxpayer(request.docId);
   if (!name) endWithoutData(kNoDataAfterText);
   declaration.taxpayerName = std::move(*name);

@@ -3,5 +3,5 @@
 #include "report/sendsummary.h"
 
 int main(int argc, char** argv) {
-  return platform::runProgram("sendsummary", argc, argv, [] { report::main(); });
+  return platform::runProgram("sendsummary", argc, argv, [] { report::runReport(); });
 }

@@ -1,12 +1,14 @@
 // sendsummary's module state, in one place: a reader finds it at once and a
-// test can start from a clean state with resetModuleState().
+// test can start from a clean state with resetModuleState(). The engine and
+// the database open for the whole run are the host session's
+// (hostdb/host_session.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "hostdb/dbengine.h"
+#include "hostdb/host_session.h"
 #include "platform/files.h"
 #include "report/declaration.h"
 
@@ -23,10 +25,6 @@ struct ModuleState {
   // From the command-line record (parseReportRequest).
   ReportRequest request;
 
-  // The engine, created on first use, and the database open for the whole run.
-  std::unique_ptr<hostdb::DBEngine> dbEngine;
-  std::unique_ptr<hostdb::Database> hostDatabase;
-
   // The two summary files and the spool page's position.
   std::string textTempPath;
   std::string spoolPath;
@@ -40,11 +38,8 @@ struct ModuleState {
 
 ModuleState& moduleState();
 
-// The engine, created on first use.
-hostdb::DBEngine& dbEngine();
-
 // The open host database; raises 91 when none is open.
-hostdb::Database& hostDatabase();
+inline hostdb::Database& hostDatabase() { return hostdb::hostSession().database(); }
 
 // Closes whatever is open and clears every value.
 void resetModuleState();

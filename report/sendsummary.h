@@ -16,11 +16,12 @@ namespace report {
 
 // --- Start-up and output files ----------------------------------------------
 
-// Program entry: runs generateReport, then puts the copies of the spool file
+// The program's main procedure, called from main(): runs generateReport, then
+// puts the copies of the spool file
 // (outputName.PRN) and of the text summary (outputName.txt) in place. Any
 // failure ends in the "Error tecnico: " box and leaves none of the run's
 // files and no SPOOL row.
-void main();
+void runReport();
 
 // Writes the copies of both summaries beside their targets and deletes the
 // temporary text file; run before the spool row is committed. Removes first

@@ -103,7 +103,7 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
   // numbered and stored inside the transaction, which also makes concurrent
   // runs wait for one another instead of taking the same number, and it is
   // committed only once the file is complete and its copies are written.
-  hostdb::Workspace& workspace = dbEngine().Workspaces(0);
+  hostdb::Workspace& workspace = hostdb::hostSession().workspace();
   workspace.BeginTrans();
   bool fileBegun = false;
   try {

@@ -143,7 +143,7 @@ void publishOutputCopies() {
   state.textCopy.reset();
 }
 
-void main() {
+void runReport() {
   try {
     generateReport();
     publishOutputCopies();

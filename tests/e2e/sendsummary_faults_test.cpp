@@ -40,7 +40,7 @@ struct InProcessRun {
     std::string arg = record("20123456789");
     char name[] = "sendsummary";
     char* argv[] = {name, arg.data(), nullptr};
-    const int status = platform::runProgram("sendsummary", 2, argv, [] { report::main(); });
+    const int status = platform::runProgram("sendsummary", 2, argv, [] { report::runReport(); });
     auto rows = report::hostDatabase().OpenRecordset("SELECT count(*) AS n FROM SPOOL",
                                                      hostdb::dbOpenSnapshot);
     rowsSeenByTheRun = rows->Fields("n").Value().toText();

@@ -85,7 +85,7 @@ TEST_F(InstallerTest, FullDiskEndsTheRunWithOneBox) {
             SQLITE_OK);
   bool ended = false;
   try {
-    installer::runInstall(installer::moduleState().hostFolder);
+    installer::runInstall();
   } catch (const std::exception&) {
     ADD_FAILURE() << "an error escaped";
   } catch (...) {
@@ -100,8 +100,8 @@ TEST_F(InstallerTest, FullDiskEndsTheRunWithOneBox) {
   installer::resetModuleState();
   std::remove(host.transcriptPath().c_str());
   installer::moduleState().hostFolder = installer::readHostFolder();
-  ASSERT_TRUE(installer::openHostDatabase(installer::moduleState().hostFolder));
-  installer::runInstall(installer::moduleState().hostFolder);
+  installer::openHostDatabase(installer::moduleState().hostFolder);
+  installer::runInstall();
   EXPECT_TRUE(host.transcript().empty());
 }
 
@@ -120,7 +120,7 @@ TEST_F(InstallerTest, TableExistsComparesTheUpperCasedStoredName) {
 TEST_F(InstallerTest, LoadSeedDataClosesTheDatabase) {
   open();
   installer::loadSeedData();
-  EXPECT_EQ(installer::moduleState().hostDatabase, nullptr);
+  EXPECT_FALSE(hostdb::hostSession().isOpen());
   installer::executeSql("DROP TABLE PARAM");
   ASSERT_EQ(host.transcript().size(), 1u);
   EXPECT_NE(host.transcript()[0].find("Error Número : 91"), std::string::npos);

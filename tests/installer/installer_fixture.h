@@ -29,9 +29,9 @@ class InstallerTest : public ::testing::Test {
   void open() {
     host.init();
     installer::moduleState().hostFolder = installer::readHostFolder();
-    ASSERT_TRUE(installer::openHostDatabase(installer::moduleState().hostFolder));
+    installer::openHostDatabase(installer::moduleState().hostFolder);
   }
-  hostdb::Database& db() { return *installer::moduleState().hostDatabase; }
+  hostdb::Database& db() { return installer::hostDatabase(); }
   long long count(const std::string& table) {
     auto rs = db().OpenRecordset("SELECT count(*) AS n FROM " + table, hostdb::dbOpenSnapshot);
     return rs->Value("n").integer();

@@ -2,16 +2,14 @@
 
 #include <filesystem>
 
-#include "build_account.h"
+#include "hostdb/host_session.h"
 
 namespace zelhost {
 namespace {
 
 std::unique_ptr<hostdb::DBEngine> loggedOnEngine(const std::string& workgroupPath) {
   auto engine = std::make_unique<hostdb::DBEngine>();
-  engine->SystemDB = workgroupPath;
-  engine->DefaultUser = build_account::user();
-  engine->DefaultPassword = build_account::password();
+  hostdb::logOnWithBuildAccount(*engine, workgroupPath);
   return engine;
 }
 

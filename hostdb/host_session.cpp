@@ -1,0 +1,48 @@
+#include "hostdb/host_session.h"
+
+#include "build_account.h"
+#include "platform/errors.h"
+
+namespace hostdb {
+
+DBEngine& HostSession::engine() {
+  if (!engine_) engine_ = std::make_unique<DBEngine>();
+  return *engine_;
+}
+
+void logOnWithBuildAccount(DBEngine& engine, const std::string& systemDb) {
+  engine.SystemDB = systemDb;
+  engine.DefaultUser = build_account::user();
+  engine.DefaultPassword = build_account::password();
+}
+
+void HostSession::open(const std::string& systemDb, const std::string& path) {
+  DBEngine& dbEngine = engine();
+  // The engine itself reads no INI file; the setting is kept as the programs
+  // give it.
+  dbEngine.IniPath = "PM000.INI";
+  logOnWithBuildAccount(dbEngine, systemDb);
+  database_ = dbEngine.Workspaces(0).OpenDatabase(path, false, false, "");
+}
+
+Database& HostSession::database() {
+  if (!database_) throw platform::makeError(platform::err::kObjectNotSet);
+  return *database_;
+}
+
+void HostSession::closeDatabase() {
+  std::unique_ptr<Database> db = std::move(database_);
+  if (db) db->Close();
+}
+
+void HostSession::reset() noexcept {
+  releaseDatabase(database_);
+  engine_.reset();
+}
+
+HostSession& hostSession() {
+  static HostSession session;
+  return session;
+}
+
+}  // namespace hostdb
