@@ -68,7 +68,7 @@ void createWorkgroupFile(std::string_view path, const std::vector<Account>& acco
     char hash[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(hash, account.password.data(), account.password.size(), kOpsLimit,
                           kMemLimit) != 0) {
-      raise(7);  // out of memory is the only way it fails
+      raise(platform::err::kOutOfMemory);  // out of memory is the only way it fails
     }
     text += std::string(kAccountKey) + account.user + "\t" + hash + "\n";
   }

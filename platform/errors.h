@@ -40,6 +40,7 @@ bool isKnownError(int number);
 // Run-time error numbers the programs raise by name.
 namespace err {
 inline constexpr int kInvalidArgument = 5;
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kOverflow = 6;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kTypeMismatch = 13;

@@ -2,16 +2,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog_store.h"
 
 namespace hostdb::sqlite {
 
-Connection::Connection(sqlite3* db)
-    : db_(db), dataVersion_(db, "PRAGMA data_version") {
-  registerJetRules(db_, this);
+Connection::Connection(sqlite3* db) : db_(db), dataVersion_(db, "PRAGMA data_version") {
+  if (registerJetRules(db_, this, &rules_) != SQLITE_OK) raise(platform::err::kOutOfMemory);
 }
+
+Connection::~Connection() { finalize(); }
 
 // The copy as it stands (read first if it does not hold). The row rules ask
 // here while a statement runs: reading the catalog again then could replace
@@ -23,18 +25,49 @@ const TableSchema* Connection::knownTable(std::string_view name) {
   return nullptr;
 }
 
-bool Connection::allowsEmpty(std::string_view table, std::string_view column) {
-  const TableSchema* t = knownTable(table);
-  const ColumnSchema* c = t ? t->column(column) : nullptr;
+std::optional<const TableSchema*> Connection::knownTableForRules(std::string_view name) noexcept {
+  try {
+    try {
+      return knownTable(name);
+    } catch (const EngineError& e) {
+      findings_.fault = e;
+    } catch (...) {
+      const int number = platform::err::kOutOfMemory;
+      findings_.fault = EngineError(number, platform::describe(number));
+    }
+  } catch (...) {
+    // Not even the reason could be kept: the statement fails all the same.
+  }
+  return std::nullopt;
+}
+
+std::optional<bool> Connection::allowsEmpty(std::string_view table,
+                                            std::string_view column) noexcept {
+  const std::optional<const TableSchema*> t = knownTableForRules(table);
+  if (!t) return std::nullopt;
+  const ColumnSchema* c = *t ? (*t)->column(column) : nullptr;
   return c && c->allowZeroLength;
 }
 
-bool Connection::inKey(std::string_view table, std::string_view column) {
-  if (const TableSchema* t = knownTable(table))
-    for (const std::string& k : t->primaryKeyColumns)
+std::optional<bool> Connection::inKey(std::string_view table, std::string_view column) noexcept {
+  const std::optional<const TableSchema*> t = knownTableForRules(table);
+  if (!t) return std::nullopt;
+  if (*t)
+    for (const std::string& k : (*t)->primaryKeyColumns)
       if (sameName(k, column)) return true;
   return false;
 }
+
+void Connection::refused(int number, std::string_view column) noexcept {
+  findings_.number = number;
+  try {
+    findings_.column.assign(column);
+  } catch (...) {
+    findings_.column.clear();  // the number alone still says which rule
+  }
+}
+
+RuleReport Connection::takeRuleReport() { return std::exchange(findings_, RuleReport{}); }
 
 namespace {
 std::int64_t readVersion(Statement& pragma) {
@@ -71,7 +104,7 @@ int compareNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void Connection::remember(const TableSchema* table, std::string_view dropped) {
+void Connection::updateCatalogCopy(const TableSchema* table, std::string_view dropped) {
   std::string_view name = table ? std::string_view(table->name) : dropped;
   auto it = tables_.begin();
   while (it != tables_.end() && !sameName(it->name, name)) ++it;
@@ -93,7 +126,7 @@ void Connection::commit(WriteTransaction& tx) {
   try {
     tx.commit();
   } catch (...) {
-    forget();
+    markCatalogStale();
     throw;
   }
 }
@@ -167,7 +200,7 @@ void Connection::createTable(const TableSchema& table) {
   if (!table.primaryKeyName.empty())
     Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
   insertSchema(db_, table);
-  remember(&table);
+  updateCatalogCopy(&table);
   commit(tx);
 }
 
@@ -178,7 +211,7 @@ void Connection::dropTable(const std::string& name) {
   refresh();
   Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
   deleteSchema(db_, stored);
-  remember(nullptr, stored);
+  updateCatalogCopy(nullptr, stored);
   commit(tx);
 }
 
@@ -206,7 +239,7 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   // writes; the table's definition stays as it is.
   Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
   savePrimaryKey(db_, table);
-  remember(&table);
+  updateCatalogCopy(&table);
   commit(tx);
 }
 
@@ -227,34 +260,44 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   column->allowZeroLength = allow;
   // The table's rule reads the property from the catalog.
   saveAllowZeroLength(db_, table.name, column->name, allow);
-  remember(&table);
+  updateCatalogCopy(&table);
   commit(tx);
 }
 
-Statement Connection::take(const std::string& sql, Verb verb, std::string whereText) {
+Statement Connection::prepare(std::string_view sql, Verb verb, std::string whereText) {
+  findings_ = RuleReport{};
+  // Only writes run the rules; a query may outlive this connection in an
+  // open recordset, and reports to no one.
+  const bool runsRules = verb == Verb::Insert || verb == Verb::Update;
+  return Statement(db_, sql, verb, std::move(whereText), runsRules ? this : nullptr);
+}
+
+Statement Connection::checkOut(const std::string& sql, Verb verb, std::string whereText) {
   auto it = kept_.find(sql);
-  if (it == kept_.end()) return Statement(db_, sql, verb, std::move(whereText));
+  if (it == kept_.end()) return prepare(sql, verb, std::move(whereText));
   Statement s = std::move(it->second);
   kept_.erase(it);
-  s.reset();
   s.setWhereText(std::move(whereText));
+  findings_ = RuleReport{};
   return s;
 }
 
-void Connection::give(const std::string& sql, Statement statement) {
+void Connection::checkIn(const std::string& sql, Statement statement) {
   // A handful of shapes recur (a look-up, an insert, an update); beyond a
   // bound, the kept ones make way.
   constexpr std::size_t kKept = 64;
-  if (!*open_ || !statement.get()) return;
+  if (!*open_ || !statement.get() || !statement.tryReset()) return;
   if (kept_.size() >= kKept) kept_.clear();
-  statement.reset();
   kept_.insert_or_assign(sql, std::move(statement));
 }
 
 void Connection::finalize() {
   *open_ = false;
   kept_.clear();
-  registerJetRules(db_, nullptr);
+  // Statements of recordsets still open may run the rules after this: they
+  // read the catalog tables themselves from now on.
+  if (rules_) rules_->source = nullptr;
+  rules_ = nullptr;
   dataVersion_ = Statement();
 }
 

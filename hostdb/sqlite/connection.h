@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,11 +21,14 @@ namespace hostdb::sqlite {
 
 class WriteTransaction;
 
-class Connection : public RuleSource {
+class Connection final : public RuleSource, public RuleFindings {
  public:
   // The row rules of `db` read this connection's copy of the catalog until
-  // finalize().
+  // finalize(). Raises 7 when the rules cannot be registered.
   explicit Connection(sqlite3* db);
+  ~Connection() override;
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
 
   sqlite3* db() const { return db_; }
 
@@ -43,26 +47,35 @@ class Connection : public RuleSource {
 
   void finalize();
 
-  // Prepared statements kept for reuse, by SQL text: take() gives one reset,
-  // or prepares it; give() keeps it for the next take() of the same text.
-  Statement take(const std::string& sql, Verb verb, std::string whereText);
+  // A statement whose row rules (if it is an INSERT or UPDATE) report to this
+  // connection.
+  Statement prepare(std::string_view sql, Verb verb, std::string whereText = {});
+  // The statement cache, by SQL text: checkOut() gives the kept statement of
+  // that text, reset, or prepares one; checkIn() keeps it for the next
+  // checkOut() of the same text.
+  Statement checkOut(const std::string& sql, Verb verb, std::string whereText);
+  void checkIn(const std::string& sql, Statement statement);
   // True until finalize(); objects that may outlive the database hold it.
   std::shared_ptr<const bool> lifetime() const { return open_; }
-  void give(const std::string& sql, Statement statement);
   // The copy of the catalog no longer holds (a transaction was rolled back):
   // it is read anew at next use.
-  void forget() { stale_ = true; }
+  void markCatalogStale() { stale_ = true; }
 
-  bool allowsEmpty(std::string_view table, std::string_view column) override;
-  bool inKey(std::string_view table, std::string_view column) override;
+  std::optional<bool> allowsEmpty(std::string_view table, std::string_view column) noexcept override;
+  std::optional<bool> inKey(std::string_view table, std::string_view column) noexcept override;
+  void refused(int number, std::string_view column) noexcept override;
+  RuleReport takeRuleReport() override;
 
  private:
   void refresh();
   const TableSchema* knownTable(std::string_view name);
+  // knownTable for the row rules: a failure to read the catalog is kept for
+  // the statement's error instead of being raised inside SQLite.
+  std::optional<const TableSchema*> knownTableForRules(std::string_view name) noexcept;
   // Inside the write transaction of a change of this connection's own, before
-  // it commits: the cache takes `table` (or forgets `dropped`) instead of
-  // reading the whole catalog again.
-  void remember(const TableSchema* table, std::string_view dropped = {});
+  // it commits: the catalog copy takes `table` (or loses `dropped`) instead
+  // of reading the whole catalog again.
+  void updateCatalogCopy(const TableSchema* table, std::string_view dropped = {});
   // Commits a change; should that fail, the cache is read anew at next use.
   void commit(WriteTransaction& tx);
   bool viewOrIndexNamed(std::string_view name);
@@ -71,6 +84,8 @@ class Connection : public RuleSource {
   void addPrimaryKey(const DdlStatement& ddl);
 
   sqlite3* db_;
+  RuleChannel* rules_ = nullptr;  // owned by SQLite; detached in finalize()
+  RuleReport findings_;
   Statement dataVersion_;
   std::int64_t seenDataVersion_ = -1;
   bool stale_ = true;

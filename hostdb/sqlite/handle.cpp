@@ -5,6 +5,7 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/jet_sql.h"
+#include "hostdb/sqlite/sql_errors.h"
 #include "platform/env.h"
 
 namespace hostdb::sqlite {
@@ -46,29 +47,11 @@ void checkPath(const std::string& native, std::string_view display, const OpenMo
     case SQLITE_CORRUPT:
       raise(3343, {display});
     case SQLITE_NOMEM:
-      raise(7);
+      raise(platform::err::kOutOfMemory);
     default:  // BUSY, LOCKED, CANTOPEN, PERM, READONLY, IOERR
       raise(3051, {display});
   }
 }
-
-class HandleGuard {
- public:
-  explicit HandleGuard(sqlite3* db) : db_(db) {}
-  ~HandleGuard() {
-    if (db_ != nullptr) sqlite3_close_v2(db_);
-  }
-  HandleGuard(const HandleGuard&) = delete;
-  HandleGuard& operator=(const HandleGuard&) = delete;
-  sqlite3* release() {
-    sqlite3* db = db_;
-    db_ = nullptr;
-    return db;
-  }
-
- private:
-  sqlite3* db_;
-};
 
 void exec(sqlite3* db, const char* sql, std::string_view display) {
   int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
@@ -77,7 +60,14 @@ void exec(sqlite3* db, const char* sql, std::string_view display) {
 
 }  // namespace
 
-sqlite3* openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode) {
+void CloseHandle::operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
+
+void closeHandle(Handle handle) {
+  const int rc = sqlite3_close_v2(handle.release());
+  if (rc != SQLITE_OK) raiseSqliteError(nullptr, rc, Verb::Other);
+}
+
+Handle openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode) {
   checkPath(nativePath, displayPath, mode);
 
   int flags = SQLITE_OPEN_NOMUTEX;
@@ -87,18 +77,22 @@ sqlite3* openHandle(const std::string& nativePath, std::string_view displayPath,
     flags |= SQLITE_OPEN_READWRITE;
     if (mode.create) flags |= SQLITE_OPEN_CREATE;
   }
-  sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(nativePath.c_str(), &raw, flags, nullptr);
-  HandleGuard guard(raw);
+  sqlite3* opened = nullptr;
+  int rc = sqlite3_open_v2(nativePath.c_str(), &opened, flags, nullptr);
+  Handle handle(opened);  // closed on every way out but the return
   if (rc != SQLITE_OK) raiseOpenFailure(rc, displayPath);
+  sqlite3* raw = handle.get();
 
-  sqlite3_extended_result_codes(raw, 1);
+  auto configured = [&](int result) {
+    if (result != SQLITE_OK) raiseOpenFailure(result, displayPath);
+  };
+  configured(sqlite3_extended_result_codes(raw, 1));
   // A name in double quotes is a name, never a text: a misspelt [column]
   // must fail as an unknown name rather than compare as the text 'column'.
-  sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-  sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
-  if (registerJetSql(raw) != SQLITE_OK) raise(7);
+  configured(sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr));
+  configured(sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr));
+  configured(sqlite3_busy_timeout(raw, kBusyTimeoutMs));
+  if (registerJetSql(raw) != SQLITE_OK) raise(platform::err::kOutOfMemory);
 
   // Exclusive: the lock mode must be set before the first read, so that the
   // read below takes the file and keeps it until the handle closes.
@@ -112,7 +106,7 @@ sqlite3* openHandle(const std::string& nativePath, std::string_view displayPath,
     exec(raw, "PRAGMA journal_mode=WAL", displayPath);
   }
   exec(raw, "PRAGMA synchronous=NORMAL", displayPath);
-  return guard.release();
+  return handle;
 }
 
 }  // namespace hostdb::sqlite

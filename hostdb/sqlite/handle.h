@@ -2,12 +2,24 @@
 // of the engine, journal settings, the JET collation and functions registered.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 struct sqlite3;
 
 namespace hostdb::sqlite {
+
+// Closes a handle with sqlite3_close_v2: statements still open keep it until
+// they are finalized.
+struct CloseHandle {
+  void operator()(sqlite3* db) const noexcept;
+};
+// An open handle, owned from its opening to its closing.
+using Handle = std::unique_ptr<sqlite3, CloseHandle>;
+
+// Closes `handle` now; raises the engine's error should SQLite refuse.
+void closeHandle(Handle handle);
 
 struct OpenMode {
   bool exclusive = false;  // hold the file against every other process until closed
@@ -20,6 +32,6 @@ struct OpenMode {
 // such file), 3044 (the path is a folder or invalid), 3343 (not a database),
 // 3051 (held exclusively by another process, or not writable).
 // `displayPath` is the path as the caller wrote it, for error texts.
-sqlite3* openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode);
+Handle openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode);
 
 }  // namespace hostdb::sqlite

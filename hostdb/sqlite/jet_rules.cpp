@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
+#include <optional>
 #include <string_view>
 
 #include "hostdb/tabledef.h"
@@ -11,8 +13,6 @@
 
 namespace hostdb::sqlite {
 namespace {
-
-thread_local RuleViolation lastViolation;
 
 std::string_view textOf(sqlite3_value* v) {
   const unsigned char* t = sqlite3_value_text(v);
@@ -50,13 +50,18 @@ bool isStoredDate(std::string_view s) {
 // The catalog's answer for the column: `query` binds the table and column
 // names. A catalog that cannot be read answers no. One look-up serves a
 // statement: the answer is kept with the call for the statement's life.
-bool catalogSays(sqlite3_context* context, sqlite3_value** argv, int slot, const char* query) {
+// nullopt when the source could not read its catalog.
+std::optional<bool> catalogSays(sqlite3_context* context, sqlite3_value** argv, int slot,
+                                const char* query) {
   static int yes, no;
   if (void* kept = sqlite3_get_auxdata(context, slot)) return kept == &yes;
   bool answer = false;
-  if (auto* source = static_cast<RuleSource*>(sqlite3_user_data(context))) {
+  if (RuleSource* source = static_cast<RuleChannel*>(sqlite3_user_data(context))->source) {
     const std::string_view table = textOf(argv[1]), column = textOf(argv[2]);
-    answer = slot == 1 ? source->inKey(table, column) : source->allowsEmpty(table, column);
+    const std::optional<bool> said =
+        slot == 1 ? source->inKey(table, column) : source->allowsEmpty(table, column);
+    if (!said) return std::nullopt;
+    answer = *said;
   } else {
     sqlite3* db = sqlite3_context_db_handle(context);
     sqlite3_stmt* stmt = nullptr;
@@ -71,17 +76,20 @@ bool catalogSays(sqlite3_context* context, sqlite3_value** argv, int slot, const
 }
 
 // 0 when `value` of a column of `type` and `size` breaks a rule; the rule's
-// number is then in `number`.
-int check(sqlite3_context* context, sqlite3_value** argv, int& number) {
+// number is then in `number`. nullopt when the catalog could not be read.
+std::optional<int> check(sqlite3_context* context, sqlite3_value** argv, int& number) {
   sqlite3_value* value = argv[0];
   const auto type = static_cast<FieldType>(sqlite3_value_int(argv[3]));
   const int kind = sqlite3_value_type(value);
 
   if (kind == SQLITE_NULL) {
     number = 3058;
-    return !catalogSays(context, argv, 1,
-                        "SELECT 1 FROM MSysIndexes WHERE TableName = ?1 AND ColumnName = ?2"
-                        " COLLATE NOCASE");
+    const std::optional<bool> inKey =
+        catalogSays(context, argv, 1,
+                    "SELECT 1 FROM MSysIndexes WHERE TableName = ?1 AND ColumnName = ?2"
+                    " COLLATE NOCASE");
+    if (!inKey) return std::nullopt;
+    return !*inKey;
   }
   number = 3464;
   switch (type) {
@@ -123,34 +131,45 @@ int check(sqlite3_context* context, sqlite3_value** argv, int& number) {
                                                             sqlite3_value_int(argv[4])))
         return 0;
       number = 3315;
-      return !text.empty() ||
-             catalogSays(context, argv, 2,
-                         "SELECT AllowZeroLength FROM MSysColumns WHERE TableName = ?1 AND Name"
-                         " = ?2 COLLATE NOCASE");
+      if (!text.empty()) return 1;
+      const std::optional<bool> allowed =
+          catalogSays(context, argv, 2,
+                      "SELECT AllowZeroLength FROM MSysColumns WHERE TableName = ?1 AND Name"
+                      " = ?2 COLLATE NOCASE");
+      if (!allowed) return std::nullopt;
+      return *allowed;
     }
   }
   return 0;
 }
 
-void rule(sqlite3_context* context, int, sqlite3_value** argv) {
+// Called by SQLite from inside a statement: nothing may unwind out of it.
+void rule(sqlite3_context* context, int, sqlite3_value** argv) noexcept {
   int number = 0;
-  const int ok = check(context, argv, number);
-  if (!ok) lastViolation = {number, std::string(textOf(argv[2]))};
-  sqlite3_result_int(context, ok);
+  const std::optional<int> ok = check(context, argv, number);
+  if (!ok) {
+    sqlite3_result_error(context, "the catalog could not be read", -1);
+    return;
+  }
+  if (!*ok)
+    if (RuleSource* source = static_cast<RuleChannel*>(sqlite3_user_data(context))->source)
+      source->refused(number, textOf(argv[2]));
+  sqlite3_result_int(context, *ok);
 }
+
+void freeChannel(void* channel) { delete static_cast<RuleChannel*>(channel); }
 
 }  // namespace
 
-RuleViolation takeRuleViolation() {
-  RuleViolation out = std::move(lastViolation);
-  lastViolation = {};
-  return out;
-}
-
-int registerJetRules(sqlite3* db, RuleSource* source) {
+int registerJetRules(sqlite3* db, RuleSource* source, RuleChannel** channel) {
+  RuleChannel* made = new (std::nothrow) RuleChannel{source};
+  if (made == nullptr) return SQLITE_NOMEM;
   // Innocuous: it only reads the catalog, so that a schema may use it.
-  return sqlite3_create_function_v2(db, "jet_rule", 5, SQLITE_UTF8 | SQLITE_INNOCUOUS, source,
-                                    rule, nullptr, nullptr, nullptr);
+  // SQLite frees `made` when the registration fails too.
+  const int rc = sqlite3_create_function_v2(db, "jet_rule", 5, SQLITE_UTF8 | SQLITE_INNOCUOUS,
+                                            made, rule, nullptr, nullptr, freeChannel);
+  if (channel) *channel = rc == SQLITE_OK ? made : nullptr;
+  return rc;
 }
 
 }  // namespace hostdb::sqlite

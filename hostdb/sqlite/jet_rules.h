@@ -13,32 +13,40 @@
 // SQLite definition. Built into the library and the loadable extension alike.
 #pragma once
 
-#include <string>
+#include <optional>
 #include <string_view>
 
 struct sqlite3;
 
 namespace hostdb::sqlite {
 
-// Where the function learns the field property and the key: an open
-// database's own copy of the catalog. Without one it reads the catalog tables.
+// Where the function learns the field property and the key, and whom it
+// tells which rule a refused value broke: an open database's own copy of the
+// catalog. Without one it reads the catalog tables and tells no one. The
+// calls come from inside a running statement, so none may throw.
 class RuleSource {
  public:
   virtual ~RuleSource() = default;
-  virtual bool allowsEmpty(std::string_view table, std::string_view column) = 0;
-  virtual bool inKey(std::string_view table, std::string_view column) = 0;
+  // The catalog's answer; nullopt when the catalog could not be read, which
+  // fails the statement (the source keeps the reason for its error).
+  virtual std::optional<bool> allowsEmpty(std::string_view table,
+                                          std::string_view column) noexcept = 0;
+  virtual std::optional<bool> inKey(std::string_view table, std::string_view column) noexcept = 0;
+  // A value of `column` broke rule `number`.
+  virtual void refused(int number, std::string_view column) noexcept = 0;
 };
 
-// Registers the function on `db` (again, to change its source); returns a
-// SQLite result code. `source` must outlive the registration.
-int registerJetRules(sqlite3* db, RuleSource* source = nullptr);
-
-// The rule the last refused value of this thread broke: its number and column
-// (0 and "" when none has been refused since the last call).
-struct RuleViolation {
-  int number = 0;
-  std::string column;
+// The function's hold on its source. SQLite owns it as the function's data
+// and frees it when the function goes (the handle closes, or the function is
+// registered again); the source detaches itself when it goes first, after
+// which the rule reads the catalog tables.
+struct RuleChannel {
+  RuleSource* source = nullptr;
 };
-RuleViolation takeRuleViolation();
+
+// Registers the function on `db`, with `source` (may be null); returns a
+// SQLite result code and, through `channel`, the function's hold on the
+// source.
+int registerJetRules(sqlite3* db, RuleSource* source = nullptr, RuleChannel** channel = nullptr);
 
 }  // namespace hostdb::sqlite

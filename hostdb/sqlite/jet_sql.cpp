@@ -45,7 +45,7 @@ int trimmedLength(const char* s, int n) {
   return n;
 }
 
-int collate(void*, int an, const void* a, int bn, const void* b) {
+int collate(void*, int an, const void* a, int bn, const void* b) noexcept {
   return compareJet(static_cast<const char*>(a), an, static_cast<const char*>(b), bn);
 }
 
@@ -73,6 +73,13 @@ int advance(const Text& t, int from, std::int64_t count) {
   return i;
 }
 
+// The statement fails with the engine's error 5. The code, not the text,
+// says which error it is; the text is for the sqlite3 shell.
+void invalidArgument(sqlite3_context* ctx) {
+  sqlite3_result_error(ctx, "Llamada a procedimiento o argumento no válido", -1);
+  sqlite3_result_error_code(ctx, kInvalidArgumentCode);
+}
+
 void resultText(sqlite3_context* ctx, const unsigned char* s, int n) {
   sqlite3_result_text(ctx, reinterpret_cast<const char*>(s), n, SQLITE_TRANSIENT);
 }
@@ -85,7 +92,7 @@ void fnLeft(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
   std::int64_t n = sqlite3_value_int64(argv[1]);
   if (n < 0) {
-    sqlite3_result_error(ctx, "Llamada a procedimiento o argumento no válido", -1);
+    invalidArgument(ctx);
     return;
   }
   resultText(ctx, t.s, advance(t, 0, n));
@@ -101,7 +108,7 @@ void fnMid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   std::int64_t start = sqlite3_value_int64(argv[1]);
   std::int64_t count = argc == 3 ? sqlite3_value_int64(argv[2]) : INT64_MAX;
   if (start < 1 || count < 0) {
-    sqlite3_result_error(ctx, "Llamada a procedimiento o argumento no válido", -1);
+    invalidArgument(ctx);
     return;
   }
   int from = advance(t, 0, start - 1);
@@ -195,6 +202,21 @@ int compareJet(const char* a, int an, const char* b, int bn) {
   return 0;
 }
 
+namespace {
+
+// What SQLite calls: the function itself, kept from unwinding into SQLite's
+// frames (a text too large to copy fails the statement as out of memory).
+template <void (*Fn)(sqlite3_context*, int, sqlite3_value**)>
+void guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) noexcept {
+  try {
+    Fn(ctx, argc, argv);
+  } catch (...) {
+    sqlite3_result_error_nomem(ctx);
+  }
+}
+
+}  // namespace
+
 int registerJetSql(sqlite3* db) {
   int rc = sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, collate, nullptr);
   struct Fn {
@@ -203,16 +225,16 @@ int registerJetSql(sqlite3* db) {
     void (*fn)(sqlite3_context*, int, sqlite3_value**);
   };
   const Fn fns[] = {
-      {"Left", 2, fnLeft},
-      {"Mid", 2, fnMid},
-      {"Mid", 3, fnMid},
-      {"Trim", 1, fnTrim<true, true>},
-      {"LTrim", 1, fnTrim<true, false>},
-      {"RTrim", 1, fnTrim<false, true>},
-      {"UCase", 1, fnCase<toUpper>},
-      {"LCase", 1, fnCase<toLower>},
-      {"Len", 1, fnLen},
-      {"Digits", 1, fnDigits},
+      {"Left", 2, guarded<fnLeft>},
+      {"Mid", 2, guarded<fnMid>},
+      {"Mid", 3, guarded<fnMid>},
+      {"Trim", 1, guarded<fnTrim<true, true>>},
+      {"LTrim", 1, guarded<fnTrim<true, false>>},
+      {"RTrim", 1, guarded<fnTrim<false, true>>},
+      {"UCase", 1, guarded<fnCase<toUpper>>},
+      {"LCase", 1, guarded<fnCase<toLower>>},
+      {"Len", 1, guarded<fnLen>},
+      {"Digits", 1, guarded<fnDigits>},
   };
   for (const Fn& f : fns) {
     if (rc != SQLITE_OK) break;

@@ -14,6 +14,11 @@ namespace hostdb::sqlite {
 
 inline constexpr const char* kCollation = "JET";
 
+// The code a function gives for an argument it cannot take (Mid(s, 0),
+// Left(s, -1)), which the layer maps to the engine's error 5. SQLITE_FORMAT,
+// which SQLite itself no longer uses.
+inline constexpr int kInvalidArgumentCode = 24;
+
 // Registers the collation and the functions on `db`; returns a SQLite result code.
 int registerJetSql(sqlite3* db);
 

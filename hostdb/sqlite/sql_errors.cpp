@@ -6,7 +6,7 @@
 #include <string>
 
 #include "hostdb/engine_error.h"
-#include "hostdb/sqlite/jet_rules.h"
+#include "hostdb/sqlite/jet_sql.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -35,9 +35,8 @@ std::string unquoted(std::string_view name) {
   return std::string(name);
 }
 
-// "CHECK constraint failed: column": the rule function has kept which rule.
-[[noreturn]] void raiseCheck() {
-  const RuleViolation broken = takeRuleViolation();
+// A CHECK constraint failed: the rule function has told which rule.
+[[noreturn]] void raiseCheck(const RuleReport& broken) {
   if (broken.number == 0) raise(3464);
   raise(broken.number, {broken.column});
 }
@@ -66,12 +65,14 @@ int syntaxErrorNumber(Verb verb) {
   return 3141;
 }
 
-void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText) {
+void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText,
+                      RuleReport rules) {
+  if (rules.fault) throw *rules.fault;
   const int extended = db ? sqlite3_extended_errcode(db) : rc;
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   switch (extended) {
     case SQLITE_CONSTRAINT_CHECK:
-      raiseCheck();
+      raiseCheck(rules);
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
       raise(3022);
@@ -91,12 +92,13 @@ void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText
       raise(3043);
     case SQLITE_READONLY:
       raise(3027);
+    case SQLITE_NOMEM:
+      raise(platform::err::kOutOfMemory);
+    case kInvalidArgumentCode:
+      raise(platform::err::kInvalidArgument);
     default:
       break;
   }
-  // A function given an argument it cannot take (Mid(s, 0), Left(s, -1)).
-  if (message == platform::describe(platform::err::kInvalidArgument))
-    raise(platform::err::kInvalidArgument);
   // Another connection made the table (or a view or index of its name)
   // between the check and the statement.
   for (std::string_view kind : {"table ", "view "})

@@ -41,11 +41,18 @@ std::vector<Token> tokensOf(std::string_view sql, Verb fallback) {
 
 class HostDatabase final : public SqliteDatabase {
  public:
-  HostDatabase(sqlite3* db, std::string name, WorkspaceTransactions* workspace)
-      : db_(db), name_(std::move(name)), workspace_(workspace), connection_(db),
+  HostDatabase(Handle handle, std::string name, std::shared_ptr<WorkspaceTransactions> workspace)
+      : handle_(std::move(handle)), db_(handle_.get()), name_(std::move(name)),
+        workspace_(std::move(workspace)), connection_(db_),
         tableDefs_(makeTableDefs(connection_)) {}
 
-  ~HostDatabase() override { Close(); }
+  ~HostDatabase() override {
+    try {
+      Close();
+    } catch (const EngineError&) {
+      // Closed all the same: the handle is gone.
+    }
+  }
 
   const std::string& Name() const override { return name_; }
 
@@ -87,9 +94,10 @@ class HostDatabase final : public SqliteDatabase {
   void Close() override {
     if (!db_) return;
     if (workspace_) workspace_->databaseClosed(*this);
+    workspace_.reset();
     connection_.finalize();
-    sqlite3_close_v2(db_);  // recordsets still open keep the handle until they close
     db_ = nullptr;
+    closeHandle(std::move(handle_));  // recordsets still open keep it until they close
   }
 
   sqlite3* handle() override { return db_; }
@@ -99,13 +107,13 @@ class HostDatabase final : public SqliteDatabase {
     try {
       execute(requireOpen(), "COMMIT");
     } catch (...) {
-      connection_.forget();
+      connection_.markCatalogStale();
       throw;
     }
   }
   void rollbackTransaction() override {
     // Changes of the catalog made inside the transaction are undone too.
-    connection_.forget();
+    connection_.markCatalogStale();
     execute(requireOpen(), "ROLLBACK");
   }
 
@@ -120,7 +128,7 @@ class HostDatabase final : public SqliteDatabase {
   }
 
   Statement prepare(const Translation& t) {
-    Statement s = connection_.take(t.sql, t.verb, t.whereText);
+    Statement s = connection_.checkOut(t.sql, t.verb, t.whereText);
     for (std::size_t i = 0; i < t.texts.size(); ++i) s.bind(static_cast<int>(i + 1), t.texts[i]);
     return s;
   }
@@ -137,12 +145,13 @@ class HostDatabase final : public SqliteDatabase {
     Statement statement = prepare(t);
     statement.run();
     recordsAffected_ = sqlite3_changes64(db_);
-    connection_.give(t.sql, std::move(statement));
+    connection_.checkIn(t.sql, std::move(statement));
   }
 
-  sqlite3* db_;
+  Handle handle_;
+  sqlite3* db_;  // handle_'s, until Close
   std::string name_;
-  WorkspaceTransactions* workspace_;
+  std::shared_ptr<WorkspaceTransactions> workspace_;
   Connection connection_;
   std::unique_ptr<hostdb::TableDefs> tableDefs_;
   std::int64_t recordsAffected_ = 0;
@@ -150,10 +159,11 @@ class HostDatabase final : public SqliteDatabase {
 
 }  // namespace
 
-std::unique_ptr<SqliteDatabase> makeDatabase(sqlite3* handle, std::string name,
-                                             WorkspaceTransactions* workspace) {
-  auto db = std::make_unique<HostDatabase>(handle, std::move(name), workspace);
-  if (workspace) workspace->databaseOpened(*db);
+std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
+                                             std::shared_ptr<WorkspaceTransactions> workspace) {
+  WorkspaceTransactions* registry = workspace.get();
+  auto db = std::make_unique<HostDatabase>(std::move(handle), std::move(name), std::move(workspace));
+  if (registry) registry->databaseOpened(*db);
   return db;
 }
 

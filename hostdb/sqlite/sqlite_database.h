@@ -5,8 +5,7 @@
 #include <string>
 
 #include "hostdb/database.h"
-
-struct sqlite3;
+#include "hostdb/sqlite/handle.h"
 
 namespace hostdb::sqlite {
 
@@ -30,9 +29,9 @@ class WorkspaceTransactions {
   virtual void databaseClosed(SqliteDatabase& db) = 0;
 };
 
-// Wraps an open, configured handle (see handle.h); takes ownership of it.
-// `name` is the path as the caller gave it. `workspace` may be null.
-std::unique_ptr<SqliteDatabase> makeDatabase(sqlite3* handle, std::string name,
-                                             WorkspaceTransactions* workspace);
+// Wraps an open, configured handle (see handle.h). `name` is the path as the
+// caller gave it. `workspace` may be null.
+std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
+                                             std::shared_ptr<WorkspaceTransactions> workspace);
 
 }  // namespace hostdb::sqlite

@@ -84,17 +84,17 @@ class SqliteRecordset : public Recordset {
                             (pending_.empty() ? " DEFAULT VALUES"
                                               : " (" + columns + ") VALUES (" + marks + ")");
     if (!*open_) raise(3420);  // the database was closed
-    Statement insert(connection_.db(), sql, Verb::Insert);
+    Statement insert = connection_.prepare(sql, Verb::Insert);
     int index = 1;
     for (const auto& [name, value] : pending_)
-      bindValue(insert.get(), index++, value, table_->column(name));
+      bindValue(insert, index++, value, table_->column(name));
     insert.run();
     adding_ = false;
     pending_.clear();
   }
 
   void Close() override {
-    if (*open_) connection_.give(sql_, std::move(query_));
+    if (*open_) connection_.checkIn(sql_, std::move(query_));
     query_ = Statement();
     done_ = true;
     rows_.clear();
@@ -165,27 +165,24 @@ class SqliteRecordset : public Recordset {
 
 }  // namespace
 
-void bindValue(sqlite3_stmt* stmt, int index, const Variant& value, const ColumnSchema* column) {
+void bindValue(Statement& statement, int index, const Variant& value, const ColumnSchema* column) {
   const bool date = column && column->type == FieldType::Date;
   switch (value.kind()) {
     case Variant::Kind::Null:
-      sqlite3_bind_null(stmt, index);
+      statement.bindNull(index);
       return;
     case Variant::Kind::Integer:
-      sqlite3_bind_int64(stmt, index, value.integer());
+      statement.bind(index, value.integer());
       return;
     case Variant::Kind::Double:
-      sqlite3_bind_double(stmt, index, value.number());
+      statement.bind(index, value.number());
       return;
-    case Variant::Kind::Date: {
-      const std::string text = value.date().text();
-      sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    case Variant::Kind::Date:
+      statement.bind(index, std::string_view(value.date().text()));
       return;
-    }
     case Variant::Kind::Text: {
       std::optional<std::string> asDate = date ? normalizeDate(value.text()) : std::nullopt;
-      const std::string& text = asDate ? *asDate : value.text();
-      sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      statement.bind(index, std::string_view(asDate ? *asDate : value.text()));
       return;
     }
   }

@@ -22,6 +22,6 @@ std::unique_ptr<Recordset> makeRecordset(Connection& connection, Statement query
 
 // A value as AddNew/Update and INSERT store it into `column`: text put into a
 // Date column becomes the stored date text when it reads as a date.
-void bindValue(sqlite3_stmt* stmt, int index, const Variant& value, const ColumnSchema* column);
+void bindValue(Statement& statement, int index, const Variant& value, const ColumnSchema* column);
 
 }  // namespace hostdb::sqlite

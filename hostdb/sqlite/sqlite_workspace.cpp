@@ -22,39 +22,24 @@ namespace {
 
 // The databases open in a workspace. Databases report to it when they close,
 // and may outlive the workspace (a Database kept after its DBEngine is gone):
-// the workspace then leaves the registry behind, and the registry deletes itself
-// when the last of them closes.
+// the workspace and its databases share the registry.
 class OpenDatabases final : public WorkspaceTransactions {
  public:
   void databaseOpened(SqliteDatabase& db) override {
     if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
   }
-  void databaseClosed(SqliteDatabase& db) override {
-    std::erase(open_, &db);
-    if (orphaned_ && open_.empty()) delete this;
-  }
+  void databaseClosed(SqliteDatabase& db) override { std::erase(open_, &db); }
 
   const std::vector<SqliteDatabase*>& all() const { return open_; }
 
-  // Called by the workspace as it goes away.
-  void release() {
-    if (open_.empty()) {
-      delete this;
-    } else {
-      orphaned_ = true;
-    }
-  }
-
  private:
   std::vector<SqliteDatabase*> open_;
-  bool orphaned_ = false;
 };
 
 class SqliteWorkspace final : public Workspace {
  public:
   explicit SqliteWorkspace(const DBEngine& engine)
-      : engine_(engine), databases_(new OpenDatabases) {}
-  ~SqliteWorkspace() override { databases_->release(); }
+      : engine_(engine), databases_(std::make_shared<OpenDatabases>()) {}
   SqliteWorkspace(const SqliteWorkspace&) = delete;
   SqliteWorkspace& operator=(const SqliteWorkspace&) = delete;
 
@@ -64,16 +49,11 @@ class SqliteWorkspace final : public Workspace {
     OpenMode mode;
     mode.exclusive = exclusive;
     mode.readOnly = readOnly;
-    sqlite3* handle = openHandle(platform::nativePath(path), path, mode);
-    try {
-      std::optional<std::string> recorded = workgroupIdentity(handle);
-      if (!recorded) raise(3343, {path});
-      if (*recorded != identity) raise(3033, {path});
-    } catch (...) {
-      sqlite3_close_v2(handle);
-      throw;
-    }
-    return wrap(handle, path);
+    Handle handle = openHandle(platform::nativePath(path), path, mode);
+    std::optional<std::string> recorded = workgroupIdentity(handle.get());
+    if (!recorded) raise(3343, {path});
+    if (*recorded != identity) raise(3033, {path});
+    return wrap(std::move(handle), path);
   }
 
   std::unique_ptr<Database> CreateDatabase(std::string_view path) override {
@@ -81,11 +61,11 @@ class SqliteWorkspace final : public Workspace {
     OpenMode mode;
     mode.create = true;
     const std::string native = platform::nativePath(path);
-    sqlite3* handle = openHandle(native, path, mode);
+    Handle handle = openHandle(native, path, mode);
     try {
-      createCatalog(handle, identity);
+      createCatalog(handle.get(), identity);
     } catch (...) {
-      sqlite3_close_v2(handle);
+      handle.reset();
       for (const char* suffix : {"", "-wal", "-shm"}) {
         try {
           platform::env::removeFile(native + suffix);
@@ -95,7 +75,7 @@ class SqliteWorkspace final : public Workspace {
       }
       throw;
     }
-    return wrap(handle, path);
+    return wrap(std::move(handle), path);
   }
 
   void BeginTrans() override {
@@ -128,9 +108,9 @@ class SqliteWorkspace final : public Workspace {
     return *identity_;
   }
 
-  std::unique_ptr<Database> wrap(sqlite3* handle, std::string_view path) {
+  std::unique_ptr<Database> wrap(Handle handle, std::string_view path) {
     // The database registers itself through databaseOpened.
-    std::unique_ptr<SqliteDatabase> db = makeDatabase(handle, std::string(path), databases_);
+    std::unique_ptr<SqliteDatabase> db = makeDatabase(std::move(handle), std::string(path), databases_);
     if (inTransaction_) db->beginTransaction();
     return db;
   }
@@ -153,7 +133,7 @@ class SqliteWorkspace final : public Workspace {
   }
 
   const DBEngine& engine_;
-  OpenDatabases* databases_;
+  std::shared_ptr<OpenDatabases> databases_;
   std::optional<std::string> identity_;
   bool inTransaction_ = false;
 };

@@ -4,14 +4,15 @@
 
 namespace hostdb::sqlite {
 
-Statement::Statement(sqlite3* db, std::string_view sql, Verb verb, std::string whereText)
-    : db_(db), verb_(verb), where_(std::move(whereText)) {
+Statement::Statement(sqlite3* db, std::string_view sql, Verb verb, std::string whereText,
+                     RuleFindings* findings)
+    : db_(db), verb_(verb), where_(std::move(whereText)), findings_(findings) {
   const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
                                     SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    raiseSqliteError(db, rc, verb_, where_);
+    fail(rc);
   }
 }
 
@@ -19,28 +20,39 @@ Statement::~Statement() { sqlite3_finalize(stmt_); }
 
 Statement::Statement(Statement&& other) noexcept
     : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)), verb_(other.verb_),
-      where_(std::move(other.where_)) {}
+      where_(std::move(other.where_)), findings_(other.findings_) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
   std::swap(db_, other.db_);
   std::swap(stmt_, other.stmt_);
   std::swap(verb_, other.verb_);
   std::swap(where_, other.where_);
+  std::swap(findings_, other.findings_);
   return *this;
 }
 
+void Statement::fail(int rc) {
+  raiseSqliteError(db_, rc, verb_, where_, findings_ ? findings_->takeRuleReport() : RuleReport{});
+}
+
 Statement& Statement::bind(int index, std::string_view text) {
-  sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  check(sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                            SQLITE_UTF8));
   return *this;
 }
 
 Statement& Statement::bind(int index, std::int64_t value) {
-  sqlite3_bind_int64(stmt_, index, value);
+  check(sqlite3_bind_int64(stmt_, index, value));
+  return *this;
+}
+
+Statement& Statement::bind(int index, double value) {
+  check(sqlite3_bind_double(stmt_, index, value));
   return *this;
 }
 
 Statement& Statement::bindNull(int index) {
-  sqlite3_bind_null(stmt_, index);
+  check(sqlite3_bind_null(stmt_, index));
   return *this;
 }
 
@@ -48,8 +60,8 @@ bool Statement::step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  sqlite3_reset(stmt_);
-  raiseSqliteError(db_, rc, verb_, where_);
+  sqlite3_reset(stmt_);  // gives `rc` again; the statement is ready for another run
+  fail(rc);
 }
 
 void Statement::run() {
@@ -59,8 +71,13 @@ void Statement::run() {
 }
 
 void Statement::reset() {
+  // Both report the last step's failure, which step() has raised already.
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
+}
+
+bool Statement::tryReset() noexcept {
+  return sqlite3_reset(stmt_) == SQLITE_OK && sqlite3_clear_bindings(stmt_) == SQLITE_OK;
 }
 
 std::string Statement::text(int column) const {

@@ -16,23 +16,31 @@ class Statement {
  public:
   Statement() = default;
   // `whereText`: the statement's WHERE expression, for error 3075.
+  // `findings`: where the row rules report while it runs (the connection's),
+  // or null for a statement on tables without rules.
   Statement(sqlite3* db, std::string_view sql, Verb verb = Verb::Other,
-            std::string whereText = {});
+            std::string whereText = {}, RuleFindings* findings = nullptr);
   ~Statement();
   Statement(Statement&& other) noexcept;
   Statement& operator=(Statement&& other) noexcept;
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
+  // Each raises the engine's error when SQLite refuses the value.
   Statement& bind(int index, std::string_view text);
   Statement& bind(int index, std::int64_t value);
+  Statement& bind(int index, double value);
   Statement& bindNull(int index);
 
   // Steps once: true with a row, false when done.
   bool step();
   // Steps to the end (a statement without rows).
   void run();
+  // Makes it ready to run again, without values bound.
   void reset();
+  // reset() for a statement about to be kept for reuse: false when SQLite
+  // cannot make it ready, and it should be dropped.
+  bool tryReset() noexcept;
 
   void setWhereText(std::string whereText) { where_ = std::move(whereText); }
 
@@ -41,10 +49,16 @@ class Statement {
   sqlite3_stmt* get() const { return stmt_; }
 
  private:
+  [[noreturn]] void fail(int rc);
+  void check(int rc) {
+    if (rc != SQLITE_OK) fail(rc);
+  }
+
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
   Verb verb_ = Verb::Other;
   std::string where_;
+  RuleFindings* findings_ = nullptr;
 };
 
 // Runs one or more statements that return no rows.

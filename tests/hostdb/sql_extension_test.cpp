@@ -46,7 +46,7 @@ TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
 
   // The layer sees the shell's row.
-  db_ = hostdb::sqlite::makeDatabase(sqltest::openRaw(path()), path(), nullptr);
+  db_ = hostdb::sqlite::makeDatabase(hostdb::sqlite::Handle(sqltest::openRaw(path())), path(), nullptr);
   EXPECT_EQ(scalar("SELECT nombre FROM cont WHERE doc_id_d = '2  '"), "Otro");
 }
 

@@ -87,6 +87,31 @@ TEST_F(SqlRecordsetTest, DynasetAppendsRowsWithTheRowRules) {
   EXPECT_EQ(errorOf([&] { computed->AddNew(); }), 3027);
 }
 
+// The rules read the catalog while the INSERT runs (an empty text asks it
+// whether the field accepts one). Should that read fail, the INSERT fails
+// with the engine's error for it: nothing unwinds through SQLite.
+TEST_F(SqlRecordsetTest, ACatalogUnreadableWhileAnInsertRunsFailsTheInsert) {
+  auto rs = db().OpenRecordset("SELECT * FROM SPOOL", hostdb::dbOpenDynaset);
+  db_->beginTransaction();
+  db_->rollbackTransaction();  // the catalog copy is read again at its next use
+  sqlite3* other = sqltest::openRaw(path());
+  ASSERT_EQ(sqlite3_exec(other, "DROP TABLE MSysIndexes", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+
+  rs->AddNew();
+  rs->setValue("CodRep", "RP0019");
+  rs->setValue("Secuencia", 1);
+  rs->setValue("Archivo", "");
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3078);
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3078) << "and again, from the same state";
+  sqlite3_stmt* rows = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db_->handle(), "SELECT count(*) FROM SPOOL", -1, &rows, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(rows), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(rows, 0), 0);
+  sqlite3_finalize(rows);
+}
+
 int countSteps(void* steps) {
   ++*static_cast<long*>(steps);
   return 0;

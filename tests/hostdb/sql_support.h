@@ -35,7 +35,7 @@ class SqlTest : public ::testing::Test {
   SqlTest() {
     sqlite3* h = openRaw(path());
     hostdb::sqlite::createCatalog(h, "test-identity");
-    db_ = hostdb::sqlite::makeDatabase(h, path(), nullptr);
+    db_ = hostdb::sqlite::makeDatabase(hostdb::sqlite::Handle(h), path(), nullptr);
   }
 
   std::string path() const { return dir_ / "host.db"; }
@@ -45,7 +45,7 @@ class SqlTest : public ::testing::Test {
   }
   // A second connection on the same file.
   std::unique_ptr<hostdb::sqlite::SqliteDatabase> reopen() const {
-    return hostdb::sqlite::makeDatabase(openRaw(path()), path(), nullptr);
+    return hostdb::sqlite::makeDatabase(hostdb::sqlite::Handle(openRaw(path())), path(), nullptr);
   }
 
   // The first column of the first row of `sql` as text ("NULL" for Null,
