@@ -6,13 +6,6 @@
 
 namespace hostdb {
 
-std::string Date::text() const {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute,
-                second);
-  return buf;
-}
-
 double Variant::number() const {
   if (kind() == Kind::Integer) return static_cast<double>(integer());
   return std::get<double>(value_);

@@ -5,14 +5,9 @@
 #include <string>
 #include <variant>
 
-namespace hostdb {
+#include "hostdb/date.h"
 
-struct Date {
-  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
-  // "yyyy-mm-dd hh:mm:ss", the form in which the database stores a date.
-  std::string text() const;
-  bool operator==(const Date&) const = default;
-};
+namespace hostdb {
 
 class Variant {
  public:

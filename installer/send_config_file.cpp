@@ -1,12 +1,12 @@
 #include "installer/send_config_file.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/numbers.h"
 #include "platform/text.h"
 
 namespace installer {
@@ -20,31 +20,13 @@ const char* const kFieldNames[kFieldCount] = {
     "",          "tabla_o",      "tabla_d",   "tabla_ext", "indice",   "obliga",  "c_tip_doc_d",
     "c_doc_id_d", "c_Formulario", "c_periodo", "c_estado",  "c_envio", "c_semana"};
 
-// A number as the conversion functions read it: outer blanks, a sign, digits
-// with one point, an exponent. Nothing else.
+// A number as the conversion functions read it, without the grouping commas,
+// parentheses and radix prefixes a file written elsewhere may mean otherwise.
 bool readNumber(const std::string& field, double& value) {
-  const std::string text = platform::trimSpaces(field);
-  if (text.empty()) return false;
-  std::size_t i = 0;
-  if (text[i] == '+' || text[i] == '-') ++i;
-  std::size_t digits = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t exponent = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++exponent;
-    if (exponent == 0) return false;
-  }
-  if (i != text.size()) return false;
-  errno = 0;
-  value = std::strtod(text.c_str(), nullptr);
-  return errno == 0 && std::isfinite(value);
+  const std::optional<double> number = platform::parsePlainNumber(field);
+  if (!number) return false;
+  value = *number;
+  return true;
 }
 
 std::string fieldLabel(int index) {

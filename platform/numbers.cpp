@@ -79,6 +79,14 @@ std::size_t readDecimal(std::string_view text, bool grouping, std::string& numbe
   return i;
 }
 
+// The plain form readDecimal made as a Double; "1E400" reads as infinity:
+// beyond a Double, so not a number at all.
+std::optional<double> finiteNumber(const std::string& number) {
+  const double value = std::strtod(number.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -130,11 +138,22 @@ std::optional<double> parseNumber(std::string_view text) {
   } else {
     std::string number;
     if (readDecimal(rest, true, number) != rest.size()) return std::nullopt;
-    value = std::strtod(number.c_str(), nullptr);
-    // "1E400" reads as infinity: beyond a Double, so not a number at all.
-    if (!std::isfinite(value)) return std::nullopt;
+    const std::optional<double> decimal = finiteNumber(number);
+    if (!decimal) return std::nullopt;
+    value = *decimal;
   }
   return negative ? -value : value;
+}
+
+std::optional<double> parsePlainNumber(std::string_view text) {
+  std::string_view rest = trimBlanks(text);
+  std::string number;
+  if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+    if (rest.front() == '-') number += '-';
+    rest.remove_prefix(1);
+  }
+  if (rest.empty() || readDecimal(rest, false, number) != rest.size()) return std::nullopt;
+  return finiteNumber(number);
 }
 
 bool isNumeric(std::string_view text) { return parseNumber(text).has_value(); }

@@ -25,6 +25,11 @@ double val(std::string_view text);
 // empty or blank text).
 std::optional<double> parseNumber(std::string_view text);
 
+// parseNumber without the forms that a file written elsewhere may mean
+// otherwise: only blanks around it, a sign before it, digits with one ".",
+// an exponent. "1,5" (a decimal comma) is not read as 15, nor "&H10" as 16.
+std::optional<double> parsePlainNumber(std::string_view text);
+
 // IsNumeric of a text.
 bool isNumeric(std::string_view text);
 

@@ -10,6 +10,7 @@
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog_store.h"
 #include "hostdb/sqlite/statement.h"
+#include "platform/ascii.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -78,10 +79,7 @@ std::optional<std::string> workgroupIdentity(sqlite3* db) {
 std::vector<TableSchema> loadSchemas(sqlite3* db) {
   std::vector<TableSchema> tables;
   std::map<std::string, std::size_t> byName;  // upper-cased name -> index
-  auto key = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    return s;
-  };
+  auto key = [](std::string_view s) { return platform::ascii::upperCase(s); };
   Statement objects(db, "SELECT Name FROM MSysObjects ORDER BY Id");
   while (objects.step()) {
     TableSchema t;

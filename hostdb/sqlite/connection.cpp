@@ -1,11 +1,11 @@
 #include "hostdb/sqlite/connection.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog_store.h"
+#include "platform/ascii.h"
 
 namespace hostdb::sqlite {
 
@@ -89,20 +89,7 @@ void Connection::refresh() {
   stale_ = false;
 }
 
-namespace {
-
-// SQLite's NOCASE: ASCII letters without regard to case.
-int compareNoCase(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int x = std::tolower(static_cast<unsigned char>(a[i]));
-    const int y = std::tolower(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
-}  // namespace
+using platform::ascii::compareNoCase;
 
 void Connection::updateCatalogCopy(const TableSchema* table, std::string_view dropped) {
   std::string_view name = table ? std::string_view(table->name) : dropped;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "hostdb/date.h"
 #include "hostdb/tabledef.h"
 #include "platform/utf8.h"
 
@@ -25,26 +26,6 @@ std::size_t characters(std::string_view s) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < s.size(); ++n) i += platform::utf8::decodeAt(s, i).length;
   return n;
-}
-
-// 'yyyy-mm-dd hh:mm:ss' naming a real day and time: the one form in which
-// dates are stored.
-bool isStoredDate(std::string_view s) {
-  if (s.size() != 19) return false;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '0';
-    if (expected == '0' ? (s[i] < '0' || s[i] > '9') : s[i] != expected) return false;
-  }
-  auto number = [&](std::size_t at, std::size_t n) {
-    int v = 0;
-    for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
-    return v;
-  };
-  const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return year >= 100 && month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1] &&
-         number(11, 2) < 24 && number(14, 2) < 60 && number(17, 2) < 60;
 }
 
 // The catalog's answer for the column: `query` binds the table and column
@@ -121,7 +102,7 @@ std::optional<int> check(sqlite3_context* context, sqlite3_value** argv, int& nu
     case FieldType::Double:
       return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT;
     case FieldType::Date:
-      return kind == SQLITE_TEXT && isStoredDate(textOf(value));
+      return kind == SQLITE_TEXT && parseStoredDate(textOf(value)).has_value();
     case FieldType::Text:
     case FieldType::Memo: {
       if (kind != SQLITE_TEXT) return 0;

@@ -1,5 +1,7 @@
 #include "hostdb/sqlite/jet_tokens.h"
 
+#include "hostdb/date.h"
+#include "platform/ascii.h"
 #include "hostdb/sqlite/table_schema.h"
 
 namespace hostdb::sqlite {
@@ -14,14 +16,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 bool Token::is(std::string_view word) const {
-  if (kind != TokenKind::Word || text.size() != word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    char a = text[i], b = word[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
-    if (a != b) return false;
-  }
-  return true;
+  return kind == TokenKind::Word && platform::ascii::equalsNoCase(text, word);
 }
 
 std::optional<std::vector<Token>> tokenize(std::string_view sql) {

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "hostdb/date.h"
 #include "hostdb/engine_error.h"
 
 namespace hostdb::sqlite {

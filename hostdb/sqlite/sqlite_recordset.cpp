@@ -1,26 +1,15 @@
 #include "hostdb/sqlite/sqlite_recordset.h"
 
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/date.h"
 #include "hostdb/sqlite/connection.h"
 
 namespace hostdb::sqlite {
 namespace {
-
-std::optional<Date> parseStoredDate(const std::string& text) {
-  Date d;
-  int used = -1;
-  if (text.size() != 19 ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &d.year, &d.month, &d.day, &d.hour,
-                  &d.minute, &d.second, &used) != 6 ||
-      used != 19)
-    return std::nullopt;
-  return d;
-}
 
 class SqliteRecordset : public Recordset {
  public:

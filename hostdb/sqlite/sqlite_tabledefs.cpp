@@ -4,6 +4,7 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/connection.h"
+#include "platform/ascii.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -33,8 +34,8 @@ class SqliteField : public Field {
 
 // Tables the catalog does not describe (its own MSys tables, or tables made
 // by another SQLite client) show their columns as SQLite declares them.
-FieldType typeFromDeclaration(std::string decl) {
-  for (char& c : decl) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+FieldType typeFromDeclaration(std::string_view declared) {
+  const std::string decl = platform::ascii::upperCase(declared);
   if (decl.find("INT") != std::string::npos) return FieldType::Long;
   if (decl.find("REAL") != std::string::npos || decl.find("DOUB") != std::string::npos ||
       decl.find("FLOA") != std::string::npos)

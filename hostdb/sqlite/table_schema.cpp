@@ -1,6 +1,5 @@
 #include "hostdb/sqlite/table_schema.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "hostdb/sql_text.h"
@@ -114,45 +113,6 @@ std::string createPrimaryKeySql(const TableSchema& table) {
     out += quoteIdentifier(table.primaryKeyColumns[i]);
   }
   return out + ")";
-}
-
-std::optional<std::string> normalizeDate(std::string_view text) {
-  std::string t(text);
-  while (!t.empty() && t.back() == ' ') t.pop_back();
-  // Field order of each accepted form: year, month, day, hour, minute, second.
-  struct Form {
-    const char* format;
-    int count;
-    int order[6];
-  };
-  static const Form forms[] = {
-      {"%4d-%2d-%2d %2d:%2d:%2d%n", 6, {0, 1, 2, 3, 4, 5}},
-      {"%4d-%2d-%2d %2d:%2d%n", 5, {0, 1, 2, 3, 4, 5}},
-      {"%4d-%2d-%2d%n", 3, {0, 1, 2, 3, 4, 5}},
-      {"%2d/%2d/%4d %2d:%2d:%2d%n", 6, {1, 2, 0, 3, 4, 5}},
-      {"%2d/%2d/%4d %2d:%2d%n", 5, {1, 2, 0, 3, 4, 5}},
-      {"%2d/%2d/%4d%n", 3, {1, 2, 0, 3, 4, 5}},
-  };
-  for (const Form& f : forms) {
-    int v[6] = {0, 0, 0, 0, 0, 0};
-    int used = -1;
-    int* p[6];
-    for (int k = 0; k < 6; ++k) p[k] = &v[f.order[k]];
-    int n = f.count == 6   ? std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], p[3], p[4], p[5], &used)
-            : f.count == 5 ? std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], p[3], p[4], &used)
-                           : std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], &used);
-    if (n != f.count || used != static_cast<int>(t.size())) continue;
-    const int y = v[0], mo = v[1], d = v[2], h = v[3], mi = v[4], s = v[5];
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 100 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > days[mo - 1] ||
-        (mo == 2 && d == 29 && !leap) || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59)
-      return std::nullopt;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
-    return std::string(buf);
-  }
-  return std::nullopt;
 }
 
 }  // namespace hostdb::sqlite

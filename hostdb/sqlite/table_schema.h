@@ -47,9 +47,4 @@ std::string createTableSql(const TableSchema& table);
 // since SQLite index names are database-wide).
 std::string createPrimaryKeySql(const TableSchema& table);
 
-// The column's value text as the engine converts text to a Date
-// ("yyyy-mm-dd[ hh:mm[:ss]]" or "mm/dd/yyyy[ hh:mm[:ss]]") into the stored
-// form "yyyy-mm-dd hh:mm:ss"; nullopt when it is no date.
-std::optional<std::string> normalizeDate(std::string_view text);
-
 }  // namespace hostdb::sqlite

@@ -29,6 +29,14 @@ TEST(ParseNumber, TakesTheWholeTextOrNothing) {
   EXPECT_EQ(errorOf([] { toDouble("x"); }), 13);
 }
 
+TEST(ParsePlainNumber, OnlySignDigitsPointAndExponent) {
+  const std::pair<const char*, double> numbers[] = {
+      {" -5 ", -5}, {"+7", 7}, {".5", 0.5}, {"1.5E3", 1500}, {"0015", 15}};
+  for (const auto& [text, value] : numbers) EXPECT_EQ(parsePlainNumber(text), value) << text;
+  for (const char* text : {"1,5", "(5)", "5-", "&H1F", "+ 7", "", "1e", "1E400"})
+    EXPECT_FALSE(parsePlainNumber(text)) << text;
+}
+
 TEST(ToLong, RoundsHalfToEvenAndChecksTheRange) {
   EXPECT_EQ(toLong(2.5), 2);
   EXPECT_EQ(toLong(3.5), 4);

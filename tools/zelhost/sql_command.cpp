@@ -7,6 +7,7 @@
 #include "hostdb/database.h"
 #include "tools/zelhost/commands.h"
 #include "tools/zelhost/host_database.h"
+#include "platform/ascii.h"
 
 namespace zelhost {
 namespace {
@@ -14,11 +15,7 @@ namespace {
 bool isSelect(const std::string& sql) {
   std::size_t i = sql.find_first_not_of(" \t\r\n");
   if (i == std::string::npos || sql.size() - i < 6) return false;
-  std::string word;
-  for (std::size_t k = i; k < i + 6; ++k) {
-    word += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[k])));
-  }
-  return word == "SELECT" && (sql.size() == i + 6 || !std::isalnum(static_cast<unsigned char>(sql[i + 6])));
+  return platform::ascii::equalsNoCase(std::string_view(sql).substr(i, 6), "SELECT") && (sql.size() == i + 6 || !std::isalnum(static_cast<unsigned char>(sql[i + 6])));
 }
 
 void printLine(const std::vector<std::string>& cells) {
