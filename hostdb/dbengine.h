@@ -40,7 +40,9 @@ class DBEngine {
   DBEngine(const DBEngine&) = delete;
   DBEngine& operator=(const DBEngine&) = delete;
 
-  // Settings, read when the default workspace logs on.
+  // Settings. SystemDB, DefaultUser and DefaultPassword are read when the
+  // default workspace logs on; IniPath is kept as the programs set it, and
+  // this engine reads no INI file of its own.
   std::string IniPath;
   std::string SystemDB;         // the workgroup file
   std::string DefaultUser;

@@ -10,8 +10,9 @@ namespace installer {
 // it; updateParam only refreshes a row the host already holds.
 enum class ParamWrite { Upsert, Update };
 
-// One PARAM row. Every text is written into the SQL as it stands: trailing
-// blanks belong to the value, nothing is padded, trimmed or escaped.
+// One PARAM row. Every text is written into the SQL as it stands, its single
+// quotes doubled: trailing blanks belong to the value, nothing is padded or
+// trimmed.
 struct ParamSeedRow {
   std::string_view numero;       // the group code, three digits
   std::string_view argumento;    // the key within the group

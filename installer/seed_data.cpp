@@ -1,6 +1,6 @@
 // The last step: the form's parameter rows, report registrations and send
-// configuration, then the database is closed and the seed rows the host's
-// tables refused are named.
+// configuration (loadSendConfiguration closes the database as it ends), then
+// the seed rows the host's tables refused are named.
 #include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "installer/unstored_rows.h"

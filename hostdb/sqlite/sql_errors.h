@@ -37,7 +37,8 @@ int syntaxErrorNumber(Verb verb);
 // Raises the engine error for the failure `rc` that `db` reports, with what
 // the row rules found while the statement ran:
 //  a fault the rules met -> that fault, a CHECK constraint -> the number of
-//  the rule broken (3315 names the column; 3464 when none is known),
+//  the rule jet_rule reported broken, with its column (3464 when it reported
+//  none),
 //  a function given an argument it cannot take -> 5, no memory -> 7,
 //  UNIQUE -> 3022, NOT NULL -> 3058, no such table -> 3078, no such column ->
 //  3061 (the engine takes an unknown name for a parameter), a syntax error ->

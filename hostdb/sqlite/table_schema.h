@@ -39,9 +39,12 @@ bool sameName(std::string_view a, std::string_view b);
 // "name" with embedded quotes doubled.
 std::string quoteIdentifier(std::string_view name);
 
-// CREATE TABLE text of `table`: every column's type, collation and CHECK
-// constraints (named "<error number> <column>" so that a failure maps back to
-// the engine's error), the primary key's columns held not null.
+// CREATE TABLE text of `table`: every column's declared type, its collation
+// and one CHECK constraint, named after the column, that calls jet_rule with
+// the column's type and size. Which rule a refused value broke reaches the
+// error mapping from jet_rule itself, not from the constraint's name. Nulls
+// in the key's columns are refused by jet_rule too, through the catalog, so
+// that adding a key never changes the table's definition.
 std::string createTableSql(const TableSchema& table);
 // CREATE UNIQUE INDEX text of the primary key (index named "<table> <key>",
 // since SQLite index names are database-wide).

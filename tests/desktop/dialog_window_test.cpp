@@ -1,11 +1,14 @@
 // Message boxes as dialog windows on a real X server (Xvfb, no window
 // manager), found and answered with xdotool as a person would with the
 // keyboard. Skipped where Xvfb, xdotool or the dialog helper are missing.
+#include "gmock/gmock.h"
 #include <gtest/gtest.h>
 
 #include "tests/desktop/show_box.h"
 #include "tests/desktop/x_session.h"
 #include "tests/support/test_support.h"
+
+using ::testing::HasSubstr;
 
 using desktop::Background;
 using testsupport::readLines;
@@ -101,7 +104,7 @@ TEST_F(DialogWindow, TextModeShowsNoWindowEvenOnADesktop) {
   const auto ended = program.wait(10);
   ASSERT_TRUE(ended.has_value()) << "the text box waits for nobody";
   EXPECT_EQ(ended->out, "yes\n");
-  EXPECT_NE(ended->err.find("== Mensaje [question] =="), std::string::npos);
+  EXPECT_THAT(ended->err, HasSubstr("== Mensaje [question] =="));
 }
 
 }  // namespace

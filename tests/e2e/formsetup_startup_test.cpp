@@ -10,9 +10,12 @@
 #include <vector>
 
 #include "build_account.h"
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "hostdb/workgroup.h"
 #include "tests/support/test_support.h"
+
+using ::testing::HasSubstr;
 
 using testsupport::readFile;
 using testsupport::RunResult;
@@ -182,8 +185,8 @@ TEST(FormsetupConnection, MissingDbNameOpensTheFolderAndFails) {
   EXPECT_EQ(r.exitCode, 1);
   std::vector<std::string> boxes = host.transcript();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_NE(boxes[0].find(R"("title":"Error de Conección")"), std::string::npos) << boxes[0];
-  EXPECT_NE(boxes[0].find(R"(\n 3044")"), std::string::npos) << boxes[0];
+  EXPECT_THAT(boxes[0], HasSubstr(R"("title":"Error de Conección")")) << boxes[0];
+  EXPECT_THAT(boxes[0], HasSubstr(R"(\n 3044")")) << boxes[0];
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include <thread>
 #include <vector>
 
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+
+using ::testing::HasSubstr;
 
 using reporttest::record;
 using reporttest::ReportHost;
@@ -35,7 +38,7 @@ TEST(SendsummaryConcurrency, EightRunsAtOnceRegisterEightCompleteFiles) {
   // Identical runs at a fixed instant: every spool file has the same bytes.
   const std::string copy = readFile(host.rpt("0661202400100000001.PRN"));
   EXPECT_EQ(testsupport::splitLines(copy).size(), 32u);
-  EXPECT_NE(copy.find("pPos|10|4900||False|8|0|\r\n"), std::string::npos);
+  EXPECT_THAT(copy, HasSubstr("pPos|10|4900||False|8|0|\r\n"));
   for (int i = 0; i < kRuns; ++i) {
     const std::string number = std::to_string(i + 1);
     EXPECT_EQ(rows[i][0], "00000" + number);

@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+
+using ::testing::HasSubstr;
 
 using reporttest::boxLine;
 using reporttest::record;
@@ -52,7 +55,7 @@ TEST_F(SendsummaryConnection, FolderWithoutAFinalBackslashGetsOne) {
   // not exist: the first write fails, after the connection.
   EXPECT_EQ(r.exitCode, 1);
   ASSERT_EQ(host.transcript().size(), 1u);
-  EXPECT_NE(host.transcript()[0].find("Error tecnico:  76"), std::string::npos);
+  EXPECT_THAT(host.transcript()[0], HasSubstr("Error tecnico:  76"));
   EXPECT_TRUE(host.spoolRows().empty());
 }
 

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+
+using ::testing::HasSubstr;
 
 using reporttest::boxLine;
 using reporttest::record;
@@ -121,7 +124,7 @@ TEST_F(SendsummaryData, QuotesInTheRecordStayInsideTheirLiterals) {
   RunResult r = run("x' OR 'a'='a");
   EXPECT_EQ(r.exitCode, 1);
   ASSERT_EQ(host.transcript().size(), 1u);
-  EXPECT_NE(host.transcript()[0].find("No existe data para generar"), std::string::npos);
+  EXPECT_THAT(host.transcript()[0], HasSubstr("No existe data para generar"));
   EXPECT_TRUE(queried("doc_id_d= 'x'' OR ''a''=''a   'and tip_doc_d=6"));
 
   // A document number with a quote of its own is found.

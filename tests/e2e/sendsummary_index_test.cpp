@@ -5,11 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/jet_tokens.h"
 #include "hostdb/sqlite/jet_translate.h"
 #include "tests/e2e/report_host.h"
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using reporttest::record;
 using reporttest::ReportHost;
@@ -82,10 +86,10 @@ TEST(SendsummaryIndexes, EveryLookUpIsAnIndexSeek) {
     ++queries;
     const std::string sql = translated(query);
     const std::string plan = planOf(db, sql);
-    EXPECT_EQ(plan.find("SCAN"), std::string::npos) << query << "\n" << plan;
+    EXPECT_THAT(plan, Not(HasSubstr("SCAN"))) << query << "\n" << plan;
     EXPECT_LT(stepsOf(db, sql), 100) << query << "\n" << plan;
     if (query.find("max(") != std::string::npos) {
-      EXPECT_NE(plan.find("SEARCH SPOOL USING INDEX SPOOL "), std::string::npos) << plan;
+      EXPECT_THAT(plan, HasSubstr("SEARCH SPOOL USING INDEX SPOOL ")) << plan;
     }
   }
   EXPECT_EQ(queries, 7);

@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "platform/text.h"
 #include "tests/e2e/report_host.h"
+
+using ::testing::HasSubstr;
 
 using reporttest::record;
 using reporttest::ReportHost;
@@ -63,7 +66,7 @@ TEST_F(WindowsFiles, NamesInAnotherCaseAreFound) {
   expectBothRun();
   EXPECT_EQ(host.filesIn("").size(), 5u) << "no second database or workgroup file";
   EXPECT_FALSE(std::filesystem::exists(host.iniPath())) << "SystemDB went into pm000.ini";
-  EXPECT_NE(readFile(host.windir() + "/pm000.ini").find("SystemDB="), std::string::npos);
+  EXPECT_THAT(readFile(host.windir() + "/pm000.ini"), HasSubstr("SystemDB="));
 }
 
 TEST_F(WindowsFiles, CharactersOutsideTheCodePageAreWrittenAsWindowsWritesThem) {

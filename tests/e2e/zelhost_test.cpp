@@ -6,11 +6,15 @@
 
 #include "build_account.h"
 #include "build_info.h"
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
 #include "tests/support/host/host_database.h"
 #include "tests/support/test_support.h"
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using testsupport::readFile;
 using testsupport::RunResult;
@@ -51,7 +55,7 @@ TEST(ZelhostInit, MakesFoldersWorkgroupAndIniWithDefaults) {
   // The workgroup file holds the build's account only as a hash.
   const std::string mdw = readFile(host.folder() + "/PM000.MDW");
   EXPECT_FALSE(mdw.empty());
-  EXPECT_EQ(mdw.find(build_account::password()), std::string::npos);
+  EXPECT_THAT(mdw, Not(HasSubstr(build_account::password())));
 }
 
 TEST(ZelhostInit, HostTablesHaveTheirKeysAndAcceptEmptyTexts) {
@@ -173,8 +177,8 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   // The send configuration: Windows-1252, CR LF, 13 fields each ended by '|'.
   const std::string env = readFile(host.folder() + "/tmp/env661.txt");
   ASSERT_FALSE(env.empty());
-  EXPECT_NE(env.find("\xD3"), std::string::npos) << "Ó in Windows-1252";
-  EXPECT_EQ(env.find("\xC3"), std::string::npos) << "no UTF-8";
+  EXPECT_THAT(env, HasSubstr("\xD3")) << "Ó in Windows-1252";
+  EXPECT_THAT(env, Not(HasSubstr("\xC3"))) << "no UTF-8";
   EXPECT_EQ(env.substr(env.size() - 2), "\r\n");
   for (const std::string& line : testsupport::splitLines(env)) {
     SCOPED_TRACE(line);
@@ -191,7 +195,7 @@ TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
   RunResult help = testsupport::runProcess({zelhost, "--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* command : {"init", "sample", "sql", "shell"}) {
-    EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+    EXPECT_THAT(help.out, HasSubstr(std::string("  ") + command + " ")) << command;
     RunResult one = testsupport::runProcess({zelhost, command, "--help"});
     EXPECT_EQ(one.exitCode, 0) << command;
     EXPECT_EQ(one.out.rfind(std::string("usage: zelhost ") + command + " ", 0), 0u) << one.out;
@@ -207,7 +211,7 @@ TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
     RunResult r = testsupport::runProcess(wrong);
     EXPECT_EQ(r.exitCode, 2) << wrong.back();
     EXPECT_TRUE(r.out.empty());
-    EXPECT_NE(r.err.find("usage: zelhost"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("usage: zelhost")) << r.err;
   }
 }
 

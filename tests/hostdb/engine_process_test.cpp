@@ -1,5 +1,6 @@
 // Locks between processes: a database held exclusively by another process, and
 // shared opens from two processes.
+#include "gmock/gmock.h"
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,6 +8,8 @@
 #include <chrono>
 
 #include "tests/hostdb/engine_fixture.h"
+
+using ::testing::HasSubstr;
 
 using enginetest::EngineTest;
 using enginetest::errorOf;
@@ -72,7 +75,7 @@ TEST_F(EngineTest, DatabaseHeldByAnotherProcessGives3051AfterAShortWait) {
     FAIL() << "opened a held database";
   } catch (const hostdb::EngineError& err) {
     EXPECT_EQ(err.number(), 3051);
-    EXPECT_NE(err.description().find("'" + path("a.db") + "'"), std::string::npos);
+    EXPECT_THAT(err.description(), HasSubstr("'" + path("a.db") + "'"));
   }
   auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_LT(waited, std::chrono::milliseconds(3500));

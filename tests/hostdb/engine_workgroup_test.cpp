@@ -1,7 +1,11 @@
 // The workgroup file: accounts, identity, and the log-on failures it causes.
+#include "gmock/gmock.h"
 #include <chrono>
 
 #include "tests/hostdb/engine_fixture.h"
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using enginetest::EngineTest;
 using enginetest::errorOf;
@@ -22,7 +26,7 @@ TEST_F(EngineTest, AccountsMatchUserWithoutCaseAndPasswordExactly) {
 }
 
 TEST_F(EngineTest, FileKeepsNoReadablePasswordAndEachFileHasItsOwnIdentityAndAccounts) {
-  EXPECT_EQ(readFile(workgroup()).find(kPassword), std::string::npos);
+  EXPECT_THAT(readFile(workgroup()), Not(HasSubstr(kPassword)));
   hostdb::createWorkgroupFile(path("other.mdw"), {{"FIRST", "one"}, {"SECOND", "two"}});
   hostdb::Workgroup a = hostdb::Workgroup::load(workgroup());
   hostdb::Workgroup b = hostdb::Workgroup::load(path("other.mdw"));
@@ -82,7 +86,7 @@ TEST_F(EngineTest, DatabaseOfAnotherWorkgroupGives3033WithItsName) {
     FAIL() << "opened under another workgroup";
   } catch (const hostdb::EngineError& err) {
     EXPECT_EQ(err.number(), 3033);
-    EXPECT_NE(err.description().find("'" + path("a.db") + "'"), std::string::npos)
+    EXPECT_THAT(err.description(), HasSubstr("'" + path("a.db") + "'"))
         << err.description();
   }
 }

@@ -1,8 +1,11 @@
 // The statements the programs send, dates, the errors of malformed or
 // misnamed statements, and the SQL trace.
+#include "gmock/gmock.h"
 #include <cstdlib>
 
 #include "tests/hostdb/sql_support.h"
+
+using ::testing::HasSubstr;
 
 using sqltest::errorOf;
 
@@ -127,7 +130,7 @@ TEST_F(SqlDmlTest, StatementsOfOneShapeKeepTheirOwnValues) {
       FAIL();
     } catch (const hostdb::EngineError& e) {
       EXPECT_EQ(e.number(), 3075);
-      EXPECT_NE(e.description().find(std::string("Argumento='") + bad + "'"), std::string::npos);
+      EXPECT_THAT(e.description(), HasSubstr(std::string("Argumento='") + bad + "'"));
     }
   }
 }

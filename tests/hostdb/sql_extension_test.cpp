@@ -1,7 +1,10 @@
 // The zeljet extension: the sqlite3 shell reads a host database as it is,
 // and with the extension loaded compares, computes and writes under the
 // same rules as the programs.
+#include "gmock/gmock.h"
 #include "tests/hostdb/sql_support.h"
+
+using ::testing::HasSubstr;
 
 #ifdef ZEL_EXTENSION_PATH
 
@@ -29,7 +32,7 @@ TEST_F(SqlExtensionTest, WithoutTheExtensionTablesStillRead) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "6|20123456789    |Ñandú\n");
   r = shell({"SELECT count(*) FROM cont WHERE doc_id_d = 'x'"}, false);
-  EXPECT_NE(r.err.find("no such collation sequence: JET"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("no such collation sequence: JET")) << r.err;
 }
 
 TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
@@ -39,9 +42,9 @@ TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
   EXPECT_EQ(r.out, "ÑANDÚ|15\n");
 
   r = shell({"INSERT INTO cont VALUES (6, '20123456789', 'dup')"});
-  EXPECT_NE(r.err.find("UNIQUE constraint failed"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("UNIQUE constraint failed")) << r.err;
   r = shell({"INSERT INTO cont VALUES (6, '1', 'much too long')"});
-  EXPECT_NE(r.err.find("CHECK constraint failed: nombre"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("CHECK constraint failed: nombre")) << r.err;
   r = shell({"INSERT INTO cont VALUES (6, '2', 'Otro')"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
 

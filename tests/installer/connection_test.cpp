@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "hostdb/database.h"
 #include "hostdb/sqlite/sqlite_database.h"
@@ -14,6 +15,8 @@
 #include "installer/module_state.h"
 #include "tests/installer/installer_fixture.h"
 #include "tests/support/test_support.h"
+
+using ::testing::HasSubstr;
 
 using testsupport::TestHost;
 using testsupport::writeFile;
@@ -123,7 +126,7 @@ TEST_F(InstallerTest, LoadSeedDataClosesTheDatabase) {
   EXPECT_FALSE(hostdb::hostSession().isOpen());
   installer::executeSql("DROP TABLE PARAM");
   ASSERT_EQ(host.transcript().size(), 1u);
-  EXPECT_NE(host.transcript()[0].find("Error Número : 91"), std::string::npos);
+  EXPECT_THAT(host.transcript()[0], HasSubstr("Error Número : 91"));
 }
 
 }  // namespace
