@@ -1,7 +1,9 @@
 // The form's tables: the temporary ones dropped, the missing ones created.
+#include "installer/form_tables.h"
+
 #include "hostdb/database.h"
 #include "installer/form_schema.h"
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
 #include "platform/errors.h"
 

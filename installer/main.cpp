@@ -1,5 +1,5 @@
 // formsetup: adds form 0661 to an installed host program's database.
-#include "installer/formsetup.h"
+#include "installer/startup.h"
 #include "platform/program.h"
 
 int main(int argc, char** argv) {

@@ -1,12 +1,14 @@
 // The form's PARAM rows and the three procedures that write them. A row is
 // found by (Numero, Argumento); values go into the SQL between single quotes,
 // any quote in them doubled.
+#include "installer/param_rows.h"
+
 #include <memory>
 #include <string>
 
 #include "hostdb/database.h"
 #include "hostdb/sql_text.h"
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
 #include "installer/param_seed.h"
 #include "installer/unstored_rows.h"

@@ -1,10 +1,11 @@
-// Report registration and the send configuration of form 0661, which is
-// replaced by the lines of tmp/env661.txt in the host folder.
+#include "installer/send_config.h"
+
 #include <string>
 
 #include "hostdb/sql_text.h"
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
+#include "installer/param_rows.h"
 #include "installer/send_config_file.h"
 #include "installer/unstored_rows.h"
 #include "platform/errors.h"
@@ -115,6 +116,13 @@ void loadSendConfiguration() {
 
   // Nothing after this step uses the database.
   closeHostDatabase();
+}
+
+void loadSeedData() {
+  writeParamRows();
+  registerReports();
+  loadSendConfiguration();
+  reportUnstoredRows();
 }
 
 }  // namespace installer

@@ -1,8 +1,13 @@
 // Start-up: the host folder from PM000.INI, the database, the steps in order.
+#include "installer/startup.h"
+
 #include <string>
 
-#include "installer/formsetup.h"
+#include "installer/form_tables.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
+#include "installer/send_config.h"
+#include "installer/text_fields.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "platform/program.h"

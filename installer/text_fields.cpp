@@ -1,9 +1,11 @@
 // Text fields of the form tables that must accept empty strings: names,
 // descriptions and amounts held as text.
+#include "installer/text_fields.h"
+
 #include <string>
 #include <vector>
 
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
 #include "platform/errors.h"
 #include "platform/text.h"

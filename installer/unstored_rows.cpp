@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
 #include "platform/message_box.h"
 

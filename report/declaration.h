@@ -1,8 +1,10 @@
 // What one run reads: the request on its command line and the declaration in
-// the host database. The summaries are laid out from these alone.
+// the host database, and the procedures that read them. The summaries are
+// laid out from these alone.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace report {
@@ -41,5 +43,30 @@ struct Declaration {
   BoxValues boxValues;
   std::string taxpayerName;
 };
+
+// The boxes the summary shows.
+inline constexpr int kDebtBox = 146;        // "Renta", "TOTAL DEUDA"
+inline constexpr int kPaidBox = 180;        // "Renta", "MONTO PAGO"
+inline constexpr int kTotalPaidBox = 598;   // "TOTAL:", under "MONTO PAGO"
+inline constexpr int kRectifyingBox = 871;  // "RECTIFICATORIA"
+
+// Boxes that DET may hold but the summary does not read.
+bool isIgnoredBox(int box);
+
+// The report body: configuration, database, request, declaration, taxpayer,
+// both summaries. Ends the program itself after the no-data messages.
+void generateReport();
+
+// CAB: cash or cheque and, for a cheque, its bank's name.
+Payment readDeclarationHeader(const ReportRequest& request);
+
+// The bank's description in PARAM group "004", trimmed; "" when not found.
+std::string lookUpBankName(const std::string& code);
+
+// DET: the box values.
+BoxValues readDeclarationBoxes(const ReportRequest& request);
+
+// cont: the taxpayer's name; nullopt when the taxpayer has no row.
+std::optional<std::string> lookUpTaxpayer(const std::string& docId);
 
 }  // namespace report

@@ -1,16 +1,17 @@
 // The SPOOL register: the next sequence of a report code and the next file
 // name of the whole register, and the row that records them.
+#include "report/spool_register.h"
+
 #include <cstdint>
 #include <string>
 
 #include "hostdb/database.h"
+#include "hostdb/sql_text.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/format.h"
 #include "platform/numbers.h"
 #include "report/module_state.h"
-#include "report/sendsummary.h"
-#include "hostdb/sql_text.h"
 
 namespace report {
 namespace {

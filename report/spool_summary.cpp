@@ -1,18 +1,21 @@
 // The spool file: the summary laid out as a page, with markup lines and a
 // position record for every text line, registered in SPOOL.
+#include "report/spool_summary.h"
+
 #include <memory>
 #include <string>
 
+#include "hostdb/database.h"
 #include "hostdb/dbengine.h"
+#include "hostdb/sql_text.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "report/boxes.h"
+#include "report/declaration.h"
 #include "report/layout.h"
 #include "report/module_state.h"
-#include "report/sendsummary.h"
-#include "hostdb/database.h"
-#include "hostdb/sql_text.h"
+#include "report/spool_register.h"
+#include "report/startup.h"
 
 namespace report {
 namespace {

@@ -1,5 +1,7 @@
-// Start-up: the configuration, the command-line record, the output files and
-// the top-level failure message.
+// Start-up: the configuration and the host database, the command-line
+// record, the output files and the top-level failure message.
+#include "report/startup.h"
+
 #include <memory>
 #include <string>
 
@@ -9,8 +11,9 @@
 #include "platform/profile.h"
 #include "platform/program.h"
 #include "platform/text.h"
+#include "report/declaration.h"
 #include "report/module_state.h"
-#include "report/sendsummary.h"
+#include "report/spool_summary.h"
 
 namespace report {
 namespace {
@@ -154,6 +157,37 @@ void runReport() {
   } catch (...) {
     discardRunFiles();  // the end of the program after a no-data message, too
     throw;
+  }
+}
+
+}  // namespace report
+
+namespace report {
+namespace {
+
+constexpr const char* kWorkgroupFile = "PM000.MDW";
+
+// The workgroup file in the database folder, with one backslash between them.
+// An empty folder has no last character to look at.
+std::string workgroupPath(const std::string& folder) {
+  if (folder.empty()) throw platform::makeError(platform::err::kInvalidArgument);
+  const bool endsInBackslash = platform::rightChars(folder, 1) == "\\";
+  return folder + (endsInBackslash ? "" : "\\") + kWorkgroupFile;
+}
+
+}  // namespace
+
+void openReportDatabase() {
+  ModuleState& state = moduleState();
+  try {
+    // Written as it stands, even when the folder ends in a backslash already.
+    platform::WritePrivateProfileStringA("Options", "SystemDB",
+                                         state.databaseFolder + "\\" + kWorkgroupFile, "PM000.INI");
+    hostdb::hostSession().open(workgroupPath(state.databaseFolder), state.databaseFile);
+  } catch (const platform::Error& error) {
+    platform::MessageBox("\n" + error.description() + "\nIntente nuevamente por favor.", "Mensaje",
+                         platform::Icon::Critical);
+    platform::endProgram();
   }
 }
 

@@ -1,4 +1,6 @@
 // The text summary: a plain listing in a temporary file of tempFolder.
+#include "report/text_summary.h"
+
 #include <memory>
 #include <string>
 
@@ -6,10 +8,9 @@
 #include "platform/files.h"
 #include "platform/random.h"
 #include "platform/text.h"
-#include "report/boxes.h"
+#include "report/declaration.h"
 #include "report/layout.h"
 #include "report/module_state.h"
-#include "report/sendsummary.h"
 
 namespace report {
 namespace {

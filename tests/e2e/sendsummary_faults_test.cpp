@@ -9,7 +9,7 @@
 #include "hostdb/database.h"
 #include "platform/program.h"
 #include "report/module_state.h"
-#include "report/sendsummary.h"
+#include "report/startup.h"
 #include "tests/e2e/report_host.h"
 #include "tests/support/faulty_env.h"
 

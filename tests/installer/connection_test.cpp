@@ -11,8 +11,10 @@
 #include "gtest/gtest.h"
 #include "hostdb/database.h"
 #include "hostdb/sqlite/sqlite_database.h"
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
+#include "installer/send_config.h"
+#include "installer/startup.h"
 #include "tests/installer/installer_fixture.h"
 #include "tests/support/test_support.h"
 

@@ -7,8 +7,9 @@
 
 #include "gtest/gtest.h"
 #include "hostdb/database.h"
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
 #include "installer/module_state.h"
+#include "installer/startup.h"
 #include "tests/support/test_support.h"
 
 class InstallerTest : public ::testing::Test {

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "installer/formsetup.h"
+#include "installer/host_access.h"
+#include "installer/text_fields.h"
 #include "tests/installer/installer_fixture.h"
 
 namespace {

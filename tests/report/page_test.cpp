@@ -2,11 +2,13 @@
 // declaration made here.
 #include <gtest/gtest.h>
 
-#include "report/boxes.h"
+#include "hostdb/sql_text.h"
+#include "report/declaration.h"
 #include "report/labels.h"
 #include "report/layout.h"
-#include "report/sendsummary.h"
-#include "hostdb/sql_text.h"
+#include "report/spool_summary.h"
+#include "report/startup.h"
+#include "report/text_summary.h"
 #include "tests/support/test_support.h"
 
 using namespace report;

@@ -1,12 +1,12 @@
 // What both summaries show alike: the rectifying and payment lines, the date
 // and time, the amounts.
+#include "report/layout.h"
+
 #include "platform/clock.h"
 #include "platform/format.h"
 #include "platform/numbers.h"
 #include "platform/text.h"
-#include "report/boxes.h"
-#include "report/layout.h"
-#include "report/sendsummary.h"
+#include "report/declaration.h"
 
 namespace report {
 const char* rectifyingLabel(const SummaryLabels& labels, const BoxValues& boxes) {

@@ -1,10 +1,11 @@
 // The installer's way to the host database: opening it, running statements,
 // asking for tables.
+#include "installer/host_access.h"
+
 #include <cstdint>
 #include <string>
 
 #include "hostdb/engine_error.h"
-#include "installer/formsetup.h"
 #include "installer/module_state.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"

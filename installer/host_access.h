@@ -1,0 +1,32 @@
+// formsetup's way to the host database: opening it, running statements,
+// asking for tables, and the faults that end the run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/errors.h"
+
+namespace installer {
+
+// Logs on with the build's workgroup account and opens the host database of
+// `folder` ("DBName" of PM000.INI), shared and writable, into the host
+// session. On failure shows its "Error de Conección" box and ends the program.
+void openHostDatabase(const std::string& folder);
+
+// Runs one statement on the host database with options 16 and returns how
+// many rows it wrote (0 when it failed). Reports a failure in a message box
+// (none for an existing primary key) and returns, except for a lasting fault
+// (see endOnLastingFault).
+std::int64_t executeSql(const std::string& statement);
+
+// A database locked by another process (3051) or a full disk (3026) would
+// fail every statement that follows: shows the one box for it (the locked
+// database's connection box, or the statement error box) and ends the run.
+// Returns for any other error.
+void endOnLastingFault(const platform::Error& e);
+
+// True when a table of the database, its name upper-cased, is exactly `name`.
+bool tableExists(const std::string& name);
+
+}  // namespace installer

@@ -1,0 +1,25 @@
+// The text summary: its lines and the temporary file it is written to.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/declaration.h"
+
+namespace platform {
+class TextWriter;
+}
+
+namespace report {
+
+// The text summary's lines, in order.
+std::vector<std::string> textSummaryLines(const ReportRequest& request, const Declaration& declaration);
+
+// The text summary, in a new temporary file in tempFolder (textTempPath).
+void writeTextSummary(const ReportRequest& request, const Declaration& declaration);
+
+// One line of the text summary; a line empty or of blanks only is one blank.
+void writeTextLine(platform::TextWriter& file, std::string_view text);
+
+}  // namespace report
