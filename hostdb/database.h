@@ -36,8 +36,4 @@ class Database {
   virtual void Close() = 0;
 };
 
-// Closes `db` when it is open, passing over a failure to close, and releases
-// it: for a program's clean-up, where nothing may escape.
-void releaseDatabase(std::unique_ptr<Database>& db) noexcept;
-
 }  // namespace hostdb

@@ -4,6 +4,22 @@
 #include "platform/errors.h"
 
 namespace hostdb {
+namespace {
+
+// Closes `db` when it is open, passing over a failure to close, and releases
+// it: for a program's clean-up, where nothing may escape.
+void releaseDatabase(std::unique_ptr<Database>& db) noexcept {
+  if (db) {
+    try {
+      db->Close();
+    } catch (...) {
+      // A database that fails to close is released all the same.
+    }
+  }
+  db.reset();
+}
+
+}  // namespace
 
 DBEngine& HostSession::engine() {
   if (!engine_) engine_ = std::make_unique<DBEngine>();

@@ -39,14 +39,14 @@ std::vector<Token> tokensOf(std::string_view sql, Verb fallback) {
   return std::move(*tokens);
 }
 
-class HostDatabase final : public SqliteDatabase {
+class SqliteFileDatabase final : public SqliteDatabase {
  public:
-  HostDatabase(Handle handle, std::string name, std::shared_ptr<WorkspaceTransactions> workspace)
+  SqliteFileDatabase(Handle handle, std::string name, std::shared_ptr<WorkspaceTransactions> workspace)
       : handle_(std::move(handle)), db_(handle_.get()), name_(std::move(name)),
         workspace_(std::move(workspace)), connection_(db_),
         tableDefs_(makeTableDefs(connection_)) {}
 
-  ~HostDatabase() override {
+  ~SqliteFileDatabase() override {
     try {
       Close();
     } catch (const EngineError&) {
@@ -162,7 +162,7 @@ class HostDatabase final : public SqliteDatabase {
 std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
                                              std::shared_ptr<WorkspaceTransactions> workspace) {
   WorkspaceTransactions* registry = workspace.get();
-  auto db = std::make_unique<HostDatabase>(std::move(handle), std::move(name), std::move(workspace));
+  auto db = std::make_unique<SqliteFileDatabase>(std::move(handle), std::move(name), std::move(workspace));
   if (registry) registry->databaseOpened(*db);
   return db;
 }

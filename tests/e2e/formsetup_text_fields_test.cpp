@@ -7,7 +7,7 @@
 
 #include "gtest/gtest.h"
 #include "platform/text.h"
-#include "tests/support/host/host_database.h"
+#include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
 using testsupport::errorOf;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "tests/support/host/host_database.h"
+#include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
 using testsupport::RunResult;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/support/host/host_database.h"
+#include "tests/support/host/host_reader.h"
 
 namespace reporttest {
 namespace {

@@ -10,7 +10,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
-#include "tests/support/host/host_database.h"
+#include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;

@@ -11,7 +11,7 @@
 #include "platform/profile.h"
 #include "tools/zelhost/commands.h"
 #include "tools/zelhost/send_configuration.h"
-#include "tools/zelhost/host_database.h"
+#include "tools/zelhost/host_logon.h"
 #include "tools/zelhost/host_indexes.h"
 #include "tools/zelhost/host_tables.h"
 

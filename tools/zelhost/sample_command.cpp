@@ -12,7 +12,7 @@
 #include "hostdb/database.h"
 #include "platform/profile.h"
 #include "tools/zelhost/commands.h"
-#include "tools/zelhost/host_database.h"
+#include "tools/zelhost/host_logon.h"
 
 namespace zelhost {
 namespace {

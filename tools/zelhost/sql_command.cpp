@@ -6,7 +6,7 @@
 
 #include "hostdb/database.h"
 #include "tools/zelhost/commands.h"
-#include "tools/zelhost/host_database.h"
+#include "tools/zelhost/host_logon.h"
 #include "platform/ascii.h"
 
 namespace zelhost {

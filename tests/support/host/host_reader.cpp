@@ -1,4 +1,4 @@
-#include "tests/support/host/host_database.h"
+#include "tests/support/host/host_reader.h"
 
 #include "build_account.h"
 

@@ -1,4 +1,4 @@
-#include "tools/zelhost/host_database.h"
+#include "tools/zelhost/host_logon.h"
 
 #include <filesystem>
 
