@@ -5,7 +5,8 @@
 //  - the translator either raises an engine error or gives SQL without a NUL
 //    that SQLite reads to its very end as one statement (nothing after a
 //    point where SQLite stops reading is silently dropped), whose parameters
-//    are exactly the literals the translation binds.
+//    are exactly the literals the translation binds;
+//  - a translation SQLite cannot prepare is diagnosed as an engine error.
 // Anything else aborts. The translation is prepared, never run.
 #include <sqlite3.h>
 
@@ -21,6 +22,7 @@
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/jet_tokens.h"
 #include "hostdb/sqlite/jet_translate.h"
+#include "hostdb/sqlite/sql_diagnosis.h"
 #include "hostdb/sqlite/table_schema.h"
 
 namespace {
@@ -111,6 +113,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "the translation's parameters are not its literals", t.sql);
     }
     sqlite3_finalize(statement);
+    if (rc == SQLITE_ERROR) {
+      raiseUnpreparable(*tokens, t.verb, t.whereText,
+                        [](std::string_view name) -> std::optional<std::vector<std::string>> {
+                          const TableSchema* table = lookUp(name);
+                          if (!table) return std::nullopt;
+                          std::vector<std::string> columns;
+                          for (const ColumnSchema& c : table->columns) columns.push_back(c.name);
+                          return columns;
+                        });
+    }
   } catch (const hostdb::EngineError&) {
   }
   return 0;

@@ -76,7 +76,34 @@ std::optional<std::string> workgroupIdentity(sqlite3* db) {
   return out;
 }
 
+namespace {
+
+std::vector<TableSchema> readSchemas(sqlite3* db);
+
+// Raises 3078 for the first catalog table the file lacks.
+void requireCatalogTables(sqlite3* db) {
+  Statement table(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
+  for (const char* name : kCatalogTables) {
+    table.bind(1, std::string_view(name));
+    if (!table.step()) raise(3078, {name});
+    table.reset();
+  }
+}
+
+}  // namespace
+
 std::vector<TableSchema> loadSchemas(sqlite3* db) {
+  try {
+    return readSchemas(db);
+  } catch (const EngineError&) {
+    requireCatalogTables(db);
+    throw;
+  }
+}
+
+namespace {
+
+std::vector<TableSchema> readSchemas(sqlite3* db) {
   std::vector<TableSchema> tables;
   std::map<std::string, std::size_t> byName;  // upper-cased name -> index
   auto key = [](std::string_view s) { return platform::ascii::upperCase(s); };
@@ -111,6 +138,8 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
   }
   return tables;
 }
+
+}  // namespace
 
 void insertSchema(sqlite3* db, const TableSchema& table) {
   Statement(db, "INSERT INTO MSysObjects (Name) VALUES (?)")

@@ -14,7 +14,8 @@ namespace hostdb::sqlite {
 inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysColumns",
                                                  "MSysIndexes"};
 
-// Every table the catalog describes, in the order they were made.
+// Every table the catalog describes, in the order they were made. Raises 3078
+// naming a catalog table that another client has removed.
 std::vector<TableSchema> loadSchemas(sqlite3* db);
 
 

@@ -140,6 +140,16 @@ std::string Connection::storedTableName(std::string_view name) {
   return std::string();
 }
 
+std::optional<std::vector<std::string>> Connection::storedColumns(std::string_view table) {
+  const std::string stored = storedTableName(table);
+  if (stored.empty()) return std::nullopt;
+  Statement info(db_, "SELECT name FROM pragma_table_info(?)");
+  info.bind(1, stored);
+  std::vector<std::string> columns;
+  while (info.step()) columns.push_back(info.text(0));
+  return columns;
+}
+
 const std::vector<std::string>& Connection::storedTables() {
   refresh();
   if (storedNamesKnown_) return storedNames_;
@@ -174,15 +184,22 @@ bool Connection::viewOrIndexNamed(std::string_view name) {
   return s.step();
 }
 
-void Connection::createTable(const TableSchema& table) {
+bool Connection::nameInUse(std::string_view name) {
   // SQLite keeps tables, views and indexes in one name space: a view or an
   // index of the name is a name in use, as a table is.
-  if (!storedTableName(table.name).empty() || viewOrIndexNamed(table.name))
-    raise(3010, {table.name});
+  return !storedTableName(name).empty() || viewOrIndexNamed(name);
+}
+
+void Connection::createTable(const TableSchema& table) {
   for (const std::string& k : table.primaryKeyColumns)
     if (!table.column(k)) raise(3290);
+  // Inside the write transaction no other connection can take the names
+  // between the check and the statements.
   WriteTransaction tx(db_);
   refresh();
+  if (nameInUse(table.name)) raise(3010, {table.name});
+  if (!table.primaryKeyName.empty() && nameInUse(primaryKeyIndexName(table)))
+    raise(3010, {primaryKeyIndexName(table)});
   Statement(db_, createTableSql(table), Verb::Create).run();
   if (!table.primaryKeyName.empty())
     Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
@@ -192,10 +209,10 @@ void Connection::createTable(const TableSchema& table) {
 }
 
 void Connection::dropTable(const std::string& name) {
-  const std::string stored = storedTableName(name);
-  if (stored.empty()) raise(3376, {name});
   WriteTransaction tx(db_);
   refresh();
+  const std::string stored = storedTableName(name);
+  if (stored.empty()) raise(3376, {name});
   Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
   deleteSchema(db_, stored);
   updateCatalogCopy(nullptr, stored);
@@ -222,6 +239,7 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   if (Statement(db_, "SELECT 1 FROM " + q + " GROUP BY " + columns + " HAVING count(*) > 1 LIMIT 1")
           .step())
     raise(3022);
+  if (nameInUse(primaryKeyIndexName(table))) raise(3010, {primaryKeyIndexName(table)});
   // The key's columns refuse Null through the catalog row savePrimaryKey
   // writes; the table's definition stays as it is.
   Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();

@@ -37,6 +37,9 @@ class Connection final : public RuleSource, public RuleFindings {
   const TableSchema* findTable(std::string_view name);
   // The name of the stored SQLite table (any table, catalog or not), or "".
   std::string storedTableName(std::string_view name);
+  // The columns of a stored table (any SQLite table) as SQLite defines them;
+  // nullopt when there is no such table.
+  std::optional<std::vector<std::string>> storedColumns(std::string_view table);
   // Every stored table but SQLite's own, by name.
   const std::vector<std::string>& storedTables();
 
@@ -79,6 +82,7 @@ class Connection final : public RuleSource, public RuleFindings {
   // Commits a change; should that fail, the cache is read anew at next use.
   void commit(WriteTransaction& tx);
   bool viewOrIndexNamed(std::string_view name);
+  bool nameInUse(std::string_view name);
   void createTable(const TableSchema& table);
   void dropTable(const std::string& name);
   void addPrimaryKey(const DdlStatement& ddl);

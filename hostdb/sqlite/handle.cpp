@@ -64,7 +64,7 @@ void CloseHandle::operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db);
 
 void closeHandle(Handle handle) {
   const int rc = sqlite3_close_v2(handle.release());
-  if (rc != SQLITE_OK) raiseSqliteError(nullptr, rc, Verb::Other);
+  if (rc != SQLITE_OK) raiseSqliteError(nullptr, rc);
 }
 
 Handle openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode) {

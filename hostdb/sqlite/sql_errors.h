@@ -34,17 +34,24 @@ enum class Verb { Select, Insert, Update, Delete, Create, Alter, Drop, Other };
 // The engine's syntax error number for a statement of `verb`.
 int syntaxErrorNumber(Verb verb);
 
+// A statement SQLite could not prepare for a reason it tells only in words
+// (SQLITE_ERROR): a misspelt table, a missing column or a syntax error.
+// Which one, the statement's tokens tell (sql_diagnosis.h); its own number
+// is the statement's syntax error.
+class UnpreparedStatement : public EngineError {
+ public:
+  using EngineError::EngineError;
+};
+
 // Raises the engine error for the failure `rc` that `db` reports, with what
 // the row rules found while the statement ran:
 //  a fault the rules met -> that fault, a CHECK constraint -> the number of
 //  the rule jet_rule reported broken, with its column (3464 when it reported
 //  none),
 //  a function given an argument it cannot take -> 5, no memory -> 7,
-//  UNIQUE -> 3022, NOT NULL -> 3058, no such table -> 3078, no such column ->
-//  3061 (the engine takes an unknown name for a parameter), a syntax error ->
-//  3075 with the WHERE expression when the statement has one (`whereText`),
-//  else the verb's own number.
-[[noreturn]] void raiseSqliteError(sqlite3* db, int rc, Verb verb, std::string_view whereText = {},
-                                   RuleReport rules = {});
+//  UNIQUE -> 3022, NOT NULL -> 3058, busy or locked -> 3051, a full disk ->
+//  3026, an I/O fault or a damaged file -> 3043, a read-only file -> 3027;
+//  any other failure -> 3000 with SQLite's own words as its text.
+[[noreturn]] void raiseSqliteError(sqlite3* db, int rc, RuleReport rules = {});
 
 }  // namespace hostdb::sqlite

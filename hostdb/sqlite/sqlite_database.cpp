@@ -8,6 +8,7 @@
 #include "hostdb/sqlite/connection.h"
 #include "hostdb/sqlite/jet_ddl.h"
 #include "hostdb/sqlite/jet_translate.h"
+#include "hostdb/sqlite/sql_diagnosis.h"
 #include "hostdb/sqlite/sql_trace.h"
 #include "hostdb/sqlite/sqlite_recordset.h"
 #include "hostdb/sqlite/sqlite_tabledefs.h"
@@ -73,9 +74,10 @@ class SqliteFileDatabase final : public SqliteDatabase {
     traceStatement('Q', sql);
     try {
       requireOpen();
-      const Translation t = translateDml(sql, tokensOf(sql, Verb::Select), lookup(), false);
+      const std::vector<Token> tokens = tokensOf(sql, Verb::Select);
+      const Translation t = translateDml(sql, tokens, lookup(), false);
       if (t.verb != Verb::Select) raise(syntaxErrorNumber(Verb::Select));
-      Statement query = prepare(t);
+      Statement query = prepare(t, tokens);
       std::optional<TableSchema> appendTo;
       if (type == dbOpenDynaset && !t.singleTable.empty())
         if (const TableSchema* table = connection_.findTable(t.singleTable)) appendTo = *table;
@@ -127,10 +129,21 @@ class SqliteFileDatabase final : public SqliteDatabase {
     return [this](std::string_view name) { return connection_.findTable(name); };
   }
 
-  Statement prepare(const Translation& t) {
-    Statement s = connection_.checkOut(t.sql, t.verb, t.whereText);
+  Statement prepare(const Translation& t, const std::vector<Token>& tokens) {
+    Statement s = checkOut(t, tokens);
     for (std::size_t i = 0; i < t.texts.size(); ++i) s.bind(static_cast<int>(i + 1), t.texts[i]);
     return s;
+  }
+
+  // The cached statement of the translation; when SQLite cannot prepare it,
+  // the statement's own tokens tell why.
+  Statement checkOut(const Translation& t, const std::vector<Token>& tokens) {
+    try {
+      return connection_.checkOut(t.sql, t.verb, t.whereText);
+    } catch (const UnpreparedStatement&) {
+      raiseUnpreparable(tokens, t.verb, t.whereText,
+                        [this](std::string_view table) { return connection_.storedColumns(table); });
+    }
   }
 
   void run(std::string_view sql, bool skipFailingRows) {
@@ -142,7 +155,7 @@ class SqliteFileDatabase final : public SqliteDatabase {
     }
     const Translation t = translateDml(sql, tokens, lookup(), skipFailingRows);
     if (t.verb == Verb::Select) raise(3065);
-    Statement statement = prepare(t);
+    Statement statement = prepare(t, tokens);
     statement.run();
     recordsAffected_ = sqlite3_changes64(db_);
     connection_.checkIn(t.sql, std::move(statement));

@@ -73,13 +73,30 @@ class SqliteRecordset : public Recordset {
                             (pending_.empty() ? " DEFAULT VALUES"
                                               : " (" + columns + ") VALUES (" + marks + ")");
     if (!*open_) raise(3420);  // the database was closed
-    Statement insert = connection_.prepare(sql, Verb::Insert);
+    Statement insert = prepareInsert(sql);
     int index = 1;
     for (const auto& [name, value] : pending_)
       bindValue(insert, index++, value, table_->column(name));
     insert.run();
     adding_ = false;
     pending_.clear();
+  }
+
+  // A column the catalog names may be missing from the table's definition
+  // (another client changed it): SQLite then cannot prepare the INSERT.
+  Statement prepareInsert(const std::string& sql) {
+    try {
+      return connection_.prepare(sql, Verb::Insert);
+    } catch (const UnpreparedStatement&) {
+      const std::optional<std::vector<std::string>> stored = connection_.storedColumns(table_->name);
+      if (!stored) raise(3078, {table_->name});
+      for (const auto& [name, value] : pending_) {
+        bool found = false;
+        for (const std::string& c : *stored) found = found || sameName(c, name);
+        if (!found) raise(3127, {name});
+      }
+      throw;
+    }
   }
 
   void Close() override {

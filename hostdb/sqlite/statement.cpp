@@ -12,6 +12,10 @@ Statement::Statement(sqlite3* db, std::string_view sql, Verb verb, std::string w
   if (rc != SQLITE_OK) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
+    if (rc == SQLITE_ERROR && sqlite3_extended_errcode(db) == SQLITE_ERROR && verb_ != Verb::Other) {
+      const int number = where_.empty() ? syntaxErrorNumber(verb_) : 3075;
+      throw UnpreparedStatement(number, platform::describe(number, {where_}));
+    }
     fail(rc);
   }
 }
@@ -32,7 +36,7 @@ Statement& Statement::operator=(Statement&& other) noexcept {
 }
 
 void Statement::fail(int rc) {
-  raiseSqliteError(db_, rc, verb_, where_, findings_ ? findings_->takeRuleReport() : RuleReport{});
+  raiseSqliteError(db_, rc, findings_ ? findings_->takeRuleReport() : RuleReport{});
 }
 
 Statement& Statement::bind(int index, std::string_view text) {
@@ -90,7 +94,7 @@ std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(
 
 void execute(sqlite3* db, const char* sql) {
   const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) raiseSqliteError(db, rc, Verb::Other);
+  if (rc != SQLITE_OK) raiseSqliteError(db, rc);
 }
 
 }  // namespace hostdb::sqlite

@@ -104,9 +104,12 @@ std::string createTableSql(const TableSchema& table) {
   return out + ")";
 }
 
+std::string primaryKeyIndexName(const TableSchema& table) {
+  return table.name + " " + table.primaryKeyName;
+}
+
 std::string createPrimaryKeySql(const TableSchema& table) {
-  std::string out = "CREATE UNIQUE INDEX " +
-                    quoteIdentifier(table.name + " " + table.primaryKeyName) + " ON " +
+  std::string out = "CREATE UNIQUE INDEX " + quoteIdentifier(primaryKeyIndexName(table)) + " ON " +
                     quoteIdentifier(table.name) + " (";
   for (std::size_t i = 0; i < table.primaryKeyColumns.size(); ++i) {
     if (i) out += ", ";

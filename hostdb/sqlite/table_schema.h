@@ -46,8 +46,10 @@ std::string quoteIdentifier(std::string_view name);
 // in the key's columns are refused by jet_rule too, through the catalog, so
 // that adding a key never changes the table's definition.
 std::string createTableSql(const TableSchema& table);
-// CREATE UNIQUE INDEX text of the primary key (index named "<table> <key>",
-// since SQLite index names are database-wide).
+// The name of the index that holds the primary key: "<table> <key>", since
+// SQLite index names are database-wide.
+std::string primaryKeyIndexName(const TableSchema& table);
+// CREATE UNIQUE INDEX text of the primary key.
 std::string createPrimaryKeySql(const TableSchema& table);
 
 }  // namespace hostdb::sqlite

@@ -148,6 +148,31 @@ TEST_F(SqlDmlTest, ChangesOfAnotherConnectionAreSeen) {
   other->Close();
 }
 
+// Why a statement could not be prepared is told from its names and the
+// stored tables: aliases, qualified names and tables made by other clients
+// count as names; a misspelt one anywhere is 3061, a table that is not
+// stored 3078, and what remains a syntax error.
+TEST_F(SqlDmlTest, UnpreparableStatementsAreToldApartByTheirNames) {
+  exec("CREATE TABLE CAB ([doc_id_d] text(15), [semana] integer)");
+  sqlite3* other = sqltest::openRaw(path());
+  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE plain (x, y)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+  auto query = [&](const std::string& sql) {
+    return errorOf([&] { db().OpenRecordset(sql, hostdb::dbOpenSnapshot); });
+  };
+  EXPECT_EQ(query("SELECT c.nada FROM CAB AS c"), 3061);
+  EXPECT_EQ(query("SELECT c.semana, p.nada FROM CAB c, plain p"), 3061);
+  EXPECT_EQ(query("SELECT semana FROM CAB, plain, NoSuch"), 3078);
+  EXPECT_EQ(query("SELECT x FROM plain WHERE y = nada"), 3061);
+  EXPECT_EQ(query("SELECT max(semana) AS m FROM CAB WHERE Nada(semana) = 1"), 3075)
+      << "an unknown function is the expression's syntax";
+  EXPECT_EQ(query("SELECT semana FROM CAB c WHERE c.semana = = 1"), 3075);
+  EXPECT_EQ(query("SELECT semana FROM CAB ORDER BY"), 3141);
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO plain (x, nada) VALUES (1, 2)"); }), 3127);
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO plain VALUES (Left('ab', 1))"); }), 3346);
+  EXPECT_EQ(errorOf([&] { exec("UPDATE plain SET x = Mid(y, 1, 2) WHERE nada = 1"); }), 3061);
+}
+
 TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
   exec("CREATE TABLE CAB ([tip_doc_d] Byte, [doc_id_d] text(15), [semana] integer)");
   auto query = [&](const std::string& sql) {

@@ -1,0 +1,31 @@
+// Why SQLite could not prepare a statement of the engine's dialect, told from
+// the statement's own tokens and the stored tables, never from SQLite's
+// message: SQLite gives one code (SQLITE_ERROR) for a misspelt table, a
+// missing column and a syntax error alike.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "hostdb/sqlite/jet_tokens.h"
+#include "hostdb/sqlite/sql_errors.h"
+
+namespace hostdb::sqlite {
+
+// What the diagnosis asks of the database: the columns of a stored table
+// (any SQLite table, described by the catalog or not), nullopt when there is
+// no such table.
+using StoredColumns = std::function<std::optional<std::vector<std::string>>(std::string_view table)>;
+
+// Raises, in this order: 3078 for a table it names that is not stored, 3127
+// for a column of an INSERT's list that its table lacks, 3346 for an INSERT
+// whose values do not match its columns in number, 3061 for a name that is
+// no column, table, alias or keyword, and otherwise the statement's syntax
+// error (3075 with `whereText` when it has a WHERE, else its verb's number).
+[[noreturn]] void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb,
+                                    std::string_view whereText, const StoredColumns& columnsOf);
+
+}  // namespace hostdb::sqlite
