@@ -19,6 +19,15 @@ bool Token::is(std::string_view word) const {
   return kind == TokenKind::Word && platform::ascii::equalsNoCase(text, word);
 }
 
+std::size_t closingParen(const std::vector<Token>& t, std::size_t open, std::size_t end) {
+  int depth = 0;
+  for (std::size_t i = open; i < end; ++i) {
+    if (t[i].isPunct("(")) ++depth;
+    if (t[i].isPunct(")") && --depth == 0) return i;
+  }
+  return end;
+}
+
 std::optional<std::vector<Token>> tokenize(std::string_view sql) {
   if (sql.find('\0') != std::string_view::npos) return std::nullopt;
   std::vector<Token> out;

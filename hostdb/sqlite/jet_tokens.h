@@ -28,4 +28,8 @@ struct Token {
 // reading the statement there without an error).
 std::optional<std::vector<Token>> tokenize(std::string_view sql);
 
+// The index of the ")" that closes the "(" at `open`, looking no further than
+// `end`; `end` when it is not closed.
+std::size_t closingParen(const std::vector<Token>& tokens, std::size_t open, std::size_t end);
+
 }  // namespace hostdb::sqlite

@@ -8,15 +8,6 @@
 namespace hostdb::sqlite {
 namespace {
 
-std::size_t closingParen(const std::vector<Token>& t, std::size_t open, std::size_t end) {
-  int depth = 0;
-  for (std::size_t i = open; i < end; ++i) {
-    if (t[i].isPunct("(")) ++depth;
-    if (t[i].isPunct(")") && --depth == 0) return i;
-  }
-  return end;
-}
-
 // String tokens that stand alone as a value for a Date column: the VALUES of
 // an INSERT, or `column = 'text'` in an UPDATE's SET list.
 std::set<std::size_t> dateValueTokens(const std::vector<Token>& t, std::size_t end, Verb verb,

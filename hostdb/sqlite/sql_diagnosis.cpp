@@ -16,16 +16,6 @@ bool isKeyword(const Token& token) {
          sqlite3_keyword_check(token.text.data(), static_cast<int>(token.text.size())) != 0;
 }
 
-// The index of the ")" closing the "(" at `open`, or `end`.
-std::size_t closing(const std::vector<Token>& t, std::size_t open, std::size_t end) {
-  int depth = 0;
-  for (std::size_t i = open; i < end; ++i) {
-    if (t[i].isPunct("(")) ++depth;
-    if (t[i].isPunct(")") && --depth == 0) return i;
-  }
-  return end;
-}
-
 struct TableUse {
   std::string name;
   std::vector<std::string> columns;
@@ -64,7 +54,7 @@ class Diagnosis {
     std::size_t i = 3;
     std::size_t wanted = table->columns.size();
     if (t_[i].isPunct("(")) {
-      const std::size_t close = closing(t_, i, end_);
+      const std::size_t close = closingParen(t_, i, end_);
       wanted = 0;
       for (std::size_t k = i + 1; k < close; ++k) {
         if (!t_[k].isName()) continue;
@@ -74,7 +64,7 @@ class Diagnosis {
       i = close + 1;
     }
     if (i + 1 < end_ && t_[i].is("VALUES") && t_[i + 1].isPunct("(")) {
-      const std::size_t close = closing(t_, i + 1, end_);
+      const std::size_t close = closingParen(t_, i + 1, end_);
       if (close == end_) return;  // not closed: a syntax error
       std::size_t values = close > i + 2 ? 1 : 0;
       int depth = 0;
