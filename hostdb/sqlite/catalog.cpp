@@ -40,6 +40,13 @@ FieldType typeFromName(std::string_view name) {
   return FieldType::Text;
 }
 
+void noteOrphan(std::vector<std::string>* orphaned, std::string name) {
+  if (!orphaned) return;
+  for (const std::string& known : *orphaned)
+    if (sqlite3_stricmp(known.c_str(), name.c_str()) == 0) return;
+  orphaned->push_back(std::move(name));
+}
+
 }  // namespace
 
 const char* typeName(FieldType type) {
@@ -75,7 +82,7 @@ std::optional<std::string> workgroupIdentity(sqlite3* db) {
   return out;
 }
 
-std::vector<TableSchema> loadSchemas(sqlite3* db) {
+std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned) {
   std::vector<TableSchema> tables;
   std::map<std::string, std::size_t> byName;  // upper-cased name -> index
   auto key = [](std::string s) {
@@ -94,7 +101,10 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
                     " ORDER BY TableName, Position");
   while (columns.step()) {
     auto it = byName.find(key(columns.text(0)));
-    if (it == byName.end()) continue;
+    if (it == byName.end()) {
+      noteOrphan(orphaned, columns.text(0));
+      continue;
+    }
     ColumnSchema c;
     c.name = columns.text(1);
     c.type = typeFromName(columns.text(2));
@@ -107,7 +117,10 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
                  " ORDER BY TableName, Position");
   while (keys.step()) {
     auto it = byName.find(key(keys.text(0)));
-    if (it == byName.end()) continue;
+    if (it == byName.end()) {
+      noteOrphan(orphaned, keys.text(0));
+      continue;
+    }
     tables[it->second].primaryKeyName = keys.text(1);
     tables[it->second].primaryKeyColumns.push_back(keys.text(2));
   }

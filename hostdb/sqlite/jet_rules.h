@@ -16,7 +16,10 @@
 #include <string>
 #include <string_view>
 
+#include "hostdb/tabledef.h"
+
 struct sqlite3;
+struct sqlite3_value;
 
 namespace hostdb::sqlite {
 
@@ -28,6 +31,12 @@ class RuleSource {
   virtual bool allowsEmpty(std::string_view table, std::string_view column) = 0;
   virtual bool inKey(std::string_view table, std::string_view column) = 0;
 };
+
+// The rule a stored `value` breaks in a column of `type` and `size` (characters
+// of a Text; 0: no size rule): its number, or 0 when it breaks none. A Null
+// (3058) breaks its rule only in a key column, an empty text (3315) only in a
+// field that does not accept one; the caller knows which the column is.
+int ruleAtStake(sqlite3_value* value, FieldType type, int size);
 
 // Registers the function on `db` (again, to change its source); returns a
 // SQLite result code. `source` must outlive the registration.
