@@ -79,6 +79,19 @@ void describeKey(sqlite3* db, const std::vector<StoredColumn>& columns, TableSch
   }
 }
 
+// A key the catalog took from a table some client made with a PRIMARY KEY
+// of SQLite's own, which has no index of the engine's naming.
+bool isSqlitePrimaryKey(sqlite3* db, const TableSchema& table) {
+  std::map<int, std::string> byPosition;
+  for (const StoredColumn& c : storedColumns(db, table.name))
+    if (c.keyPosition > 0) byPosition[c.keyPosition] = c.name;
+  if (byPosition.size() != table.primaryKeyColumns.size()) return false;
+  std::size_t i = 0;
+  for (auto& [position, name] : byPosition)
+    if (sqlite3_stricmp(name.c_str(), table.primaryKeyColumns[i++].c_str()) != 0) return false;
+  return true;
+}
+
 TableSchema describeTable(sqlite3* db, const std::string& name) {
   TableSchema table;
   table.name = name;
@@ -170,7 +183,8 @@ std::vector<Drift> followSchema(sqlite3* db, std::vector<TableSchema>& tables,
     // another client changed the columns.
     if (found->second.sql != createTableSql(table)) followColumns(db, table, drift);
     if (!table.primaryKeyName.empty() &&
-        !stored.indexes.count(upper(table.name + " " + table.primaryKeyName))) {
+        !stored.indexes.count(upper(table.name + " " + table.primaryKeyName)) &&
+        !isSqlitePrimaryKey(db, table)) {
       drift.push_back({Drift::Kind::KeyGone, table.name, {}});
       table.primaryKeyName.clear();
       table.primaryKeyColumns.clear();
@@ -227,6 +241,21 @@ void mendCatalog(sqlite3* db, const std::vector<TableSchema>& tables,
         .bind(4, static_cast<std::int64_t>(c->size))
         .bind(5, static_cast<std::int64_t>(c->allowZeroLength ? 1 : 0))
         .run();
+  }
+}
+
+std::vector<Drift> repairCatalog(sqlite3* db) {
+  execute(db, "BEGIN IMMEDIATE");
+  try {
+    std::vector<std::string> orphaned;
+    std::vector<TableSchema> tables = loadSchemas(db, &orphaned);
+    std::vector<Drift> drift = followSchema(db, tables, orphaned);
+    mendCatalog(db, tables, drift);
+    execute(db, "COMMIT");
+    return drift;
+  } catch (...) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
   }
 }
 

@@ -41,6 +41,11 @@ std::vector<Drift> followSchema(sqlite3* db, std::vector<TableSchema>& tables,
 void mendCatalog(sqlite3* db, const std::vector<TableSchema>& tables,
                  const std::vector<Drift>& drift);
 
+// Reads the catalog of `db`, mends it in one transaction and returns what
+// differed (nothing when the catalog was whole). Rows of the other tables are
+// neither read nor changed.
+std::vector<Drift> repairCatalog(sqlite3* db);
+
 // A column as SQLite declares it: its kind read off the declared type (a size
 // only where the type gives one), accepting empty strings, since nothing of
 // the engine's refuses them there.
