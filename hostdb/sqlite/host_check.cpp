@@ -70,7 +70,7 @@ std::string ruleBroken(int number, const ColumnSchema& c, sqlite3_value* v) {
 
 bool hasRowid(sqlite3* db, const std::string& table) {
   sqlite3_stmt* stmt = nullptr;
-  const std::string sql = "SELECT rowid FROM " + quoteIdentifier(table);
+  const std::string sql = std::string("SELECT rowid FROM ").append(quoteIdentifier(table));
   const bool ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
   sqlite3_finalize(stmt);
   return ok;
@@ -95,7 +95,7 @@ std::size_t checkRows(sqlite3* db, const TableSchema& table, const Report& repor
   for (const std::string& k : table.primaryKeyColumns) sql += quoteIdentifier(k) + ", ";
   for (const ColumnSchema& c : table.columns) sql += quoteIdentifier(c.name) + ", ";
   sql += rowid ? "rowid" : "NULL";
-  sql += " FROM " + quoteIdentifier(table.name);
+  sql.append(" FROM ").append(quoteIdentifier(table.name));
   Statement s(db, sql);
   std::vector<bool> inKey;
   for (const ColumnSchema& c : table.columns) {

@@ -30,7 +30,7 @@ testsupport::RunResult sqliteShell(const std::string& database, const std::strin
   if (withExtension) {
     const std::string extension = ZEL_EXTENSION_PATH;
     argv.push_back("-cmd");
-    argv.push_back(".load '" + extension.substr(0, extension.size() - 3) + "'");
+    argv.push_back(std::string(".load '").append(extension, 0, extension.size() - 3).append("'"));
   }
   argv.push_back(database);
   return testsupport::runProcess(argv, {}, sql);
@@ -59,7 +59,7 @@ std::vector<std::string> everyRow(const std::string& database) {
       std::string row = table;
       for (int i = 0; i < sqlite3_column_count(s); ++i) {
         const int type = sqlite3_column_type(s, i);
-        row += "|" + std::to_string(type) + ":";
+        row.append("|").append(std::to_string(type)).append(":");
         if (type != SQLITE_NULL)
           row.append(reinterpret_cast<const char*>(sqlite3_column_blob(s, i)),
                      static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
