@@ -22,12 +22,14 @@ struct Drift {
     TableUncatalogued,   // a table SQLite has and the catalog does not describe
     ColumnGone,          // a catalog column the table does not have
     ColumnUncatalogued,  // a column of the table the catalog does not describe
+    ColumnDiffers,       // a catalog column's kind or size other than its rule's
     KeyGone,             // the catalog's primary key without its index
+    KeyUncatalogued,     // a key index of the engine's naming the catalog does not name
     RowsOrphaned,        // column or key rows of a table the catalog does not name
   };
   Kind kind;
   std::string table;
-  std::string column;  // ColumnGone, ColumnUncatalogued
+  std::string column;  // the Column kinds
 };
 
 // Brings `tables` (the catalog as loadSchemas read it) in line with SQLite's

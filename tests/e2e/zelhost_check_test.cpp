@@ -32,7 +32,8 @@ std::vector<std::string> findingsWith(const RunResult& r, std::vector<std::strin
 }
 
 // What a user does with the shell without the extension: drops a table,
-// makes one, adds a column, drops a key's index, deletes catalog rows.
+// makes one, adds a column, drops a key's index, deletes and edits catalog
+// rows.
 const char* kShellDamage =
     "DROP TABLE F0653RET;"
     "CREATE TABLE mine (id INTEGER PRIMARY KEY, nota TEXT);"
@@ -40,11 +41,15 @@ const char* kShellDamage =
     "ALTER TABLE cont ADD COLUMN correo VARCHAR(60);"
     "DROP INDEX \"F0655FEXT PK_F0655FEXT\";"
     "DELETE FROM MSysObjects WHERE Name = 'HF0653ITF';"
-    "DELETE FROM MSysColumns WHERE TableName = 'PARAM' AND Name = 'Correl_Param';";
+    "DELETE FROM MSysColumns WHERE TableName = 'PARAM' AND Name = 'Correl_Param';"
+    "UPDATE MSysColumns SET Size = 5 WHERE TableName = 'reportes' AND Name = 'nomrep';"
+    "DELETE FROM MSysIndexes WHERE TableName = 'DET';";
 
 const std::vector<std::string> kShellDrift = {
     "HF0653ITF\t-\tcatalog rows of columns or keys for a table MSysObjects does not name",
     "PARAM\t-\tcolumn Correl_Param is not in the catalog",
+    "reportes\t-\tthe catalog's kind or size of column nomrep is not the table's rule",
+    "DET\t-\tthe table's key index is not in the catalog",
     "cont\t-\tcolumn correo is not in the catalog",
     "F0653RET\t-\tthe catalog describes this table, which does not exist",
     "F0655FEXT\t-\tthe catalog's primary key has no index",
