@@ -4,8 +4,9 @@
 # With the argument "fuzz", also clang and its libFuzzer (for make fuzz).
 set -euo pipefail
 
-# dpkg-dev (dpkg-shlibdeps) and man-db serve the package and its man pages.
-packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev libgmock-dev sqlite3 dpkg-dev man-db
+# dpkg-dev (dpkg-shlibdeps) and man-db serve the package and its man pages;
+# sqlite3 and python3 are the plain clients the host database tests run.
+packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev libgmock-dev sqlite3 python3 dpkg-dev man-db
           # the dialog helper (GTK 3) and its tests: an X server, keyboard input, screenshots
           libgtk-3-dev xvfb xdotool imagemagick)
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi

@@ -41,6 +41,13 @@ FieldType typeFromName(std::string_view name) {
   return FieldType::Text;
 }
 
+void noteOrphan(std::vector<std::string>* orphaned, std::string name) {
+  if (!orphaned) return;
+  for (const std::string& known : *orphaned)
+    if (sqlite3_stricmp(known.c_str(), name.c_str()) == 0) return;
+  orphaned->push_back(std::move(name));
+}
+
 }  // namespace
 
 const char* typeName(FieldType type) {
@@ -78,7 +85,7 @@ std::optional<std::string> workgroupIdentity(sqlite3* db) {
 
 namespace {
 
-std::vector<TableSchema> readSchemas(sqlite3* db);
+std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orphaned);
 
 // Raises 3078 for the first catalog table the file lacks.
 void requireCatalogTables(sqlite3* db) {
@@ -92,9 +99,9 @@ void requireCatalogTables(sqlite3* db) {
 
 }  // namespace
 
-std::vector<TableSchema> loadSchemas(sqlite3* db) {
+std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned) {
   try {
-    return readSchemas(db);
+    return readSchemas(db, orphaned);
   } catch (const EngineError&) {
     requireCatalogTables(db);
     throw;
@@ -103,7 +110,7 @@ std::vector<TableSchema> loadSchemas(sqlite3* db) {
 
 namespace {
 
-std::vector<TableSchema> readSchemas(sqlite3* db) {
+std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orphaned) {
   std::vector<TableSchema> tables;
   std::map<std::string, std::size_t> byName;  // upper-cased name -> index
   auto key = [](std::string_view s) { return platform::ascii::upperCase(s); };
@@ -119,7 +126,10 @@ std::vector<TableSchema> readSchemas(sqlite3* db) {
                     " ORDER BY TableName, Position");
   while (columns.step()) {
     auto it = byName.find(key(columns.text(0)));
-    if (it == byName.end()) continue;
+    if (it == byName.end()) {
+      noteOrphan(orphaned, columns.text(0));
+      continue;
+    }
     ColumnSchema c;
     c.name = columns.text(1);
     c.type = typeFromName(columns.text(2));
@@ -132,7 +142,10 @@ std::vector<TableSchema> readSchemas(sqlite3* db) {
                  " ORDER BY TableName, Position");
   while (keys.step()) {
     auto it = byName.find(key(keys.text(0)));
-    if (it == byName.end()) continue;
+    if (it == byName.end()) {
+      noteOrphan(orphaned, keys.text(0));
+      continue;
+    }
     tables[it->second].primaryKeyName = keys.text(1);
     tables[it->second].primaryKeyColumns.push_back(keys.text(2));
   }

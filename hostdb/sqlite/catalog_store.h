@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,9 +15,11 @@ namespace hostdb::sqlite {
 inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysColumns",
                                                  "MSysIndexes"};
 
-// Every table the catalog describes, in the order they were made. Raises 3078
-// naming a catalog table that another client has removed.
-std::vector<TableSchema> loadSchemas(sqlite3* db);
+// Every table the catalog describes, in the order they were made. Column and
+// key rows of a table MSysObjects does not name are left out; `orphaned`, when
+// given, receives those tables' names. Raises 3078 naming a catalog table that
+// another client has removed.
+std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned = nullptr);
 
 
 // Records a new table (its columns and its key, if any).

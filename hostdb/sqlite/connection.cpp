@@ -5,6 +5,7 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog_store.h"
+#include "hostdb/sqlite/schema_drift.h"
 #include "platform/ascii.h"
 
 namespace hostdb::sqlite {
@@ -83,7 +84,11 @@ void Connection::refresh() {
   // changes) or a change of this connection's own fails to commit.
   const std::int64_t data = readVersion(dataVersion_);
   if (data == seenDataVersion_ && !stale_) return;
-  tables_ = loadSchemas(db_);
+  // What SQLite's schema says exists is what exists: the catalog's copy
+  // follows it, and what differed is mended at the next write of the catalog.
+  std::vector<std::string> orphaned;
+  tables_ = loadSchemas(db_, &orphaned);
+  drift_ = followSchema(db_, tables_, orphaned);
   storedNamesKnown_ = false;
   seenDataVersion_ = data;
   stale_ = false;
@@ -109,6 +114,10 @@ void Connection::updateCatalogCopy(const TableSchema* table, std::string_view dr
   else if (at != storedNames_.end() && compareNoCase(*at, name) == 0) storedNames_.erase(at);
 }
 
+void Connection::mendDrift() {
+  if (!drift_.empty()) mendCatalog(db_, tables_, drift_);
+}
+
 void Connection::commit(WriteTransaction& tx) {
   try {
     tx.commit();
@@ -116,6 +125,7 @@ void Connection::commit(WriteTransaction& tx) {
     markCatalogStale();
     throw;
   }
+  drift_.clear();
 }
 
 const TableSchema* Connection::findTable(std::string_view name) {
@@ -200,6 +210,7 @@ void Connection::createTable(const TableSchema& table) {
   if (nameInUse(table.name)) raise(3010, {table.name});
   if (!table.primaryKeyName.empty() && nameInUse(primaryKeyIndexName(table)))
     raise(3010, {primaryKeyIndexName(table)});
+  mendDrift();
   Statement(db_, createTableSql(table), Verb::Create).run();
   if (!table.primaryKeyName.empty())
     Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
@@ -213,6 +224,7 @@ void Connection::dropTable(const std::string& name) {
   refresh();
   const std::string stored = storedTableName(name);
   if (stored.empty()) raise(3376, {name});
+  mendDrift();
   Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
   deleteSchema(db_, stored);
   updateCatalogCopy(nullptr, stored);
@@ -224,6 +236,7 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   const TableSchema* found = findTable(ddl.table.name);
   if (!found) raise(3078, {ddl.table.name});
   if (!found->primaryKeyName.empty()) raise(3283);
+  mendDrift();
   TableSchema table = *found;
   table.primaryKeyName = ddl.table.primaryKeyName;
   std::string columns, anyNull;
@@ -263,6 +276,7 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
   if (!isTextType(column->type)) raise(3219);
   if (column->allowZeroLength == allow) return;
   column->allowZeroLength = allow;
+  mendDrift();
   // The table's rule reads the property from the catalog.
   saveAllowZeroLength(db_, table.name, column->name, allow);
   updateCatalogCopy(&table);

@@ -14,6 +14,7 @@
 
 #include "hostdb/sqlite/jet_ddl.h"
 #include "hostdb/sqlite/jet_rules.h"
+#include "hostdb/sqlite/schema_drift.h"
 #include "hostdb/sqlite/statement.h"
 #include "hostdb/sqlite/table_schema.h"
 
@@ -79,6 +80,9 @@ class Connection final : public RuleSource, public RuleFindings {
   // it commits: the catalog copy takes `table` (or loses `dropped`) instead
   // of reading the whole catalog again.
   void updateCatalogCopy(const TableSchema* table, std::string_view dropped = {});
+  // Inside a write of the catalog: writes the rows that make the catalog say
+  // what the copy says, where another client changed SQLite's schema.
+  void mendDrift();
   // Commits a change; should that fail, the cache is read anew at next use.
   void commit(WriteTransaction& tx);
   bool viewOrIndexNamed(std::string_view name);
@@ -98,6 +102,7 @@ class Connection final : public RuleSource, public RuleFindings {
   std::vector<std::string> storedNames_;  // as of the catalog copy
   bool storedNamesKnown_ = false;
   std::vector<TableSchema> tables_;
+  std::vector<Drift> drift_;  // of the copy against the file, not yet mended
 };
 
 // BEGIN IMMEDIATE, or a savepoint inside an open transaction; rolled back

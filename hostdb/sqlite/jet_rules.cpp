@@ -59,60 +59,20 @@ std::optional<bool> catalogSays(sqlite3_context* context, sqlite3_value** argv, 
 // 0 when `value` of a column of `type` and `size` breaks a rule; the rule's
 // number is then in `number`. nullopt when the catalog could not be read.
 std::optional<int> check(sqlite3_context* context, sqlite3_value** argv, int& number) {
-  sqlite3_value* value = argv[0];
-  const auto type = static_cast<FieldType>(sqlite3_value_int(argv[3]));
-  const int kind = sqlite3_value_type(value);
-
-  if (kind == SQLITE_NULL) {
-    number = 3058;
-    const std::optional<bool> inKey =
-        catalogSays(context, argv, 1,
-                    "SELECT 1 FROM MSysIndexes WHERE TableName = ?1 AND ColumnName = ?2"
-                    " COLLATE NOCASE");
-    if (!inKey) return std::nullopt;
-    return !*inKey;
-  }
-  number = 3464;
-  switch (type) {
-    case FieldType::Byte:
-    case FieldType::Integer:
-    case FieldType::Long:
-    case FieldType::YesNo: {
-      // A fraction cannot go into an integer field; a number too large for
-      // it is an overflow. (The column's affinity has already made a whole
-      // number that fits 64 bits an integer.)
-      if (kind == SQLITE_FLOAT) {
-        const double d = sqlite3_value_double(value);
-        if (std::isfinite(d) && d == std::floor(d)) number = 3349;
-        return 0;
-      }
-      if (kind != SQLITE_INTEGER) return 0;
-      const std::int64_t v = sqlite3_value_int64(value);
-      const std::int64_t low = type == FieldType::Byte      ? 0
-                               : type == FieldType::Integer ? -32768
-                               : type == FieldType::YesNo   ? -1
-                                                            : -2147483648LL;
-      const std::int64_t high = type == FieldType::Byte      ? 255
-                                : type == FieldType::Integer ? 32767
-                                : type == FieldType::YesNo   ? 1
-                                                             : 2147483647LL;
-      number = 3349;
-      return v >= low && v <= high;
+  number = ruleAtStake(argv[0], static_cast<FieldType>(sqlite3_value_int(argv[3])),
+                       sqlite3_value_int(argv[4]));
+  switch (number) {
+    case 0:
+      return 1;
+    case 3058: {
+      const std::optional<bool> inKey =
+          catalogSays(context, argv, 1,
+                      "SELECT 1 FROM MSysIndexes WHERE TableName = ?1 AND ColumnName = ?2"
+                      " COLLATE NOCASE");
+      if (!inKey) return std::nullopt;
+      return !*inKey;
     }
-    case FieldType::Double:
-      return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT;
-    case FieldType::Date:
-      return kind == SQLITE_TEXT && parseStoredDate(textOf(value)).has_value();
-    case FieldType::Text:
-    case FieldType::Memo: {
-      if (kind != SQLITE_TEXT) return 0;
-      const std::string_view text = textOf(value);
-      number = 3163;
-      if (type == FieldType::Text && characters(text) > static_cast<std::size_t>(
-                                                            sqlite3_value_int(argv[4])))
-        return 0;
-      number = 3315;
-      if (!text.empty()) return 1;
+    case 3315: {
       const std::optional<bool> allowed =
           catalogSays(context, argv, 2,
                       "SELECT AllowZeroLength FROM MSysColumns WHERE TableName = ?1 AND Name"
@@ -120,8 +80,9 @@ std::optional<int> check(sqlite3_context* context, sqlite3_value** argv, int& nu
       if (!allowed) return std::nullopt;
       return *allowed;
     }
+    default:
+      return 0;
   }
-  return 0;
 }
 
 // Called by SQLite from inside a statement: nothing may unwind out of it.
@@ -141,6 +102,49 @@ void rule(sqlite3_context* context, int, sqlite3_value** argv) noexcept {
 void freeChannel(void* channel) { delete static_cast<RuleChannel*>(channel); }
 
 }  // namespace
+
+int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
+  const int kind = sqlite3_value_type(value);
+  if (kind == SQLITE_NULL) return 3058;
+  switch (type) {
+    case FieldType::Byte:
+    case FieldType::Integer:
+    case FieldType::Long:
+    case FieldType::YesNo: {
+      // A fraction cannot go into an integer field; a number too large for
+      // it is an overflow. (The column's affinity has already made a whole
+      // number that fits 64 bits an integer.)
+      if (kind == SQLITE_FLOAT) {
+        const double d = sqlite3_value_double(value);
+        return std::isfinite(d) && d == std::floor(d) ? 3349 : 3464;
+      }
+      if (kind != SQLITE_INTEGER) return 3464;
+      const std::int64_t v = sqlite3_value_int64(value);
+      const std::int64_t low = type == FieldType::Byte      ? 0
+                               : type == FieldType::Integer ? -32768
+                               : type == FieldType::YesNo   ? -1
+                                                            : -2147483648LL;
+      const std::int64_t high = type == FieldType::Byte      ? 255
+                                : type == FieldType::Integer ? 32767
+                                : type == FieldType::YesNo   ? 1
+                                                             : 2147483647LL;
+      return v >= low && v <= high ? 0 : 3349;
+    }
+    case FieldType::Double:
+      return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT ? 0 : 3464;
+    case FieldType::Date:
+      return kind == SQLITE_TEXT && parseStoredDate(textOf(value)).has_value() ? 0 : 3464;
+    case FieldType::Text:
+    case FieldType::Memo: {
+      if (kind != SQLITE_TEXT) return 3464;
+      const std::string_view text = textOf(value);
+      if (type == FieldType::Text && size > 0 && characters(text) > static_cast<std::size_t>(size))
+        return 3163;
+      return text.empty() ? 3315 : 0;
+    }
+  }
+  return 3464;
+}
 
 int registerJetRules(sqlite3* db, RuleSource* source, RuleChannel** channel) {
   RuleChannel* made = new (std::nothrow) RuleChannel{source};

@@ -16,7 +16,10 @@
 #include <optional>
 #include <string_view>
 
+#include "hostdb/tabledef.h"
+
 struct sqlite3;
+struct sqlite3_value;
 
 namespace hostdb::sqlite {
 
@@ -43,6 +46,12 @@ class RuleSource {
 struct RuleChannel {
   RuleSource* source = nullptr;
 };
+
+// The rule a stored `value` breaks in a column of `type` and `size` (characters
+// of a Text; 0: no size rule): its number, or 0 when it breaks none. A Null
+// (3058) breaks its rule only in a key column, an empty text (3315) only in a
+// field that does not accept one; the caller knows which the column is.
+int ruleAtStake(sqlite3_value* value, FieldType type, int size);
 
 // Registers the function on `db`, with `source` (may be null); returns a
 // SQLite result code and, through `channel`, the function's hold on the

@@ -4,7 +4,7 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/connection.h"
-#include "platform/ascii.h"
+#include "hostdb/sqlite/schema_drift.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -31,18 +31,6 @@ class SqliteField : public Field {
   ColumnSchema column_;
   bool inCatalog_;
 };
-
-// Tables the catalog does not describe (its own MSys tables, or tables made
-// by another SQLite client) show their columns as SQLite declares them.
-FieldType typeFromDeclaration(std::string_view declared) {
-  const std::string decl = platform::ascii::upperCase(declared);
-  if (decl.find("INT") != std::string::npos) return FieldType::Long;
-  if (decl.find("REAL") != std::string::npos || decl.find("DOUB") != std::string::npos ||
-      decl.find("FLOA") != std::string::npos)
-    return FieldType::Double;
-  if (decl.find("DATE") != std::string::npos) return FieldType::Date;
-  return FieldType::Memo;
-}
 
 // A stored table by name; its fields and key are read at their first use, so
 // that listing the tables (TableDefs.Refresh) costs one query.
@@ -82,13 +70,13 @@ class SqliteTableDef : public TableDef {
         fields_.push_back(std::make_unique<SqliteField>(connection_, name_, c, true));
       return fields_;
     }
+    // The catalog's own tables and SQLite's show their columns as SQLite
+    // declares them.
     Statement info(connection_.db(), "SELECT name, type FROM pragma_table_info(?)");
     info.bind(1, name_);
-    while (info.step()) {
-      ColumnSchema c{info.text(0), typeFromDeclaration(info.text(1)), 0, true};
-      c.size = storageSize(c.type);
-      fields_.push_back(std::make_unique<SqliteField>(connection_, name_, c, false));
-    }
+    while (info.step())
+      fields_.push_back(std::make_unique<SqliteField>(
+          connection_, name_, describeColumn(info.text(0), info.text(1)), false));
     return fields_;
   }
 

@@ -13,6 +13,8 @@ int initCommand(const Args& args);
 int sqlCommand(const Args& args);
 int sampleCommand(const Args& args);
 int shellCommand(const Args& args);
+int checkCommand(const Args& args);
+int repairCommand(const Args& args);
 
 // Prints "zelhost: <message>" and the usage to stderr; returns 2.
 int usageError(const std::string& message);

@@ -26,6 +26,12 @@ constexpr Command kCommands[] = {
      sqlCommand},
     {"shell", "DATABASE [SQLITE3-ARGUMENT...]",
      "start the sqlite3 shell on DATABASE with the engine's extension loaded", shellCommand},
+    {"check", "DATABASE",
+     "report what breaks the engine's rules, keys or catalog, one line each; exit 1 if any",
+     checkCommand},
+    {"repair", "DATABASE",
+     "make the catalog follow SQLite's schema; print each change; rows stay as they are",
+     repairCommand},
 };
 
 const Command* findCommand(const std::string& name) {
