@@ -1,11 +1,14 @@
 #include "bench/bench_support.h"
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <chrono>
 
 extern char** environ;
@@ -50,6 +53,21 @@ Run runProcess(const std::vector<std::string>& argv, const std::map<std::string,
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values.empty() ? 0 : values[values.size() / 2];
+}
+
+Run runInHost(const std::string& program, const std::vector<std::string>& args,
+              const std::string& windir) {
+  std::vector<std::string> argv = {program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return runProcess(argv, {{"WINDIR", windir}});
+}
+
+void sqlOrExit(sqlite3* db, const std::string& sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite: %s\n%s\n", message ? message : "?", sql.c_str());
+    std::exit(2);
+  }
 }
 
 }  // namespace bench

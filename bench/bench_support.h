@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 namespace bench {
 
 struct Run {
@@ -19,6 +21,15 @@ struct Run {
 Run runProcess(const std::vector<std::string>& argv,
                const std::map<std::string, std::string>& env = {},
                const std::string& input = "/dev/null");
+
+// The same with `args` after `program` and WINDIR set to `windir`: a
+// program run against the host whose PM000.INI is there.
+Run runInHost(const std::string& program, const std::vector<std::string>& args,
+              const std::string& windir);
+
+// Runs `sql` on `db`; a failure ends the benchmark (status 2) with SQLite's
+// message and the statement.
+void sqlOrExit(sqlite3* db, const std::string& sql);
 
 double median(std::vector<double> values);
 

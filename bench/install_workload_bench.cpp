@@ -103,13 +103,7 @@ void runThroughHostdb(const std::string& folder, bool create) {
   db->Close();
 }
 
-void exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s\n%s\n", error, sql.c_str());
-    std::exit(1);
-  }
-}
+void exec(sqlite3* db, const std::string& sql) { bench::sqlOrExit(db, sql); }
 
 // The same writes and look-ups on SQLite directly.
 void runOnSqlite(const std::string& folder, bool create) {

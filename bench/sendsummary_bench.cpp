@@ -33,18 +33,10 @@ const std::string kRecord = "0120123456789    0661202400100000001";
 // and wall time.
 bench::Run runProgram(const std::string& name, const std::vector<std::string>& args,
                       const std::string& windir) {
-  std::vector<std::string> argv = {std::string(ZEL_BIN_DIR) + "/" + name};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return bench::runProcess(argv, {{"WINDIR", windir}});
+  return bench::runInHost(std::string(ZEL_BIN_DIR) + "/" + name, args, windir);
 }
 
-void exec(sqlite3* db, const std::string& sql) {
-  char* message = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s\n", message ? message : "?");
-    std::exit(2);
-  }
-}
+void exec(sqlite3* db, const std::string& sql) { bench::sqlOrExit(db, sql); }
 
 struct Host {
   std::string root;

@@ -4,11 +4,7 @@
 
 namespace platform {
 
-std::size_t charCount(std::string_view text) {
-  std::size_t count = 0;
-  for (std::size_t pos = 0; pos < text.size(); pos += utf8::decodeAt(text, pos).length) ++count;
-  return count;
-}
+std::size_t charCount(std::string_view text) { return utf8::charCount(text); }
 
 std::string leftChars(std::string_view text, std::size_t n) {
   return std::string(text.substr(0, utf8::offsetOfChar(text, n)));

@@ -30,6 +30,12 @@ Decoded decodeAt(std::string_view text, std::size_t pos) {
   return {cp, length};
 }
 
+std::size_t charCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < text.size(); pos += decodeAt(text, pos).length) ++count;
+  return count;
+}
+
 std::size_t offsetOfChar(std::string_view text, std::size_t n) {
   std::size_t pos = 0;
   while (n > 0 && pos < text.size()) {

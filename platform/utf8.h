@@ -19,6 +19,9 @@ struct Decoded {
 // The character that starts at `pos` (pos < text.size()).
 Decoded decodeAt(std::string_view text, std::size_t pos);
 
+// How many characters the text holds (a malformed byte counting as one).
+std::size_t charCount(std::string_view text);
+
 // The byte offset of character `n` (0-based); text.size() when the text has
 // fewer characters.
 std::size_t offsetOfChar(std::string_view text, std::size_t n);

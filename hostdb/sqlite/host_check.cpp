@@ -10,6 +10,7 @@
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/schema_drift.h"
 #include "hostdb/sqlite/statement.h"
+#include "platform/utf8.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -35,12 +36,6 @@ std::string shown(sqlite3_value* v) {
   }
 }
 
-std::size_t characters(std::string_view s) {
-  std::size_t n = 0;
-  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-  return n;
-}
-
 std::string ruleBroken(int number, const ColumnSchema& c, sqlite3_value* v) {
   std::string what = c.name + ": ";
   switch (number) {
@@ -52,7 +47,7 @@ std::string ruleBroken(int number, const ColumnSchema& c, sqlite3_value* v) {
       break;
     case 3163:
       what += std::string("a text of ")
-                  .append(std::to_string(characters(reinterpret_cast<const char*>(
+                  .append(std::to_string(platform::utf8::charCount(reinterpret_cast<const char*>(
                       sqlite3_value_text(v)))))
                   .append(" characters in a field of ")
                   .append(std::to_string(c.size));

@@ -22,16 +22,10 @@ std::string_view textOf(sqlite3_value* v) {
            : std::string_view();
 }
 
-std::size_t characters(std::string_view s) {
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < s.size(); ++n) i += platform::utf8::decodeAt(s, i).length;
-  return n;
-}
-
 // The catalog's answer for the column: `query` binds the table and column
-// names. A catalog that cannot be read answers no. One look-up serves a
+// names. Catalog tables that cannot be read answer no; nullopt when the
+// connection's copy of the catalog could not be read. One look-up serves a
 // statement: the answer is kept with the call for the statement's life.
-// nullopt when the source could not read its catalog.
 std::optional<bool> catalogSays(sqlite3_context* context, sqlite3_value** argv, int slot,
                                 const char* query) {
   static int yes, no;
@@ -138,7 +132,7 @@ int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
     case FieldType::Memo: {
       if (kind != SQLITE_TEXT) return 3464;
       const std::string_view text = textOf(value);
-      if (type == FieldType::Text && size > 0 && characters(text) > static_cast<std::size_t>(size))
+      if (type == FieldType::Text && size > 0 && platform::utf8::charCount(text) > static_cast<std::size_t>(size))
         return 3163;
       return text.empty() ? 3315 : 0;
     }
