@@ -8,7 +8,6 @@
 #include <map>
 
 #include "hostdb/engine_error.h"
-#include "hostdb/sqlite/catalog_store.h"
 #include "hostdb/sqlite/statement.h"
 #include "platform/ascii.h"
 

@@ -2,12 +2,16 @@
 // SQLite schema cannot say (column types and sizes, AllowZeroLength, the
 // primary key's constraint name) and the identity of the workgroup the
 // database was made under. Kept in tables of the same file named like the
-// engine's system tables (MSys...).
+// engine's system tables (MSys...): made, and the description of the stored
+// tables read and written.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "hostdb/sqlite/table_schema.h"
 
 struct sqlite3;
 
@@ -19,5 +23,29 @@ void createCatalog(sqlite3* db, std::string_view workgroupIdentity);
 // The workgroup identity the database records; nullopt when the file has no
 // catalog (a SQLite file that is not a host database).
 std::optional<std::string> workgroupIdentity(sqlite3* db);
+
+// --- The description of the stored tables ----------------------------------
+
+inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysColumns",
+                                                 "MSysIndexes"};
+
+// Every table the catalog describes, in the order they were made. Column and
+// key rows of a table MSysObjects does not name are left out; `orphaned`, when
+// given, receives those tables' names. Raises 3078 naming a catalog table that
+// another client has removed.
+std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned = nullptr);
+
+// Records a new table (its columns and its key, if any).
+void insertSchema(sqlite3* db, const TableSchema& table);
+// Forgets the table of that name.
+void deleteSchema(sqlite3* db, std::string_view tableName);
+// Records the table's primary key.
+void savePrimaryKey(sqlite3* db, const TableSchema& table);
+// Records a column's AllowZeroLength.
+void saveAllowZeroLength(sqlite3* db, std::string_view tableName, std::string_view columnName,
+                         bool allow);
+
+// The catalog's name of a field type (MSysColumns.Type).
+const char* typeName(FieldType type);
 
 }  // namespace hostdb::sqlite

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "hostdb/engine_error.h"
-#include "hostdb/sqlite/catalog_store.h"
+#include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/schema_drift.h"
 #include "platform/ascii.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "hostdb/sql_text.h"
-#include "hostdb/sqlite/catalog_store.h"
+#include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/jet_rules.h"
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/schema_drift.h"

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "hostdb/sql_text.h"
-#include "hostdb/sqlite/catalog_store.h"
+#include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/statement.h"
 #include "platform/ascii.h"
 

@@ -1,5 +1,5 @@
-// zelhost's subcommands. Each takes the arguments after its name and returns
-// the exit status; engine errors escape to main.
+// zelhost's commands. Each takes the arguments after its name and returns the
+// exit status; engine errors escape to main.
 #pragma once
 
 #include <string>
@@ -15,10 +15,5 @@ int sampleCommand(const Args& args);
 int shellCommand(const Args& args);
 int checkCommand(const Args& args);
 int repairCommand(const Args& args);
-
-// Prints "zelhost: <message>" and the usage to stderr; returns 2.
-int usageError(const std::string& message);
-// The same for one command: its own usage; returns 2.
-int commandUsageError(const std::string& command, const std::string& message);
 
 }  // namespace zelhost

@@ -1,0 +1,312 @@
+// zelhost's commands, one section each: init, sample, sql, shell, check and
+// repair. Each takes the arguments after its name and returns the exit status.
+#include "tools/zelhost/commands.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "build_account.h"
+#include "build_info.h"
+#include "hostdb/database.h"
+#include "hostdb/sqlite/host_check.h"
+#include "hostdb/sqlite/schema_drift.h"
+#include "hostdb/workgroup.h"
+#include "platform/ascii.h"
+#include "platform/env.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "tools/zelhost/host_file.h"
+#include "tools/zelhost/host_indexes.h"
+#include "tools/zelhost/host_logon.h"
+#include "tools/zelhost/host_tables.h"
+#include "tools/zelhost/send_configuration.h"
+#include "tools/zelhost/usage.h"
+
+namespace zelhost {
+
+// --------------------------------------------------------------------------
+// zelhost init FOLDER [--dbname NAME] [--user NAME]: a complete, empty host
+// installation, with its send configuration file tmp/env661.txt.
+namespace {
+
+namespace fs = std::filesystem;
+
+struct InitOptions {
+  std::string folder;
+  std::string dbName = "zel.db";
+  std::string user = "ADMIN";
+};
+
+bool parse(const Args& args, InitOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if ((args[i] == "--dbname" || args[i] == "--user") && i + 1 < args.size()) {
+      (args[i] == "--dbname" ? options.dbName : options.user) = args[i + 1];
+      ++i;
+    } else if (options.folder.empty() && args[i].rfind("--", 0) != 0) {
+      options.folder = args[i];
+    } else {
+      return false;
+    }
+  }
+  return !options.folder.empty() && !options.dbName.empty();
+}
+
+void createTables(hostdb::Database& db) {
+  for (const HostTable& table : hostTables()) {
+    db.Execute(createTableSql(table), hostdb::dbFailOnError);
+  }
+  // Text fields made by DDL refuse empty strings; the host program's accept them.
+  hostdb::TableDefs& defs = db.TableDefs();
+  defs.Refresh();
+  for (const HostTable& table : hostTables()) {
+    hostdb::TableDef& def = defs.Item(std::string_view(table.name));
+    for (const HostColumn& column : table.columns) {
+      if (column.type == hostdb::FieldType::Text) def.Fields(column.name).setAllowZeroLength(true);
+    }
+  }
+}
+
+bool writeIni(const std::string& folderWithSeparator, const InitOptions& options) {
+  std::error_code ec;
+  fs::create_directories(platform::windowsDirectory(), ec);
+  const char* ini = "PM000.INI";
+  return platform::WritePrivateProfileStringA("Options", "SysPath", folderWithSeparator, ini) &&
+         platform::WritePrivateProfileStringA("Options", "DBPath", folderWithSeparator, ini) &&
+         platform::WritePrivateProfileStringA("Options", "DBName", options.dbName, ini) &&
+         platform::WritePrivateProfileStringA("Options", "SysUser", options.user, ini);
+}
+
+}  // namespace
+
+int initCommand(const Args& args) {
+  InitOptions options;
+  if (!parse(args, options)) return commandUsageError("init", "wrong arguments");
+
+  const fs::path folder = fs::absolute(options.folder).lexically_normal();
+  std::string folderText = folder.string();
+  if (folderText.size() > 1 && folderText.back() == '/') folderText.pop_back();
+  const std::string databasePath = folderText + "/" + options.dbName;
+  if (platform::fileExists(databasePath)) {
+    std::fprintf(stderr, "zelhost: %s exists already; it is left as it is\n", databasePath.c_str());
+    return 1;
+  }
+
+  for (const char* sub : {"", "RPT", "TMP", "tmp"}) fs::create_directories(folder / sub);
+
+  // A second database in the same folder shares the folder's workgroup.
+  const std::string workgroup = folderText + "/PM000.MDW";
+  if (!platform::fileExists(workgroup)) {
+    hostdb::createWorkgroupFile(workgroup, {{build_account::user(), build_account::password()}});
+  }
+  const std::string sendConfiguration = folderText + "/tmp/env661.txt";
+  if (!platform::fileExists(sendConfiguration)) writeSendConfiguration(sendConfiguration);
+  HostConnection host = createHostDatabase(databasePath, workgroup);
+  createTables(*host.db);
+  createHostIndexes(*host.db);
+  host.db->Close();
+
+  if (!writeIni(folderText + "/", options)) {
+    std::fprintf(stderr, "zelhost: cannot write PM000.INI in %s\n",
+                 platform::windowsDirectory().c_str());
+    return 1;
+  }
+  std::printf("%s\n", databasePath.c_str());
+  return 0;
+}
+
+// --------------------------------------------------------------------------
+// zelhost sample FOLDER: a sample declaration of one taxpayer in an
+// initialised host. Prints the host's send configuration file and the
+// command-line record that names the declaration (the last line printed).
+//
+// The database is FOLDER's file named by "DBName" of PM000.INI (section
+// "Options", in the Windows directory), or FOLDER/zel.db when the key is
+// absent; it is opened under FOLDER/PM000.MDW.
+namespace {
+
+constexpr const char* kDocId = "20123456789";
+constexpr const char* kForm = "0661";
+constexpr const char* kPeriod = "2024";
+constexpr const char* kWeek = "1";
+constexpr const char* kNcNumber = "00000001";
+
+std::string databaseName() {
+  std::string name;
+  platform::GetPrivateProfileStringA("Options", "DBName", "zel.db", name, 255, "PM000.INI");
+  return name.empty() ? "zel.db" : name;
+}
+
+std::string key() {
+  return std::string("'") + kDocId + "','" + kPeriod + "','" + kForm + "'," + kWeek;
+}
+
+std::vector<std::string> declarationStatements() {
+  std::vector<std::string> sql = {
+      "INSERT INTO CAB VALUES (6, " + key() + ", '00482913', '09')",
+      std::string("INSERT INTO cont VALUES (6, '") + kDocId +
+          "', 'COMERCIALIZADORA ANDINA DEL PERÚ S.A.C.')",
+  };
+  // Boxes 146, 180, 598 and 871 are on the summary; 721 is not.
+  const char* boxes[][2] = {
+      {"146", "1234567"}, {"180", "1234567"}, {"598", "1234567"}, {"871", "0"}, {"721", "55"}};
+  for (const auto& box : boxes) {
+    sql.push_back("INSERT INTO DET VALUES (" + key() + ", '" + box[0] + "', '" + box[1] + "')");
+  }
+  return sql;
+}
+
+std::string commandLineRecord() {
+  std::string docId = kDocId;
+  docId.resize(15, ' ');
+  return std::string("01") + docId + kForm + kPeriod + "00" + kWeek + kNcNumber;
+}
+
+}  // namespace
+
+int sampleCommand(const Args& args) {
+  if (args.size() != 1) return commandUsageError("sample", "one FOLDER is needed");
+  std::string folder = args[0];
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+
+  HostConnection host = openHostDatabase(folder + "/" + databaseName(), folder + "/PM000.MDW");
+  for (const std::string& sql : declarationStatements()) host.db->Execute(sql, hostdb::dbFailOnError);
+  host.db->Close();
+
+  const std::string sendConfiguration = folder + "/tmp/env661.txt";
+  std::printf("%s\n%s\n", sendConfiguration.c_str(), commandLineRecord().c_str());
+  return 0;
+}
+
+// --------------------------------------------------------------------------
+// zelhost sql DATABASE STATEMENT...: runs statements of the engine's dialect;
+// a SELECT prints its rows tab-separated under a header of column names.
+namespace {
+
+bool isSelect(const std::string& sql) {
+  std::size_t i = sql.find_first_not_of(" \t\r\n");
+  if (i == std::string::npos || sql.size() - i < 6) return false;
+  return platform::ascii::equalsNoCase(std::string_view(sql).substr(i, 6), "SELECT") && (sql.size() == i + 6 || !std::isalnum(static_cast<unsigned char>(sql[i + 6])));
+}
+
+void printLine(const std::vector<std::string>& cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) line += '\t';
+    line += cells[i];
+  }
+  std::printf("%s\n", line.c_str());
+}
+
+void printRows(hostdb::Database& db, const std::string& sql) {
+  auto rs = db.OpenRecordset(sql, hostdb::dbOpenSnapshot);
+  const std::vector<std::string> names = rs->FieldNames();
+  printLine(names);
+  for (; !rs->Eof(); rs->MoveNext()) {
+    std::vector<std::string> cells;
+    for (const std::string& name : names) {
+      hostdb::Variant v = rs->Value(name);
+      cells.push_back(v.isNull() ? std::string() : v.toText());
+    }
+    printLine(cells);
+  }
+  rs->Close();
+}
+
+}  // namespace
+
+int sqlCommand(const Args& args) {
+  if (args.size() < 2) return commandUsageError("sql", "DATABASE and a STATEMENT are needed");
+  HostConnection host = openHostDatabase(args[0]);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (isSelect(args[i])) {
+      printRows(*host.db, args[i]);
+    } else {
+      host.db->Execute(args[i], hostdb::dbFailOnError);
+    }
+    std::fflush(stdout);
+  }
+  host.db->Close();
+  return 0;
+}
+
+// --------------------------------------------------------------------------
+// zelhost shell DATABASE [SQLITE3-ARGUMENT...]: the stock sqlite3 shell on a
+// host database, with the engine's collation, functions and row rules
+// loaded, so that nobody types a .load path.
+namespace {
+
+// The extension beside this program: installed, or in the build tree.
+std::string findExtension() {
+  const std::string self = platform::env::executablePath();
+  const std::string folder = self.substr(0, self.find_last_of('/') + 1);
+  for (const char* relative : build_info::kExtensionPaths) {
+    const std::string path = folder + relative;
+    if (platform::env::isFile(path)) return path;
+  }
+  return {};
+}
+
+}  // namespace
+
+int shellCommand(const Args& args) {
+  if (args.empty() || args.front().rfind("-", 0) == 0) {
+    return commandUsageError("shell", "DATABASE comes first");
+  }
+  const std::string extension = findExtension();
+  if (extension.empty()) {
+    std::fprintf(stderr, "zelhost shell: the zeljet extension is not beside zelhost\n");
+    return 1;
+  }
+  // ".load" takes the path without its ending and adds the system's own.
+  const std::string loadable = extension.substr(0, extension.size() - 3);
+  std::vector<std::string> argv = {"sqlite3", "-cmd", ".load '" + loadable + "'", args.front()};
+  argv.insert(argv.end(), args.begin() + 1, args.end());
+  platform::env::replaceProcess(argv);  // returns only when sqlite3 cannot be started
+  std::fprintf(stderr, "zelhost shell: the sqlite3 shell cannot be started (apt-get install sqlite3)\n");
+  return 1;
+}
+
+// --------------------------------------------------------------------------
+// zelhost check DATABASE: whether a host database is whole. One finding a
+// line, tab-separated: the table ("-" for the file), the row's key ("-" for
+// the table as a whole), what is wrong. Exit status 1 when there is any.
+
+int checkCommand(const Args& args) {
+  if (args.size() != 1) return commandUsageError("check", "DATABASE and nothing else");
+  HostFile host(args[0], true);
+  const std::size_t found =
+      hostdb::sqlite::checkHost(host.db(), [](const hostdb::sqlite::Finding& f) {
+        std::printf("%s\t%s\t%s\n", f.table.empty() ? "-" : f.table.c_str(),
+                    f.row.empty() ? "-" : f.row.c_str(), f.what.c_str());
+      });
+  std::fflush(stdout);
+  if (found == 0) {
+    std::fprintf(stderr, "zelhost check: %s is whole\n", args[0].c_str());
+    return 0;
+  }
+  std::fprintf(stderr, "zelhost check: %zu finding%s in %s\n", found, found == 1 ? "" : "s",
+               args[0].c_str());
+  return 1;
+}
+
+// --------------------------------------------------------------------------
+// zelhost repair DATABASE: makes the catalog say what SQLite's schema says
+// (the drift zelhost check reports). Writes catalog rows only; rows that
+// break the engine's rules are left for their owner. One line for each
+// change, tab-separated: the table, what was mended.
+
+int repairCommand(const Args& args) {
+  if (args.size() != 1) return commandUsageError("repair", "DATABASE and nothing else");
+  HostFile host(args[0], false);
+  const auto drift = hostdb::sqlite::repairCatalog(host.db());
+  for (const hostdb::sqlite::Drift& d : drift)
+    std::printf("%s\tmended: %s\n", d.table.c_str(), hostdb::sqlite::describeDrift(d).c_str());
+  std::fflush(stdout);
+  if (drift.empty()) std::fprintf(stderr, "zelhost repair: the catalog follows the schema\n");
+  return 0;
+}
+
+}  // namespace zelhost
