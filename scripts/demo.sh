@@ -73,4 +73,5 @@ echo "message boxes:    $(wc -l < "$messages") (transcript: $messages)"
 echo
 echo "Demo host:        $demo/host"
 echo "Windows folder:   $WINDIR (PM000.INI)"
-echo "Inspect it with:  sqlite3 $db  (then: .load $(cd "$build" && pwd)/hostdb/zeljet)"
+echo "Inspect it with:  $bin/zelhost shell $db"
+echo "Check it with:    $bin/zelhost check $db"
