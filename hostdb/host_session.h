@@ -46,4 +46,7 @@ void logOnWithBuildAccount(DBEngine& engine, const std::string& systemDb);
 // The process's session.
 HostSession& hostSession();
 
+// The process's open host database; raises 91 when none is open.
+inline Database& hostDatabase() { return hostSession().database(); }
+
 }  // namespace hostdb

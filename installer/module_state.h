@@ -19,7 +19,7 @@ ModuleState& moduleState();
 
 // The host database, open from the start-up to loadSeedData's end; raises 91
 // when none is open.
-inline hostdb::Database& hostDatabase() { return hostdb::hostSession().database(); }
+using hostdb::hostDatabase;
 
 // Closes whatever is open and clears every value.
 void resetModuleState();

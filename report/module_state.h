@@ -39,7 +39,7 @@ struct ModuleState {
 ModuleState& moduleState();
 
 // The open host database; raises 91 when none is open.
-inline hostdb::Database& hostDatabase() { return hostdb::hostSession().database(); }
+using hostdb::hostDatabase;
 
 // Closes whatever is open and clears every value.
 void resetModuleState();

@@ -84,31 +84,6 @@ std::optional<std::string> workgroupIdentity(sqlite3* db) {
 
 namespace {
 
-std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orphaned);
-
-// Raises 3078 for the first catalog table the file lacks.
-void requireCatalogTables(sqlite3* db) {
-  Statement table(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
-  for (const char* name : kCatalogTables) {
-    table.bind(1, std::string_view(name));
-    if (!table.step()) raise(3078, {name});
-    table.reset();
-  }
-}
-
-}  // namespace
-
-std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned) {
-  try {
-    return readSchemas(db, orphaned);
-  } catch (const EngineError&) {
-    requireCatalogTables(db);
-    throw;
-  }
-}
-
-namespace {
-
 std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orphaned) {
   std::vector<TableSchema> tables;
   std::map<std::string, std::size_t> byName;  // upper-cased name -> index
@@ -151,7 +126,26 @@ std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orph
   return tables;
 }
 
+// Raises 3078 for the first catalog table the file lacks.
+void requireCatalogTables(sqlite3* db) {
+  Statement table(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
+  for (const char* name : kCatalogTables) {
+    table.bind(1, std::string_view(name));
+    if (!table.step()) raise(3078, {name});
+    table.reset();
+  }
+}
+
 }  // namespace
+
+std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned) {
+  try {
+    return readSchemas(db, orphaned);
+  } catch (const EngineError&) {
+    requireCatalogTables(db);
+    throw;
+  }
+}
 
 void insertSchema(sqlite3* db, const TableSchema& table) {
   Statement(db, "INSERT INTO MSysObjects (Name) VALUES (?)")

@@ -16,6 +16,12 @@ bool isKeyword(const Token& token) {
          sqlite3_keyword_check(token.text.data(), static_cast<int>(token.text.size())) != 0;
 }
 
+bool hasColumn(const std::vector<std::string>& columns, std::string_view column) {
+  for (const std::string& c : columns)
+    if (sameName(c, column)) return true;
+  return false;
+}
+
 struct TableUse {
   std::string name;
   std::vector<std::string> columns;
@@ -114,9 +120,7 @@ class Diagnosis {
     return it == names_.end() ? nullptr : &uses_[it->second];
   }
   static bool hasColumn(const TableUse& table, std::string_view column) {
-    for (const std::string& c : table.columns)
-      if (sameName(c, column)) return true;
-    return false;
+    return sqlite::hasColumn(table.columns, column);
   }
   bool isOutputAlias(std::string_view name) const {
     for (std::size_t k = 1; k < end_; ++k)
@@ -132,6 +136,14 @@ class Diagnosis {
 };
 
 }  // namespace
+
+void requireInsertColumns(std::string_view table, const std::vector<std::string>& columns,
+                          const StoredColumns& columnsOf) {
+  const std::optional<std::vector<std::string>> stored = columnsOf(table);
+  if (!stored) raise(3078, {table});
+  for (const std::string& column : columns)
+    if (!hasColumn(*stored, column)) raise(3127, {column});
+}
 
 void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb, std::string_view whereText,
                        const StoredColumns& columnsOf) {

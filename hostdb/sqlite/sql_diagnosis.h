@@ -28,4 +28,10 @@ using StoredColumns = std::function<std::optional<std::vector<std::string>>(std:
 [[noreturn]] void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb,
                                     std::string_view whereText, const StoredColumns& columnsOf);
 
+// The part of the diagnosis an INSERT of `columns` into `table` needs:
+// raises 3078 when the table is not stored, 3127 for the first column it
+// lacks; returns when both are there.
+void requireInsertColumns(std::string_view table, const std::vector<std::string>& columns,
+                          const StoredColumns& columnsOf);
+
 }  // namespace hostdb::sqlite

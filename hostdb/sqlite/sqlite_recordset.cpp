@@ -7,6 +7,7 @@
 #include "hostdb/engine_error.h"
 #include "hostdb/date.h"
 #include "hostdb/sqlite/connection.h"
+#include "hostdb/sqlite/sql_diagnosis.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -88,13 +89,11 @@ class SqliteRecordset : public Recordset {
     try {
       return connection_.prepare(sql, Verb::Insert);
     } catch (const UnpreparedStatement&) {
-      const std::optional<std::vector<std::string>> stored = connection_.storedColumns(table_->name);
-      if (!stored) raise(3078, {table_->name});
-      for (const auto& [name, value] : pending_) {
-        bool found = false;
-        for (const std::string& c : *stored) found = found || sameName(c, name);
-        if (!found) raise(3127, {name});
-      }
+      std::vector<std::string> columns;
+      for (const auto& [name, value] : pending_) columns.push_back(name);
+      requireInsertColumns(table_->name, columns, [this](std::string_view table) {
+        return connection_.storedColumns(table);
+      });
       throw;
     }
   }
