@@ -43,12 +43,26 @@ TEST(CodePage, CharactersOutsideTheCodePageTakeWindowsBestFit) {
   EXPECT_EQ(toAnsi("Āna Łukasz‐Ｘ"), "Ana Lukasz-X");
 }
 
-TEST(CodePage, MissingCharactersBecomeOneQuestionMarkEach) {
-  // No look-alike for these; a four-byte emoji is one character, so one '?'.
-  EXPECT_EQ(toAnsi("x😀y中z"), "x?y?z");
+TEST(CodePage, MissingCharactersBecomeOneQuestionMarkPerUtf16Unit) {
+  // No look-alike for these; an emoji is two UTF-16 units, so two '?', as
+  // Windows writes it.
+  EXPECT_EQ(toAnsi("x😀y中z"), "x??y?z");
+  // C1 controls the code page lacks take no look-alike.
+  EXPECT_EQ(toAnsi("\u0080\u0082\u009F"), "???");
   // Malformed UTF-8: each bad byte is a '?', the good text around it stays.
   EXPECT_EQ(toAnsi("a\xFF" "b\xC3"), "a?b?");
   EXPECT_EQ(toAnsi("\xE2\x82" "é"), "??\xE9");
+}
+
+TEST(CodePage, Utf16PairsSurrogatesAndReplacesWhatFormsNoCharacter) {
+  const std::string text = "aé€😀";
+  const std::string units = toUtf16le(text);
+  EXPECT_EQ(units, std::string("a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE", 10));
+  EXPECT_EQ(fromUtf16le(units), text);
+  // A surrogate without its partner, either half, and an odd last byte.
+  EXPECT_EQ(fromUtf16le(std::string("\x3D\xD8" "a\0" "\x00\xDE" "b", 7)),
+            "\uFFFD" "a" "\uFFFD" "\uFFFD");
+  EXPECT_EQ(toUtf16le("\xFF"), "\xFD\xFF");
 }
 
 TEST(Characters, CountsAndCutsByCharacterNotByte) {
