@@ -223,6 +223,10 @@ TEST_F(ProfileWrite, UnicodeFilesAreReadAndWrittenBackInTheirEncoding) {
     GetPrivateProfileStringA("Options", "SystemDB", "", out, 255, "PM000.INI");
     EXPECT_EQ(out, "/srv/Ωmega");
   }
+  // LF ends in UTF-16 are whole units: "Ċ" (U+010A) holds the byte 0x0A.
+  writeFile(ini(), utf16("[Options]\nSysPath=/srv/Ċ\n"));
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "SystemDB", "/srv/Ċ", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()), utf16("[Options]\nSysPath=/srv/Ċ\nSystemDB=/srv/Ċ\n"));
 }
 
 // A line that does not decode (a surrogate without its partner, an odd last

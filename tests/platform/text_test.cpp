@@ -20,6 +20,9 @@ TEST(CodePage, EveryByteSurvivesTheRoundTrip) {
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
   const std::string utf8 = fromAnsi(all);
   EXPECT_EQ(toAnsi(utf8), all);
+  // 0x80..0x9F hold the code page's own letters and signs.
+  EXPECT_EQ(fromAnsi(all.substr(0x80, 32)),
+            "€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ");
   // The undefined bytes become C1 controls.
   EXPECT_EQ(fromAnsi("\x81"), "\xC2\x81");
   EXPECT_EQ(fromAnsi("\x9D"), "\xC2\x9D");
