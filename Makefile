@@ -49,6 +49,7 @@ bench: build
 	@$(BUILD)/bench/formsetup_bench 7
 	@$(BUILD)/bench/sendsummary_bench 7
 	@$(BUILD)/bench/host_check_bench 5
+	@$(BUILD)/bench/codepage_bench 9
 
 # The statement translator's fuzz target (clang's libFuzzer), in a build of its
 # own with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs it finds
