@@ -98,16 +98,19 @@ TEST_F(SendsummarySpool, LastSequenceThatCannotGrowIsAnOverflowAndNoRow) {
 }
 
 TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
-  // The file's first write fails: the row is rolled back and the file removed.
-  ASSERT_EQ(::symlink("/dev/full", host.rpt("00000001.PRN").c_str()), 0);
+  // A folder stands where the file is to go: the row is rolled back and
+  // nothing the run wrote stays.
+  std::filesystem::create_directory(host.rpt("00000001.PRN"));
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("61", "Disco lleno")});
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{technicalError("75", "Error de acceso a la ruta o el archivo")});
   EXPECT_TRUE(host.spoolRows().empty());
-  EXPECT_TRUE(host.filesIn("RPT").empty());
+  EXPECT_EQ(host.filesIn("RPT"), std::vector<std::string>{"00000001.PRN"});
   EXPECT_TRUE(host.filesIn("TMP").empty()) << "the text summary goes with the failed run";
 
   // Nothing is left locked: the next run registers and writes 00000001.PRN.
+  std::filesystem::remove(host.rpt("00000001.PRN"));
   ASSERT_EQ(run().exitCode, 0);
   EXPECT_EQ(host.spoolRows().size(), 1u);
 }
