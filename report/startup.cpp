@@ -129,6 +129,9 @@ void publishOutputCopies() {
   ModuleState& state = moduleState();
   bool spoolCopyPublished = false;
   try {
+    // The registration is on disk before the copies that rest on it are put
+    // in place: a power cut never leaves a copy without its row.
+    hostDatabase().makeDurable();
     state.spoolCopy->publish();
     spoolCopyPublished = true;
     state.textCopy->publish();
