@@ -123,8 +123,9 @@ bool RunLock::tryMake() {
   written_ = ownerText(me);
   try {
     std::unique_ptr<platform::env::WritableFile> file = env.newFile(ownerPath_, true);
+    // Not synced: a lock outlives no restart of its machine anyway (another
+    // boot's lock is judged by its age), and closing passes it to a server.
     file->append(written_);
-    file->sync();
     file->close();
   } catch (...) {
     removeLockFolder(folder_);
