@@ -60,8 +60,16 @@ void EnvWrapper::appendToFile(const std::string& path, std::string_view bytes) n
 void EnvWrapper::writeError(std::string_view text) noexcept { target_.writeError(text); }
 bool EnvWrapper::inputIsTerminal() { return target_.inputIsTerminal(); }
 std::optional<std::string> EnvWrapper::readInputLine() { return target_.readInputLine(); }
+bool EnvWrapper::makeFolder(const std::string& path) { return target_.makeFolder(path); }
+void EnvWrapper::removeFolder(const std::string& path) { target_.removeFolder(path); }
+std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) { return target_.modifiedAt(path); }
+Env::FolderKind EnvWrapper::folderKind(const std::string& folder) { return target_.folderKind(folder); }
+std::string EnvWrapper::machineName() { return target_.machineName(); }
+std::string EnvWrapper::bootId() { return target_.bootId(); }
+std::int64_t EnvWrapper::processId() { return target_.processId(); }
+bool EnvWrapper::processAlive(std::int64_t id) { return target_.processAlive(id); }
 std::string EnvWrapper::executablePath() { return target_.executablePath(); }
-void EnvWrapper::replaceProcess(const std::vector<std::string>& argv) noexcept { target_.replaceProcess(argv); }
+int EnvWrapper::runAttached(const std::vector<std::string>& argv) noexcept { return target_.runAttached(argv); }
 Instant EnvWrapper::currentInstant() { return target_.currentInstant(); }
 DateTime EnvWrapper::localDateTime(std::int64_t seconds) { return target_.localDateTime(seconds); }
 std::uint64_t EnvWrapper::clockSeed() { return target_.clockSeed(); }

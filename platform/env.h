@@ -115,10 +115,32 @@ class Env {
   // One line from standard input without its end; nullopt at end of input.
   virtual std::optional<std::string> readInputLine() = 0;
 
+  // Makes the folder `path` in one step: true when this call made it, false
+  // when something stands there already; raises for any other failure.
+  virtual bool makeFolder(const std::string& path) = 0;
+  // Removes the empty folder `path`; raises when it cannot.
+  virtual void removeFolder(const std::string& path) = 0;
+  // When the file or folder at `path` was last modified, by the clock of the
+  // computer that keeps it; nullopt when nothing can be found there.
+  virtual std::optional<Instant> modifiedAt(const std::string& path) = 0;
+  // Where a folder lives: on a disk of this computer, or anywhere else (a
+  // file server, a user-space file system, a kind not known to be local).
+  enum class FolderKind { Local, Network };
+  virtual FolderKind folderKind(const std::string& folder) = 0;
+
+  // This computer's name, and what tells one start of it from the next.
+  virtual std::string machineName() = 0;
+  virtual std::string bootId() = 0;
+  virtual std::int64_t processId() = 0;
+  // True while the process `id` of this computer runs.
+  virtual bool processAlive(std::int64_t id) = 0;
+
   virtual std::string executablePath() = 0;
-  // Replaces this process by the program argv[0], found on PATH. Returns only
-  // when it cannot be started.
-  virtual void replaceProcess(const std::vector<std::string>& argv) noexcept = 0;
+  // Runs the program argv[0], found on PATH, on this process's standard
+  // input, output and error, and waits for its end. Returns its exit status
+  // (128 + the signal's number when a signal ended it), or -1 when it cannot
+  // be started.
+  virtual int runAttached(const std::vector<std::string>& argv) noexcept = 0;
 
   virtual Instant currentInstant() = 0;
   virtual DateTime localDateTime(std::int64_t seconds) = 0;
@@ -156,8 +178,16 @@ class EnvWrapper : public Env {
   void writeError(std::string_view text) noexcept override;
   bool inputIsTerminal() override;
   std::optional<std::string> readInputLine() override;
+  bool makeFolder(const std::string& path) override;
+  void removeFolder(const std::string& path) override;
+  std::optional<Instant> modifiedAt(const std::string& path) override;
+  FolderKind folderKind(const std::string& folder) override;
+  std::string machineName() override;
+  std::string bootId() override;
+  std::int64_t processId() override;
+  bool processAlive(std::int64_t id) override;
   std::string executablePath() override;
-  void replaceProcess(const std::vector<std::string>& argv) noexcept override;
+  int runAttached(const std::vector<std::string>& argv) noexcept override;
   Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;
   std::uint64_t clockSeed() override;
@@ -193,8 +223,8 @@ inline void writeError(std::string_view text) noexcept { Env::current().writeErr
 inline bool inputIsTerminal() { return Env::current().inputIsTerminal(); }
 inline std::optional<std::string> readInputLine() { return Env::current().readInputLine(); }
 inline std::string executablePath() { return Env::current().executablePath(); }
-inline void replaceProcess(const std::vector<std::string>& argv) noexcept {
-  Env::current().replaceProcess(argv);
+inline int runAttached(const std::vector<std::string>& argv) noexcept {
+  return Env::current().runAttached(argv);
 }
 inline Instant currentInstant() { return Env::current().currentInstant(); }
 inline DateTime localDateTime(std::int64_t seconds) { return Env::current().localDateTime(seconds); }

@@ -133,8 +133,11 @@ void stageOutputCopies(const platform::StagedFile& spoolFile) {
 void publishOutputCopies() {
   ModuleState& state = moduleState();
   try {
-    // Both in place, or both targets as they were: an earlier run's copies
-    // outlive this run's failure.
+    // The registration is on disk before the copies that rest on it are put
+    // in place: a power cut never leaves a copy without its row. Both copies
+    // go in place, or both targets stay as they were: an earlier run's
+    // copies outlive this run's failure.
+    hostDatabase().makeDurable();
     platform::publishTogether({state.spoolCopy.get(), state.textCopy.get()});
   } catch (const platform::Error&) {
     // The row is committed already: withdrawn, with the spool file.

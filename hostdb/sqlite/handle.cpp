@@ -1,11 +1,13 @@
 #include "hostdb/sqlite/handle.h"
 
 #include <sqlite3.h>
+#include <memory>
 #include <string>
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/sql_errors.h"
+#include "platform/ascii.h"
 #include "platform/env.h"
 
 namespace hostdb::sqlite {
@@ -58,6 +60,21 @@ void exec(sqlite3* db, const char* sql, std::string_view display) {
   if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
 }
 
+// Sets the journal mode and checks that SQLite took it: a host another
+// connection still holds in WAL stays in WAL, and must not be used so from a
+// folder that cannot share its memory.
+void setJournalMode(sqlite3* db, std::string_view wanted, std::string_view display) {
+  const std::string sql = "PRAGMA journal_mode=" + std::string(wanted);
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+  if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+  rc = sqlite3_step(raw);
+  if (rc != SQLITE_ROW) raiseOpenFailure(rc, display);
+  const char* mode = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+  if (mode == nullptr || !platform::ascii::equalsNoCase(mode, wanted)) raise(3051, {display});
+}
+
 }  // namespace
 
 void CloseHandle::operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
@@ -100,12 +117,20 @@ Handle openHandle(const std::string& nativePath, std::string_view displayPath, O
   // Reading the schema now makes a garbage file or a file held by another
   // process fail here rather than at the first statement.
   exec(raw, "SELECT count(*) FROM sqlite_master", displayPath);
-  if (!mode.readOnly || mode.create) {
-    // A commit after every statement must stay cheap: WAL with NORMAL sync
-    // never corrupts the file; it may lose the last commits on a power cut.
-    exec(raw, "PRAGMA journal_mode=WAL", displayPath);
+  // On a disk of this computer a commit after every statement must stay
+  // cheap: WAL with NORMAL sync never corrupts the file (a run syncs once
+  // where its success rests, Database::makeDurable). WAL needs memory shared
+  // on one computer, so a folder anywhere else gets a rollback journal synced
+  // at every commit, and a host last used in WAL is switched back.
+  const bool writable = !mode.readOnly || mode.create;
+  if (platform::env::Env::current().folderKind(parentOf(nativePath)) ==
+      platform::env::Env::FolderKind::Local) {
+    if (writable) exec(raw, "PRAGMA journal_mode=WAL", displayPath);
+    exec(raw, "PRAGMA synchronous=NORMAL", displayPath);
+  } else {
+    if (writable) setJournalMode(raw, "DELETE", displayPath);
+    exec(raw, "PRAGMA synchronous=FULL", displayPath);
   }
-  exec(raw, "PRAGMA synchronous=NORMAL", displayPath);
   return handle;
 }
 

@@ -27,7 +27,9 @@ struct OpenMode {
   bool create = false;     // make a new file (3204 when it exists)
 };
 
-// Returns a configured handle: write-ahead logging, synchronous=NORMAL, a busy
+// Returns a configured handle: in a folder on a local disk write-ahead
+// logging with synchronous=NORMAL, in any other folder a rollback journal
+// with synchronous=FULL (never WAL); a busy
 // wait of at most about two seconds, registerJetSql applied. Raises 3024 (no
 // such file), 3044 (the path is a folder or invalid), 3343 (not a database),
 // 3051 (held exclusively by another process, or not writable).
