@@ -255,6 +255,9 @@ int shellCommand(const Args& args) {
   if (args.empty() || args.front().rfind("-", 0) == 0) {
     return commandUsageError("shell", "DATABASE comes first");
   }
+  // The shell would make a missing file, and wait for ever on a FIFO: only
+  // a host database is handed to it.
+  HostFile(args.front(), true);
   const std::string extension = findExtension();
   if (extension.empty()) {
     std::fprintf(stderr, "zelhost shell: the zeljet extension is not beside zelhost\n");
