@@ -57,6 +57,7 @@ inline constexpr int kInvalidUseOfNull = 94;
 inline constexpr int kRequestWeekNotDigit = 513;
 inline constexpr int kOutputNameNotPlain = 514;
 inline constexpr int kNoFileNumberLeft = 515;
+inline constexpr int kNoSequenceLeft = 516;
 }  // namespace err
 
 }  // namespace platform
