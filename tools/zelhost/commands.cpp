@@ -256,6 +256,10 @@ int shellCommand(const Args& args) {
   if (args.empty() || args.front().rfind("-", 0) == 0) {
     return commandUsageError("shell", "DATABASE comes first");
   }
+  // A FIFO would hold the shell for ever, and another program's file is not
+  // ours to change: a path that exists must be a host database. A missing
+  // one the shell makes (a dump restored into a new file).
+  if (platform::env::pathExists(args.front())) HostFile(args.front(), true);
   const std::string extension = findExtension();
   if (extension.empty()) {
     std::fprintf(stderr, "zelhost shell: the zeljet extension is not beside zelhost\n");
