@@ -20,7 +20,7 @@ awk '
       if (index(" " suites[r] " ", " " suite " ") == 0) suites[r] = suites[r] (suites[r] == "" ? "" : " ") suite
       total++
     }
-    if (!total) exit
-    printf "Skipped %d test%s:\n", total, total == 1 ? "" : "s"
-    for (r in count) printf "  %s: %d (%s)\n", r, count[r], suites[r]
+    if (!total) { print "No test was skipped."; exit }
+    printf "Skipped %d test%s, by reason:\n", total, total == 1 ? "" : "s"; fflush()
+    for (r in count) printf "  %s: %d in %s\n", r, count[r], suites[r] | "sort"
   }' "$log"
