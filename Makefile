@@ -39,7 +39,8 @@ install: deps
 	@cmake --build $(BUILD)-release -j $(JOBS)
 	@DESTDIR=$(DESTDIR) cmake --install $(BUILD)-release
 
-package: deps
+package:
+	@scripts/install-deps.sh package
 	@cmake -S . -B $(BUILD)-release -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZEL_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-release -j $(JOBS)
 	@cd $(BUILD)-release && cpack -G DEB -B package

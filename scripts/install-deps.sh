@@ -8,6 +8,7 @@
 #
 #   install-deps.sh          the build and the tests
 #   install-deps.sh fuzz     also clang and its libFuzzer, required (make fuzz)
+#   install-deps.sh package  also dpkg-dev, required (make package)
 set -euo pipefail
 
 # What the build cannot do without.
@@ -38,12 +39,20 @@ group_skips=(
   "the Windows build's tests"
 )
 
-if [ "${1:-}" = fuzz ]; then required+=(clang libclang-rt-dev); fi
+case "${1:-}" in
+  fuzz) required+=(clang libclang-rt-dev) ;;
+  package) required+=(dpkg-dev) ;;
+esac
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+required_here() { [[ " ${required[*]} " == *" $1 "* ]]; }
 missing_of() {  # the packages of the arguments that are not installed
   local p
   for p in "$@"; do installed "$p" || printf '%s ' "$p"; done
+}
+optional_missing_of() {  # the same, for optional packages this run does not require
+  local p
+  for p in $(missing_of "$@"); do required_here "$p" || printf '%s ' "$p"; done
 }
 
 read -r -a missing_required <<<"$(missing_of "${required[@]}")"
@@ -52,7 +61,7 @@ for packages in "${group_packages[@]}"; do
   read -r -a list <<<"$packages"
   all_optional+=("${list[@]}")
 done
-read -r -a missing_optional <<<"$(missing_of "${all_optional[@]}")"
+read -r -a missing_optional <<<"$(optional_missing_of "${all_optional[@]}")"
 missing=("${missing_required[@]}" "${missing_optional[@]}")
 [ ${#missing[@]} -eq 0 ] && exit 0
 
@@ -65,7 +74,7 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
 fi
 
 for i in "${!group_names[@]}"; do
-  read -r -a list <<<"$(missing_of ${group_packages[$i]})"
+  read -r -a list <<<"$(optional_missing_of ${group_packages[$i]})"
   [ ${#list[@]} -eq 0 ] && continue
   echo "Without ${list[*]} (optional, group ${group_names[$i]}): skipping ${group_skips[$i]}." >&2
 done
