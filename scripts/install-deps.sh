@@ -9,6 +9,11 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev libgmock-dev sqlite3 python3 dpkg-dev man-db
           # the dialog helper (GTK 3) and its tests: an X server, keyboard input, screenshots
           libgtk-3-dev xvfb xdotool imagemagick)
+# Optional, shared filesystems: the harness of hosts shared by two PCs (ctest
+# label shared) mounts sshfs over its own sshd and GlusterFS, and skips
+# without them.
+shared_filesystems=(openssh-server sshfs glusterfs-server glusterfs-client)
+packages+=("${shared_filesystems[@]}")
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A host kept on a shared filesystem and used from two PCs at once: the
+# filesystem mounted twice on this machine, each mount standing for one PC
+# with its own PM000.INI, and batches of 12 + 12 concurrent sendsummary runs
+# with one formsetup among them. Prints each batch's figures and times, and
+# what it found wrong.
+#
+#   shared_host_test.sh sshfs|glusterfs BIN_DIR [BATCHES]
+#
+# BATCHES defaults to $ZEL_SHARED_BATCHES, or 1. Needs root, /dev/fuse and the
+# filesystem's packages; exits 77 (skipped) naming what is missing. Every path
+# out unmounts, stops what it started and removes its folder.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+FS=${1:-}
+BIN=${2:-}
+batches=${3:-${ZEL_SHARED_BATCHES:-1}}
+case $FS in
+  sshfs) source "$here/sshfs_mounts.sh" ;;
+  glusterfs) source "$here/gluster_mounts.sh" ;;
+  *) echo "usage: $0 sshfs|glusterfs BIN_DIR [BATCHES]" >&2; exit 2 ;;
+esac
+source "$here/batch.sh"
+[ -x "$BIN/sendsummary" ] || { echo "no programs in '$BIN'" >&2; exit 2; }
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+[ "$(id -u)" -eq 0 ] || skip "needs root (to mount, and to run the servers)"
+[ -c /dev/fuse ] || skip "no /dev/fuse"
+for command in "${fs_commands[@]}"; do
+  command -v "$command" >/dev/null || skip "$command is missing (scripts/install-deps.sh installs it)"
+done
+
+# unmount_fuse DIR: unmounts DIR when it is a mount; lazily when it is busy
+# or its server is gone, so that nothing is left hanging.
+unmount_fuse() {
+  mountpoint -q "$1" 2>/dev/null || return 0
+  timeout 30 umount "$1" 2>/dev/null || umount -l "$1" 2>/dev/null || true
+}
+
+ROOT=$(mktemp -d "${TMPDIR:-/tmp}/zel-shared-$FS.XXXXXX")
+cleanup() {
+  trap - EXIT INT TERM
+  # Runs still going (only after an interruption) are ended first: they hold
+  # the mounts.
+  local children
+  children=$(jobs -p)
+  [ -z "$children" ] || kill $children 2>/dev/null
+  wait 2>/dev/null
+  fs_unmount
+  rm -rf "$ROOT"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+started=$(now_ms)
+fs_mount || { echo "$FS: the shared folder could not be mounted twice"; exit 1; }
+echo "$FS: mounted in $(seconds $(($(now_ms) - started))) s"
+
+failed=0
+for n in $(seq 1 "$batches"); do
+  run_batch "$n" || failed=$((failed + 1))
+done
+echo "$FS: $((batches - failed)) of $batches batches whole, in $(seconds $(($(now_ms) - started))) s"
+[ "$failed" -eq 0 ]
