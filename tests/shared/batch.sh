@@ -85,8 +85,8 @@ check_batch() {
   # The register, read through PC 1's mount.
   local spool
   if ! spool=$(WINDIR=$ROOT/pc1/windows timeout 60 "$BIN/zelhost" sql "$host/zel.db" \
-      "SELECT Secuencia, Archivo FROM SPOOL WHERE CodRep = 'RP0019'" 2>&1); then
-    faults+=("the SPOOL table cannot be read: $(echo "$spool" | tail -1)")
+      "SELECT Secuencia, Archivo FROM SPOOL WHERE CodRep = 'RP0019'" 2>"$RUNS/spool.err"); then
+    faults+=("the SPOOL table cannot be read: $(tail -1 "$RUNS/spool.err")")
     spool=
   fi
   local rows=0 sequence file

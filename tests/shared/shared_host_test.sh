@@ -47,14 +47,20 @@ cleanup() {
   children=$(jobs -p)
   [ -z "$children" ] || kill $children 2>/dev/null
   wait 2>/dev/null
-  fs_unmount
+  unmount_fuse "$ROOT/pc1/mnt"
+  unmount_fuse "$ROOT/pc2/mnt"
+  fs_stop
   rm -rf "$ROOT"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 started=$(now_ms)
-fs_mount || { echo "$FS: the shared folder could not be mounted twice"; exit 1; }
+MOUNT1=$ROOT/pc1/mnt
+MOUNT2=$ROOT/pc2/mnt
+mkdir -p "$MOUNT1" "$MOUNT2"
+fs_start && fs_mount "$MOUNT1" && fs_mount "$MOUNT2" ||
+  { echo "$FS: the shared folder could not be mounted twice"; exit 1; }
 echo "$FS: mounted in $(seconds $(($(now_ms) - started))) s"
 
 failed=0
