@@ -41,11 +41,13 @@ unmount_fuse() {
 ROOT=$(mktemp -d "${TMPDIR:-/tmp}/zel-shared-$FS.XXXXXX")
 cleanup() {
   trap - EXIT INT TERM
-  # Runs still going (only after an interruption) are ended first: they hold
-  # the mounts.
-  local children
-  children=$(jobs -p)
-  [ -z "$children" ] || kill $children 2>/dev/null
+  # Runs still going (only after an interruption) are ended first, with
+  # the timeout each runs under: they hold the mounts.
+  local job
+  for job in $(jobs -p); do
+    pkill -TERM -P "$job" 2>/dev/null
+    kill "$job" 2>/dev/null
+  done
   wait 2>/dev/null
   unmount_fuse "$ROOT/pc1/mnt"
   unmount_fuse "$ROOT/pc2/mnt"
