@@ -59,9 +59,7 @@ run_batch() {
     return 1
   fi
   local prefix=${record%????????} i pc
-  local started
-  started=$(now_ms)
-  echo "$FS batch $n: host made in $(seconds $((started - made))) s"
+  echo "$FS batch $n: host made in $(seconds $(($(now_ms) - made))) s"
   for i in $(seq 1 $((2 * RUNS_PER_PC))); do
     pc=pc1
     [ "$i" -le "$RUNS_PER_PC" ] || pc=pc2
@@ -69,6 +67,8 @@ run_batch() {
     # formsetup starts among them, from PC 2.
     [ "$i" -ne $((RUNS_PER_PC + RUNS_PER_PC / 2)) ] || run_program formsetup pc2 formsetup &
   done
+  local started
+  started=$(now_ms)
   touch "$RUNS/go"
   wait
   local elapsed=$(($(now_ms) - started))

@@ -4,6 +4,7 @@
 # and deleted after. Sourced by shared_host_test.sh, which sets ROOT and calls
 # fs_start, fs_mount for each PC and fs_stop.
 
+fs_needs_fuse=yes
 fs_commands=(glusterd gluster glusterfs mount.glusterfs)
 
 gluster_cli() { timeout 60 gluster --mode=script "$@"; }

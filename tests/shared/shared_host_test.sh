@@ -5,11 +5,13 @@
 # with one formsetup among them. Prints each batch's figures and times, and
 # what it found wrong.
 #
-#   shared_host_test.sh sshfs|glusterfs BIN_DIR [BATCHES]
+#   shared_host_test.sh sshfs|glusterfs|local BIN_DIR [BATCHES]
 #
-# BATCHES defaults to $ZEL_SHARED_BATCHES, or 1. Needs root, /dev/fuse and the
-# filesystem's packages; exits 77 (skipped) naming what is missing. Every path
-# out unmounts, stops what it started and removes its folder.
+# BATCHES defaults to $ZEL_SHARED_BATCHES, or 1. The shared filesystems need
+# root, /dev/fuse and their packages; without them the script exits 77
+# (skipped) naming what is missing. "local" is the control: one local folder
+# that both PCs see. Every path out unmounts, stops what it started and
+# removes its folder.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,14 +21,17 @@ batches=${3:-${ZEL_SHARED_BATCHES:-1}}
 case $FS in
   sshfs) source "$here/sshfs_mounts.sh" ;;
   glusterfs) source "$here/gluster_mounts.sh" ;;
-  *) echo "usage: $0 sshfs|glusterfs BIN_DIR [BATCHES]" >&2; exit 2 ;;
+  local) source "$here/local_folder.sh" ;;
+  *) echo "usage: $0 sshfs|glusterfs|local BIN_DIR [BATCHES]" >&2; exit 2 ;;
 esac
 source "$here/batch.sh"
 [ -x "$BIN/sendsummary" ] || { echo "no programs in '$BIN'" >&2; exit 2; }
 
 skip() { echo "SKIPPED: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "needs root (to mount, and to run the servers)"
-[ -c /dev/fuse ] || skip "no /dev/fuse"
+if [ "$fs_needs_fuse" = yes ]; then
+  [ "$(id -u)" -eq 0 ] || skip "needs root (to mount, and to run the servers)"
+  [ -c /dev/fuse ] || skip "no /dev/fuse"
+fi
 for command in "${fs_commands[@]}"; do
   command -v "$command" >/dev/null || skip "$command is missing (scripts/install-deps.sh installs it)"
 done

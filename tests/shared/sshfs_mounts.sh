@@ -3,6 +3,7 @@
 # folder. Sourced by shared_host_test.sh, which sets ROOT and calls fs_start,
 # fs_mount for each PC and fs_stop.
 
+fs_needs_fuse=yes
 fs_commands=(/usr/sbin/sshd ssh-keygen sshfs fusermount3)
 
 # Starts sshd on a free port of 127.0.0.1, serving $ROOT/served.
