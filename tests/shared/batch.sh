@@ -153,6 +153,10 @@ check_batch() {
   stray=$(ls -A "$host/RPT" "$host/TMP" 2>/dev/null | grep -v -e '^$' -e ':$' \
     -e '^[0-9]\{8\}\.PRN$' -e "^$output[0-9]\{8\}\.\(PRN\|txt\)$" | tr '\n' ' ')
   [ -z "$stray" ] || faults+=("files left in RPT or TMP: $stray")
+  # Nor in the host folder: no lock or temporary file outlives the runs.
+  stray=$(ls -A "$host" | grep -v -x -e PM000.MDW -e RPT -e TMP -e tmp \
+    -e 'zel\.db\(-wal\|-shm\|-journal\)\?' | tr '\n' ' ')
+  [ -z "$stray" ] || faults+=("left in the host folder: $stray")
 
   local formsetupRc
   formsetupRc=$(cat "$RUNS/formsetup.rc")
@@ -199,7 +203,8 @@ first_box() {
   local text
   text=$(head -1 "$1" 2>/dev/null | sed -n 's/.*"title":"\([^"]*\)","text":"\(.*\)","icon".*/\1: \2/p')
   if [ -n "$text" ]; then
-    echo "${text//\\n/ }" | cut -c1-100
+    text=${text//\\n/ }
+    echo "${text//$ROOT\//}" | cut -c1-110
   elif [ "$3" = 124 ] || [ "$3" = 137 ]; then
     echo "killed after ${RUN_TIMEOUT} s"
   else
