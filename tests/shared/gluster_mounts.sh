@@ -14,7 +14,7 @@ fs_start() {
   mkdir -p "$ROOT/brick"
   if ! pgrep -x glusterd >/dev/null; then
     glusterd -p "$ROOT/glusterd.pid" || return 1
-    GLUSTERD_PID=$(cat "$ROOT/glusterd.pid")
+    GLUSTERD_PID=$(pid_in "$ROOT/glusterd.pid")
   fi
   local tries=0
   until gluster_cli volume list >/dev/null 2>&1; do

@@ -36,6 +36,18 @@ for command in "${fs_commands[@]}"; do
   command -v "$command" >/dev/null || skip "$command is missing (scripts/install-deps.sh installs it)"
 done
 
+# pid_in FILE: the process id a daemon writes to FILE once it has forked
+# (it may not be there yet when the command that started it returns).
+pid_in() {
+  local tries=0
+  until [ -s "$1" ]; do
+    tries=$((tries + 1))
+    [ $tries -lt 100 ] || return 1
+    sleep 0.1
+  done
+  cat "$1"
+}
+
 # unmount_fuse DIR: unmounts DIR when it is a mount; lazily when it is busy
 # or its server is gone, so that nothing is left hanging.
 unmount_fuse() {

@@ -31,7 +31,7 @@ Subsystem sftp internal-sftp
 EOF
     # In daemon mode sshd binds before it forks: a taken port fails here.
     if /usr/sbin/sshd -f "$dir/sshd_config" -E "$dir/sshd.log"; then
-      SSHD_PID=$(cat "$dir/sshd.pid")
+      SSHD_PID=$(pid_in "$dir/sshd.pid")
       SSHD_PORT=$port
       break
     fi
