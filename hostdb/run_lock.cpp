@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "hostdb/engine_error.h"
 #include "platform/env.h"
 #include "platform/errors.h"
 #include "platform/format.h"
@@ -107,11 +108,27 @@ void RunLock::take() {
   if (held_) return;
   const auto deadline = std::chrono::steady_clock::now() + waitAllowed();
   for (;;) {
-    if (tryMake()) return;
+    if (makeOrRaise()) return;
     const std::string seen = readText(ownerPath_);
     if (takeOverIfAbandoned(seen)) continue;
     if (std::chrono::steady_clock::now() >= deadline) raiseInUse(seen);
     std::this_thread::sleep_for(kPollEvery);
+  }
+}
+
+// A lock folder that cannot be made is the database's own trouble, told as
+// opening it would tell it: a full disk, or a folder that takes no new files
+// (which leaves the database read-only to a writer).
+bool RunLock::makeOrRaise() {
+  try {
+    return tryMake();
+  } catch (const platform::Error& e) {
+    if (e.number() == platform::err::kDiskFull) raise(3026);
+    if (e.number() == platform::err::kPermissionDenied ||
+        e.number() == platform::err::kPathFileAccess) {
+      raise(3027);
+    }
+    throw;
   }
 }
 

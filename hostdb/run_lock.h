@@ -47,8 +47,9 @@ class RunLock {
 
   // Takes the lock, waiting for another run to give it back; raises 516
   // (naming the owner, since when and the folder) when it is still held
-  // after the wait. Raises the file system's error when the folder cannot
-  // be made.
+  // after the wait. When the folder cannot be made raises 3026 for a full
+  // disk, 3027 for a folder that refuses new files, otherwise the file
+  // system's error.
   void take();
   // Gives the lock back when it is held and still this process's.
   void giveBack() noexcept;
@@ -56,6 +57,7 @@ class RunLock {
   const std::string& folder() const { return folder_; }
 
  private:
+  bool makeOrRaise();
   bool tryMake();
   bool takeOverIfAbandoned(const std::string& seen);
   std::int64_t serverNow();
