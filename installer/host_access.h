@@ -20,7 +20,7 @@ void openHostDatabase(const std::string& folder);
 // (see endOnLastingFault).
 std::int64_t executeSql(const std::string& statement);
 
-// A database locked by another process (3051) or a full disk (3026) would
+// A database locked by another process (kCannotOpenFile) or a full disk (kNotEnoughDiskSpace) would
 // fail every statement that follows: shows the one box for it (the locked
 // database's connection box, or the statement error box) and ends the run.
 // Returns for any other error.

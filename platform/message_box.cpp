@@ -41,7 +41,7 @@ Answer present(const MessageRequest& box) {
   return showAsText(box);
 }
 
-void record(const MessageRequest& box, Answer answer) {
+void record(const MessageRequest& box, Answer answer, std::string_view cause) {
   const auto log = env::variable("ZEL_MESSAGE_LOG");
   if (!log || log->empty()) return;
   JsonObject entry;
@@ -52,7 +52,16 @@ void record(const MessageRequest& box, Answer answer) {
       .add("buttons", buttonsWord(box.buttons))
       .add("default", answerWord(box.defaultButton))
       .add("answer", answerWord(answer));
+  if (!cause.empty()) entry.add("cause", cause);
   env::appendToFile(*log, entry.line());
+}
+
+Answer show(const MessageRequest& box, std::string_view cause) {
+  ++boxesShown;
+  const Answer answer = present(box);
+  if (!cause.empty()) env::writeError(programName() + ": " + std::string(cause) + "\n");
+  record(box, answer, cause);
+  return answer;
 }
 
 }  // namespace
@@ -64,11 +73,11 @@ Answer MessageBox(std::string_view text, std::string_view title, Icon icon, Butt
   } else if (defaultButton == Answer::Ok) {
     defaultButton = Answer::Yes;
   }
-  ++boxesShown;
-  const MessageRequest box{text, title, icon, buttons, defaultButton};
-  const Answer answer = present(box);
-  record(box, answer);
-  return answer;
+  return show({text, title, icon, buttons, defaultButton}, {});
+}
+
+void ErrorBox(std::string_view text, std::string_view title, Icon icon, std::string_view cause) {
+  show({text, title, icon, Buttons::Ok, Answer::Ok}, cause);
 }
 
 int messageBoxCount() { return boxesShown.load(); }

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <string>
+#include <utility>
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/jet_sql.h"
@@ -24,38 +25,42 @@ std::string parentOf(const std::string& path) {
 // The checks the file system can answer before SQLite is asked.
 void checkPath(const std::string& native, std::string_view display, const OpenMode& mode) {
   using Kind = platform::env::Env::PathKind;
-  if (native.empty() || native.back() == '/') raise(3044, {display});
+  if (native.empty() || native.back() == '/') raise(err::kNotValidPath, {display});
   switch (platform::env::pathKind(native)) {
     case Kind::BadPath:
-    case Kind::Folder: raise(3044, {display});
-    case Kind::Unreachable: raise(3051, {display});
+    case Kind::Folder: raise(err::kNotValidPath, {display});
+    case Kind::Unreachable: raise(err::kCannotOpenFile, {display});
     case Kind::Missing:
-      if (!platform::env::isDirectory(parentOf(native))) raise(3044, {display});
-      if (!mode.create) raise(3024, {display});
+      if (!platform::env::isDirectory(parentOf(native))) raise(err::kNotValidPath, {display});
+      if (!mode.create) raise(err::kCannotFindFile, {display});
       return;
     case Kind::File:
     case Kind::Other: break;
   }
-  if (mode.create) raise(3204);
-  if (!platform::env::isAccessible(native, !mode.readOnly)) raise(3051, {display});
+  if (mode.create) raise(err::kDatabaseExists);
+  std::string refusal = platform::env::accessRefusal(native, !mode.readOnly);
+  if (!refusal.empty()) raise(err::kCannotOpenFile, {display}, std::move(refusal));
 }
 
-// Maps a failure of the opening steps to the engine's number.
-[[noreturn]] void raiseOpenFailure(int code, std::string_view display) {
+// Maps a failure of the opening steps (`step`: the statement or the call) to
+// the engine's number.
+[[noreturn]] void raiseOpenFailure(sqlite3* db, int code, std::string_view display,
+                                   std::string_view step) {
+  std::string cause = sqliteCause(db, code, step);
   switch (code & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-      raise(3343, {display});
+      raise(err::kUnrecognizedFormat, {display}, std::move(cause));
     case SQLITE_NOMEM:
-      raise(platform::err::kOutOfMemory);
+      raise(platform::err::kOutOfMemory, {}, std::move(cause));
     default:  // BUSY, LOCKED, CANTOPEN, PERM, READONLY, IOERR
-      raise(3051, {display});
+      raise(err::kCannotOpenFile, {display}, std::move(cause));
   }
 }
 
 void exec(sqlite3* db, const char* sql, std::string_view display) {
   int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+  if (rc != SQLITE_OK) raiseOpenFailure(db, rc, display, sql);
 }
 
 }  // namespace
@@ -80,11 +85,11 @@ Handle openHandle(const std::string& nativePath, std::string_view displayPath, O
   sqlite3* opened = nullptr;
   int rc = sqlite3_open_v2(nativePath.c_str(), &opened, flags, nullptr);
   Handle handle(opened);  // closed on every way out but the return
-  if (rc != SQLITE_OK) raiseOpenFailure(rc, displayPath);
+  if (rc != SQLITE_OK) raiseOpenFailure(opened, rc, displayPath, "sqlite3_open_v2");
   sqlite3* raw = handle.get();
 
   auto configured = [&](int result) {
-    if (result != SQLITE_OK) raiseOpenFailure(result, displayPath);
+    if (result != SQLITE_OK) raiseOpenFailure(raw, result, displayPath, "configuration");
   };
   configured(sqlite3_extended_result_codes(raw, 1));
   // A name in double quotes is a name, never a text: a misspelt [column]

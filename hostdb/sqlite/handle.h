@@ -24,14 +24,14 @@ void closeHandle(Handle handle);
 struct OpenMode {
   bool exclusive = false;  // hold the file against every other process until closed
   bool readOnly = false;
-  bool create = false;     // make a new file (3204 when it exists)
+  bool create = false;     // make a new file (kDatabaseExists when it exists)
 };
 
-// Returns a configured handle: write-ahead logging, synchronous=NORMAL, a busy
-// wait of at most about two seconds, registerJetSql applied. Raises 3024 (no
-// such file), 3044 (the path is a folder or invalid), 3343 (not a database),
-// 3051 (held exclusively by another process, or not writable).
-// `displayPath` is the path as the caller wrote it, for error texts.
+// Returns a configured handle: write-ahead logging, synchronous=NORMAL, a busy wait of at most
+// about two seconds, registerJetSql applied. Raises kCannotFindFile (no such file), kNotValidPath
+// (the path is a folder or invalid), kUnrecognizedFormat (not a database), kCannotOpenFile (held
+// exclusively by another process, or not writable). `displayPath` is the path as the caller wrote
+// it, for error texts.
 Handle openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode);
 
 }  // namespace hostdb::sqlite

@@ -98,7 +98,7 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
   if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
   struct stat existing {};
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
-  if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, target);
+  if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, "open", target);
 
   Descriptor fd;
   for (int attempt = 1;; ++attempt) {
@@ -106,11 +106,11 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
     std::vector<char> pattern(name.begin(), name.end());
     pattern.push_back('\0');
     fd.reset(::mkstemp(pattern.data()));  // a name no other process can hold
-    if (fd.get() < 0) raiseErrno(target);
+    if (fd.get() < 0) raiseErrno("mkstemp", name);
     path = pattern.data();
     if (!lockBlocking(fd.get())) {
       ::unlink(path.c_str());
-      raiseErrno(target);
+      raiseErrno("flock", path);
     }
     if (pathLeadsTo(path, fd.get())) break;
     // A sweep removed it before the lock was had: again under a new name.
@@ -121,16 +121,16 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
   const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
   if (::fchmod(fd.get(), mode) != 0) {
     ::unlink(path.c_str());
-    raiseErrno(target);
+    raiseErrno("fchmod", path);
   }
   return std::make_unique<DescriptorFile>(fd.release(), target);
 }
 
 void PosixEnv::syncFolder(const std::string& folder) {
   Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.get() < 0) raiseErrno(folder);
+  if (fd.get() < 0) raiseErrno("open", folder);
   // A file system that cannot sync a folder (EINVAL) keeps its entries as it can.
-  if (::fsync(fd.get()) != 0 && errno != EINVAL) raiseErrno(folder);
+  if (::fsync(fd.get()) != 0 && errno != EINVAL) raiseErrno("fsync", folder);
 }
 
 void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
@@ -158,8 +158,8 @@ void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
 
 std::unique_ptr<env::HeldLock> PosixEnv::lockFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-  if (fd.get() < 0) raiseErrno(path);
-  if (!lockBlocking(fd.get())) raiseErrno(path);
+  if (fd.get() < 0) raiseErrno("open", path);
+  if (!lockBlocking(fd.get())) raiseErrno("flock", path);
   return std::make_unique<DescriptorLock>(fd.release());
 }
 
@@ -168,10 +168,10 @@ std::string PosixEnv::followLinks(const std::string& path) {
   for (int links = 0;; ++links) {
     struct stat st {};
     if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-    if (links == kMostLinks) throw errorFor(ELOOP, path);
+    if (links == kMostLinks) throw errorFor(ELOOP, "readlink", path);
     std::vector<char> target(PATH_MAX + 1);
     const ssize_t n = ::readlink(current.c_str(), target.data(), PATH_MAX);
-    if (n < 0) raiseErrno(path);
+    if (n < 0) raiseErrno("readlink", path);
     const std::string next(target.data(), static_cast<std::size_t>(n));
     current = !next.empty() && next.front() == '/' ? next : folderOf(current) + next;
   }
