@@ -95,7 +95,11 @@ class DescriptorLock final : public env::HeldLock {
 std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
                                                                std::string& path) {
   const std::string folder = folderOf(target);
-  if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
+  if (!isDirectory(folder.empty() ? "." : folder)) {
+    // 76 whether or not the folder's own parent exists: it is the path that is missing.
+    const Error missing = errorFor(ENOENT, "open", folder.empty() ? "." : folder);
+    throw Error(err::kPathNotFound, describe(err::kPathNotFound), missing.cause());
+  }
   struct stat existing {};
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
   if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, "open", target);

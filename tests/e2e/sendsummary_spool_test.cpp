@@ -2,6 +2,8 @@
 // be written: its row is never kept.
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -102,7 +104,9 @@ TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
   ASSERT_EQ(::symlink("/dev/full", host.rpt("00000001.PRN").c_str()), 0);
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("61", "Disco lleno")});
+  EXPECT_EQ(testsupport::oneBoxWithCause(host.transcript(), technicalError("61", "Disco lleno"),
+                                         {"00000001.PRN", std::strerror(ENOSPC)}),
+            "");
   EXPECT_TRUE(host.spoolRows().empty());
   EXPECT_TRUE(host.filesIn("RPT").empty());
   EXPECT_TRUE(host.filesIn("TMP").empty()) << "the text summary goes with the failed run";
@@ -116,8 +120,10 @@ TEST_F(SendsummarySpool, MissingReportFolderLeavesNoRow) {
   std::filesystem::remove_all(host.folder() + "/RPT");
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{technicalError("76", "No se ha encontrado la ruta de acceso")});
+  EXPECT_EQ(testsupport::oneBoxWithCause(
+                host.transcript(), technicalError("76", "No se ha encontrado la ruta de acceso"),
+                {"RPT", std::strerror(ENOENT)}),
+            "");
   EXPECT_TRUE(host.spoolRows().empty());
 }
 

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -55,6 +57,13 @@ TEST(FileOperations, ReadingKeepsEveryByteAndMissingFileOrFolderRaises) {
   writeFile(dir / "from.bin", bytes);
   EXPECT_EQ(readFileBytes(dir.path() + "\\from.bin"), bytes);
   EXPECT_EQ(errorOf([&] { readFileBytes(dir / "none"); }), err::kFileNotFound);
+  try {
+    readFileBytes(dir / "none");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {  // the cause: the call, the path, the system's words
+    EXPECT_NE(e.cause().find(dir / "none"), std::string::npos) << e.cause();
+    EXPECT_NE(e.cause().find(std::strerror(ENOENT)), std::string::npos) << e.cause();
+  }
   EXPECT_EQ(errorOf([&] { readFileBytes(dir / "no/x"); }), err::kPathNotFound);
 }
 
