@@ -58,7 +58,8 @@ std::string PosixEnv::readFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) raiseErrno("open", path);
   struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) throw posix::errorFor(EISDIR, "read", path);
+  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw posix::errorFor(EISDIR, "read", path);
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -75,7 +76,8 @@ std::string PosixEnv::readFile(const std::string& path) {
 
 void PosixEnv::removeFile(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw posix::errorFor(EISDIR, "unlink", path);
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw posix::errorFor(EISDIR, "unlink", path);
   if (::unlink(path.c_str()) != 0) raiseErrno("unlink", path);
 }
 
