@@ -123,10 +123,10 @@ bool RunLock::makeOrRaise() {
   try {
     return tryMake();
   } catch (const platform::Error& e) {
-    if (e.number() == platform::err::kDiskFull) raise(3026);
+    if (e.number() == platform::err::kDiskFull) raise(err::kNotEnoughDiskSpace);
     if (e.number() == platform::err::kPermissionDenied ||
         e.number() == platform::err::kPathFileAccess) {
-      raise(3027);
+      raise(err::kReadOnly);
     }
     throw;
   }

@@ -26,8 +26,8 @@ std::optional<std::string> EnvWrapper::variable(const char* name) { return targe
 bool EnvWrapper::isFile(const std::string& path) { return target_.isFile(path); }
 bool EnvWrapper::isDirectory(const std::string& path) { return target_.isDirectory(path); }
 Env::PathKind EnvWrapper::pathKind(const std::string& path) { return target_.pathKind(path); }
-bool EnvWrapper::isAccessible(const std::string& path, bool forWriting) {
-  return target_.isAccessible(path, forWriting);
+std::string EnvWrapper::accessRefusal(const std::string& path, bool forWriting) {
+  return target_.accessRefusal(path, forWriting);
 }
 bool EnvWrapper::pathExists(const std::string& path) { return target_.pathExists(path); }
 std::vector<std::string> EnvWrapper::folderEntries(const std::string& folder) {

@@ -61,8 +61,9 @@ class Env {
   // What stands at `path` (links followed), or why nothing can be found there.
   enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable };
   virtual PathKind pathKind(const std::string& path) = 0;
-  // True when this process may read (and, with `forWriting`, write) `path`.
-  virtual bool isAccessible(const std::string& path, bool forWriting) = 0;
+  // Empty when this process may read (and, with `forWriting`, write) `path`;
+  // otherwise why not, in the system's words, with the call and the path.
+  virtual std::string accessRefusal(const std::string& path, bool forWriting) = 0;
   virtual bool pathExists(const std::string& path) = 0;  // a link included
   // The names in a folder, "." and ".." left out; empty when it cannot be read.
   virtual std::vector<std::string> folderEntries(const std::string& folder) = 0;
@@ -160,7 +161,7 @@ class EnvWrapper : public Env {
   bool isFile(const std::string& path) override;
   bool isDirectory(const std::string& path) override;
   PathKind pathKind(const std::string& path) override;
-  bool isAccessible(const std::string& path, bool forWriting) override;
+  std::string accessRefusal(const std::string& path, bool forWriting) override;
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
@@ -203,8 +204,8 @@ inline bool isFile(const std::string& path) { return Env::current().isFile(path)
 inline bool isDirectory(const std::string& path) { return Env::current().isDirectory(path); }
 inline bool pathExists(const std::string& path) { return Env::current().pathExists(path); }
 inline Env::PathKind pathKind(const std::string& path) { return Env::current().pathKind(path); }
-inline bool isAccessible(const std::string& path, bool forWriting) {
-  return Env::current().isAccessible(path, forWriting);
+inline std::string accessRefusal(const std::string& path, bool forWriting) {
+  return Env::current().accessRefusal(path, forWriting);
 }
 inline std::vector<std::string> folderEntries(const std::string& folder) {
   return Env::current().folderEntries(folder);

@@ -37,11 +37,11 @@ constexpr unsigned long kLocalKinds[] = {
 bool PosixEnv::makeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return true;
   if (errno == EEXIST) return false;
-  raiseErrno(path);
+  raiseErrno("mkdir", path);
 }
 
 void PosixEnv::removeFolder(const std::string& path) {
-  if (::rmdir(path.c_str()) != 0) raiseErrno(path);
+  if (::rmdir(path.c_str()) != 0) raiseErrno("rmdir", path);
 }
 
 std::optional<env::Instant> PosixEnv::modifiedAt(const std::string& path) {
