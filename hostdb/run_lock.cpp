@@ -98,7 +98,7 @@ std::optional<RunLockOwner> parseOwner(const std::string& text) {
 }
 
 RunLock::RunLock(const std::string& databasePath, std::string displayPath)
-    : folder_(databasePath + ".lock"), ownerPath_(folder_ + "/owner"),
+    : database_(databasePath), folder_(databasePath + ".lock"), ownerPath_(folder_ + "/owner"),
       displayPath_(std::move(displayPath)) {}
 
 RunLock::~RunLock() { giveBack(); }
@@ -107,7 +107,10 @@ void RunLock::take() {
   if (held_) return;
   const auto deadline = std::chrono::steady_clock::now() + waitAllowed();
   for (;;) {
-    if (tryMake()) return;
+    if (tryMake()) {
+      forgetCachedDatabase();
+      return;
+    }
     const std::string seen = readText(ownerPath_);
     if (takeOverIfAbandoned(seen)) continue;
     if (std::chrono::steady_clock::now() >= deadline) raiseInUse(seen);
@@ -133,6 +136,19 @@ bool RunLock::tryMake() {
   }
   held_ = true;
   return true;
+}
+
+void RunLock::forgetCachedDatabase() noexcept {
+  Env& env = Env::current();
+  try {
+    // On a disk of this computer the pages are the file's own: keeping them
+    // keeps a run fast.
+    if (env.folderKind(folder_) == Env::FolderKind::Local) return;
+  } catch (...) {
+    // A kind that cannot be told is taken for a file server's.
+  }
+  env.dropCachedPages(database_);
+  env.dropCachedPages(database_ + "-journal");
 }
 
 bool RunLock::takeOverIfAbandoned(const std::string& seen) {
