@@ -107,10 +107,7 @@ void RunLock::take() {
   if (held_) return;
   const auto deadline = std::chrono::steady_clock::now() + waitAllowed();
   for (;;) {
-    if (tryMake()) {
-      forgetCachedDatabase();
-      return;
-    }
+    if (tryMake()) return;
     const std::string seen = readText(ownerPath_);
     if (takeOverIfAbandoned(seen)) continue;
     if (std::chrono::steady_clock::now() >= deadline) raiseInUse(seen);
@@ -135,6 +132,7 @@ bool RunLock::tryMake() {
     throw;
   }
   held_ = true;
+  forgetCachedDatabase();
   return true;
 }
 
