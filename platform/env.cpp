@@ -64,6 +64,7 @@ bool EnvWrapper::makeFolder(const std::string& path) { return target_.makeFolder
 void EnvWrapper::removeFolder(const std::string& path) { target_.removeFolder(path); }
 std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) { return target_.modifiedAt(path); }
 Env::FolderKind EnvWrapper::folderKind(const std::string& folder) { return target_.folderKind(folder); }
+void EnvWrapper::dropCachedPages(const std::string& path) noexcept { target_.dropCachedPages(path); }
 std::string EnvWrapper::machineName() { return target_.machineName(); }
 std::string EnvWrapper::bootId() { return target_.bootId(); }
 std::int64_t EnvWrapper::processId() { return target_.processId(); }

@@ -128,6 +128,12 @@ class Env {
   // file server, a user-space file system, a kind not known to be local).
   enum class FolderKind { Local, Network };
   virtual FolderKind folderKind(const std::string& folder) = 0;
+  // Asks the system to forget what it keeps in memory of the file at `path`,
+  // so that the next reads fetch it from where it lives: a client of a file
+  // server may otherwise serve pages that another computer has since
+  // rewritten. A system that keeps no such pages does nothing. Failures and
+  // a missing file are ignored.
+  virtual void dropCachedPages(const std::string& path) noexcept = 0;
 
   // This computer's name, and what tells one start of it from the next.
   virtual std::string machineName() = 0;
@@ -183,6 +189,7 @@ class EnvWrapper : public Env {
   void removeFolder(const std::string& path) override;
   std::optional<Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
+  void dropCachedPages(const std::string& path) noexcept override;
   std::string machineName() override;
   std::string bootId() override;
   std::int64_t processId() override;

@@ -34,6 +34,7 @@ class PosixEnv final : public env::Env {
   void removeFolder(const std::string& path) override;
   std::optional<env::Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
+  void dropCachedPages(const std::string& path) noexcept override;
   std::string machineName() override;
   std::string bootId() override;
   std::int64_t processId() override;
