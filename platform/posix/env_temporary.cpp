@@ -21,12 +21,12 @@
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
 #include "platform/posix/posix_env.h"
+#include "platform/temporary_name.h"
 
 namespace platform::posix {
 namespace {
 
 constexpr const char* kSuffix = ".XXXXXX";
-constexpr std::size_t kRandomLength = 6;
 constexpr int kMostAttempts = 10;
 constexpr int kMostLinks = 40;  // as the kernel's own limit on a path's links
 
@@ -62,22 +62,6 @@ std::string folderOf(const std::string& path) {
 std::string nameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isAlphanumeric(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-// The target name of a temporary file's name ("." + target + "." + six
-// letters or digits), or "" when `name` is not of that form.
-std::string_view targetOfTemporary(std::string_view name) {
-  const std::size_t overhead = 2 + kRandomLength;
-  if (name.size() <= overhead || name.front() != '.' ||
-      name[name.size() - kRandomLength - 1] != '.')
-    return {};
-  for (std::size_t i = name.size() - kRandomLength; i < name.size(); ++i)
-    if (!isAlphanumeric(name[i])) return {};
-  return name.substr(1, name.size() - overhead);
 }
 
 // The flock an abandoned-file sweep tests: released when the descriptor closes.
@@ -140,7 +124,7 @@ void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] != '.') continue;  // most names stop here
-    const std::string_view target = targetOfTemporary(entry->d_name);
+    const std::string_view target = env::targetOfTemporary(entry->d_name);
     if (target.empty() || !isOurs(target)) continue;
     const std::string path = prefix + entry->d_name;
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
