@@ -59,6 +59,7 @@ void EnvWrapper::replaceProcess(const std::vector<std::string>& argv) noexcept {
 Instant EnvWrapper::currentInstant() { return target_.currentInstant(); }
 DateTime EnvWrapper::localDateTime(std::int64_t seconds) { return target_.localDateTime(seconds); }
 std::uint64_t EnvWrapper::clockSeed() { return target_.clockSeed(); }
+std::string EnvWrapper::windowsDirectory() { return target_.windowsDirectory(); }
 
 // --- Files built on the Env ----------------------------------------------------
 
