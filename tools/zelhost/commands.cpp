@@ -261,7 +261,7 @@ int shellCommand(const Args& args) {
     return 1;
   }
   // ".load" takes the path without its ending and adds the system's own.
-  const std::string loadable = extension.substr(0, extension.size() - 3);
+  const std::string loadable = extension.substr(0, extension.find_last_of('.'));
   std::vector<std::string> argv = {"sqlite3", "-cmd", ".load '" + loadable + "'", args.front()};
   argv.insert(argv.end(), args.begin() + 1, args.end());
   platform::env::replaceProcess(argv);  // returns only when sqlite3 cannot be started
