@@ -131,9 +131,8 @@ DateTime WindowsEnv::localDateTime(std::int64_t seconds) {
   FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME universal{}, local{};
   ::FileTimeToSystemTime(&utc, &universal);
-  DYNAMIC_TIME_ZONE_INFORMATION zone{};
-  ::GetDynamicTimeZoneInformation(&zone);
-  if (!::SystemTimeToTzSpecificLocalTimeEx(&zone, &universal, &local)) local = universal;
+  // The system's time zone, with the rules of that instant's year.
+  if (!::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) local = universal;
   return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 

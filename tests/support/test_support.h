@@ -49,6 +49,10 @@ std::vector<std::string> splitLines(const std::string& text);  // on '\n', no em
 std::vector<std::string> readLines(const std::string& path);   // splitLines of the file
 std::vector<std::string> listFolder(const std::string& path);  // the names in it, sorted
 
+// The path of an installed program ("sqlite3", "python3") where the system
+// looks for programs (PATH; on Windows with ".exe"); "" when there is none.
+std::string findProgram(const std::string& name);
+
 // Path of a built program ("formsetup", "zelhost", ...).
 std::string program(const std::string& name);
 
@@ -65,7 +69,7 @@ class TestHost {
   std::string sqlLogPath() const { return dir_ / "sql.log"; }
   std::string databasePath() const { return folder() + "/zel.db"; }
 
-  // Environment for the programs: WINDIR, ZEL_MESSAGE_LOG, ZEL_SQL_LOG.
+  // Environment for the programs: ZEL_WINDIR, ZEL_MESSAGE_LOG, ZEL_SQL_LOG.
   std::map<std::string, std::string> env() const;
 
   // zelhost init (asserts success).
