@@ -1,39 +1,19 @@
 // Windows-1252 and UTF-16LE <-> UTF-8 through Win32's own conversions, which
 // write a character the code page lacks as its best-fit look-alike or '?'.
-#include <windows.h>
-
 #include "platform/text.h"
 #include "platform/windows/wide.h"
 
 namespace platform {
 namespace {
 
-constexpr UINT kAnsi = 1252;
-
-// Malformed UTF-8 widens to U+FFFD (MultiByteToWideChar's own).
-std::string toCodePage(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int n = ::WideCharToMultiByte(kAnsi, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(kAnsi, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::wstring fromCodePage(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int n = ::MultiByteToWideChar(kAnsi, 0, bytes.data(), size, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(kAnsi, 0, bytes.data(), size, out.data(), n);
-  return out;
-}
+constexpr unsigned kAnsi = 1252;
 
 }  // namespace
 
-std::string toAnsi(std::string_view text) { return toCodePage(windows::widen(text)); }
+// Malformed UTF-8 widens to U+FFFD (MultiByteToWideChar's own).
+std::string toAnsi(std::string_view text) { return windows::narrowTo(windows::widen(text), kAnsi); }
 
-std::string fromAnsi(std::string_view ansi) { return windows::narrow(fromCodePage(ansi)); }
+std::string fromAnsi(std::string_view ansi) { return windows::narrow(windows::widenFrom(ansi, kAnsi)); }
 
 std::string fromUtf16le(std::string_view bytes) {
   std::wstring wide(bytes.size() / 2, L'\0');

@@ -10,6 +10,11 @@ namespace platform::windows {
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view wide);
 
+// The same from and to the bytes of another code page (Win32's own
+// conversion: best fit or '?' for a character the code page lacks).
+std::wstring widenFrom(std::string_view bytes, unsigned codePage);
+std::string narrowTo(std::wstring_view wide, unsigned codePage);
+
 // A path of the programs' form ('/' or '\' between names), widened.
 inline std::wstring widePath(const std::string& path) { return widen(path.empty() ? "." : path); }
 

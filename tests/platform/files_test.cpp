@@ -96,6 +96,7 @@ TEST(FileOperations, DeleteAndItsErrors) {
 }
 
 TEST(FileOperations, AtomicWriteKeepsTheTargetsPermissions) {
+  if (testsupport::systemIsWindows()) GTEST_SKIP() << "no permission bits on Windows";
   TempDir dir;
   writeFile(dir / "f", "old");
   ASSERT_EQ(chmod((dir / "f").c_str(), 0640), 0);
@@ -153,6 +154,7 @@ TEST(StagedFiles, SweepRemovesOnlyAbandonedCopiesOfOurNaming) {
 }
 
 TEST(Paths, NamesAreFoundInAnyCaseAsWindowsFindsThem) {
+  if (testsupport::systemIsWindows()) GTEST_SKIP() << "Windows finds names in any case itself";
   TempDir dir;
   std::filesystem::create_directories(dir / "Host/Tmp");
   writeFile(dir / "Host/Tmp/ENV661.TXT", "x");

@@ -122,8 +122,15 @@ TEST_F(ProfileRead, BareNameUsesTheWindowsDirectoryAndAPathIsUsedAsIs) {
   EXPECT_EQ(out, "elsewhere");
   GetPrivateProfileStringA("Options", "DBName", "", out, 255, "PM000.INI");
   EXPECT_EQ(out, "zel.db");
+}
 
+TEST_F(ProfileRead, WithoutAnOverrideItIsWindirOrTheConfigurationFolder) {
+  if (testsupport::systemIsWindows()) GTEST_SKIP() << "Windows has a Windows directory of its own";
+  TempDir other;
   env_.unset("ZEL_WINDIR");
+  env_.set("WINDIR", other.path());
+  EXPECT_EQ(platform::windowsDirectory(), other.path());
+  env_.unset("WINDIR");
   env_.set("XDG_CONFIG_HOME", other.path());
   EXPECT_EQ(platform::windowsDirectory(), other.path() + "/zel");
   env_.unset("XDG_CONFIG_HOME");

@@ -119,6 +119,8 @@ RunResult runProcess(const std::vector<std::string>& argv,
   return result;
 }
 
+bool systemIsWindows() { return false; }
+
 std::string findProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
   std::string folders = path ? path : "/usr/bin:/bin";

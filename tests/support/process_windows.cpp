@@ -119,6 +119,8 @@ RunResult runProcess(const std::vector<std::string>& argv,
   return result;
 }
 
+bool systemIsWindows() { return true; }
+
 std::string findProgram(const std::string& name) {
   return platform::windows::narrowPath(platform::windows::programPath(name));
 }

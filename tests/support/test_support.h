@@ -53,6 +53,10 @@ std::vector<std::string> listFolder(const std::string& path);  // the names in i
 // looks for programs (PATH; on Windows with ".exe"); "" when there is none.
 std::string findProgram(const std::string& name);
 
+// True in a Windows build: tests of what only POSIX has (permission bits,
+// names that differ in case only, the configuration folder) skip there.
+bool systemIsWindows();
+
 // Path of a built program ("formsetup", "zelhost", ...).
 std::string program(const std::string& name);
 
