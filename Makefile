@@ -11,6 +11,7 @@ BUILD_TYPE ?= Release
 
 WINDOWS_BUILD ?= build-windows
 WINDOWS_DEPS ?= $(CURDIR)/$(WINDOWS_BUILD)/deps
+WINDOWS_CTEST_FLAGS ?=
 
 .PHONY: all deps configure build test demo bench fuzz clean install package windows-configure windows windows-test
 
@@ -58,7 +59,7 @@ windows: windows-configure
 
 windows-test: windows-configure
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	@scripts/wine-ctest.sh $(WINDOWS_BUILD) -j $(JOBS)
+	@scripts/wine-ctest.sh $(WINDOWS_BUILD) -j $(JOBS) $(WINDOWS_CTEST_FLAGS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-release $(WINDOWS_BUILD)

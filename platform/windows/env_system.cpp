@@ -1,6 +1,9 @@
 // Environment variables, the console, the running program and the clock.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/windows/command_line.h"
@@ -18,6 +21,14 @@ std::int64_t ticksOf(const FILETIME& t) {
   return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
                                    t.dwLowDateTime);
 }
+
+// Standard output and error take the programs' bytes as they are, as on
+// other systems: the C runtime's text mode would put CR before each LF.
+[[maybe_unused]] const bool binaryStandardStreams = [] {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  return true;
+}();
 
 bool isConsole(HANDLE h) {
   DWORD mode = 0;
