@@ -1,5 +1,7 @@
 # The two commands of the README: `make test` and `make demo`. Each works on
-# its own on a fresh Debian machine.
+# its own on a fresh Debian machine: as root it installs what is missing; as
+# another user it stops on a missing required package and names the optional
+# groups it goes on without (scripts/install-deps.sh).
 # `make install` and `make package` build a Release unless BUILD_TYPE says
 # otherwise; `make install` takes PREFIX (default /usr/local) and DESTDIR.
 BUILD ?= build
@@ -26,8 +28,10 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# After the tests, the skipped ones, by reason.
 test: build
-	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@status=0; ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) || status=$$?; \
+	  scripts/skipped-tests.sh $(BUILD); exit $$status
 
 demo: build
 	@scripts/demo.sh $(BUILD)
@@ -39,7 +43,8 @@ install: deps
 	@cmake --build $(BUILD)-release -j $(JOBS)
 	@DESTDIR=$(DESTDIR) cmake --install $(BUILD)-release
 
-package: deps
+package:
+	@scripts/install-deps.sh package
 	@cmake -S . -B $(BUILD)-release -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZEL_BUILD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-release -j $(JOBS)
 	@cd $(BUILD)-release && cpack -G DEB -B package
@@ -69,6 +74,7 @@ bench: build
 	@$(BUILD)/bench/formsetup_bench 7
 	@$(BUILD)/bench/sendsummary_bench 7
 	@$(BUILD)/bench/host_check_bench 5
+	@$(BUILD)/bench/codepage_bench 9
 
 # The statement translator's fuzz target (clang's libFuzzer), in a build of its
 # own with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs it finds

@@ -33,6 +33,11 @@ class Database {
 
   virtual hostdb::TableDefs& TableDefs() = 0;
 
+  // What has been committed is on disk when this returns, whatever the
+  // journal's settings: one sync at the point a run's success rests on,
+  // rather than one per statement.
+  virtual void makeDurable() = 0;
+
   virtual void Close() = 0;
 };
 

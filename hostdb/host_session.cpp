@@ -2,6 +2,8 @@
 
 #include "build_account.h"
 #include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
 
 namespace hostdb {
 namespace {
@@ -32,27 +34,56 @@ void logOnWithBuildAccount(DBEngine& engine, const std::string& systemDb) {
   engine.DefaultPassword = build_account::password();
 }
 
+HostSession::~HostSession() {
+  releaseDatabase(database_);
+  lock_.reset();
+}
+
 void HostSession::open(const std::string& systemDb, const std::string& path) {
-  DBEngine& dbEngine = engine();
-  // The engine itself reads no INI file; the setting is kept as the programs
-  // give it.
-  dbEngine.IniPath = "PM000.INI";
-  logOnWithBuildAccount(dbEngine, systemDb);
-  database_ = dbEngine.Workspaces(0).OpenDatabase(path, false, false, "");
+  lock_ = std::make_unique<RunLock>(platform::nativePath(path), path);
+  lock_->take();
+  // No box waits for a person while the lock is held.
+  platform::setBeforeBoxHook([this] {
+    if (lock_) lock_->giveBack();
+  });
+  try {
+    DBEngine& dbEngine = engine();
+    // The engine itself reads no INI file; the setting is kept as the
+    // programs give it.
+    dbEngine.IniPath = "PM000.INI";
+    logOnWithBuildAccount(dbEngine, systemDb);
+    database_ = dbEngine.Workspaces(0).OpenDatabase(path, false, false, "");
+  } catch (...) {
+    lock_->giveBack();
+    throw;
+  }
 }
 
 Database& HostSession::database() {
   if (!database_) throw platform::makeError(platform::err::kObjectNotSet);
+  if (lock_ && !lock_->held()) lock_->take();
   return *database_;
 }
 
 void HostSession::closeDatabase() {
   std::unique_ptr<Database> db = std::move(database_);
-  if (db) db->Close();
+  try {
+    if (db) {
+      db->makeDurable();
+      db->Close();
+    }
+  } catch (...) {
+    releaseDatabase(db);
+    if (lock_) lock_->giveBack();
+    throw;
+  }
+  if (lock_) lock_->giveBack();
 }
 
 void HostSession::reset() noexcept {
   releaseDatabase(database_);
+  lock_.reset();
+  platform::setBeforeBoxHook(nullptr);
   engine_.reset();
 }
 

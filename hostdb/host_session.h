@@ -1,13 +1,18 @@
 // What both programs hold for the length of a run: the engine, its default
-// workspace and the host database open through it. One per process, so that
-// a reader finds it at once and a test can start from a clean state with
-// hostSession().reset().
+// workspace, the host database open through it and the host's run lock. One
+// per process, so that a reader finds it at once and a test can start from a
+// clean state with hostSession().reset().
+//
+// The run lock is taken before the database opens and given back when it
+// closes, and also before every message box, so that no person keeps other
+// runs waiting: the next use of the database takes it again.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "hostdb/dbengine.h"
+#include "hostdb/run_lock.h"
 
 namespace hostdb {
 
@@ -18,23 +23,35 @@ class HostSession {
   // Its default workspace.
   Workspace& workspace() { return engine().Workspaces(0); }
 
-  // Logs on to the workgroup file `systemDb` with the build's workgroup
-  // account and opens the database at `path`, shared and writable, through
-  // the default workspace. Raises what the engine raises; nothing is open
-  // then.
+  HostSession() = default;
+  HostSession(const HostSession&) = delete;
+  HostSession& operator=(const HostSession&) = delete;
+  ~HostSession();
+
+  // Takes the host's run lock (raising 516 when another run keeps it), logs
+  // on to the workgroup file `systemDb` with the build's workgroup account
+  // and opens the database at `path`, shared and writable, through the
+  // default workspace. Raises what the engine raises; nothing is open and
+  // the lock is given back then.
   void open(const std::string& systemDb, const std::string& path);
 
   bool isOpen() const { return database_ != nullptr; }
-  // The open database; raises 91 when none is open.
+  // The open database, the run lock taken again first when a box made the
+  // run give it back (raising 516 when another run keeps it); raises 91 when
+  // none is open.
   Database& database();
+  bool holdsRunLock() const { return lock_ && lock_->held(); }
 
-  // Closes the database; raises what closing raises. Nothing is open after.
+  // Makes what was committed durable, closes the database and gives the run
+  // lock back; raises what syncing or closing raises. Nothing is open after.
   void closeDatabase();
-  // Closes whatever is open, passing over a failure to close, and forgets the
-  // engine and its settings.
+  // Closes whatever is open, passing over a failure to close, gives the run
+  // lock back and forgets the engine and its settings.
   void reset() noexcept;
 
  private:
+  // Declared first, so that it is given back after the database closes.
+  std::unique_ptr<RunLock> lock_;
   std::unique_ptr<DBEngine> engine_;
   std::unique_ptr<Database> database_;
 };

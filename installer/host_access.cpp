@@ -37,7 +37,7 @@ void showStatementError(const platform::Error& e) {
 void endOnLastingFault(const platform::Error& e) {
   if (e.number() == kDatabaseLocked)
     showLockedBox();
-  else if (e.number() == kDiskFull)
+  else if (e.number() == kDiskFull || e.number() == platform::err::kHostInUse)
     showStatementError(e);
   else
     return;

@@ -37,6 +37,12 @@ std::string EnvWrapper::readFile(const std::string& path) { return target_.readF
 std::unique_ptr<WritableFile> EnvWrapper::newFile(const std::string& path, bool exclusive) {
   return target_.newFile(path, exclusive);
 }
+std::unique_ptr<HeldLock> EnvWrapper::holdFolder(const std::string& folder) noexcept {
+  return target_.holdFolder(folder);
+}
+bool EnvWrapper::keepAside(const std::string& target, std::string& asidePath) {
+  return target_.keepAside(target, asidePath);
+}
 std::unique_ptr<WritableFile> EnvWrapper::newTemporaryFile(const std::string& target, std::string& path) {
   return target_.newTemporaryFile(target, path);
 }
@@ -54,8 +60,16 @@ void EnvWrapper::appendToFile(const std::string& path, std::string_view bytes) n
 void EnvWrapper::writeError(std::string_view text) noexcept { target_.writeError(text); }
 bool EnvWrapper::inputIsTerminal() { return target_.inputIsTerminal(); }
 std::optional<std::string> EnvWrapper::readInputLine() { return target_.readInputLine(); }
+bool EnvWrapper::makeFolder(const std::string& path) { return target_.makeFolder(path); }
+void EnvWrapper::removeFolder(const std::string& path) { target_.removeFolder(path); }
+std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) { return target_.modifiedAt(path); }
+Env::FolderKind EnvWrapper::folderKind(const std::string& folder) { return target_.folderKind(folder); }
+std::string EnvWrapper::machineName() { return target_.machineName(); }
+std::string EnvWrapper::bootId() { return target_.bootId(); }
+std::int64_t EnvWrapper::processId() { return target_.processId(); }
+bool EnvWrapper::processAlive(std::int64_t id) { return target_.processAlive(id); }
 std::string EnvWrapper::executablePath() { return target_.executablePath(); }
-void EnvWrapper::replaceProcess(const std::vector<std::string>& argv) noexcept { target_.replaceProcess(argv); }
+int EnvWrapper::runAttached(const std::vector<std::string>& argv) noexcept { return target_.runAttached(argv); }
 Instant EnvWrapper::currentInstant() { return target_.currentInstant(); }
 DateTime EnvWrapper::localDateTime(std::int64_t seconds) { return target_.localDateTime(seconds); }
 std::uint64_t EnvWrapper::clockSeed() { return target_.clockSeed(); }
@@ -65,12 +79,14 @@ std::string EnvWrapper::windowsDirectory() { return target_.windowsDirectory(); 
 
 TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) : target_(target) {
   Env& env = Env::current();
-  file_ = env.newTemporaryFile(target, path_);
+  hold_ = env.holdFolder(folderOf(target));
+  std::unique_ptr<WritableFile> file = env.newTemporaryFile(target, path_);
   try {
-    file_->append(bytes);
-    file_->sync();
+    file->append(bytes);
+    file->sync();
+    file->close();
   } catch (...) {
-    file_.reset();
+    file.reset();
     try {
       env.removeFile(path_);
     } catch (const Error&) {
@@ -81,23 +97,54 @@ TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) 
 }
 
 TemporaryFile::~TemporaryFile() {
-  if (!file_) return;
+  if (placed_) return;
   try {
-    Env::current().removeFile(path_);  // while still locked: no sweep races it
+    Env::current().removeFile(path_);  // while the folder is still held: no sweep races it
   } catch (const Error&) {
     // Nothing to report from a destructor; a later sweep removes it.
   }
 }
 
-void TemporaryFile::renameOverTarget() {
-  if (!file_) throw makeError(err::kBadFileName);
+void TemporaryFile::renameOverTarget(bool keepTargetAside) {
+  if (placed_) throw makeError(err::kBadFileName);
   Env& env = Env::current();
-  // Still locked while it is renamed: no sweep can remove it on the way.
+  if (keepTargetAside) env.keepAside(target_, aside_);
   env.renameFile(path_, target_);
-  std::unique_ptr<WritableFile> file = std::move(file_);
-  file->close();  // flushed already
+  placed_ = true;
   // The rename itself lasts only once the folder is on disk too.
   env.syncFolder(folderOf(target_));
+}
+
+void TemporaryFile::restoreTarget() noexcept {
+  Env& env = Env::current();
+  // The new file goes first: should the old one then fail to come back, the
+  // target is missing, which the next sweep mends from the file kept aside
+  // (a target that exists would make the sweep drop that file instead).
+  if (placed_) {
+    try {
+      env.removeFile(target_);
+    } catch (const Error&) {
+      // Replaced by the rename below, or left for the failure being reported.
+    }
+  }
+  try {
+    if (!aside_.empty()) env.renameFile(aside_, target_);
+    aside_.clear();
+    env.syncFolder(folderOf(target_));
+  } catch (const Error&) {
+    // The failure being reported matters more; the next sweep puts back
+    // what is still aside.
+  }
+}
+
+void TemporaryFile::dropOldTarget() noexcept {
+  if (aside_.empty()) return;
+  try {
+    Env::current().removeFile(aside_);
+  } catch (const Error&) {
+    // The new target is in place; the next sweep removes what is left.
+  }
+  aside_.clear();
 }
 
 void replaceFile(const std::string& path, std::string_view bytes) {

@@ -69,21 +69,35 @@ class Env {
   virtual std::string readFile(const std::string& path) = 0;
   // Creates the file or empties it; with `exclusive` fails (58) when it exists.
   virtual std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) = 0;
+  // Holds `folder` for this process (shared with other writers) while the
+  // object lives: removeAbandonedTemporaries leaves a held folder alone, so
+  // the temporary and kept-aside files of a living process are never taken
+  // for a killed one's. Taken before such a file is made and given back after
+  // it is renamed or removed. Never raises; nullptr where the system cannot
+  // hold the folder (no sweep can take it there either).
+  virtual std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept = 0;
   // A new file beside `target`, named "." + the target's name + "." + six
   // letters or digits (set in `path`), with the target's permission bits (or
-  // those of a plain new file), locked until closed so that
-  // removeAbandonedTemporaries never takes it for one a killed process left.
+  // those of a plain new file). Its folder is to be held (holdFolder) first.
   // Raises 76 when the folder is missing, 75 when the target is a folder.
   virtual std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
                                                          std::string& path) = 0;
+  // Renames `target`, when it exists, to a new name beside it,
+  // "." + its name + "~" + six letters or digits (set in `asidePath`), and
+  // returns true; false, changing nothing, when there is no target. Its
+  // folder is to be held (holdFolder) for as long as the file stays aside.
+  virtual bool keepAside(const std::string& target, std::string& asidePath) = 0;
   // Replaces `to`; a symbolic link at `to` is replaced, not followed.
   virtual void renameFile(const std::string& from, const std::string& to) = 0;
   virtual void removeFile(const std::string& path) = 0;
   // Flushes a folder's entries (a file made or renamed in it) to disk.
   virtual void syncFolder(const std::string& folder) = 0;
-  // Removes from `folder` the files of newTemporaryFile's naming whose target
-  // name `isOurs` accepts and that no living process holds. Nothing else is
-  // touched; failures are ignored.
+  // In a folder that no living process holds (holdFolder), removes the files
+  // of newTemporaryFile's naming whose target name `isOurs` accepts, and puts
+  // each such file of keepAside's naming back in place of its target when the
+  // target is missing (removes it otherwise); then syncs the folder. A held
+  // folder is left as it is for a later sweep. Nothing else is touched;
+  // failures are ignored.
   virtual void removeAbandonedTemporaries(const std::string& folder,
                                           const TargetFilter& isOurs) noexcept = 0;
   // Waits for and takes an advisory lock on `path` (created when missing,
@@ -101,10 +115,32 @@ class Env {
   // One line from standard input without its end; nullopt at end of input.
   virtual std::optional<std::string> readInputLine() = 0;
 
+  // Makes the folder `path` in one step: true when this call made it, false
+  // when something stands there already; raises for any other failure.
+  virtual bool makeFolder(const std::string& path) = 0;
+  // Removes the empty folder `path`; raises when it cannot.
+  virtual void removeFolder(const std::string& path) = 0;
+  // When the file or folder at `path` was last modified, by the clock of the
+  // computer that keeps it; nullopt when nothing can be found there.
+  virtual std::optional<Instant> modifiedAt(const std::string& path) = 0;
+  // Where a folder lives: on a disk of this computer, or anywhere else (a
+  // file server, a user-space file system, a kind not known to be local).
+  enum class FolderKind { Local, Network };
+  virtual FolderKind folderKind(const std::string& folder) = 0;
+
+  // This computer's name, and what tells one start of it from the next.
+  virtual std::string machineName() = 0;
+  virtual std::string bootId() = 0;
+  virtual std::int64_t processId() = 0;
+  // True while the process `id` of this computer runs.
+  virtual bool processAlive(std::int64_t id) = 0;
+
   virtual std::string executablePath() = 0;
-  // Replaces this process by the program argv[0], found on PATH. Returns only
-  // when it cannot be started.
-  virtual void replaceProcess(const std::vector<std::string>& argv) noexcept = 0;
+  // Runs the program argv[0], found on PATH, on this process's standard
+  // input, output and error, and waits for its end. Returns its exit status
+  // (128 + the signal's number when a signal ended it), or -1 when it cannot
+  // be started.
+  virtual int runAttached(const std::vector<std::string>& argv) noexcept = 0;
 
   virtual Instant currentInstant() = 0;
   virtual DateTime localDateTime(std::int64_t seconds) = 0;
@@ -131,7 +167,9 @@ class EnvWrapper : public Env {
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
   std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) override;
+  std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target, std::string& path) override;
+  bool keepAside(const std::string& target, std::string& asidePath) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   void syncFolder(const std::string& folder) override;
@@ -142,8 +180,16 @@ class EnvWrapper : public Env {
   void writeError(std::string_view text) noexcept override;
   bool inputIsTerminal() override;
   std::optional<std::string> readInputLine() override;
+  bool makeFolder(const std::string& path) override;
+  void removeFolder(const std::string& path) override;
+  std::optional<Instant> modifiedAt(const std::string& path) override;
+  FolderKind folderKind(const std::string& folder) override;
+  std::string machineName() override;
+  std::string bootId() override;
+  std::int64_t processId() override;
+  bool processAlive(std::int64_t id) override;
   std::string executablePath() override;
-  void replaceProcess(const std::vector<std::string>& argv) noexcept override;
+  int runAttached(const std::vector<std::string>& argv) noexcept override;
   Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;
   std::uint64_t clockSeed() override;
@@ -180,16 +226,19 @@ inline void writeError(std::string_view text) noexcept { Env::current().writeErr
 inline bool inputIsTerminal() { return Env::current().inputIsTerminal(); }
 inline std::optional<std::string> readInputLine() { return Env::current().readInputLine(); }
 inline std::string executablePath() { return Env::current().executablePath(); }
-inline void replaceProcess(const std::vector<std::string>& argv) noexcept {
-  Env::current().replaceProcess(argv);
+inline int runAttached(const std::vector<std::string>& argv) noexcept {
+  return Env::current().runAttached(argv);
 }
 inline Instant currentInstant() { return Env::current().currentInstant(); }
 inline DateTime localDateTime(std::int64_t seconds) { return Env::current().localDateTime(seconds); }
 inline std::uint64_t clockSeed() { return Env::current().clockSeed(); }
 
-// A file written beside its target (newTemporaryFile) and flushed to disk;
-// renameOverTarget() puts it in place and syncs the folder, otherwise the
-// destructor removes it.
+// A file written beside its target (newTemporaryFile), flushed to disk and
+// closed: a file open under its name cannot be renamed on every system (SMB
+// shares and Windows refuse it). Its folder stays held (holdFolder) from
+// before the file exists until the object goes, so that no sweep takes it
+// meanwhile. renameOverTarget() puts it in place and syncs the folder;
+// otherwise the destructor removes it.
 class TemporaryFile {
  public:
   TemporaryFile(const std::string& target, std::string_view bytes);
@@ -197,13 +246,23 @@ class TemporaryFile {
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  void renameOverTarget();
+  // With `keepTargetAside`, a target that exists is first kept aside
+  // (keepAside) rather than replaced, until dropOldTarget() or restoreTarget().
+  void renameOverTarget(bool keepTargetAside = false);
+  // Puts the target back as it was before renameOverTarget, whatever step of
+  // it failed, and syncs the folder; failures are ignored (a sweep finishes).
+  void restoreTarget() noexcept;
+  // Removes the target kept aside, once its replacement is to stay.
+  void dropOldTarget() noexcept;
   const std::string& target() const { return target_; }
+  const std::string& path() const { return path_; }
 
  private:
   std::string target_;
   std::string path_;
-  std::unique_ptr<WritableFile> file_;
+  std::string aside_;  // where the old target waits, while it does
+  bool placed_ = false;
+  std::unique_ptr<HeldLock> hold_;
 };
 
 // Replaces (or creates) `path` with `bytes` through a TemporaryFile, so that

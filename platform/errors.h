@@ -57,6 +57,8 @@ inline constexpr int kInvalidUseOfNull = 94;
 inline constexpr int kRequestWeekNotDigit = 513;
 inline constexpr int kOutputNameNotPlain = 514;
 inline constexpr int kNoFileNumberLeft = 515;
+inline constexpr int kHostInUse = 516;
+inline constexpr int kNoSequenceLeft = 517;
 }  // namespace err
 
 }  // namespace platform

@@ -75,7 +75,28 @@ StagedFile::StagedFile(std::string_view target, std::string_view bytes)
 
 StagedFile::~StagedFile() = default;
 
-void StagedFile::publish() { file_->renameOverTarget(); }
+void StagedFile::publish() { publishTogether({this}); }
+
+const std::string& StagedFile::path() const { return file_->path(); }
+
+void publishTogether(const std::vector<StagedFile*>& files) {
+  std::size_t begun = 0;
+  try {
+    for (StagedFile* file : files) {
+      ++begun;
+      file->file_->renameOverTarget(true);
+    }
+  } catch (...) {
+    while (begun > 0) files[--begun]->file_->restoreTarget();
+    throw;
+  }
+  for (StagedFile* file : files) file->file_->dropOldTarget();
+}
+
+void appendTextLine(std::string& bytes, std::string_view text) {
+  bytes += toAnsi(text);
+  bytes += "\r\n";
+}
 
 void removeAbandonedStagedFiles(std::string_view folder,
                                 const std::function<bool(std::string_view)>& isOurs) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -80,10 +81,11 @@ class TextWriter {
 void copyFile(std::string_view from, std::string_view to);
 
 // A file whose bytes are written beside `target` under a temporary name,
-// flushed to disk, and put in place by publish(): until then the target is
-// untouched, and a file that is never published is removed with the object.
-// Raises what fits a failed write (61 for a full disk, 76 for a missing
-// folder, 75 when the target is a folder).
+// flushed to disk and closed, and put in place by publish() or
+// publishTogether(): until then the target is untouched, and a file that is
+// never published is removed with the object. Raises what fits a failed
+// write (61 for a full disk, 76 for a missing folder, 75 when the target is
+// a folder).
 class StagedFile {
  public:
   StagedFile(std::string_view target, std::string_view bytes);
@@ -91,15 +93,31 @@ class StagedFile {
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
+  // publishTogether() of this file alone.
   void publish();
+  // Where the bytes wait until published (a native path).
+  const std::string& path() const;
 
  private:
+  friend void publishTogether(const std::vector<StagedFile*>& files);
   std::unique_ptr<env::TemporaryFile> file_;
 };
 
+// Puts every staged file in place, or none: each target that exists is kept
+// aside beside it until all the files are in place, and removed then. Should
+// any rename or folder sync fail, every target is put back as it was (a new
+// one removed, an old one returned) before the failure goes on. A run killed
+// on the way leaves its targets kept aside for the next sweep.
+void publishTogether(const std::vector<StagedFile*>& files);
+
+// A line as Print # writes it: in the ANSI code page, followed by CR LF.
+void appendTextLine(std::string& bytes, std::string_view text);
+
 // Removes from `folder` the staged files that a process killed before it
-// published them left behind, for target names that `isOurs` accepts. Files
-// that a living process is writing, and every other file, stay.
+// published them left behind, and puts back a target it had kept aside where
+// that target is missing (removes it otherwise), for target names that
+// `isOurs` accepts. A folder where a living process has such files is left
+// for a later sweep; every other file stays.
 void removeAbandonedStagedFiles(std::string_view folder,
                                 const std::function<bool(std::string_view targetName)>& isOurs);
 

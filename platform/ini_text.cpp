@@ -7,11 +7,6 @@
 namespace platform::ini {
 namespace {
 
-struct Line {
-  std::string_view text;    // without its end
-  std::string_view ending;  // "\r\n", "\r", "\n" or "" (last line)
-};
-
 enum class Kind { Blank, Comment, Section, Key, Other };
 
 struct Parsed {
@@ -27,25 +22,6 @@ std::string_view stripBlanks(std::string_view s) {
   if (first == std::string_view::npos) return {};
   const std::size_t last = s.find_last_not_of(kBlanks);
   return s.substr(first, last - first + 1);
-}
-
-// Lines end at CR LF, at CR alone and at LF alone, as Windows reads them; so
-// CR CR LF ends a line and then an empty one.
-std::vector<Line> splitLines(std::string_view content) {
-  std::vector<Line> lines;
-  std::size_t pos = 0;
-  while (pos < content.size()) {
-    const std::size_t end = content.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-      lines.push_back({content.substr(pos), {}});
-      break;
-    }
-    const std::size_t next =
-        content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? end + 2 : end + 1;
-    lines.push_back({content.substr(pos, end - pos), content.substr(end, next - end)});
-    pos = next;
-  }
-  return lines;
 }
 
 Parsed parse(std::string_view text) {
@@ -81,39 +57,65 @@ std::string_view unquote(std::string_view value) {
   return value;
 }
 
-// Where a section's lines are: its header and the lines up to the next one.
+// Where a section's lines are: its header (none for the lines before the
+// first header) and the lines up to the next header.
 struct SectionSpan {
-  std::size_t header;
-  std::size_t end;  // one past its last line
+  std::optional<std::size_t> header;
+  std::size_t begin;  // its first line after the header
+  std::size_t end;    // one past its last line
 };
 
+bool isEntry(Kind kind) { return kind == Kind::Key || kind == Kind::Other; }
+
+std::size_t nextHeader(const std::vector<Line>& lines, std::size_t from) {
+  while (from < lines.size() && parse(lines[from].text).kind != Kind::Section) ++from;
+  return from;
+}
+
+// The first section of that name. Entries before the first header are read
+// by Windows as the section named "", which comes before any "[]".
 std::optional<SectionSpan> findSection(const std::vector<Line>& lines, const NameMatcher& section) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const Parsed p = parse(lines[i].text);
-    if (p.kind != Kind::Section || !section.matches(p.name)) continue;
-    std::size_t end = i + 1;
-    while (end < lines.size() && parse(lines[end].text).kind != Kind::Section) ++end;
-    return SectionSpan{i, end};
+  const std::size_t firstHeader = nextHeader(lines, 0);
+  if (section.empty()) {
+    for (std::size_t i = 0; i < firstHeader; ++i) {
+      if (isEntry(parse(lines[i].text).kind)) return SectionSpan{std::nullopt, 0, firstHeader};
+    }
+  }
+  for (std::size_t i = firstHeader; i < lines.size(); i = nextHeader(lines, i + 1)) {
+    if (section.matches(parse(lines[i].text).name)) {
+      return SectionSpan{i, i + 1, nextHeader(lines, i + 1)};
+    }
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> findKey(const std::vector<Line>& lines, SectionSpan span,
                                    const NameMatcher& key) {
-  for (std::size_t i = span.header + 1; i < span.end; ++i) {
+  for (std::size_t i = span.begin; i < span.end; ++i) {
     const Parsed p = parse(lines[i].text);
     if (p.kind == Kind::Key && key.matches(p.name)) return i;
   }
   return std::nullopt;
 }
 
+// The end new lines take: the one every line of the file ends with, or CR LF
+// where they differ (or none ends).
+std::string_view newLineEnding(const std::vector<Line>& lines) {
+  std::string_view common;
+  for (const Line& line : lines) {
+    if (line.ending.empty()) continue;
+    if (!common.empty() && line.ending != common) return "\r\n";
+    common = line.ending;
+  }
+  return common.empty() ? std::string_view("\r\n") : common;
+}
+
 }  // namespace
 
-std::optional<std::string> lookUp(std::string_view content, std::string_view section,
+std::optional<std::string> lookUp(const std::vector<Line>& lines, std::string_view section,
                                   std::string_view key) {
   const NameMatcher keyName(key);
   if (keyName.empty()) return std::nullopt;
-  const std::vector<Line> lines = splitLines(content);
   const auto span = findSection(lines, NameMatcher(section));
   if (!span) return std::nullopt;
   const auto at = findKey(lines, *span, keyName);
@@ -121,49 +123,46 @@ std::optional<std::string> lookUp(std::string_view content, std::string_view sec
   return std::string(unquote(parse(lines[*at].text).value));
 }
 
-std::string withValue(std::string_view content, std::string_view section, std::string_view key,
-                      std::optional<std::string_view> value) {
+std::string withValue(const std::vector<Line>& lines, std::string_view section,
+                      std::string_view key, std::optional<std::string_view> value, Encode encode) {
   const std::string sectionName = trimSpaces(section);
   const std::string keyName = trimSpaces(key);
-  const std::vector<Line> lines = splitLines(content);
   const auto span = findSection(lines, NameMatcher(sectionName));
   const auto keyAt = span ? findKey(lines, *span, NameMatcher(keyName)) : std::nullopt;
-
+  const std::string_view ending = newLineEnding(lines);
   const std::string newEntry = value ? keyName + "=" + std::string(*value) : std::string();
 
-  // The line after which a new key goes: the section's last entry.
+  // The line after which a new key goes: the section's last entry (a section
+  // without a header always has one).
   std::optional<std::size_t> insertAfter;
   if (span && !keyAt && value) {
     insertAfter = span->header;
-    for (std::size_t i = span->header + 1; i < span->end; ++i) {
-      const Kind kind = parse(lines[i].text).kind;
-      if (kind == Kind::Key || kind == Kind::Other) insertAfter = i;
+    for (std::size_t i = span->begin; i < span->end; ++i) {
+      if (isEntry(parse(lines[i].text).kind)) insertAfter = i;
     }
   }
 
   std::string out;
-  out.reserve(content.size() + newEntry.size() + sectionName.size() + 8);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const Line& line = lines[i];
     if (keyAt && i == *keyAt) {
       if (!value) continue;  // removed
       const std::string_view spelling = parse(line.text).name;
-      out.append(spelling).append("=").append(*value).append(line.ending);
+      out += encode(std::string(spelling).append("=").append(*value).append(line.ending));
       continue;
     }
-    out.append(line.text);
+    out.append(line.bytes);
     if (insertAfter && i == *insertAfter) {
-      out.append(line.ending.empty() ? std::string_view("\r\n") : line.ending);
-      out.append(newEntry).append("\r\n");
-    } else {
-      out.append(line.ending);
+      const std::string_view lineEnd = line.ending.empty() ? ending : std::string_view();
+      out += encode(std::string(lineEnd).append(newEntry).append(ending));
     }
   }
 
   if (!span && value) {
-    if (!lines.empty() && lines.back().ending.empty()) out.append("\r\n");
-    out.append("[").append(sectionName).append("]\r\n");
-    out.append(newEntry).append("\r\n");
+    const bool unended = !lines.empty() && lines.back().ending.empty();
+    out += encode(std::string(unended ? ending : std::string_view())
+                      .append("[").append(sectionName).append("]").append(ending)
+                      .append(newEntry).append(ending));
   }
   return out;
 }

@@ -16,6 +16,11 @@ namespace {
 
 std::atomic<int> boxesShown{0};
 
+std::function<void()>& beforeBoxHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
 enum class MessageUi { Auto, Dialog, Text };
 
 MessageUi chosenUi() {
@@ -66,10 +71,13 @@ Answer MessageBox(std::string_view text, std::string_view title, Icon icon, Butt
   }
   ++boxesShown;
   const MessageRequest box{text, title, icon, buttons, defaultButton};
+  if (const std::function<void()>& hook = beforeBoxHook()) hook();
   const Answer answer = present(box);
   record(box, answer);
   return answer;
 }
+
+void setBeforeBoxHook(std::function<void()> hook) { beforeBoxHook() = std::move(hook); }
 
 int messageBoxCount() { return boxesShown.load(); }
 

@@ -7,6 +7,7 @@
 // and its answer as one JSON line, however it was shown.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 namespace platform {
@@ -19,6 +20,11 @@ enum class Answer { Ok, Yes, No };
 // box and Yes or No for a Yes/No box.
 Answer MessageBox(std::string_view text, std::string_view title, Icon icon = Icon::None,
                   Buttons buttons = Buttons::Ok, Answer defaultButton = Answer::Ok);
+
+// What the program gives up before a box waits for a person (the host's run
+// lock); it takes it again itself when it needs it after the box. Must not
+// raise. An empty function for none.
+void setBeforeBoxHook(std::function<void()> hook);
 
 // How many boxes this process has shown.
 int messageBoxCount();

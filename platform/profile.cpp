@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/ini_text.h"
+#include "platform/profile_file.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -18,40 +19,11 @@ std::string profilePath(std::string_view fileName) {
   return nativePath(fileName);
 }
 
-// A profile file is ANSI (Windows-1252) unless it begins with a byte-order
-// mark: UTF-16LE or UTF-8. Its text is read as UTF-8 whatever it is, and
-// written back in the encoding it had.
-enum class Encoding { Ansi, Utf16le, Utf8 };
-
-constexpr std::string_view kUtf16Mark = "\xFF\xFE";
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-struct ProfileText {
-  std::string text;
-  Encoding encoding = Encoding::Ansi;
-};
-
-ProfileText decode(std::string_view bytes) {
-  if (bytes.substr(0, kUtf16Mark.size()) == kUtf16Mark)
-    return {fromUtf16le(bytes.substr(kUtf16Mark.size())), Encoding::Utf16le};
-  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
-    return {std::string(bytes.substr(kUtf8Mark.size())), Encoding::Utf8};
-  return {fromAnsi(bytes), Encoding::Ansi};
-}
-
-std::string encode(std::string_view text, Encoding encoding) {
-  switch (encoding) {
-    case Encoding::Utf16le: return std::string(kUtf16Mark) + toUtf16le(text);
-    case Encoding::Utf8: return std::string(kUtf8Mark) + std::string(text);
-    case Encoding::Ansi: break;
-  }
-  return toAnsi(text);
-}
-
-std::optional<ProfileText> readProfile(const std::string& path) {
+// The file's bytes; nullopt when it is missing or cannot be read.
+std::optional<std::string> readProfile(const std::string& path) {
   if (!env::isFile(path)) return std::nullopt;
   try {
-    return decode(env::readFile(path));
+    return env::readFile(path);
   } catch (const Error&) {
     return std::nullopt;
   }
@@ -69,8 +41,8 @@ unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key
                                   unsigned size, std::string_view fileName) {
   if (size == 0) return 0;
   std::optional<std::string> value;
-  if (const auto content = readProfile(profilePath(fileName))) {
-    value = ini::lookUp(content->text, section, key);
+  if (const auto bytes = readProfile(profilePath(fileName))) {
+    value = ini::lookUp(splitProfile(*bytes).lines, section, key);
   }
   if (!value) value = trimTrailingSpaces(defaultValue);
   returned = leftChars(*value, size - 1);
@@ -93,12 +65,16 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
     const env::FileLock turn(folder + "." + name + ".lock");
     env::removeAbandonedTemporaries(folder, [&name](std::string_view target) { return target == name; });
 
-    ProfileText content;
+    // Only the lines the change concerns are written anew; every other line
+    // keeps its bytes, whatever the file's encoding and even where they do
+    // not decode. A new file is ANSI.
     const bool existed = env::isFile(path);
-    if (existed) content = decode(env::readFile(path));
-    const std::string updated = ini::withValue(content.text, section, key, value);
-    if (existed ? updated == content.text : updated.empty()) return true;  // nothing to change
-    env::replaceFile(path, encode(updated, content.encoding));
+    const std::string bytes = existed ? env::readFile(path) : std::string();
+    const ProfileFile file = splitProfile(bytes);
+    const std::string updated =
+        std::string(file.mark) + ini::withValue(file.lines, section, key, value, file.encode);
+    if (updated == bytes) return true;  // nothing to change
+    env::replaceFile(path, updated);
   } catch (const Error&) {
     return false;
   }

@@ -9,14 +9,20 @@ bool isAlphanumeric(char c) {
 
 }  // namespace
 
-std::string_view targetOfTemporary(std::string_view name) {
+Naming namingOf(std::string_view name, std::string_view& target) {
   const std::size_t overhead = 2 + kTemporaryRandomLength;
-  if (name.size() <= overhead || name.front() != '.' ||
-      name[name.size() - kTemporaryRandomLength - 1] != '.')
-    return {};
+  if (name.size() <= overhead || name.front() != '.') return Naming::None;
   for (std::size_t i = name.size() - kTemporaryRandomLength; i < name.size(); ++i)
-    if (!isAlphanumeric(name[i])) return {};
-  return name.substr(1, name.size() - overhead);
+    if (!isAlphanumeric(name[i])) return Naming::None;
+  target = name.substr(1, name.size() - overhead);
+  switch (name[name.size() - kTemporaryRandomLength - 1]) {
+    case '.':
+      return Naming::Temporary;
+    case '~':
+      return Naming::KeptAside;
+    default:
+      return Naming::None;
+  }
 }
 
 }  // namespace platform::env

@@ -1,5 +1,7 @@
-// The names of the files written beside their targets (Env::newTemporaryFile):
-// "." + the target's name + "." + six letters or digits.
+// The names of the files written beside their targets: a temporary file
+// (Env::newTemporaryFile) is "." + the target's name + "." + six letters or
+// digits, a target kept aside (Env::keepAside) "." + the target's name + "~"
+// + six letters or digits.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +10,12 @@
 namespace platform::env {
 
 inline constexpr std::size_t kTemporaryRandomLength = 6;
+inline constexpr const char* kTemporarySuffix = ".XXXXXX";
+inline constexpr const char* kKeptAsideSuffix = "~XXXXXX";
 
-// The target name of a temporary file's name, or "" when `name` is not of
-// that form.
-std::string_view targetOfTemporary(std::string_view name);
+enum class Naming { None, Temporary, KeptAside };
+
+// What `name` stands for among those forms; `target` is set for both.
+Naming namingOf(std::string_view name, std::string_view& target);
 
 }  // namespace platform::env

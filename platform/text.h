@@ -32,7 +32,9 @@ std::string upperCase(std::string_view text);
 
 // UTF-8 to Windows-1252 bytes as Windows' default conversion writes them: a
 // character the code page lacks becomes its best-fit look-alike where Windows
-// has one (ā -> a, Ł -> L, U+2212 -> -), otherwise '?'.
+// has one (ā -> a, Ł -> L, U+2212 -> -), otherwise '?' for each of its UTF-16
+// units (so "??" for a character beyond U+FFFF); a malformed byte is one '?'.
+// The same bytes on every system: the table is our own, not the system's.
 std::string toAnsi(std::string_view utf8);
 
 // Windows-1252 bytes to UTF-8 (the five bytes the code page leaves undefined

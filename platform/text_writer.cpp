@@ -29,8 +29,7 @@ TextWriter::~TextWriter() {
 
 void TextWriter::writeLine(std::string_view text) {
   if (!impl_->file.isOpen()) throw makeError(err::kBadFileName);
-  impl_->pending += toAnsi(text);
-  impl_->pending += "\r\n";
+  appendTextLine(impl_->pending, text);
   if (impl_->pending.size() >= kFlushSize) {
     impl_->file.write(impl_->pending);
     impl_->pending.clear();

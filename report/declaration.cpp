@@ -45,6 +45,7 @@ void generateReport() {
   auto name = lookUpTaxpayer(request.docId);
   if (!name) endWithoutData(kNoDataBeforeWriting);
   declaration.taxpayerName = std::move(*name);
+  removeAbandonedRunFiles();
   writeTextSummary(request, declaration);
   // The text summary written so far is removed by runReport as the program ends.
   name = lookUpTaxpayer(request.docId);

@@ -25,8 +25,10 @@ struct ModuleState {
   // From the command-line record (parseReportRequest).
   ReportRequest request;
 
-  // The two summary files and the spool page's position.
+  // The two summary files and the spool page's position. The text summary
+  // waits in textTemp, a staged file drawn for the name textTempPath.
   std::string textTempPath;
+  std::unique_ptr<platform::StagedFile> textTemp;
   std::string spoolPath;
   std::int16_t yPosition = 0;
 

@@ -18,6 +18,9 @@ namespace {
 
 constexpr std::int16_t kDocumentTypeRuc = 6;
 constexpr std::int32_t kLastFileNumber = 99999999;  // file names have eight digits
+// Sequences are whole numbers of 32 bits; a greater one another tool stored
+// is passed over.
+constexpr std::int32_t kLastSequence = INT32_MAX;
 
 // The first row's value of a maximum as a whole number; 0 for no row or Null.
 std::int32_t lastNumber(const std::string& sql, const char* column) {
@@ -33,11 +36,6 @@ std::int32_t lastNumber(const std::string& sql, const char* column) {
   return last;
 }
 
-std::int32_t following(std::int32_t last) {
-  if (last == INT32_MAX) throw platform::makeError(platform::err::kOverflow);
-  return last + 1;
-}
-
 hostdb::Date currentMoment() {
   const platform::DateTime now = platform::now();
   return {now.year, now.month, now.day, now.hour, now.minute, now.second};
@@ -47,12 +45,18 @@ hostdb::Date currentMoment() {
 
 std::string registerSpoolFile(const std::string& code, const std::string& docId) {
   // Both numbers are kept as text: their maxima are taken as numbers (Digits),
-  // so that 1000000 follows 999999, and a row whose text is not a number is
-  // passed over rather than stopping every later run.
+  // so that 1000000 follows 999999, and a row whose text is not a number, or
+  // a sequence beyond 32 bits, is passed over rather than stopping every
+  // later run.
   const std::int32_t lastSequence =
       lastNumber("SELECT max(Digits(Secuencia)) as SecTipo FROM SPOOL Where CodRep = '" +
-                     hostdb::escapeText(code) + "'",
+                     hostdb::escapeText(code) + "' And Digits(Secuencia) <= " +
+                     std::to_string(kLastSequence),
                  "SecTipo");
+  if (lastSequence >= kLastSequence) {
+    throw platform::makeError(platform::err::kNoSequenceLeft,
+                              {code, std::to_string(lastSequence)});
+  }
   const std::int32_t lastFile =
       lastNumber("SELECT max(Digits(left(Archivo,8))) as SecRep FROM SPOOL", "SecRep");
   if (lastFile >= kLastFileNumber) {
@@ -62,8 +66,8 @@ std::string registerSpoolFile(const std::string& code, const std::string& docId)
   auto spool = hostDatabase().OpenRecordset("SELECT * FROM SPOOL", hostdb::dbOpenDynaset);
   spool->AddNew();
   spool->Fields("CodRep").setValue(code);
-  spool->Fields("Secuencia").setValue(platform::formatNumber(following(lastSequence), "000000"));
-  const std::string fileName = platform::formatNumber(following(lastFile), "00000000") + ".PRN";
+  spool->Fields("Secuencia").setValue(platform::formatNumber(lastSequence + 1, "000000"));
+  const std::string fileName = platform::formatNumber(lastFile + 1, "00000000") + ".PRN";
   spool->Fields("Archivo").setValue(fileName);
   spool->Fields("Fecha").setValue(currentMoment());
   spool->Fields("Usuario").setValue(moduleState().systemUser);

@@ -7,8 +7,8 @@ namespace report {
 
 // Numbers a new spool file of `code` and stores its SPOOL row; returns the
 // file name (eight digits and ".PRN"), as stored. Run inside the workspace's
-// transaction that also covers writing the file. Raises 515 when no number
-// is left.
+// transaction that also covers writing the file. Raises 515 when no file
+// number is left, 517 when no sequence of `code` is.
 std::string registerSpoolFile(const std::string& code, const std::string& docId);
 
 }  // namespace report

@@ -91,13 +91,13 @@ std::string nextYPosition() {
   return std::to_string(y);
 }
 
-void writeSpoolLine(platform::TextWriter& file, std::string_view text) {
+void writeSpoolLine(std::string& bytes, std::string_view text) {
   if (text.substr(0, 2) == kMarkupStart) {
-    file.writeLine(text);
+    platform::appendTextLine(bytes, text);
     return;
   }
   // Horizontal position, vertical position, text, bold, font size, page.
-  file.writeLine("pPos|10|" + nextYPosition() + "|" + withinOneRecord(text) + "|False|8|0|");
+  platform::appendTextLine(bytes, "pPos|10|" + nextYPosition() + "|" + withinOneRecord(text) + "|False|8|0|");
 }
 
 void writeSpoolSummary(const ReportRequest& request, const Declaration& declaration) {
@@ -108,21 +108,25 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
   // committed only once the file is complete and its copies are written.
   hostdb::Workspace& workspace = hostdb::hostSession().workspace();
   workspace.BeginTrans();
-  bool fileBegun = false;
+  bool filePlaced = false;
   try {
     state.spoolPath =
         state.reportFolder + "\\" + registerSpoolFile(kReportCode, platform::trimSpaces(request.docId));
-    platform::TextWriter file(state.spoolPath);
-    fileBegun = true;
     state.yPosition = 0;
-    for (const std::string& line : spoolSummaryLines(request, declaration)) writeSpoolLine(file, line);
-    file.closeDurably();  // on disk before its row is committed
-    stageOutputCopies();
+    std::string bytes;
+    for (const std::string& line : spoolSummaryLines(request, declaration)) writeSpoolLine(bytes, line);
+    // Written and synced under a staged name, which the next run's sweep
+    // removes should this run be killed; under its own name, and on disk,
+    // only just before its row is committed.
+    platform::StagedFile file(state.spoolPath, bytes);
+    stageOutputCopies(file);
+    file.publish();
+    filePlaced = true;
     workspace.CommitTrans();
   } catch (...) {
     state.spoolCopy.reset();
     state.textCopy.reset();
-    if (fileBegun) discardFile(state.spoolPath);
+    if (filePlaced) discardFile(state.spoolPath);
     try {
       workspace.Rollback();
     } catch (const platform::Error&) {

@@ -8,10 +8,6 @@
 
 #include "report/declaration.h"
 
-namespace platform {
-class TextWriter;
-}
-
 namespace report {
 
 // The spool page's lines, in order: its markup lines and the texts of its
@@ -27,9 +23,9 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
 // Undoes a committed writeSpoolSummary: removes its SPOOL row and its file.
 void withdrawSpoolSummary();
 
-// One line of the spool file: a markup line ("<!...") as it is, any other
-// as its position record at the next y.
-void writeSpoolLine(platform::TextWriter& file, std::string_view text);
+// Appends one line of the spool file to its bytes: a markup line ("<!...")
+// as it is, any other as its position record at the next y.
+void writeSpoolLine(std::string& bytes, std::string_view text);
 
 // yPosition advanced by 175, in decimal.
 std::string nextYPosition();

@@ -52,8 +52,15 @@ std::string textCopyPath() {
   return state.tempFolder + "\\" + state.request.outputName + ".txt";
 }
 
-bool isSpoolCopyName(std::string_view name) { return platform::rightChars(name, 4) == ".PRN"; }
-bool isTextCopyName(std::string_view name) { return platform::rightChars(name, 4) == ".txt"; }
+// What a run stages in RPT: spool files and their copies.
+bool isSpoolFileName(std::string_view name) { return platform::rightChars(name, 4) == ".PRN"; }
+
+// What a run stages in TMP: the text copy, and the text summary under its
+// eight-digit random name.
+bool isTextFileName(std::string_view name) {
+  if (platform::rightChars(name, 4) == ".txt") return true;
+  return name.size() == 8 && name.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 // Nothing of a failed run stays behind: its temporary text file and the
 // copies it had staged. The spool file and its row are undone where they
@@ -62,12 +69,7 @@ void discardRunFiles() noexcept {
   ModuleState& state = moduleState();
   state.spoolCopy.reset();
   state.textCopy.reset();
-  if (state.textTempPath.empty()) return;
-  try {
-    platform::deleteFile(state.textTempPath);
-  } catch (const platform::Error&) {
-    // Gone already, or beyond reach: the failure being reported matters more.
-  }
+  state.textTemp.reset();
 }
 
 void showTechnicalError(const platform::Error& error) {
@@ -112,30 +114,34 @@ ReportRequest parseReportRequest(const std::string& record) {
   return request;
 }
 
-void stageOutputCopies() {
+void removeAbandonedRunFiles() {
+  const ModuleState& state = moduleState();
+  platform::removeAbandonedStagedFiles(state.reportFolder, isSpoolFileName);
+  platform::removeAbandonedStagedFiles(state.tempFolder, isTextFileName);
+}
+
+void stageOutputCopies(const platform::StagedFile& spoolFile) {
   ModuleState& state = moduleState();
-  platform::removeAbandonedStagedFiles(state.reportFolder, isSpoolCopyName);
-  platform::removeAbandonedStagedFiles(state.tempFolder, isTextCopyName);
   state.spoolCopy = std::make_unique<platform::StagedFile>(
-      spoolCopyPath(), platform::readFileBytes(state.spoolPath));
+      spoolCopyPath(), platform::readFileBytes(spoolFile.path()));
   state.textCopy = std::make_unique<platform::StagedFile>(
-      textCopyPath(), platform::readFileBytes(state.textTempPath));
+      textCopyPath(), platform::readFileBytes(state.textTemp->path()));
   // Its copy holds it now; should the run still fail, the copy goes too.
-  platform::deleteFile(state.textTempPath);
-  state.textTempPath.clear();
+  state.textTemp.reset();
 }
 
 void publishOutputCopies() {
   ModuleState& state = moduleState();
-  bool spoolCopyPublished = false;
   try {
-    state.spoolCopy->publish();
-    spoolCopyPublished = true;
-    state.textCopy->publish();
+    // The registration is on disk before the copies that rest on it are put
+    // in place: a power cut never leaves a copy without its row. Both copies
+    // go in place, or both targets stay as they were: an earlier run's
+    // copies outlive this run's failure.
+    hostDatabase().makeDurable();
+    platform::publishTogether({state.spoolCopy.get(), state.textCopy.get()});
   } catch (const platform::Error&) {
-    // The row is committed already: withdrawn, with everything the run made.
+    // The row is committed already: withdrawn, with the spool file.
     try {
-      if (spoolCopyPublished) platform::deleteFile(spoolCopyPath());
       withdrawSpoolSummary();
     } catch (const platform::Error&) {
       // The failure being reported matters more.

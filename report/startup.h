@@ -6,6 +6,10 @@
 
 #include "report/declaration.h"
 
+namespace platform {
+class StagedFile;
+}
+
 namespace report {
 
 // The program's main procedure, called from main(): runs generateReport, then
@@ -14,13 +18,19 @@ namespace report {
 // and leaves none of the run's files and no SPOOL row.
 void runReport();
 
-// Writes the copies of both summaries beside their targets and deletes the
-// temporary text file; run before the spool row is committed. Removes first
-// the copies that a killed run left half written.
-void stageOutputCopies();
+// Removes from RPT and TMP what a killed run left there: its staged spool
+// file, copies and text summary; puts back a copy it had kept aside where
+// the copy is missing. Run before this run stages files of its own.
+void removeAbandonedRunFiles();
 
-// Renames the staged copies over their targets. Should that fail, the run's
-// SPOOL row, spool file and copies are withdrawn before the failure goes on.
+// Writes the copies of both summaries beside their targets (the spool file's
+// from `spoolFile`, still staged) and deletes the temporary text file; run
+// before the spool row is committed.
+void stageOutputCopies(const platform::StagedFile& spoolFile);
+
+// Puts both staged copies in place, or neither: an earlier run's copies stay
+// as they were when this fails, and the run's SPOOL row and spool file are
+// withdrawn before the failure goes on.
 void publishOutputCopies();
 
 // "DBPath", "DBName" and "SysUser" of PM000.INI, and the folders made from them.

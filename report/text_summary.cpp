@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/random.h"
 #include "platform/text.h"
@@ -15,11 +14,6 @@
 namespace report {
 namespace {
 
-constexpr int kFileExists = 58;
-// Eight-digit names leave 90 million to choose from; meeting this many taken
-// ones in a row means something else is wrong.
-constexpr int kNameAttempts = 100;
-
 // Mask A and mask B: thousands separators only for texts of up to nine characters.
 std::string maskA(const std::string& value) {
   return platform::charCount(value) <= 9 ? "###,###,###,##0" : "###########0";
@@ -28,19 +22,14 @@ std::string maskB(const std::string& value) {
   return platform::charCount(value) <= 9 ? "######,###,##0" : "###########0";
 }
 
-// Opens a new file under a fresh random name: a name another run holds is
-// never opened, another one is drawn instead.
-std::unique_ptr<platform::TextWriter> createTemporaryFile(std::string& path) {
+// The path the text summary is drawn for: an eight-digit random name in
+// tempFolder. The file itself is written beside it under a staged name,
+// which no other run can hold and which the next run's sweep removes should
+// this run be killed before it removes the file itself.
+std::string drawTemporaryPath() {
   platform::randomize();
-  for (int attempt = 1;; ++attempt) {
-    const auto n = static_cast<long>(platform::rnd() * 90000000) + 10000000;
-    path = moduleState().tempFolder + "\\" + std::to_string(n);
-    try {
-      return std::make_unique<platform::TextWriter>(path, platform::TextWriter::Mode::CreateNew);
-    } catch (const platform::Error& error) {
-      if (error.number() != kFileExists || attempt == kNameAttempts) throw;
-    }
-  }
+  const auto n = static_cast<long>(platform::rnd() * 90000000) + 10000000;
+  return moduleState().tempFolder + "\\" + std::to_string(n);
 }
 
 }  // namespace
@@ -80,15 +69,17 @@ std::vector<std::string> textSummaryLines(const ReportRequest& request, const De
   return lines;
 }
 
-void writeTextLine(platform::TextWriter& file, std::string_view text) {
+void writeTextLine(std::string& bytes, std::string_view text) {
   const std::string line = withinOneRecord(text);
-  file.writeLine(platform::trimSpaces(line).empty() ? std::string_view(" ") : line);
+  platform::appendTextLine(bytes, platform::trimSpaces(line).empty() ? std::string_view(" ") : line);
 }
 
 void writeTextSummary(const ReportRequest& request, const Declaration& declaration) {
-  const auto file = createTemporaryFile(moduleState().textTempPath);
-  for (const std::string& line : textSummaryLines(request, declaration)) writeTextLine(*file, line);
-  file->close();
+  ModuleState& state = moduleState();
+  std::string bytes;
+  for (const std::string& line : textSummaryLines(request, declaration)) writeTextLine(bytes, line);
+  state.textTempPath = drawTemporaryPath();
+  state.textTemp = std::make_unique<platform::StagedFile>(state.textTempPath, bytes);
 }
 
 }  // namespace report

@@ -7,19 +7,17 @@
 
 #include "report/declaration.h"
 
-namespace platform {
-class TextWriter;
-}
-
 namespace report {
 
 // The text summary's lines, in order.
 std::vector<std::string> textSummaryLines(const ReportRequest& request, const Declaration& declaration);
 
-// The text summary, in a new temporary file in tempFolder (textTempPath).
+// The text summary, in a new temporary file in tempFolder (textTemp, drawn
+// for the random name textTempPath).
 void writeTextSummary(const ReportRequest& request, const Declaration& declaration);
 
-// One line of the text summary; a line empty or of blanks only is one blank.
-void writeTextLine(platform::TextWriter& file, std::string_view text);
+// Appends one line of the text summary to the file's bytes; a line empty or
+// of blanks only is one blank.
+void writeTextLine(std::string& bytes, std::string_view text);
 
 }  // namespace report

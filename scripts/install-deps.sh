@@ -1,19 +1,68 @@
 #!/usr/bin/env bash
-# Installs what the build needs from Debian's packages when it is missing:
-# with apt-get when run as root, otherwise by printing the line to run.
-# With the argument "fuzz", also clang and its libFuzzer (for make fuzz).
+# Installs what the build and its tests use from Debian's packages.
+#
+# As root, every missing package is installed with apt-get. Otherwise a
+# missing required package stops here with the one apt-get line to run, and a
+# missing optional group is named on one line with what will be skipped; the
+# build goes on without it.
+#
+#   install-deps.sh          the build and the tests
+#   install-deps.sh fuzz     also clang and its libFuzzer, required (make fuzz)
+#   install-deps.sh package  also dpkg-dev, required (make package)
 set -euo pipefail
 
-# dpkg-dev (dpkg-shlibdeps) and man-db serve the package and its man pages;
-# sqlite3 and python3 are the plain clients the host database tests run.
-packages=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev libgmock-dev sqlite3 python3 dpkg-dev man-db
-          # the dialog helper (GTK 3) and its tests: an X server, keyboard input, screenshots
-          libgtk-3-dev xvfb xdotool imagemagick)
-if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+# What the build cannot do without.
+required=(cmake g++ make pkg-config libsqlite3-dev libsodium-dev libgtest-dev libgmock-dev)
+
+# Optional groups: the packages of each, and what is skipped without them.
+# A group is one line of each array, in the same order; a new group (another
+# platform's tests, say) is one more line of each.
+group_names=(
+  desktop
+  clients
+  package
+  shared
+  windows
+)
+group_packages=(
+  "libgtk-3-dev xvfb xdotool imagemagick"
+  "sqlite3 python3"
+  "dpkg-dev man-db"
+  "openssh-server sshfs glusterfs-server glusterfs-client"
+  ""
+)
+group_skips=(
+  "the dialog helper zeldialog and the desktop dialog tests"
+  "the tests that open a host with the plain sqlite3 shell or Python"
+  "the Debian package test"
+  "the tests of hosts shared by several PCs (ctest label shared)"
+  "the Windows build's tests"
+)
+
+case "${1:-}" in
+  fuzz) required+=(clang libclang-rt-dev) ;;
+  package) required+=(dpkg-dev) ;;
+esac
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+required_here() { [[ " ${required[*]} " == *" $1 "* ]]; }
+missing_of() {  # the packages of the arguments that are not installed
+  local p
+  for p in "$@"; do installed "$p" || printf '%s ' "$p"; done
+}
+optional_missing_of() {  # the same, for optional packages this run does not require
+  local p
+  for p in $(missing_of "$@"); do required_here "$p" || printf '%s ' "$p"; done
+}
+
+read -r -a missing_required <<<"$(missing_of "${required[@]}")"
+all_optional=()
+for packages in "${group_packages[@]}"; do
+  read -r -a list <<<"$packages"
+  all_optional+=("${list[@]}")
 done
+read -r -a missing_optional <<<"$(optional_missing_of "${all_optional[@]}")"
+missing=("${missing_required[@]}" "${missing_optional[@]}")
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
@@ -21,8 +70,17 @@ if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
-else
-  echo "Missing packages: ${missing[*]}" >&2
-  echo "Run: sudo apt-get install -y ${missing[*]}" >&2
+  exit 0
+fi
+
+for i in "${!group_names[@]}"; do
+  read -r -a list <<<"$(optional_missing_of ${group_packages[$i]})"
+  [ ${#list[@]} -eq 0 ] && continue
+  echo "Without ${list[*]} (optional, group ${group_names[$i]}): skipping ${group_skips[$i]}." >&2
+done
+if [ ${#missing_required[@]} -gt 0 ]; then
+  echo "Missing packages the build needs: ${missing_required[*]}" >&2
+  echo "Run: sudo apt-get install -y ${missing_required[*]}" >&2
   exit 1
 fi
+exit 0

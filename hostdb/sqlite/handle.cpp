@@ -1,11 +1,16 @@
 #include "hostdb/sqlite/handle.h"
 
 #include <sqlite3.h>
+
+#include <iterator>
+#include <memory>
 #include <string>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/sql_errors.h"
+#include "platform/ascii.h"
 #include "platform/env.h"
 
 namespace hostdb::sqlite {
@@ -25,30 +30,43 @@ std::string parentOf(const std::string& path) {
 void checkPath(const std::string& native, std::string_view display, const OpenMode& mode) {
   using Kind = platform::env::Env::PathKind;
   if (native.empty() || native.back() == '/') raise(3044, {display});
+  const bool writing = !mode.readOnly || mode.create;
   switch (platform::env::pathKind(native)) {
     case Kind::BadPath:
     case Kind::Folder: raise(3044, {display});
     case Kind::Unreachable: raise(3051, {display});
+    // A FIFO or a device is no database, and reading one may wait for ever.
+    case Kind::Other: raise(3343, {display});
     case Kind::Missing:
       if (!platform::env::isDirectory(parentOf(native))) raise(3044, {display});
       if (!mode.create) raise(3024, {display});
-      return;
+      break;
     case Kind::File:
-    case Kind::Other: break;
+      if (mode.create) raise(3204);
+      if (!platform::env::isAccessible(native, writing)) raise(3051, {display});
+      break;
   }
-  if (mode.create) raise(3204);
-  if (!platform::env::isAccessible(native, !mode.readOnly)) raise(3051, {display});
+  // A writer makes its journal files beside the database: a folder that
+  // refuses them leaves the database read-only, which is no lock.
+  if (writing && !platform::env::isAccessible(parentOf(native), true)) raise(3027);
 }
 
 // Maps a failure of the opening steps to the engine's number.
 [[noreturn]] void raiseOpenFailure(int code, std::string_view display) {
+  // No room to grow the shared-memory index or to write a journal: the
+  // disk is full, whatever lock SQLite was taking at the time.
+  if (code == SQLITE_IOERR_SHMSIZE) raise(3026);
   switch (code & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
       raise(3343, {display});
+    case SQLITE_FULL:
+      raise(3026);
+    case SQLITE_READONLY:
+      raise(3027);
     case SQLITE_NOMEM:
       raise(platform::err::kOutOfMemory);
-    default:  // BUSY, LOCKED, CANTOPEN, PERM, READONLY, IOERR
+    default:  // BUSY, LOCKED, CANTOPEN, PERM, IOERR
       raise(3051, {display});
   }
 }
@@ -56,6 +74,64 @@ void checkPath(const std::string& native, std::string_view display, const OpenMo
 void exec(sqlite3* db, const char* sql, std::string_view display) {
   int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+}
+
+// Sets the journal mode and checks that SQLite took it: a host another
+// connection still holds in WAL stays in WAL, and must not be used so from a
+// folder that cannot share its memory.
+void setJournalMode(sqlite3* db, std::string_view wanted, std::string_view display) {
+  const std::string sql = "PRAGMA journal_mode=" + std::string(wanted);
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+  if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+  rc = sqlite3_step(raw);
+  if (rc != SQLITE_ROW) raiseOpenFailure(rc, display);
+  const char* mode = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+  if (mode == nullptr || !platform::ascii::equalsNoCase(mode, wanted)) raise(3051, {display});
+}
+
+// Whether the file holds the engine's catalog. Reading the schema also makes
+// a garbage file or a file held by another process fail here rather than at
+// the first statement.
+bool hasCatalog(sqlite3* db, std::string_view display) {
+  std::string sql = "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN (";
+  for (const char* table : kCatalogTables) sql.append("'").append(table).append("',");
+  sql.back() = ')';
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+  if (rc == SQLITE_OK) rc = sqlite3_step(raw);
+  if (rc != SQLITE_ROW) raiseOpenFailure(rc, display);
+  return sqlite3_column_int(raw, 0) == static_cast<int>(std::size(kCatalogTables));
+}
+
+// Nothing is written to a file before it is known to be a host database (or
+// a new one being made): under query_only, reading the schema writes nothing,
+// and a file that is not a host is left byte for byte as it was.
+void verifyHost(sqlite3* db, std::string_view display, const OpenMode& mode) {
+  exec(db, "PRAGMA query_only=ON", display);
+  if (!hasCatalog(db, display) && !mode.create) raise(3343, {display});
+  exec(db, "PRAGMA query_only=OFF", display);
+}
+
+// The journal and sync settings of a verified host. On a disk of this
+// computer a commit after every statement must stay cheap: WAL with NORMAL
+// sync never corrupts the file (a run syncs once where its success rests,
+// Database::makeDurable). WAL needs memory shared on one computer, so a
+// folder anywhere else gets a rollback journal synced at every commit, and a
+// host last used in WAL is switched back.
+void setJournal(sqlite3* db, const std::string& nativePath, std::string_view display,
+                const OpenMode& mode) {
+  const bool writable = !mode.readOnly || mode.create;
+  if (platform::env::Env::current().folderKind(parentOf(nativePath)) ==
+      platform::env::Env::FolderKind::Local) {
+    if (writable) exec(db, "PRAGMA journal_mode=WAL", display);
+    exec(db, "PRAGMA synchronous=NORMAL", display);
+  } else {
+    if (writable) setJournalMode(db, "DELETE", display);
+    exec(db, "PRAGMA synchronous=FULL", display);
+  }
 }
 
 }  // namespace
@@ -97,15 +173,8 @@ Handle openHandle(const std::string& nativePath, std::string_view displayPath, O
   // Exclusive: the lock mode must be set before the first read, so that the
   // read below takes the file and keeps it until the handle closes.
   if (mode.exclusive) exec(raw, "PRAGMA locking_mode=EXCLUSIVE", displayPath);
-  // Reading the schema now makes a garbage file or a file held by another
-  // process fail here rather than at the first statement.
-  exec(raw, "SELECT count(*) FROM sqlite_master", displayPath);
-  if (!mode.readOnly || mode.create) {
-    // A commit after every statement must stay cheap: WAL with NORMAL sync
-    // never corrupts the file; it may lose the last commits on a power cut.
-    exec(raw, "PRAGMA journal_mode=WAL", displayPath);
-  }
-  exec(raw, "PRAGMA synchronous=NORMAL", displayPath);
+  verifyHost(raw, displayPath, mode);
+  setJournal(raw, nativePath, displayPath, mode);
   return handle;
 }
 

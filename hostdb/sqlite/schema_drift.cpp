@@ -181,6 +181,39 @@ void followColumns(sqlite3* db, const std::string& sql, TableSchema& table,
   }
 }
 
+bool sameColumns(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (sqlite3_stricmp(a[i].c_str(), b[i].c_str()) != 0) return false;
+  return true;
+}
+
+// The catalog's primary key against the table: its index must exist, and
+// the columns the catalog names (rows another client may have edited) are
+// the index's. A key that names a column the table lacks is read off its
+// index, or forgotten when no index says it.
+void followKey(sqlite3* db, const StoredSchema& stored, TableSchema& table,
+               std::vector<Drift>& drift) {
+  if (table.primaryKeyName.empty()) return;
+  const auto index = stored.indexes.find(upper(table.name + " " + table.primaryKeyName));
+  if (index != stored.indexes.end()) {
+    TableSchema fromIndex;
+    fromIndex.name = table.name;
+    if (keyFromIndex(db, index->second.name, fromIndex) &&
+        !sameColumns(fromIndex.primaryKeyColumns, table.primaryKeyColumns)) {
+      drift.push_back({Drift::Kind::KeyDiffers, table.name, {}});
+      table.primaryKeyColumns = std::move(fromIndex.primaryKeyColumns);
+      return;
+    }
+  }
+  bool columnsExist = true;
+  for (const std::string& k : table.primaryKeyColumns) columnsExist = columnsExist && table.column(k) != nullptr;
+  if ((index != stored.indexes.end() || isSqlitePrimaryKey(db, table)) && columnsExist) return;
+  drift.push_back({Drift::Kind::KeyGone, table.name, {}});
+  table.primaryKeyName.clear();
+  table.primaryKeyColumns.clear();
+}
+
 }  // namespace
 
 bool isCatalogOrSystemTable(std::string_view name) {
@@ -239,13 +272,7 @@ std::vector<Drift> followSchema(sqlite3* db, std::vector<TableSchema>& tables,
     // another client changed the columns.
     if (found->second.sql != createTableSql(table))
       followColumns(db, found->second.sql, table, drift);
-    if (!table.primaryKeyName.empty() &&
-        !stored.indexes.count(upper(table.name + " " + table.primaryKeyName)) &&
-        !isSqlitePrimaryKey(db, table)) {
-      drift.push_back({Drift::Kind::KeyGone, table.name, {}});
-      table.primaryKeyName.clear();
-      table.primaryKeyColumns.clear();
-    }
+    followKey(db, stored, table, drift);
     if (table.primaryKeyName.empty()) {
       for (const auto& [key, index] : stored.indexes) {
         if (!index.unique || sqlite3_stricmp(index.table.c_str(), table.name.c_str()) != 0 ||
@@ -296,7 +323,8 @@ void mendCatalog(sqlite3* db, const std::vector<TableSchema>& tables,
     const TableSchema* table = tableNamed(d.table);
     if (!table) continue;
     if (d.kind == Drift::Kind::TableUncatalogued) insertSchema(db, *table);
-    if (d.kind == Drift::Kind::KeyUncatalogued) savePrimaryKey(db, *table);
+    if (d.kind == Drift::Kind::KeyUncatalogued || d.kind == Drift::Kind::KeyDiffers)
+      savePrimaryKey(db, *table);
     const ColumnSchema* c = table->column(d.column);
     if (!c) continue;
     if (d.kind == Drift::Kind::ColumnDiffers)
@@ -349,6 +377,8 @@ std::string describeDrift(const Drift& d) {
       return "the catalog's primary key has no index";
     case Drift::Kind::KeyUncatalogued:
       return "the table's key index is not in the catalog";
+    case Drift::Kind::KeyDiffers:
+      return "the catalog's primary key names other columns than its index";
     case Drift::Kind::ColumnDiffers:
       return std::string("the catalog's kind or size of column ").append(d.column).append(
           " is not the table's rule");

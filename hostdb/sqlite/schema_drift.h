@@ -25,6 +25,7 @@ struct Drift {
     ColumnDiffers,       // a catalog column's kind or size other than its rule's
     KeyGone,             // the catalog's primary key without its index
     KeyUncatalogued,     // a key index of the engine's naming the catalog does not name
+    KeyDiffers,          // the catalog's key columns other than its index's
     RowsOrphaned,        // column or key rows of a table the catalog does not name
   };
   Kind kind;

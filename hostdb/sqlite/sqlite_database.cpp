@@ -9,6 +9,7 @@
 #include "hostdb/sqlite/jet_ddl.h"
 #include "hostdb/sqlite/jet_translate.h"
 #include "hostdb/sqlite/sql_diagnosis.h"
+#include "hostdb/sqlite/sql_errors.h"
 #include "hostdb/sqlite/sql_trace.h"
 #include "hostdb/sqlite/sqlite_recordset.h"
 #include "hostdb/sqlite/sqlite_tabledefs.h"
@@ -91,6 +92,16 @@ class SqliteFileDatabase final : public SqliteDatabase {
   hostdb::TableDefs& TableDefs() override {
     requireOpen();
     return *tableDefs_;
+  }
+
+  void makeDurable() override {
+    sqlite3* db = requireOpen();
+    // A rollback journal with full sync has every commit on disk already, and
+    // the checkpoint does nothing then. A write-ahead log with normal sync
+    // holds the last commits in the log, unsynced: a full checkpoint syncs the
+    // log, copies it into the file and syncs that.
+    const int rc = sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+    if (rc != SQLITE_OK) raiseSqliteError(db, rc);
   }
 
   void Close() override {

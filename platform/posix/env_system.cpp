@@ -1,4 +1,7 @@
 // Environment variables, the console and the clock.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -51,11 +54,51 @@ std::string PosixEnv::executablePath() {
   return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
 }
 
-void PosixEnv::replaceProcess(const std::vector<std::string>& argv) noexcept {
+int PosixEnv::runAttached(const std::vector<std::string>& argv) noexcept {
+  if (argv.empty()) return -1;
   std::vector<char*> pointers;
   for (const std::string& arg : argv) pointers.push_back(const_cast<char*>(arg.c_str()));
   pointers.push_back(nullptr);
-  ::execvp(pointers[0], pointers.data());
+  // A pipe closed by a successful exec: a byte on it says the exec failed.
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child < 0) {
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    return -1;
+  }
+  if (child == 0) {
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGQUIT, SIG_DFL);
+    ::execvp(pointers[0], pointers.data());
+    const char failed = 1;
+    (void)!::write(pipeFds[1], &failed, 1);
+    ::_exit(127);
+  }
+  ::close(pipeFds[1]);
+  // An interrupt typed at the terminal is the child's to handle; this process
+  // waits for it and goes on to its own clean-up.
+  struct sigaction ignore {};
+  struct sigaction oldInt {};
+  struct sigaction oldQuit {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGINT, &ignore, &oldInt);
+  ::sigaction(SIGQUIT, &ignore, &oldQuit);
+  char failed = 0;
+  ssize_t n;
+  do n = ::read(pipeFds[0], &failed, 1);
+  while (n < 0 && errno == EINTR);
+  ::close(pipeFds[0]);
+  int status = 0;
+  pid_t waited;
+  do waited = ::waitpid(child, &status, 0);
+  while (waited < 0 && errno == EINTR);
+  ::sigaction(SIGINT, &oldInt, nullptr);
+  ::sigaction(SIGQUIT, &oldQuit, nullptr);
+  if (n == 1 || waited < 0) return -1;
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WEXITSTATUS(status);
 }
 
 env::Instant PosixEnv::currentInstant() {

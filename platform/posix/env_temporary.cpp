@@ -1,13 +1,16 @@
-// Temporary files beside their targets, the sweep of those a killed process
-// left, advisory locks, folder syncs, symbolic links followed, and the
-// system's Env.
+// Temporary files beside their targets, targets kept aside, the sweep of
+// what a killed process left of them, advisory locks, folder syncs, symbolic
+// links followed, and the system's Env.
 //
-// A temporary file is locked (flock) by its writer from the moment it exists
-// until it is renamed or removed. A sweep removes only a file whose lock it
-// can take, so it never removes one that a living process is writing. The
-// one gap, a sweep that takes the lock between the writer's mkstemp and its
-// flock, is closed by the writer: once it holds the lock it checks that its
-// name still leads to its file, and starts again under a new name if not.
+// A temporary or kept-aside file is closed as soon as it is written (SMB
+// shares and Windows refuse to rename a file that is open), so it cannot
+// carry a lock of its own. Its writer holds the folder instead: a shared
+// flock on the folder itself, taken before the file is made and given back
+// once it is renamed or removed. A sweep takes the folder's flock
+// exclusively and without waiting, so it runs only while no living process
+// of this machine has such a file in the folder, and then every file of our
+// naming there was left by a killed one. A folder in use is swept by a later
+// run. A flock is released by the system with the process, however it ends.
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -26,26 +29,13 @@
 namespace platform::posix {
 namespace {
 
-constexpr const char* kSuffix = ".XXXXXX";
-constexpr int kMostAttempts = 10;
 constexpr int kMostLinks = 40;  // as the kernel's own limit on a path's links
 
-bool lockBlocking(int fd) {
-  while (::flock(fd, LOCK_EX) != 0) {
+bool lockBlocking(int fd, int operation) {
+  while (::flock(fd, operation) != 0) {
     if (errno != EINTR) return false;
   }
   return true;
-}
-
-bool sameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// True when `fd` is the file that `path` names now.
-bool pathLeadsTo(const std::string& path, int fd) {
-  struct stat byName {}, byDescriptor {};
-  return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byDescriptor) == 0 &&
-         sameFile(byName, byDescriptor);
 }
 
 mode_t currentUmask() {
@@ -64,6 +54,17 @@ std::string nameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A new empty file named as `pattern` with its six final X's replaced, made
+// so that no other process can hold the same name; `path` is set to its
+// name. Returns its descriptor, -1 on failure (errno set).
+int uniqueFile(const std::string& pattern, std::string& path) {
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
+  path = name.data();
+  return fd;
+}
+
 // The flock an abandoned-file sweep tests: released when the descriptor closes.
 class DescriptorLock final : public env::HeldLock {
  public:
@@ -76,6 +77,16 @@ class DescriptorLock final : public env::HeldLock {
 
 }  // namespace
 
+std::unique_ptr<env::HeldLock> PosixEnv::holdFolder(const std::string& folder) noexcept {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;  // no folder: nothing can be made in it either
+  if (!lockBlocking(fd, LOCK_SH)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<DescriptorLock>(fd);
+}
+
 std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
                                                                std::string& path) {
   const std::string folder = folderOf(target);
@@ -84,30 +95,35 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
   if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, target);
 
-  Descriptor fd;
-  for (int attempt = 1;; ++attempt) {
-    const std::string name = folder + "." + nameOf(target) + kSuffix;
-    std::vector<char> pattern(name.begin(), name.end());
-    pattern.push_back('\0');
-    fd.reset(::mkstemp(pattern.data()));  // a name no other process can hold
-    if (fd.get() < 0) raiseErrno(target);
-    path = pattern.data();
-    if (!lockBlocking(fd.get())) {
-      ::unlink(path.c_str());
-      raiseErrno(target);
-    }
-    if (pathLeadsTo(path, fd.get())) break;
-    // A sweep removed it before the lock was had: again under a new name.
-    if (attempt == kMostAttempts) throw makeError(err::kPathFileAccess);
-  }
+  Descriptor fd(uniqueFile(folder + "." + nameOf(target) + env::kTemporarySuffix, path));
+  if (fd.get() < 0) raiseErrno(target);
   // mkstemp creates the file private (0600); give it the target's mode, or
   // the one a plain new file would get.
   const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
   if (::fchmod(fd.get(), mode) != 0) {
+    const int error = errno;
     ::unlink(path.c_str());
-    raiseErrno(target);
+    throw errorFor(error, target);
   }
   return std::make_unique<DescriptorFile>(fd.release(), target);
+}
+
+bool PosixEnv::keepAside(const std::string& target, std::string& asidePath) {
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) != 0) {
+    if (errno == ENOENT) return false;
+    raiseErrno(target);
+  }
+  // The name is made first, so that the rename can take no one else's.
+  const Descriptor fd(uniqueFile(folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix, asidePath));
+  if (fd.get() < 0) raiseErrno(target);
+  if (::rename(target.c_str(), asidePath.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(asidePath.c_str());
+    asidePath.clear();
+    throw errorFor(error, target);
+  }
+  return true;
 }
 
 void PosixEnv::syncFolder(const std::string& folder) {
@@ -119,31 +135,38 @@ void PosixEnv::syncFolder(const std::string& folder) {
 
 void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
                                           const env::TargetFilter& isOurs) noexcept {
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  const std::string path = folder.empty() ? "." : folder;
+  Descriptor held(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (held.get() < 0 || ::flock(held.get(), LOCK_EX | LOCK_NB) != 0) return;  // in use
+  DIR* dir = ::opendir(path.c_str());
   if (dir == nullptr) return;
   const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  bool changed = false;
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] != '.') continue;  // most names stop here
-    const std::string_view target = env::targetOfTemporary(entry->d_name);
-    if (target.empty() || !isOurs(target)) continue;
-    const std::string path = prefix + entry->d_name;
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) continue;
+    std::string_view target;
+    const env::Naming naming = env::namingOf(entry->d_name, target);
+    if (naming == env::Naming::None || !isOurs(target)) continue;
+    const std::string file = prefix + entry->d_name;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    // A writer holds its lock until the file is renamed or removed.
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
-    // Renamed into place while this sweep waited for it: not ours to remove.
-    if (!pathLeadsTo(path, fd.get())) continue;
-    ::unlink(path.c_str());
+    if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    const std::string targetPath = prefix + std::string(target);
+    struct stat existing {};
+    const bool targetMissing = ::lstat(targetPath.c_str(), &existing) != 0 && errno == ENOENT;
+    if (naming == env::Naming::KeptAside && targetMissing) {
+      changed |= ::rename(file.c_str(), targetPath.c_str()) == 0;  // a publication cut short
+    } else {
+      changed |= ::unlink(file.c_str()) == 0;
+    }
   }
   ::closedir(dir);
+  if (changed) ::fsync(held.get());
 }
 
 std::unique_ptr<env::HeldLock> PosixEnv::lockFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
   if (fd.get() < 0) raiseErrno(path);
-  if (!lockBlocking(fd.get())) raiseErrno(path);
+  if (!lockBlocking(fd.get(), LOCK_EX)) raiseErrno(path);
   return std::make_unique<DescriptorLock>(fd.release());
 }
 

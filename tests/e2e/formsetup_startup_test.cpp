@@ -1,22 +1,19 @@
 // formsetup's start-up and connection, run as a process against hosts made
 // with zelhost in temporary folders.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "build_account.h"
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "hostdb/workgroup.h"
+#include "tests/e2e/database_holder.h"
 #include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;
 
+using e2etest::Holder;
 using testsupport::readFile;
 using testsupport::RunResult;
 using testsupport::TestHost;
@@ -69,46 +66,6 @@ TEST(FormsetupStartup, HostFolderWithDoubledFinalBackslashStillOpens) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(host.transcript().empty());
 }
-
-// Another process holding the host database: hold_database, until release().
-class Holder {
- public:
-  // `mode` "exclusive" or "write" (see tests/helpers/hold_database.cpp).
-  Holder(const TestHost& host, const std::string& mode) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 1);
-      close(fds[0]);
-      const std::string helper = std::string(ZEL_TEST_HELPER_DIR) + "/hold_database";
-      const std::string user = build_account::user();
-      const std::string password = build_account::password();
-      const std::string workgroup = host.folder() + "/PM000.MDW";
-      const std::string db = host.databasePath();
-      const char* extra = mode == "write" ? "write" : static_cast<char*>(nullptr);
-      execl(helper.c_str(), helper.c_str(), db.c_str(), workgroup.c_str(), user.c_str(),
-            password.c_str(), "60", extra, static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char buf[16] = {};
-    held_ = pid_ > 0 && read(fds[0], buf, sizeof buf - 1) > 0 && std::string(buf).rfind("held", 0) == 0;
-    close(fds[0]);
-  }
-  ~Holder() { release(); }
-  bool held() const { return held_; }
-  void release() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool held_ = false;
-};
 
 const std::string kLockedBox = connectionBox(" 3051- La Base de datos esta bloqueda");
 

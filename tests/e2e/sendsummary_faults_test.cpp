@@ -2,6 +2,12 @@
 // rename fail: the INI, the spool file and the copies. Whatever fails, the
 // run ends with its row, its spool file and both copies, or with none of
 // them and its box; a failed INI write changes nothing the user relies on.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +24,7 @@ using reporttest::record;
 using reporttest::ReportHost;
 using testsupport::FaultyEnv;
 using Op = testsupport::FaultyEnv::Operation;
+using Rule = testsupport::FaultyEnv::Rule;
 
 namespace {
 
@@ -104,6 +111,127 @@ TEST(SendsummaryFaults, AFailedIniWriteLeavesTheIniWhole) {
     EXPECT_EQ(testsupport::listFolder(r.host.windir()),
               (std::vector<std::string>{".PM000.INI.lock", "PM000.INI"}));
     EXPECT_EQ(r.host.spoolRows().size(), 1u);
+  }
+}
+
+// A fault at one step of putting a copy in place: the rename to `target`
+// fails once, or (SyncFolder) the first sync of its folder after it does.
+Rule onceAt(Op step, const std::string& target) {
+  auto renamed = std::make_shared<bool>(false);
+  auto failed = std::make_shared<bool>(false);
+  const std::string folder = target.substr(0, target.find_last_of('/') + 1);
+  return [=](Op op, const std::string& path) {
+    if (*failed) return false;
+    if (op == Op::Rename && path.find(target) != std::string::npos) {
+      *renamed = true;
+      return *failed = step == Op::Rename;
+    }
+    return *failed = step == Op::SyncFolder && op == Op::SyncFolder && *renamed &&
+                     path.find(folder) != std::string::npos;
+  };
+}
+
+TEST(SendsummaryPublish, ACopyThatCannotBePutInPlaceLeavesTheTargetsAsTheyWere) {
+  const std::string spoolCopy = "/RPT/" + kOutput + ".PRN";
+  const std::string textCopy = "/TMP/" + kOutput + ".txt";
+  for (const Op step : {Op::Rename, Op::SyncFolder}) {
+    for (const std::string& copy : {spoolCopy, textCopy}) {
+      SCOPED_TRACE(copy + (step == Op::Rename ? " rename" : " sync"));
+      InProcessRun r;
+      const std::string target = r.host.folder() + copy;
+
+      // A first send that fails there leaves no copy.
+      r.env.failWhen(onceAt(step, target), 57);
+      EXPECT_EQ(r.run(), 1);
+      EXPECT_EQ(r.env.faultsRaised(), 1);
+      EXPECT_TRUE(r.host.spoolRows().empty());
+      EXPECT_TRUE(r.host.filesIn("RPT").empty());
+      EXPECT_TRUE(r.host.filesIn("TMP").empty());
+
+      // A resend that fails there leaves an earlier send's copies, byte for byte.
+      ASSERT_EQ(r.run(), 0);
+      testsupport::writeFile(r.host.rpt(kOutput + ".PRN"), "earlier spool copy\r\n");
+      testsupport::writeFile(r.host.tmp(kOutput + ".txt"), "earlier text copy\r\n");
+      r.env.failWhen(onceAt(step, target), 57);
+      EXPECT_EQ(r.run(), 1);
+      EXPECT_EQ(r.env.faultsRaised(), 2);
+      EXPECT_EQ(r.rowsSeenByTheRun, "1");
+      EXPECT_EQ(r.host.spoolRows().size(), 1u);
+      EXPECT_EQ(r.host.filesIn("RPT"), (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+      EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+      EXPECT_EQ(testsupport::readFile(r.host.rpt(kOutput + ".PRN")), "earlier spool copy\r\n");
+      EXPECT_EQ(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
+
+      // A resend that succeeds replaces both.
+      ASSERT_EQ(r.run(), 0);
+      EXPECT_EQ(testsupport::readFile(r.host.rpt(kOutput + ".PRN")),
+                testsupport::readFile(r.host.rpt("00000002.PRN")));
+      EXPECT_NE(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
+      EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+    }
+  }
+}
+
+// As on an SMB share or on Windows, where a file open under its name cannot
+// be renamed.
+TEST(SendsummaryPublish, NoFileIsRenamedWhileOpen) {
+  InProcessRun r;
+  r.env.refuseRenamingOpenFiles();
+  EXPECT_EQ(r.run(), 0);
+  EXPECT_EQ(r.env.faultsRaised(), 0);
+  EXPECT_EQ(r.host.filesIn("RPT"), (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+}
+
+// Runs sendsummary in a child process killed (SIGKILL) where `killHere`
+// answers true, as a user or a shutdown would end it.
+void runKilled(InProcessRun& r, const Rule& killHere) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    r.env.failWhen(
+        [killHere](Op op, const std::string& path) {
+          if (killHere(op, path)) ::kill(::getpid(), SIGKILL);
+          return false;
+        },
+        0);
+    r.run();
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the run was to be killed";
+}
+
+Rule at(Op operation, const std::string& pathPart) {
+  return [=](Op op, const std::string& path) {
+    return op == operation && path.find(pathPart) != std::string::npos;
+  };
+}
+
+TEST(SendsummaryPublish, NothingAKilledRunLeavesOutlivesTheNextRun) {
+  {
+    // Killed while writing its spool file: the text summary and the spool
+    // file it was writing go with the next run.
+    InProcessRun r;
+    runKilled(r, at(Op::Write, "/RPT/00000001.PRN"));
+    ASSERT_EQ(r.run(), 0);
+    EXPECT_EQ(r.host.filesIn("RPT"), (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+    EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+  }
+  {
+    // A resend killed with its text copy kept aside and the new one not yet
+    // in place: the next run puts the earlier one back, even one that fails.
+    InProcessRun r;
+    ASSERT_EQ(r.run(), 0);
+    testsupport::writeFile(r.host.tmp(kOutput + ".txt"), "earlier text copy\r\n");
+    runKilled(r, at(Op::Rename, "/TMP/" + kOutput + ".txt"));
+    EXPECT_FALSE(std::filesystem::exists(r.host.tmp(kOutput + ".txt"))) << "kept aside";
+    r.env.failOn(Op::Write, "/RPT/00000003.PRN", 61);
+    EXPECT_EQ(r.run(), 1);
+    EXPECT_EQ(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
+    EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+    EXPECT_EQ(r.host.filesIn("RPT"),
+              (std::vector<std::string>{"00000001.PRN", "00000002.PRN", kOutput + ".PRN"}));
   }
 }
 

@@ -89,25 +89,43 @@ TEST_F(SendsummarySpool, FileNumberPastEightDigitsEndsTheRunWithNoRow) {
   EXPECT_TRUE(host.filesIn("TMP").empty());
 }
 
-TEST_F(SendsummarySpool, LastSequenceThatCannotGrowIsAnOverflowAndNoRow) {
-  host.sql({spoolRow("RP0019", "2147483647", "00000001.PRN")});
+TEST_F(SendsummarySpool, SequencesBeyondThirtyTwoBitsArePassedOverAndTheLastEndsTheRunWithNoRow) {
+  // Secuencia, a Text(10), holds numbers the 32-bit numbering does not.
+  host.sql({spoolRow("RP0019", "000005", "00000001.PRN"),
+            spoolRow("RP0019", "2147483648", "00000002.PRN"),
+            spoolRow("RP0019", "9999999999", "00000003.PRN")});
+  ASSERT_EQ(run().exitCode, 0) << testsupport::readFile(host.transcriptPath());
+  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN'"),
+            (std::vector<std::vector<std::string>>{{"000006", "00000004.PRN"}}));
+
+  // The greatest sequence 32 bits hold has no successor: a clear error,
+  // nothing registered, and no jam for the other codes.
+  host.sql({spoolRow("RP0019", "2147483647", "00000005.PRN")});
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("6", "Desbordamiento")});
-  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"1"}});
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{technicalError(
+                "517", "El registro de informes no tiene más números de secuencia para 'RP0019': "
+                       "el último es 2147483647.")});
+  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"5"}});
+  EXPECT_EQ(host.filesIn("RPT"),
+            (std::vector<std::string>{"00000004.PRN", "0661202400100000001.PRN"}));
 }
 
 TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
-  // The file's first write fails: the row is rolled back and the file removed.
-  ASSERT_EQ(::symlink("/dev/full", host.rpt("00000001.PRN").c_str()), 0);
+  // A folder stands where the file is to go: the row is rolled back and
+  // nothing the run wrote stays.
+  std::filesystem::create_directory(host.rpt("00000001.PRN"));
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(), std::vector<std::string>{technicalError("61", "Disco lleno")});
+  EXPECT_EQ(host.transcript(),
+            std::vector<std::string>{technicalError("75", "Error de acceso a la ruta o el archivo")});
   EXPECT_TRUE(host.spoolRows().empty());
-  EXPECT_TRUE(host.filesIn("RPT").empty());
+  EXPECT_EQ(host.filesIn("RPT"), std::vector<std::string>{"00000001.PRN"});
   EXPECT_TRUE(host.filesIn("TMP").empty()) << "the text summary goes with the failed run";
 
   // Nothing is left locked: the next run registers and writes 00000001.PRN.
+  std::filesystem::remove(host.rpt("00000001.PRN"));
   ASSERT_EQ(run().exitCode, 0);
   EXPECT_EQ(host.spoolRows().size(), 1u);
 }

@@ -33,7 +33,7 @@ std::vector<std::string> findingsWith(const RunResult& r, std::vector<std::strin
 
 // What a user does with the shell without the extension: drops a table,
 // makes one, adds a column, drops a key's index, deletes and edits catalog
-// rows.
+// rows (a key column among them).
 const char* kShellDamage =
     "DROP TABLE F0653RET;"
     "CREATE TABLE mine (id INTEGER PRIMARY KEY, nota TEXT);"
@@ -43,7 +43,8 @@ const char* kShellDamage =
     "DELETE FROM MSysObjects WHERE Name = 'HF0653ITF';"
     "DELETE FROM MSysColumns WHERE TableName = 'PARAM' AND Name = 'Correl_Param';"
     "UPDATE MSysColumns SET Size = 5 WHERE TableName = 'reportes' AND Name = 'nomrep';"
-    "DELETE FROM MSysIndexes WHERE TableName = 'DET';";
+    "DELETE FROM MSysIndexes WHERE TableName = 'DET';"
+    "INSERT INTO MSysIndexes VALUES ('cont', 'PrimaryKey', 3, 'nocol');";
 
 const std::vector<std::string> kShellDrift = {
     "HF0653ITF\t-\tcatalog rows of columns or keys for a table MSysObjects does not name",
@@ -51,6 +52,7 @@ const std::vector<std::string> kShellDrift = {
     "reportes\t-\tthe catalog's kind or size of column nomrep is not the table's rule",
     "DET\t-\tthe table's key index is not in the catalog",
     "cont\t-\tcolumn correo is not in the catalog",
+    "cont\t-\tthe catalog's primary key names other columns than its index",
     "F0653RET\t-\tthe catalog describes this table, which does not exist",
     "F0655FEXT\t-\tthe catalog's primary key has no index",
     "HF0653ITF\t-\tthe table is not in the catalog",

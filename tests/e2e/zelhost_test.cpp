@@ -10,6 +10,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
+#include "tests/e2e/plain_client.h"
 #include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
@@ -216,6 +217,7 @@ TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
 }
 
 TEST(ZelhostShell, StartsTheSqliteShellWithTheExtensionLoaded) {
+  REQUIRE_CLIENT("sqlite3");
   TestHost host;
   host.init();
   // The engine's comparison (case and trailing blanks ignored) needs the extension.

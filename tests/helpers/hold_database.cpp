@@ -1,10 +1,11 @@
-// hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write]
+// hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write|runlock]
 //
 // Opens the database through DBEngine, prints "held" (flushed) and keeps it
 // for SECONDS, so that tests can meet a database another process holds:
 // exclusively, or with "write" shared but with a write transaction open, so
-// that every other connection may read and none may write. On failure prints
-// "error N: description" on stderr and exits 1.
+// that every other connection may read and none may write; "runlock" is
+// "write" with the host's run lock taken first, as a run of the programs
+// holds it. On failure prints "error N: description" on stderr and exits 1.
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,14 +15,18 @@
 
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
+#include "hostdb/run_lock.h"
 
 int main(int argc, char** argv) {
-  const bool write = argc == 7 && std::strcmp(argv[6], "write") == 0;
+  const bool runLock = argc == 7 && std::strcmp(argv[6], "runlock") == 0;
+  const bool write = runLock || (argc == 7 && std::strcmp(argv[6], "write") == 0);
   if (argc != 6 && !write) {
-    std::fprintf(stderr, "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write]\n");
+    std::fprintf(stderr, "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write|runlock]\n");
     return 2;
   }
   try {
+    hostdb::RunLock lock(argv[1], argv[1]);
+    if (runLock) lock.take();
     hostdb::DBEngine engine;
     engine.SystemDB = argv[2];
     engine.DefaultUser = argv[3];

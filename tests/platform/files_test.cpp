@@ -132,25 +132,42 @@ TEST(StagedFiles, TargetIsUntouchedUntilPublishedAndAnUnpublishedCopyGoes) {
   EXPECT_EQ(errorOf([&] { StagedFile(dir / "no/x.PRN", "x"); }), err::kPathNotFound);
 }
 
-TEST(StagedFiles, SweepRemovesOnlyAbandonedCopiesOfOurNaming) {
+TEST(StagedFiles, SweepTakesOnlyAbandonedFilesOfOurNamingAndPutsBackWhatWasKeptAside) {
   TempDir dir;
   // What a killed writer leaves, and names that only look alike.
   for (const char* name : {".a.PRN.Ab12Z9", ".b.PRN.000000", ".a.PRN.lock", ".a.PRN.Ab12Z", ".a.txt.Ab12Z9",
                            "a.PRN.Ab12Z9", "00000001.PRN"})
     writeFile(dir / name, "x");
   std::filesystem::create_directory(dir / ".c.PRN.Ab12Z9");
-  const StagedFile writing(dir / "d.PRN", "being written");  // holds its lock
-  removeAbandonedStagedFiles(dir.path(), [](std::string_view target) {
-    return target.size() > 4 && target.substr(target.size() - 4) == ".PRN";
-  });
-  auto left = testsupport::listFolder(dir.path());
-  const auto living = std::find_if(left.begin(), left.end(), [](const std::string& name) {
-    return name.rfind(".d.PRN.", 0) == 0;
-  });
-  ASSERT_NE(living, left.end()) << "a copy being written stays";
-  left.erase(living);
-  EXPECT_EQ(left, (std::vector<std::string>{".a.PRN.Ab12Z", ".a.PRN.lock", ".a.txt.Ab12Z9",
-                                            ".c.PRN.Ab12Z9", "00000001.PRN", "a.PRN.Ab12Z9"}));
+  // Targets a killed run had kept aside: one whose new file never came, one
+  // whose new file is in place.
+  writeFile(dir / ".e.PRN~k3pT0a", "earlier e");
+  writeFile(dir / ".f.PRN~q9Lm2Z", "earlier f");
+  writeFile(dir / "f.PRN", "new f");
+  const auto sweep = [&] {
+    removeAbandonedStagedFiles(dir.path(), [](std::string_view target) {
+      return target.size() > 4 && target.substr(target.size() - 4) == ".PRN";
+    });
+  };
+  const auto before = testsupport::listFolder(dir.path());
+  {
+    // A folder where a living run stages a file is left as it is.
+    const StagedFile writing(dir / "d.PRN", "being written");
+    sweep();
+    auto left = testsupport::listFolder(dir.path());
+    const auto living = std::find_if(left.begin(), left.end(), [](const std::string& name) {
+      return name.rfind(".d.PRN.", 0) == 0;
+    });
+    ASSERT_NE(living, left.end()) << "a copy being written stays";
+    left.erase(living);
+    EXPECT_EQ(left, before);
+  }
+  sweep();
+  EXPECT_EQ(testsupport::listFolder(dir.path()),
+            (std::vector<std::string>{".a.PRN.Ab12Z", ".a.PRN.lock", ".a.txt.Ab12Z9", ".c.PRN.Ab12Z9",
+                                      "00000001.PRN", "a.PRN.Ab12Z9", "e.PRN", "f.PRN"}));
+  EXPECT_EQ(readFile(dir / "e.PRN"), "earlier e");
+  EXPECT_EQ(readFile(dir / "f.PRN"), "new f");
 }
 
 TEST(Paths, NamesAreFoundInAnyCaseAsWindowsFindsThem) {

@@ -70,11 +70,23 @@ TEST_F(ProfileRead, FirstKeyAndFirstSectionWin) {
   EXPECT_EQ(read("Options", "Late"), "DEF");
 }
 
-TEST_F(ProfileRead, IgnoresCommentsOrphansAndLinesWithoutEquals) {
+TEST_F(ProfileRead, IgnoresCommentsAndLinesWithoutEquals) {
   EXPECT_EQ(read("Options", ";SysUser"), "DEF");
-  EXPECT_EQ(read("", "orphan"), "DEF");
   EXPECT_EQ(read("Options", "no equals sign here"), "DEF");
   EXPECT_EQ(read("Options", ""), "DEF");
+}
+
+// Windows reads the keys before the first header as the section "", which
+// comes before a section headed "[]".
+TEST_F(ProfileRead, KeysBeforeTheFirstSectionAreTheSectionWithoutName) {
+  EXPECT_EQ(read("", "orphan"), "before the first section");
+  EXPECT_EQ(read("  ", "ORPHAN"), "before the first section");
+  EXPECT_EQ(read("Options", "orphan"), "DEF");
+  writeFile(dir_ / "PM000.INI", "; only a comment\r\n[]\r\nk=bracketed\r\n");
+  EXPECT_EQ(read("", "k"), "bracketed");
+  writeFile(dir_ / "PM000.INI", "k=first\r\n[]\r\nk=bracketed\r\nj=later\r\n");
+  EXPECT_EQ(read("", "k"), "first");
+  EXPECT_EQ(read("", "j"), "DEF");
 }
 
 TEST_F(ProfileRead, DefaultLosesTrailingSpacesOnly) {

@@ -83,11 +83,24 @@ TEST_F(ProfileWrite, ReplacesAKeyInPlaceAndKeepsEveryOtherByte) {
             "SystemDB=untouched");
 }
 
+// New lines end as their neighbours do: LF in a file whose lines all end in LF.
 TEST_F(ProfileWrite, NewKeyGoesAfterTheSectionsLastEntry) {
-  writeFile(ini(), "[Options]\nA=1\n; note\n\n[Other]\nB=2\n");
+  writeFile(ini(), "[Options]\nA=1\n; note\n\n[Other]\nB=2");
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "SystemDB", "x", "PM000.INI"));
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "Second", "y", "PM000.INI"));
-  EXPECT_EQ(readFile(ini()), "[Options]\nA=1\nSystemDB=x\r\nSecond=y\r\n; note\n\n[Other]\nB=2\n");
+  EXPECT_EQ(readFile(ini()), "[Options]\nA=1\nSystemDB=x\nSecond=y\n; note\n\n[Other]\nB=2");
+  ASSERT_TRUE(WritePrivateProfileStringA("Other", "C", "3", "PM000.INI"));
+  ASSERT_TRUE(WritePrivateProfileStringA("New", "D", "4", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()),
+            "[Options]\nA=1\nSystemDB=x\nSecond=y\n; note\n\n[Other]\nB=2\nC=3\n[New]\nD=4\n");
+}
+
+TEST_F(ProfileWrite, AKeyBeforeTheFirstSectionIsWrittenInPlace) {
+  writeFile(ini(), "; top\r\nSysUser=old\r\n[Options]\r\nSysUser=kept\r\n");
+  ASSERT_TRUE(WritePrivateProfileStringA("", "SysUser", "new", "PM000.INI"));
+  ASSERT_TRUE(WritePrivateProfileStringA("", "Added", "1", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()),
+            "; top\r\nSysUser=new\r\nAdded=1\r\n[Options]\r\nSysUser=kept\r\n");
 }
 
 TEST_F(ProfileWrite, NewSectionIsAppendedAndAnUnendedLastLineIsEnded) {
@@ -210,6 +223,26 @@ TEST_F(ProfileWrite, UnicodeFilesAreReadAndWrittenBackInTheirEncoding) {
     GetPrivateProfileStringA("Options", "SystemDB", "", out, 255, "PM000.INI");
     EXPECT_EQ(out, "/srv/Ωmega");
   }
+  // LF ends in UTF-16 are whole units: "Ċ" (U+010A) holds the byte 0x0A.
+  writeFile(ini(), utf16("[Options]\nSysPath=/srv/Ċ\n"));
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "SystemDB", "/srv/Ċ", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()), utf16("[Options]\nSysPath=/srv/Ċ\nSystemDB=/srv/Ċ\n"));
+}
+
+// A line that does not decode (a surrogate without its partner, an odd last
+// byte) is no reason to touch it: only the line written changes.
+TEST_F(ProfileWrite, Utf16LinesThatDoNotDecodeKeepTheirBytes) {
+  const std::string loneSurrogate("\x00\xD8", 2);
+  const std::string header = "\xFF\xFE" + platform::toUtf16le("[Options]\r\nBad=") + loneSurrogate +
+                             platform::toUtf16le("\r\nSystemDB=");
+  const std::string tail = platform::toUtf16le("\r\nDBName=zel.db\r\nOdd=x") + "A";
+  writeFile(ini(), header + platform::toUtf16le("/old") + tail);
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "SystemDB", "/srv/PM000.MDW", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()), header + platform::toUtf16le("/srv/PM000.MDW") + tail);
+  // A new key after the unended odd line: that line is ended, its bytes kept.
+  ASSERT_TRUE(WritePrivateProfileStringA("Options", "SysUser", "ADMIN", "PM000.INI"));
+  EXPECT_EQ(readFile(ini()), header + platform::toUtf16le("/srv/PM000.MDW") + tail +
+                                 platform::toUtf16le("\r\nSysUser=ADMIN\r\n"));
 }
 
 // Windows ends a line at CR alone too; each line keeps its own end on write.

@@ -20,6 +20,9 @@ TEST(CodePage, EveryByteSurvivesTheRoundTrip) {
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
   const std::string utf8 = fromAnsi(all);
   EXPECT_EQ(toAnsi(utf8), all);
+  // 0x80..0x9F hold the code page's own letters and signs.
+  EXPECT_EQ(fromAnsi(all.substr(0x80, 32)),
+            "€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F\u0090‘’“”•–—˜™š›œ\u009DžŸ");
   // The undefined bytes become C1 controls.
   EXPECT_EQ(fromAnsi("\x81"), "\xC2\x81");
   EXPECT_EQ(fromAnsi("\x9D"), "\xC2\x9D");
@@ -43,12 +46,26 @@ TEST(CodePage, CharactersOutsideTheCodePageTakeWindowsBestFit) {
   EXPECT_EQ(toAnsi("Āna Łukasz‐Ｘ"), "Ana Lukasz-X");
 }
 
-TEST(CodePage, MissingCharactersBecomeOneQuestionMarkEach) {
-  // No look-alike for these; a four-byte emoji is one character, so one '?'.
-  EXPECT_EQ(toAnsi("x😀y中z"), "x?y?z");
+TEST(CodePage, MissingCharactersBecomeOneQuestionMarkPerUtf16Unit) {
+  // No look-alike for these; an emoji is two UTF-16 units, so two '?', as
+  // Windows writes it.
+  EXPECT_EQ(toAnsi("x😀y中z"), "x??y?z");
+  // C1 controls the code page lacks take no look-alike.
+  EXPECT_EQ(toAnsi("\u0080\u0082\u009F"), "???");
   // Malformed UTF-8: each bad byte is a '?', the good text around it stays.
   EXPECT_EQ(toAnsi("a\xFF" "b\xC3"), "a?b?");
   EXPECT_EQ(toAnsi("\xE2\x82" "é"), "??\xE9");
+}
+
+TEST(CodePage, Utf16PairsSurrogatesAndReplacesWhatFormsNoCharacter) {
+  const std::string text = "aé€😀";
+  const std::string units = toUtf16le(text);
+  EXPECT_EQ(units, std::string("a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE", 10));
+  EXPECT_EQ(fromUtf16le(units), text);
+  // A surrogate without its partner, either half, and an odd last byte.
+  EXPECT_EQ(fromUtf16le(std::string("\x3D\xD8" "a\0" "\x00\xDE" "b", 7)),
+            "\uFFFD" "a" "\uFFFD" "\uFFFD");
+  EXPECT_EQ(toUtf16le("\xFF"), "\xFD\xFF");
 }
 
 TEST(Characters, CountsAndCutsByCharacterNotByte) {

@@ -10,8 +10,12 @@ using platform::env::WritableFile;
 // A file whose writes and syncs are checked against the faults first.
 class FaultyFile final : public WritableFile {
  public:
-  FaultyFile(FaultyEnv& env, std::unique_ptr<WritableFile> file, std::string path)
-      : env_(env), file_(std::move(file)), path_(std::move(path)) {}
+  // `path` names the file to the faults; `openPath` is where it is.
+  FaultyFile(FaultyEnv& env, std::unique_ptr<WritableFile> file, std::string path, std::string openPath)
+      : env_(env), file_(std::move(file)), path_(std::move(path)), openPath_(std::move(openPath)) {
+    env_.setOpen(openPath_, true);
+  }
+  ~FaultyFile() override { env_.setOpen(openPath_, false); }
   void append(std::string_view bytes) override {
     env_.check(FaultyEnv::Operation::Write, path_);
     file_->append(bytes);
@@ -20,12 +24,16 @@ class FaultyFile final : public WritableFile {
     env_.check(FaultyEnv::Operation::Sync, path_);
     file_->sync();
   }
-  void close() override { file_->close(); }
+  void close() override {
+    env_.setOpen(openPath_, false);
+    file_->close();
+  }
 
  private:
   FaultyEnv& env_;
   std::unique_ptr<WritableFile> file_;
   std::string path_;
+  std::string openPath_;
 };
 
 }  // namespace
@@ -38,15 +46,31 @@ FaultyEnv::FaultyEnv(std::map<std::string, std::string> variables)
 FaultyEnv::~FaultyEnv() { platform::env::Env::install(nullptr); }
 
 void FaultyEnv::failOn(Operation operation, std::string pathPart, int errorNumber) {
-  faults_.push_back({operation, std::move(pathPart), errorNumber});
+  failWhen(
+      [operation, pathPart](Operation op, const std::string& path) {
+        return op == operation && path.find(pathPart) != std::string::npos;
+      },
+      errorNumber);
+}
+
+void FaultyEnv::failWhen(Rule decide, int errorNumber) {
+  faults_.push_back({std::move(decide), errorNumber});
 }
 
 void FaultyEnv::check(Operation operation, const std::string& path) {
   for (const Fault& fault : faults_) {
-    if (fault.operation == operation && path.find(fault.pathPart) != std::string::npos) {
+    if (fault.decide(operation, path)) {
       ++raised_;
       throw platform::makeError(fault.errorNumber);
     }
+  }
+}
+
+void FaultyEnv::setOpen(const std::string& path, bool open) {
+  if (open) {
+    openFiles_.insert(path);
+  } else {
+    openFiles_.erase(path);
   }
 }
 
@@ -56,15 +80,20 @@ std::optional<std::string> FaultyEnv::variable(const char* name) {
 }
 
 std::unique_ptr<WritableFile> FaultyEnv::newFile(const std::string& path, bool exclusive) {
-  return std::make_unique<FaultyFile>(*this, EnvWrapper::newFile(path, exclusive), path);
+  return std::make_unique<FaultyFile>(*this, EnvWrapper::newFile(path, exclusive), path, path);
 }
 
 std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& target, std::string& path) {
   // A temporary file is known by the target it stands for.
-  return std::make_unique<FaultyFile>(*this, EnvWrapper::newTemporaryFile(target, path), target);
+  auto file = EnvWrapper::newTemporaryFile(target, path);
+  return std::make_unique<FaultyFile>(*this, std::move(file), target, path);
 }
 
 void FaultyEnv::renameFile(const std::string& from, const std::string& to) {
+  if (refuseRenamingOpenFiles_ && openFiles_.count(from) != 0) {
+    ++raised_;
+    throw platform::makeError(platform::err::kPermissionDenied);
+  }
   check(Operation::Rename, to);
   EnvWrapper::renameFile(from, to);
 }

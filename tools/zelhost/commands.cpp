@@ -235,7 +235,8 @@ int sqlCommand(const Args& args) {
 // --------------------------------------------------------------------------
 // zelhost shell DATABASE [SQLITE3-ARGUMENT...]: the stock sqlite3 shell on a
 // host database, with the engine's collation, functions and row rules
-// loaded, so that nobody types a .load path.
+// loaded, so that nobody types a .load path. It holds the host's run lock
+// for its whole session.
 namespace {
 
 // The extension beside this program: installed, or in the build tree.
@@ -255,18 +256,40 @@ int shellCommand(const Args& args) {
   if (args.empty() || args.front().rfind("-", 0) == 0) {
     return commandUsageError("shell", "DATABASE comes first");
   }
+  // A FIFO would hold the shell for ever, and another program's file is not
+  // ours to change: a path that exists must be a host database. A missing
+  // one the shell makes (a dump restored into a new file).
+  if (platform::env::pathExists(args.front())) HostFile(args.front(), true);
   const std::string extension = findExtension();
   if (extension.empty()) {
     std::fprintf(stderr, "zelhost shell: the zeljet extension is not beside zelhost\n");
     return 1;
   }
+  const std::string& database = args.front();
   // ".load" takes the path without its ending and adds the system's own.
   const std::string loadable = extension.substr(0, extension.find_last_of('.'));
-  std::vector<std::string> argv = {"sqlite3", "-cmd", ".load '" + loadable + "'", args.front()};
+  std::vector<std::string> argv = {"sqlite3", "-cmd", ".load '" + loadable + "'"};
+  // The journal the programs use in that folder, so that the shell's writes
+  // are as safe there as theirs.
+  const std::string folder = database.substr(0, database.find_last_of('/') + 1);
+  if (platform::env::Env::current().folderKind(folder.empty() ? "." : folder) !=
+      platform::env::Env::FolderKind::Local) {
+    argv.insert(argv.end(), {"-cmd", "PRAGMA journal_mode=DELETE", "-cmd", "PRAGMA synchronous=FULL"});
+  }
+  argv.push_back(database);
   argv.insert(argv.end(), args.begin() + 1, args.end());
-  platform::env::replaceProcess(argv);  // returns only when sqlite3 cannot be started
-  std::fprintf(stderr, "zelhost shell: the sqlite3 shell cannot be started (apt-get install sqlite3)\n");
-  return 1;
+
+  const std::unique_ptr<hostdb::RunLock> lock = takeRunLock(database);
+  std::fprintf(stderr,
+               "zelhost shell: the host's run lock (%s) is held until the shell ends; "
+               "formsetup and sendsummary wait meanwhile\n",
+               lock->folder().c_str());
+  const int status = platform::env::runAttached(argv);
+  if (status < 0) {
+    std::fprintf(stderr, "zelhost shell: the sqlite3 shell cannot be started (apt-get install sqlite3)\n");
+    return 1;
+  }
+  return status;
 }
 
 // --------------------------------------------------------------------------
@@ -300,6 +323,7 @@ int checkCommand(const Args& args) {
 
 int repairCommand(const Args& args) {
   if (args.size() != 1) return commandUsageError("repair", "DATABASE and nothing else");
+  const std::unique_ptr<hostdb::RunLock> lock = takeRunLock(args[0]);
   HostFile host(args[0], false);
   const auto drift = hostdb::sqlite::repairCatalog(host.db());
   for (const hostdb::sqlite::Drift& d : drift)

@@ -15,7 +15,6 @@ std::unique_ptr<hostdb::DBEngine> loggedOnEngine(const std::string& workgroupPat
 
 }  // namespace
 
-
 std::string workgroupBeside(const std::string& databasePath) {
   std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();
   return (folder.empty() ? std::filesystem::path(".") : folder).string() + "/PM000.MDW";
@@ -25,9 +24,16 @@ HostConnection openHostDatabase(const std::string& databasePath) {
   return openHostDatabase(databasePath, workgroupBeside(databasePath));
 }
 
+std::unique_ptr<hostdb::RunLock> takeRunLock(const std::string& databasePath) {
+  auto lock = std::make_unique<hostdb::RunLock>(databasePath, databasePath);
+  lock->take();
+  return lock;
+}
+
 HostConnection openHostDatabase(const std::string& databasePath,
                                 const std::string& workgroupPath) {
   HostConnection c;
+  c.lock = takeRunLock(databasePath);
   c.engine = loggedOnEngine(workgroupPath);
   c.db = c.engine->OpenDatabase(databasePath);
   return c;
@@ -36,6 +42,7 @@ HostConnection openHostDatabase(const std::string& databasePath,
 HostConnection createHostDatabase(const std::string& databasePath,
                                   const std::string& workgroupPath) {
   HostConnection c;
+  c.lock = takeRunLock(databasePath);
   c.engine = loggedOnEngine(workgroupPath);
   c.db = c.engine->Workspaces(0).CreateDatabase(databasePath);
   return c;

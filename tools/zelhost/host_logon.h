@@ -6,25 +6,32 @@
 #include <string>
 
 #include "hostdb/dbengine.h"
+#include "hostdb/run_lock.h"
 
 namespace zelhost {
 
 // The workgroup file of the database at `databasePath`: PM000.MDW in its folder.
 std::string workgroupBeside(const std::string& databasePath);
 
-// An engine logged on with the build's account and the database it opened;
-// the engine lives as long as the database.
+// The host's run lock, an engine logged on with the build's account and the
+// database it opened; the engine lives as long as the database, the lock is
+// given back after both.
 struct HostConnection {
+  std::unique_ptr<hostdb::RunLock> lock;
   std::unique_ptr<hostdb::DBEngine> engine;
   std::unique_ptr<hostdb::Database> db;
 };
 
-// Opens the database (shared, writable) under the workgroup file beside it, or
-// under `workgroupPath`.
+// The run lock of the database at `databasePath`, taken (raises 516 when
+// another run keeps it).
+std::unique_ptr<hostdb::RunLock> takeRunLock(const std::string& databasePath);
+
+// Takes the run lock and opens the database (shared, writable) under the
+// workgroup file beside it, or under `workgroupPath`.
 HostConnection openHostDatabase(const std::string& databasePath);
 HostConnection openHostDatabase(const std::string& databasePath,
                                 const std::string& workgroupPath);
-// Creates a new database under the workgroup file `workgroupPath`.
+// Takes the run lock and creates a new database under the workgroup file `workgroupPath`.
 HostConnection createHostDatabase(const std::string& databasePath,
                                   const std::string& workgroupPath);
 
