@@ -110,24 +110,25 @@ std::string WindowsEnv::executablePath() {
   return narrowPath(std::wstring_view(buffer.data(), n));
 }
 
-// Windows cannot replace a process: the program runs as a child on the same
-// console and handles, and this process ends with its exit code.
-void WindowsEnv::replaceProcess(const std::vector<std::string>& argv) noexcept {
-  if (argv.empty()) return;
+// The program runs as a child on the same console and handles; its exit
+// code is the status.
+int WindowsEnv::runAttached(const std::vector<std::string>& argv) noexcept {
+  if (argv.empty()) return -1;
   const std::wstring program = programPath(argv[0]);
-  if (program.empty()) return;
+  if (program.empty()) return -1;
   std::wstring line = commandLine(argv);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
-    return;
+    return -1;
   ::CloseHandle(process.hThread);
   ::WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;
   ::GetExitCodeProcess(process.hProcess, &code);
-  ::ExitProcess(code);
+  ::CloseHandle(process.hProcess);
+  return static_cast<int>(code & 0x7FFFFFFF);
 }
 
 env::Instant WindowsEnv::currentInstant() {

@@ -1,13 +1,15 @@
-// Temporary files beside their targets, the sweep of those a killed process
-// left, advisory locks, folder syncs, symbolic links followed, and the
-// system's Env.
+// Temporary files beside their targets, targets kept aside, the sweep of
+// what a killed process left of them, advisory locks, folder syncs, symbolic
+// links followed, and the system's Env.
 //
-// A temporary file is held open by its writer, without sharing its writes,
-// from the moment it is created until it is renamed or removed; it shares
-// deletion, so that it can be renamed over its target while open. A sweep
-// removes only a file it can open alone, for deletion on close: it never
-// removes one that a living process holds, and since it opens by name and
-// deletes by its own handle there is no gap between the look and the removal.
+// A temporary or kept-aside file is closed as soon as it is written (Windows
+// refuses to rename a file that is open), so it cannot carry a lock of its
+// own. Its writer holds the folder instead: a handle on the folder itself
+// with DELETE access, which every holder shares. A sweep opens the folder
+// sharing everything but DELETE, so it opens only while no living process
+// holds the folder, and keeps new holders out (they wait) until it is done;
+// every file of our naming it finds then was left by a killed process. The
+// system closes a process's handles however it ends.
 #include <windows.h>
 
 #include "platform/temporary_name.h"
@@ -43,6 +45,24 @@ std::string randomLetters(std::uint64_t& state) {
   return letters;
 }
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The folder `folder` opened as a holder (DELETE access, all shared) or as
+// a sweep (no DELETE access, DELETE not shared).
+HANDLE openFolder(const std::string& folder, bool asSweep) {
+  return ::CreateFileW(widePath(folder).c_str(), asSweep ? FILE_READ_ATTRIBUTES : DELETE,
+                       asSweep ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : kShareAll, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+class FolderHold final : public env::HeldLock {
+ public:
+  explicit FolderHold(HANDLE h) : h_(h) {}
+
+ private:
+  Handle h_;
+};
+
 class FileLock final : public env::HeldLock {
  public:
   explicit FileLock(HANDLE h) : h_(h) {}
@@ -56,6 +76,17 @@ class FileLock final : public env::HeldLock {
 };
 
 }  // namespace
+
+std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder) noexcept {
+  // A sweep holds the folder for a moment only: wait for its end.
+  for (int attempt = 0; attempt < 6000; ++attempt) {
+    HANDLE h = openFolder(folder, false);
+    if (h != INVALID_HANDLE_VALUE) return std::make_unique<FolderHold>(h);
+    if (::GetLastError() != ERROR_SHARING_VIOLATION) return nullptr;
+    ::Sleep(10);
+  }
+  return nullptr;
+}
 
 std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::string& target,
                                                                  std::string& path) {
@@ -74,6 +105,36 @@ std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::strin
   }
 }
 
+bool WindowsEnv::keepAside(const std::string& target, std::string& asidePath) {
+  const DWORD attributes = ::GetFileAttributesW(widePath(target).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return false;
+    throw errorFor(error, target);
+  }
+  // The name is made first, so that the rename can take no one else's.
+  std::uint64_t state = clockSeed();
+  for (int attempt = 1;; ++attempt) {
+    asidePath = folderOf(target) + "." + nameOf(target) + "~" + randomLetters(state);
+    const Handle h(::CreateFileW(widePath(asidePath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.valid()) break;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS || attempt == kMostAttempts) {
+      asidePath.clear();
+      throw errorFor(error, target);
+    }
+  }
+  if (!::MoveFileExW(widePath(target).c_str(), widePath(asidePath).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(widePath(asidePath).c_str());
+    asidePath.clear();
+    throw errorFor(error, target);
+  }
+  return true;
+}
+
 // Windows writes a folder's entries with the rename (MOVEFILE_WRITE_THROUGH)
 // and offers no flush of a folder; what is left is to find it there.
 void WindowsEnv::syncFolder(const std::string& folder) {
@@ -82,15 +143,28 @@ void WindowsEnv::syncFolder(const std::string& folder) {
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
                                             const env::TargetFilter& isOurs) noexcept {
-  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  const Handle held(openFolder(folder, true));
+  if (!held.valid()) return;  // in use, or not there
+  const std::string prefix =
+      folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
   for (const std::string& name : folderEntries(folder)) {
     if (name.front() != '.') continue;  // most names stop here
-    const std::string_view target = env::targetOfTemporary(name);
-    if (target.empty() || !isOurs(target)) continue;
-    // Opened alone, or not at all while its writer lives; removed on close.
-    Handle h(::CreateFileW(widePath(prefix + name).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                           OPEN_EXISTING,
-                           FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    std::string_view target;
+    const env::Naming naming = env::namingOf(name, target);
+    if (naming == env::Naming::None || !isOurs(target)) continue;
+    const std::wstring file = widePath(prefix + name);
+    const DWORD attributes = ::GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+      continue;
+    const std::wstring targetPath = widePath(prefix + std::string(target));
+    const bool targetMissing = ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                               ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (naming == env::Naming::KeptAside && targetMissing) {
+      ::MoveFileExW(file.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH);  // a publication cut short
+    } else {
+      ::DeleteFileW(file.c_str());
+    }
   }
 }
 

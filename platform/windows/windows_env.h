@@ -17,7 +17,9 @@ class WindowsEnv final : public env::Env {
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
   std::unique_ptr<env::WritableFile> newFile(const std::string& path, bool exclusive) override;
+  std::unique_ptr<env::HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<env::WritableFile> newTemporaryFile(const std::string& target, std::string& path) override;
+  bool keepAside(const std::string& target, std::string& asidePath) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   void syncFolder(const std::string& folder) override;
@@ -29,8 +31,16 @@ class WindowsEnv final : public env::Env {
   void writeError(std::string_view text) noexcept override;
   bool inputIsTerminal() override;
   std::optional<std::string> readInputLine() override;
+  bool makeFolder(const std::string& path) override;
+  void removeFolder(const std::string& path) override;
+  std::optional<env::Instant> modifiedAt(const std::string& path) override;
+  FolderKind folderKind(const std::string& folder) override;
+  std::string machineName() override;
+  std::string bootId() override;
+  std::int64_t processId() override;
+  bool processAlive(std::int64_t id) override;
   std::string executablePath() override;
-  void replaceProcess(const std::vector<std::string>& argv) noexcept override;
+  int runAttached(const std::vector<std::string>& argv) noexcept override;
   env::Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;
   std::uint64_t clockSeed() override;
