@@ -1,4 +1,10 @@
 // An open host database.
+//
+// Threads: a Database, and every object it hands out (recordsets, the
+// TableDefs collection, its tables and fields), belongs to the thread that
+// opened it, and only that thread may use them: the SQLite handle underneath
+// is opened without SQLite's own mutex. Separate databases may be used on
+// separate threads.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +37,8 @@ class Database {
   virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view sql,
                                                    int type = dbOpenDynaset) = 0;
 
+  // The collection lives as long as this Database; see tabledef.h for how
+  // long its tables and fields do.
   virtual hostdb::TableDefs& TableDefs() = 0;
 
   // What has been committed is on disk when this returns, whatever the
@@ -38,6 +46,10 @@ class Database {
   // rather than one per statement.
   virtual void makeDurable() = 0;
 
+  // Closes the file. References from TableDefs() (tables, fields) are invalid
+  // from here on; Execute, OpenRecordset and TableDefs() raise
+  // kObjectNotValid. A recordset still open keeps the file open until it
+  // closes, and its Update raises kObjectNotValid.
   virtual void Close() = 0;
 };
 

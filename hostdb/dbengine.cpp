@@ -10,7 +10,7 @@ DBEngine::DBEngine() : defaultWorkspace_(sqlite::makeDefaultWorkspace(*this)) {}
 DBEngine::~DBEngine() = default;
 
 Workspace& DBEngine::Workspaces(std::size_t index) {
-  if (index != 0) raise(3265);
+  if (index != 0) raise(err::kItemNotFound);
   return *defaultWorkspace_;
 }
 

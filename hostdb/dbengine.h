@@ -14,17 +14,17 @@ class Workspace {
  public:
   virtual ~Workspace() = default;
 
-  // Logs on to the workgroup (first use) and opens the database at `path`.
-  // Raises 3028 (workgroup file missing or unreadable), 3029 (no such account
-  // or wrong password), 3024 (no such file), 3343 (not a database), 3033 (made
-  // under another workgroup), 3051 (held exclusively by another process, or the
-  // file may not be written).
+  // Logs on to the workgroup (first use) and opens the database at `path`. Raises
+  // kWorkgroupUnavailable (workgroup file missing or unreadable), kNotValidAccount (no such account
+  // or wrong password), kCannotFindFile (no such file), kUnrecognizedFormat (not a database),
+  // kNoPermission (made under another workgroup), kCannotOpenFile (held exclusively by another
+  // process, or the file may not be written).
   virtual std::unique_ptr<Database> OpenDatabase(std::string_view path, bool exclusive = false,
                                                  bool readOnly = false,
                                                  std::string_view connect = "") = 0;
 
   // Creates a new, empty database at `path` under this workspace's workgroup
-  // and opens it. Raises 3204 when the file exists.
+  // and opens it. Raises kDatabaseExists when the file exists.
   virtual std::unique_ptr<Database> CreateDatabase(std::string_view path) = 0;
 
   // A transaction over every database open in this workspace.
@@ -49,7 +49,7 @@ class DBEngine {
   std::string DefaultPassword;
 
   // Item 0 is the default workspace, logged on with DefaultUser and
-  // DefaultPassword against SystemDB. Raises 3265 for any other index.
+  // DefaultPassword against SystemDB. Raises kItemNotFound for any other index.
   Workspace& Workspaces(std::size_t index);
 
   // Workspaces(0).OpenDatabase(...)

@@ -19,7 +19,7 @@ class Recordset {
   // (The engine calls it EOF; that name is a C macro.)
   virtual bool Eof() = 0;
   // The current row's value of the column `name`, matched without regard to
-  // case; 3265 for an unknown name, 3021 when there is no current row.
+  // case; kItemNotFound for an unknown name, kNoCurrentRecord when there is no current row.
   virtual Variant Value(std::string_view name) = 0;
   // The names of the query's columns, in their order (Fields by position).
   virtual std::vector<std::string> FieldNames() = 0;
@@ -28,8 +28,8 @@ class Recordset {
   virtual void MoveLast() = 0;
   virtual void MoveNext() = 0;
 
-  // Dynaset over one table only: begins a new row, takes its values, stores it.
-  // Update raises the row rule a value breaks (3022, 3058, 3163, 3315, ...).
+  // Dynaset over one table only: begins a new row, takes its values, stores it. Update raises the
+  // row rule a value breaks (kDuplicateKey, kNullInKey, kFieldTooSmall, kZeroLengthText, ...).
   virtual void AddNew() = 0;
   virtual void setValue(std::string_view name, Variant value) = 0;
   virtual void Update() = 0;

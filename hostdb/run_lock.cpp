@@ -99,7 +99,7 @@ std::optional<RunLockOwner> parseOwner(const std::string& text) {
 }
 
 RunLock::RunLock(const std::string& databasePath, std::string displayPath)
-    : folder_(databasePath + ".lock"), ownerPath_(folder_ + "/owner"),
+    : database_(databasePath), folder_(databasePath + ".lock"), ownerPath_(folder_ + "/owner"),
       displayPath_(std::move(displayPath)) {}
 
 RunLock::~RunLock() { giveBack(); }
@@ -123,10 +123,10 @@ bool RunLock::makeOrRaise() {
   try {
     return tryMake();
   } catch (const platform::Error& e) {
-    if (e.number() == platform::err::kDiskFull) raise(3026);
+    if (e.number() == platform::err::kDiskFull) raise(err::kNotEnoughDiskSpace);
     if (e.number() == platform::err::kPermissionDenied ||
         e.number() == platform::err::kPathFileAccess) {
-      raise(3027);
+      raise(err::kReadOnly);
     }
     throw;
   }
@@ -149,7 +149,21 @@ bool RunLock::tryMake() {
     throw;
   }
   held_ = true;
+  forgetCachedDatabase();
   return true;
+}
+
+void RunLock::forgetCachedDatabase() noexcept {
+  Env& env = Env::current();
+  try {
+    // On a disk of this computer the pages are the file's own: keeping them
+    // keeps a run fast.
+    if (env.folderKind(folder_) == Env::FolderKind::Local) return;
+  } catch (...) {
+    // A kind that cannot be told is taken for a file server's.
+  }
+  env.dropCachedPages(database_);
+  env.dropCachedPages(database_ + "-journal");
 }
 
 bool RunLock::takeOverIfAbandoned(const std::string& seen) {

@@ -9,6 +9,13 @@
 // A lock is taken over at once when its owner ran on this machine, in this
 // boot, and its process is gone; any other lock only once it is older than
 // any run holds one, its age judged by the file server's own clock.
+//
+// Taking the lock of a host on a file server also drops the pages of the
+// database (and of its journal) that this computer keeps in memory: a client
+// may keep them across opens, and the run would then read the host as it was
+// before the last holder, on another computer, changed it. SQLite checks the
+// database's header at the start of every transaction, so a connection kept
+// open across a giveBack() and take() reads what the other run wrote.
 #pragma once
 
 #include <chrono>
@@ -59,10 +66,12 @@ class RunLock {
  private:
   bool makeOrRaise();
   bool tryMake();
+  void forgetCachedDatabase() noexcept;
   bool takeOverIfAbandoned(const std::string& seen);
   std::int64_t serverNow();
   [[noreturn]] void raiseInUse(const std::string& seen);
 
+  std::string database_;
   std::string folder_;
   std::string ownerPath_;
   std::string displayPath_;

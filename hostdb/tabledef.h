@@ -1,4 +1,9 @@
 // Table definitions: Database.TableDefs, TableDef.Fields, Field.AllowZeroLength.
+//
+// Lifetimes: the TableDefs collection belongs to its Database. A TableDef or
+// Field reference from Item(), FieldAt() or Fields() stays valid until the
+// collection's next Refresh() or the Database's Close(), whichever comes
+// first; after either, look the object up again.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +23,7 @@ class Field {
   virtual FieldType Type() const = 0;
   virtual int Size() const = 0;  // characters for Text, bytes otherwise
   virtual bool AllowZeroLength() const = 0;
-  // Stored with the table at once. Raises 3219 for a field that is not text.
+  // Stored with the table at once. Raises kInvalidOperation for a field that is not text.
   virtual void setAllowZeroLength(bool allow) = 0;
 };
 
@@ -28,7 +33,7 @@ class TableDef {
   virtual const std::string& Name() const = 0;  // as stored
   virtual std::size_t FieldCount() const = 0;
   virtual Field& FieldAt(std::size_t index) = 0;
-  // The field of that name, without regard to case; 3265 when there is none.
+  // The field of that name, without regard to case; kItemNotFound when there is none.
   virtual Field& Fields(std::string_view name) = 0;
   // The primary key's constraint name and columns; empty when there is none.
   virtual std::string PrimaryKeyName() const = 0;
@@ -40,10 +45,12 @@ class TableDef {
 class TableDefs {
  public:
   virtual ~TableDefs() = default;
+  // Reads the list anew. Every TableDef and Field reference taken from this
+  // collection before is invalid from here on.
   virtual void Refresh() = 0;
   virtual std::size_t Count() = 0;
   virtual TableDef& Item(std::size_t index) = 0;
-  // The table of that name, without regard to case; 3265 when there is none.
+  // The table of that name, without regard to case; kItemNotFound when there is none.
   virtual TableDef& Item(std::string_view name) = 0;
 };
 

@@ -29,7 +29,7 @@ constexpr unsigned long long kOpsLimit = crypto_pwhash_OPSLIMIT_MIN;
 constexpr std::size_t kMemLimit = 1024u * 1024u;
 
 void initSodium() {
-  if (sodium_init() < 0) raise(3028);
+  if (sodium_init() < 0) raise(err::kWorkgroupUnavailable);
 }
 
 bool sameUser(std::string_view a, std::string_view b) {
@@ -58,12 +58,12 @@ bool isIdentity(std::string_view text) {
 void createWorkgroupFile(std::string_view path, const std::vector<Account>& accounts) {
   initSodium();
   const std::string native = platform::nativePath(path);
-  if (platform::fileExists(native)) raise(3204);
+  if (platform::fileExists(native)) raise(err::kDatabaseExists);
 
   std::string text = std::string(kMagic) + "\n" + std::string(kIdentityKey) + newIdentity() + "\n";
   for (const Account& account : accounts) {
     if (account.user.empty() || account.user.find_first_of("\t\n\r") != std::string::npos) {
-      raise(3001);
+      raise(err::kArgumentNotValid);
     }
     char hash[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(hash, account.password.data(), account.password.size(), kOpsLimit,
@@ -81,11 +81,11 @@ Workgroup Workgroup::load(std::string_view path) {
   try {
     text = platform::readFileBytes(path);
   } catch (const platform::Error&) {
-    raise(3028);  // missing or unreadable: no workgroup to log on with
+    raise(err::kWorkgroupUnavailable);  // missing or unreadable: no workgroup to log on with
   }
   std::istringstream in(text);
   std::string line;
-  if (!std::getline(in, line) || line != kMagic) raise(3028);
+  if (!std::getline(in, line) || line != kMagic) raise(err::kWorkgroupUnavailable);
 
   Workgroup workgroup;
   while (std::getline(in, line)) {
@@ -94,13 +94,13 @@ Workgroup Workgroup::load(std::string_view path) {
     } else if (line.rfind(kAccountKey, 0) == 0) {
       std::string rest = line.substr(kAccountKey.size());
       std::size_t tab = rest.find('\t');
-      if (tab == std::string::npos || tab == 0) raise(3028);
+      if (tab == std::string::npos || tab == 0) raise(err::kWorkgroupUnavailable);
       workgroup.entries_.push_back({rest.substr(0, tab), rest.substr(tab + 1)});
     } else if (!line.empty()) {
-      raise(3028);
+      raise(err::kWorkgroupUnavailable);
     }
   }
-  if (!isIdentity(workgroup.identity_)) raise(3028);
+  if (!isIdentity(workgroup.identity_)) raise(err::kWorkgroupUnavailable);
   return workgroup;
 }
 

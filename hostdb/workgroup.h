@@ -13,14 +13,14 @@ struct Account {
   std::string password;
 };
 
-// Writes a new workgroup file at `path` (replacing none: raises 3204 when it
+// Writes a new workgroup file at `path` (replacing none: raises kDatabaseExists when it
 // exists) with a fresh identity and the given accounts, each password kept only
 // as a libsodium crypto_pwhash string.
 void createWorkgroupFile(std::string_view path, const std::vector<Account>& accounts);
 
 class Workgroup {
  public:
-  // Reads the file; 3028 when it is missing, unreadable or not a workgroup file.
+  // Reads the file; kWorkgroupUnavailable when it is missing, unreadable or not a workgroup file.
   static Workgroup load(std::string_view path);
 
   const std::string& identity() const { return identity_; }

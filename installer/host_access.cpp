@@ -15,29 +15,24 @@
 namespace installer {
 namespace {
 
-constexpr int kTableExists = 3010;
-constexpr int kPrimaryKeyExists = 3283;
-constexpr int kDatabaseLocked = 3051;
-constexpr int kDiskFull = 3026;
-
-void showLockedBox() {
-  platform::MessageBox(std::string(" ").append(std::to_string(kDatabaseLocked)) +
-                           "- La Base de datos esta bloqueda",
-                       "Error de Conección");
+void showLockedBox(const platform::Error& e) {
+  platform::ErrorBox(std::string(" ").append(std::to_string(hostdb::err::kCannotOpenFile)) +
+                         "- La Base de datos esta bloqueda",
+                     "Error de Conección", platform::Icon::None, e.cause());
 }
 
 void showStatementError(const platform::Error& e) {
-  platform::MessageBox(std::string("Error Número : ").append(std::to_string(e.number())) + "\n" +
-                           e.description(),
-                       "Error al Ejecutar Sentencia SQL", platform::Icon::Critical);
+  platform::ErrorBox(std::string("Error Número : ").append(std::to_string(e.number())) + "\n" +
+                         e.description(),
+                     "Error al Ejecutar Sentencia SQL", platform::Icon::Critical, e.cause());
 }
 
 }  // namespace
 
 void endOnLastingFault(const platform::Error& e) {
-  if (e.number() == kDatabaseLocked)
-    showLockedBox();
-  else if (e.number() == kDiskFull || e.number() == platform::err::kHostInUse)
+  if (e.number() == hostdb::err::kCannotOpenFile)
+    showLockedBox(e);
+  else if (e.number() == hostdb::err::kNotEnoughDiskSpace || e.number() == platform::err::kHostInUse)
     showStatementError(e);
   else
     return;
@@ -52,11 +47,11 @@ void openHostDatabase(const std::string& folder) {
     const std::string dbName = platform::leftChars(buffer, copied);
     hostdb::hostSession().open(folder + "\\PM000.MDW", folder + dbName);
   } catch (const platform::Error& e) {
-    if (e.number() == kDatabaseLocked) {
-      showLockedBox();
+    if (e.number() == hostdb::err::kCannotOpenFile) {
+      showLockedBox(e);
     } else {
-      platform::MessageBox(e.description() + "\n " + std::to_string(e.number()),
-                           "Error de Conección");
+      platform::ErrorBox(e.description() + "\n " + std::to_string(e.number()),
+                         "Error de Conección", platform::Icon::None, e.cause());
     }
     platform::endProgram();
   }
@@ -70,14 +65,14 @@ std::int64_t executeSql(const std::string& statement) {
   } catch (const platform::Error& e) {
     // Every later statement would meet the same lock or the same full disk.
     endOnLastingFault(e);
-    if (e.number() == kTableExists) {
+    if (e.number() == hostdb::err::kTableExists) {
       // The answer changes nothing: the statement is abandoned and the
       // existing table stays as it is.
       platform::MessageBox(
           "\nSe  detectado que ya existen las tablas del ZEL DE MODIFICACIÓN DE COEFICIENTE Y "
           "PORCENTAJE Desea Sobreescribirlas?",
           "Mensaje", platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
-    } else if (e.number() != kPrimaryKeyExists) {
+    } else if (e.number() != hostdb::err::kPrimaryKeyExists) {
       showStatementError(e);
     }
   }

@@ -20,8 +20,9 @@ void openHostDatabase(const std::string& folder);
 // (see endOnLastingFault).
 std::int64_t executeSql(const std::string& statement);
 
-// A database locked by another process (3051), a full disk (3026) or a host
-// another run keeps in use (516) would fail every statement that follows: shows the one box for it (the locked
+// A database locked by another process (kCannotOpenFile), a full disk
+// (kNotEnoughDiskSpace) or a host another run keeps in use (kHostInUse) would
+// fail every statement that follows: shows the one box for it (the locked
 // database's connection box, or the statement error box) and ends the run.
 // Returns for any other error.
 void endOnLastingFault(const platform::Error& e);

@@ -18,17 +18,6 @@ namespace {
 
 constexpr unsigned kBufferSize = 255;
 
-// The 27 tables whose text fields are made to accept empty strings: nine
-// families, each as working, history and temporary table.
-constexpr const char* kTextFieldTables[] = {
-    "F0651DIVIDEND", "HF0651DIVIDEND", "TMP_F0651DIVID", "F0651FIDEICOM",  "HF0651FIDEICOM",
-    "TMP_F0651FIDEI", "F0651EXTRANJ",  "HF0651EXTRANJ",  "TMP_F0651EXTRA", "F0653ITF",
-    "HF0653ITF",      "TMP_F0653ITF",  "F0653RET",       "HF0653RET",      "TMP_F0653RET",
-    "F0657RETCAB",    "HF0657RETCAB",  "TMP_F0657RETCAB", "F0655PAGCTA",   "HF0655PAGCTA",
-    "TMP_F0655PAGCTA", "F0655PAGOS",   "HF0655PAGOS",    "TMP_F0655PAGOS", "F0655FIDEI",
-    "HF0655FIDEI",    "TMP_F0655FIDEI",
-};
-
 }  // namespace
 
 std::string readHostFolder() {
@@ -59,7 +48,7 @@ void startInstaller() {
 void runInstall() {
   dropTemporaryTables();
   createFormTables();
-  for (const char* table : kTextFieldTables) adjustTextFields(table);
+  adjustAllTextFields();
   loadSeedData();
 }
 

@@ -2,8 +2,8 @@
 // descriptions and amounts held as text.
 #include "installer/text_fields.h"
 
+#include <span>
 #include <string>
-#include <vector>
 
 #include "installer/host_access.h"
 #include "installer/module_state.h"
@@ -13,38 +13,47 @@
 namespace installer {
 namespace {
 
-// Tables sharing one list of fields; the fields are changed in list order.
-struct FieldGroup {
-  std::vector<const char*> tables;  // upper-case names
-  std::vector<const char*> fields;
+// The fields each family of tables lets accept empty strings, changed in
+// this order.
+constexpr const char* kItfRetFields[] = {"des_razon", "mto_retenido"};
+constexpr const char* kDividendFields[] = {"des_entpagadora", "mto_distribuido", "mto_retenido"};
+constexpr const char* kForeignFields[] = {"mto_saldo"};
+constexpr const char* kTrustFields[] = {
+    "des_nombre_fde", "des_apepat_fde", "des_apemat_fde", "des_razon_fde", "des_nombre_ben",
+    "des_apepat_ben", "des_apemat_ben", "des_razon_ben",  "mto_saldo"};
+constexpr const char* kWithholderFields[] = {"des_razon", "des_ape_pat", "des_ape_mat",
+                                             "des_nombres"};
+constexpr const char* kOnAccountFields[] = {"mto_sal", "mto_com", "mto_otr", "mto_int"};
+constexpr const char* kPaymentFields[] = {"mto_trib", "mto_int", "mto_tot_pag", "mto_gravado"};
+constexpr const char* kEquityTrustFields[] = {"des_tip_patrimonio", "des_tip_fideicomiso"};
+
+struct TextFieldTable {
+  const char* name;  // upper case
+  std::span<const char* const> fields;
 };
 
-const std::vector<FieldGroup>& fieldGroups() {
-  static const std::vector<FieldGroup> groups = {
-      {{"F0653ITF", "HF0653ITF", "TMP_F0653ITF", "F0653RET", "HF0653RET", "TMP_F0653RET"},
-       {"des_razon", "mto_retenido"}},
-      {{"F0651DIVIDEND", "HF0651DIVIDEND", "TMP_F0651DIVID"},
-       {"des_entpagadora", "mto_distribuido", "mto_retenido"}},
-      {{"F0651EXTRANJ", "HF0651EXTRANJ", "TMP_F0651EXTRA"}, {"mto_saldo"}},
-      {{"F0651FIDEICOM", "HF0651FIDEICOM", "TMP_F0651FIDEI"},
-       {"des_nombre_fde", "des_apepat_fde", "des_apemat_fde", "des_razon_fde", "des_nombre_ben",
-        "des_apepat_ben", "des_apemat_ben", "des_razon_ben", "mto_saldo"}},
-      {{"F0657RETCAB", "TMP_F0657RETCAB", "HF0657RETCAB"},
-       {"des_razon", "des_ape_pat", "des_ape_mat", "des_nombres"}},
-      {{"F0655PAGCTA", "TMP_F0655PAGCTA", "HF0655PAGCTA"},
-       {"mto_sal", "mto_com", "mto_otr", "mto_int"}},
-      {{"F0655PAGOS", "HF0655PAGOS", "TMP_F0655PAGOS"},
-       {"mto_trib", "mto_int", "mto_tot_pag", "mto_gravado"}},
-      {{"F0655FIDEI", "HF0655FIDEI", "TMP_F0655FIDEI"},
-       {"des_tip_patrimonio", "des_tip_fideicomiso"}},
-  };
-  return groups;
-}
+// The 27 tables, in the order the installer adjusts them: nine families, each
+// as working, history and temporary table.
+constexpr TextFieldTable kTextFieldTables[] = {
+    {"F0651DIVIDEND", kDividendFields},   {"HF0651DIVIDEND", kDividendFields},
+    {"TMP_F0651DIVID", kDividendFields},  {"F0651FIDEICOM", kTrustFields},
+    {"HF0651FIDEICOM", kTrustFields},     {"TMP_F0651FIDEI", kTrustFields},
+    {"F0651EXTRANJ", kForeignFields},     {"HF0651EXTRANJ", kForeignFields},
+    {"TMP_F0651EXTRA", kForeignFields},   {"F0653ITF", kItfRetFields},
+    {"HF0653ITF", kItfRetFields},         {"TMP_F0653ITF", kItfRetFields},
+    {"F0653RET", kItfRetFields},          {"HF0653RET", kItfRetFields},
+    {"TMP_F0653RET", kItfRetFields},      {"F0657RETCAB", kWithholderFields},
+    {"HF0657RETCAB", kWithholderFields},  {"TMP_F0657RETCAB", kWithholderFields},
+    {"F0655PAGCTA", kOnAccountFields},    {"HF0655PAGCTA", kOnAccountFields},
+    {"TMP_F0655PAGCTA", kOnAccountFields}, {"F0655PAGOS", kPaymentFields},
+    {"HF0655PAGOS", kPaymentFields},      {"TMP_F0655PAGOS", kPaymentFields},
+    {"F0655FIDEI", kEquityTrustFields},   {"HF0655FIDEI", kEquityTrustFields},
+    {"TMP_F0655FIDEI", kEquityTrustFields},
+};
 
-const FieldGroup* groupOf(const std::string& upperName) {
-  for (const FieldGroup& group : fieldGroups())
-    for (const char* table : group.tables)
-      if (upperName == table) return &group;
+const TextFieldTable* listed(const std::string& upperName) {
+  for (const TextFieldTable& table : kTextFieldTables)
+    if (upperName == table.name) return &table;
   return nullptr;
 }
 
@@ -61,10 +70,10 @@ void adjustTextFields(std::string tableName) {
   } catch (const platform::Error&) {
   }
 
-  const FieldGroup* group = groupOf(platform::upperCase(tableName));
-  if (group == nullptr) return;
+  const TextFieldTable* listedTable = listed(platform::upperCase(tableName));
+  if (listedTable == nullptr) return;
 
-  for (const char* fieldName : group->fields) {
+  for (const char* fieldName : listedTable->fields) {
     hostdb::Field* field = nullptr;
     try {
       if (table) field = &table->Fields(fieldName);
@@ -76,6 +85,10 @@ void adjustTextFields(std::string tableName) {
       endOnLastingFault(e);
     }
   }
+}
+
+void adjustAllTextFields() {
+  for (const TextFieldTable& table : kTextFieldTables) adjustTextFields(table.name);
 }
 
 }  // namespace installer

@@ -10,4 +10,7 @@ namespace installer {
 // fault ends the run.
 void adjustTextFields(std::string tableName);
 
+// adjustTextFields for each of the 27 tables the form keeps such fields in.
+void adjustAllTextFields();
+
 }  // namespace installer

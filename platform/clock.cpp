@@ -1,4 +1,4 @@
-// One clock for the date, the time and Timer: SOURCE_DATE_EPOCH (an integer
+// One clock for the date and the time: SOURCE_DATE_EPOCH (an integer
 // count of seconds) when set, shown in UTC, so that a run can be repeated
 // with the same output; otherwise the system clock in local time.
 #include "platform/clock.h"
@@ -35,24 +35,11 @@ DateTime utcDateTime(std::int64_t seconds) {
           static_cast<int>(time.seconds().count())};
 }
 
-struct Reading {
-  DateTime dateTime;
-  double fraction;  // of the current second
-};
-
-Reading read() {
-  if (const auto fixed = fixedEpoch()) return {utcDateTime(*fixed), 0.0};
-  const env::Instant instant = env::currentInstant();
-  return {env::localDateTime(instant.seconds), instant.nanoseconds / 1e9};
-}
-
 }  // namespace
 
-DateTime now() { return read().dateTime; }
-
-double timer() {
-  const Reading r = read();
-  return r.dateTime.hour * 3600.0 + r.dateTime.minute * 60.0 + r.dateTime.second + r.fraction;
+DateTime now() {
+  if (const auto fixed = fixedEpoch()) return utcDateTime(*fixed);
+  return env::localDateTime(env::currentInstant().seconds);
 }
 
 }  // namespace platform

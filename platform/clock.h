@@ -12,7 +12,4 @@ struct DateTime {
 
 DateTime now();
 
-// Seconds since local midnight (BASIC Timer), from the same clock.
-double timer();
-
 }  // namespace platform

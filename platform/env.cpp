@@ -26,8 +26,8 @@ std::optional<std::string> EnvWrapper::variable(const char* name) { return targe
 bool EnvWrapper::isFile(const std::string& path) { return target_.isFile(path); }
 bool EnvWrapper::isDirectory(const std::string& path) { return target_.isDirectory(path); }
 Env::PathKind EnvWrapper::pathKind(const std::string& path) { return target_.pathKind(path); }
-bool EnvWrapper::isAccessible(const std::string& path, bool forWriting) {
-  return target_.isAccessible(path, forWriting);
+std::string EnvWrapper::accessRefusal(const std::string& path, bool forWriting) {
+  return target_.accessRefusal(path, forWriting);
 }
 bool EnvWrapper::pathExists(const std::string& path) { return target_.pathExists(path); }
 std::vector<std::string> EnvWrapper::folderEntries(const std::string& folder) {
@@ -64,6 +64,7 @@ bool EnvWrapper::makeFolder(const std::string& path) { return target_.makeFolder
 void EnvWrapper::removeFolder(const std::string& path) { target_.removeFolder(path); }
 std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) { return target_.modifiedAt(path); }
 Env::FolderKind EnvWrapper::folderKind(const std::string& folder) { return target_.folderKind(folder); }
+void EnvWrapper::dropCachedPages(const std::string& path) noexcept { target_.dropCachedPages(path); }
 std::string EnvWrapper::machineName() { return target_.machineName(); }
 std::string EnvWrapper::bootId() { return target_.bootId(); }
 std::int64_t EnvWrapper::processId() { return target_.processId(); }

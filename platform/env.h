@@ -61,8 +61,9 @@ class Env {
   // What stands at `path` (links followed), or why nothing can be found there.
   enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable };
   virtual PathKind pathKind(const std::string& path) = 0;
-  // True when this process may read (and, with `forWriting`, write) `path`.
-  virtual bool isAccessible(const std::string& path, bool forWriting) = 0;
+  // Empty when this process may read (and, with `forWriting`, write) `path`;
+  // otherwise why not, in the system's words, with the call and the path.
+  virtual std::string accessRefusal(const std::string& path, bool forWriting) = 0;
   virtual bool pathExists(const std::string& path) = 0;  // a link included
   // The names in a folder, "." and ".." left out; empty when it cannot be read.
   virtual std::vector<std::string> folderEntries(const std::string& folder) = 0;
@@ -127,6 +128,12 @@ class Env {
   // file server, a user-space file system, a kind not known to be local).
   enum class FolderKind { Local, Network };
   virtual FolderKind folderKind(const std::string& folder) = 0;
+  // Asks the system to forget what it keeps in memory of the file at `path`,
+  // so that the next reads fetch it from where it lives: a client of a file
+  // server may otherwise serve pages that another computer has since
+  // rewritten. A system that keeps no such pages does nothing. Failures and
+  // a missing file are ignored.
+  virtual void dropCachedPages(const std::string& path) noexcept = 0;
 
   // This computer's name, and what tells one start of it from the next.
   virtual std::string machineName() = 0;
@@ -162,7 +169,7 @@ class EnvWrapper : public Env {
   bool isFile(const std::string& path) override;
   bool isDirectory(const std::string& path) override;
   PathKind pathKind(const std::string& path) override;
-  bool isAccessible(const std::string& path, bool forWriting) override;
+  std::string accessRefusal(const std::string& path, bool forWriting) override;
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
@@ -184,6 +191,7 @@ class EnvWrapper : public Env {
   void removeFolder(const std::string& path) override;
   std::optional<Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
+  void dropCachedPages(const std::string& path) noexcept override;
   std::string machineName() override;
   std::string bootId() override;
   std::int64_t processId() override;
@@ -206,8 +214,8 @@ inline bool isFile(const std::string& path) { return Env::current().isFile(path)
 inline bool isDirectory(const std::string& path) { return Env::current().isDirectory(path); }
 inline bool pathExists(const std::string& path) { return Env::current().pathExists(path); }
 inline Env::PathKind pathKind(const std::string& path) { return Env::current().pathKind(path); }
-inline bool isAccessible(const std::string& path, bool forWriting) {
-  return Env::current().isAccessible(path, forWriting);
+inline std::string accessRefusal(const std::string& path, bool forWriting) {
+  return Env::current().accessRefusal(path, forWriting);
 }
 inline std::vector<std::string> folderEntries(const std::string& folder) {
   return Env::current().folderEntries(folder);

@@ -131,10 +131,11 @@ std::string fill(std::string_view text, std::initializer_list<std::string_view> 
 
 }  // namespace
 
-Error::Error(int number, std::string description)
-    : std::runtime_error(description), number_(number), description_(std::move(description)) {}
-
-bool isKnownError(int number) { return find(number) != nullptr; }
+Error::Error(int number, std::string description, std::string cause)
+    : std::runtime_error(description),
+      number_(number),
+      description_(std::move(description)),
+      cause_(std::move(cause)) {}
 
 std::string describe(int number, std::initializer_list<std::string_view> args) {
   if (const Entry* e = find(number)) return fill(e->text, args);

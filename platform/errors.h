@@ -14,16 +14,21 @@
 
 namespace platform {
 
-// A failure with its number and its (already filled in) description.
+// A failure with its number and its (already filled in) description, which
+// the boxes show, and its cause, for whoever looks into it: what the system or
+// SQLite said, about which file, in which call (empty when there is nothing
+// beyond the number to tell).
 class Error : public std::runtime_error {
  public:
-  Error(int number, std::string description);
+  Error(int number, std::string description, std::string cause = {});
   int number() const { return number_; }
   const std::string& description() const { return description_; }
+  const std::string& cause() const { return cause_; }
 
  private:
   int number_;
   std::string description_;
+  std::string cause_;
 };
 
 // The table's description of `number`, each '|' replaced by the next of `args`
@@ -34,9 +39,6 @@ std::string describe(int number, std::initializer_list<std::string_view> args = 
 // An Error of `number` with its described text.
 Error makeError(int number, std::initializer_list<std::string_view> args = {});
 
-// True when the table holds `number`.
-bool isKnownError(int number);
-
 // Run-time error numbers the programs raise by name.
 namespace err {
 inline constexpr int kInvalidArgument = 5;
@@ -45,6 +47,8 @@ inline constexpr int kOverflow = 6;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kTypeMismatch = 13;
 inline constexpr int kBadFileName = 52;
+inline constexpr int kDeviceIOError = 57;
+inline constexpr int kFileAlreadyExists = 58;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDiskFull = 61;
 inline constexpr int kInputPastEnd = 62;

@@ -65,11 +65,6 @@ bool isPlainFileName(std::string_view name) {
   return true;
 }
 
-void copyFile(std::string_view from, std::string_view to) {
-  const std::string bytes = env::readFile(nativePath(from));
-  env::replaceFile(nativePath(to), bytes);
-}
-
 StagedFile::StagedFile(std::string_view target, std::string_view bytes)
     : file_(std::make_unique<env::TemporaryFile>(nativePath(target), bytes)) {}
 

@@ -31,26 +31,6 @@ bool fileExists(std::string_view path);
 // the characters Windows refuses in a name (<>:"|?*).
 bool isPlainFileName(std::string_view name);
 
-// Sequential reading of text lines (BASIC Line Input #). A line ends at CR LF
-// or at a lone CR; a lone LF stays in the text. Raises Error 53 when the file
-// does not exist, 75 when it cannot be read.
-class TextReader {
- public:
-  explicit TextReader(std::string_view path);
-  ~TextReader();
-  TextReader(const TextReader&) = delete;
-  TextReader& operator=(const TextReader&) = delete;
-
-  bool atEnd() const;
-  // Reads the next line (UTF-8, without its end). Raises Error 62 at the end.
-  std::string readLine();
-  void close();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
-};
-
 // Writing text lines (BASIC Print #): each line is written in the ANSI code
 // page followed by CR LF.
 class TextWriter {
@@ -75,10 +55,6 @@ class TextWriter {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
-
-// Copies `from` to `to`, replacing `to`: the copy is written beside the target
-// and renamed over it, so the target is never left half written.
-void copyFile(std::string_view from, std::string_view to);
 
 // A file whose bytes are written beside `target` under a temporary name,
 // flushed to disk and closed, and put in place by publish() or

@@ -46,7 +46,7 @@ Answer present(const MessageRequest& box) {
   return showAsText(box);
 }
 
-void record(const MessageRequest& box, Answer answer) {
+void record(const MessageRequest& box, Answer answer, std::string_view cause) {
   const auto log = env::variable("ZEL_MESSAGE_LOG");
   if (!log || log->empty()) return;
   JsonObject entry;
@@ -57,7 +57,17 @@ void record(const MessageRequest& box, Answer answer) {
       .add("buttons", buttonsWord(box.buttons))
       .add("default", answerWord(box.defaultButton))
       .add("answer", answerWord(answer));
+  if (!cause.empty()) entry.add("cause", cause);
   env::appendToFile(*log, entry.line());
+}
+
+Answer show(const MessageRequest& box, std::string_view cause) {
+  ++boxesShown;
+  if (const std::function<void()>& hook = beforeBoxHook()) hook();
+  const Answer answer = present(box);
+  if (!cause.empty()) env::writeError(programName() + ": " + std::string(cause) + "\n");
+  record(box, answer, cause);
+  return answer;
 }
 
 }  // namespace
@@ -69,12 +79,11 @@ Answer MessageBox(std::string_view text, std::string_view title, Icon icon, Butt
   } else if (defaultButton == Answer::Ok) {
     defaultButton = Answer::Yes;
   }
-  ++boxesShown;
-  const MessageRequest box{text, title, icon, buttons, defaultButton};
-  if (const std::function<void()>& hook = beforeBoxHook()) hook();
-  const Answer answer = present(box);
-  record(box, answer);
-  return answer;
+  return show({text, title, icon, buttons, defaultButton}, {});
+}
+
+void ErrorBox(std::string_view text, std::string_view title, Icon icon, std::string_view cause) {
+  show({text, title, icon, Buttons::Ok, Answer::Ok}, cause);
 }
 
 void setBeforeBoxHook(std::function<void()> hook) { beforeBoxHook() = std::move(hook); }

@@ -26,6 +26,12 @@ Answer MessageBox(std::string_view text, std::string_view title, Icon icon = Ico
 // raise. An empty function for none.
 void setBeforeBoxHook(std::function<void()> hook);
 
+// A box that reports a failure, shown as MessageBox(text, title, icon) shows
+// it. The failure's `cause`, when there is one, follows the box on standard
+// error (however the box was shown: a desktop keeps standard error in its
+// session log) and is the field "cause" of its ZEL_MESSAGE_LOG entry.
+void ErrorBox(std::string_view text, std::string_view title, Icon icon, std::string_view cause);
+
 // How many boxes this process has shown.
 int messageBoxCount();
 

@@ -156,7 +156,6 @@ std::optional<double> parsePlainNumber(std::string_view text) {
   return finiteNumber(number);
 }
 
-bool isNumeric(std::string_view text) { return parseNumber(text).has_value(); }
 
 double toDouble(std::string_view text) {
   const auto value = parseNumber(text);

@@ -26,7 +26,7 @@ struct ProgramEnd {};
 void showRunTimeError(std::string_view name, const Error& error) {
   const std::string text = "Error en tiempo de ejecución '" + std::to_string(error.number()) +
                            "':\n\n" + error.description();
-  MessageBox(text, name, Icon::Critical);
+  ErrorBox(text, name, Icon::Critical, error.cause());
 }
 
 }  // namespace
@@ -47,7 +47,7 @@ int runProgram(std::string_view name, int argc, char** argv, const std::function
   } catch (const Error& error) {
     showRunTimeError(name, error);
   } catch (const std::bad_alloc&) {
-    showRunTimeError(name, makeError(7));
+    showRunTimeError(name, makeError(err::kOutOfMemory));
   } catch (const std::exception& other) {
     // Not one of ours: a fault in the program itself. The box says error 5;
     // the library's own words go to standard error for whoever debugs it.

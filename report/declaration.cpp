@@ -54,10 +54,6 @@ void generateReport() {
   writeSpoolSummary(request, declaration);
 }
 
-}  // namespace report
-
-namespace report {
-
 Payment readDeclarationHeader(const ReportRequest& request) {
   const std::string sql = "SELECT * FROM CAB" " WHERE DOC_ID_D='" + hostdb::escapeText(request.docId) +
                           "'" + " AND TIP_DOC_D=6" " AND PERIODO='" + hostdb::escapeText(request.period) +
@@ -89,9 +85,7 @@ std::string lookUpBankName(const std::string& code) {
   return name;
 }
 
-}  // namespace report
 
-namespace report {
 namespace {
 
 constexpr int kSecondRangeStart = 800;
@@ -147,9 +141,7 @@ BoxValues readDeclarationBoxes(const ReportRequest& request) {
   return boxes;
 }
 
-}  // namespace report
 
-namespace report {
 
 std::optional<std::string> lookUpTaxpayer(const std::string& docId) {
   // No blank between the closing quote and "and": the text goes as it always has.

@@ -75,7 +75,7 @@ void discardRunFiles() noexcept {
 void showTechnicalError(const platform::Error& error) {
   const std::string text = "Error tecnico: " + (" " + std::to_string(error.number())) + "\n" +
                            error.description() + "\nIntente nuevamente por favor.";
-  platform::MessageBox(text, "Mensaje", platform::Icon::Critical);
+  platform::ErrorBox(text, "Mensaje", platform::Icon::Critical, error.cause());
 }
 
 }  // namespace
@@ -166,9 +166,7 @@ void runReport() {
   }
 }
 
-}  // namespace report
 
-namespace report {
 namespace {
 
 constexpr const char* kWorkgroupFile = "PM000.MDW";
@@ -191,8 +189,8 @@ void openReportDatabase() {
                                          state.databaseFolder + "\\" + kWorkgroupFile, "PM000.INI");
     hostdb::hostSession().open(workgroupPath(state.databaseFolder), state.databaseFile);
   } catch (const platform::Error& error) {
-    platform::MessageBox("\n" + error.description() + "\nIntente nuevamente por favor.", "Mensaje",
-                         platform::Icon::Critical);
+    platform::ErrorBox("\n" + error.description() + "\nIntente nuevamente por favor.", "Mensaje",
+                       platform::Icon::Critical, error.cause());
     platform::endProgram();
   }
 }

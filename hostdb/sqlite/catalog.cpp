@@ -126,12 +126,12 @@ std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orph
   return tables;
 }
 
-// Raises 3078 for the first catalog table the file lacks.
+// Raises kInputTableNotFound for the first catalog table the file lacks.
 void requireCatalogTables(sqlite3* db) {
   Statement table(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
   for (const char* name : kCatalogTables) {
     table.bind(1, std::string_view(name));
-    if (!table.step()) raise(3078, {name});
+    if (!table.step()) raise(err::kInputTableNotFound, {name});
     table.reset();
   }
 }

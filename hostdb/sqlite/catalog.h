@@ -31,7 +31,7 @@ inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysC
 
 // Every table the catalog describes, in the order they were made. Column and
 // key rows of a table MSysObjects does not name are left out; `orphaned`, when
-// given, receives those tables' names. Raises 3078 naming a catalog table that
+// given, receives those tables' names. Raises kInputTableNotFound naming a catalog table that
 // another client has removed.
 std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orphaned = nullptr);
 

@@ -202,14 +202,14 @@ bool Connection::nameInUse(std::string_view name) {
 
 void Connection::createTable(const TableSchema& table) {
   for (const std::string& k : table.primaryKeyColumns)
-    if (!table.column(k)) raise(3290);
+    if (!table.column(k)) raise(err::kCreateTableSyntax);
   // Inside the write transaction no other connection can take the names
   // between the check and the statements.
   WriteTransaction tx(db_);
   refresh();
-  if (nameInUse(table.name)) raise(3010, {table.name});
+  if (nameInUse(table.name)) raise(err::kTableExists, {table.name});
   if (!table.primaryKeyName.empty() && nameInUse(primaryKeyIndexName(table)))
-    raise(3010, {primaryKeyIndexName(table)});
+    raise(err::kTableExists, {primaryKeyIndexName(table)});
   mendDrift();
   Statement(db_, createTableSql(table), Verb::Create).run();
   if (!table.primaryKeyName.empty())
@@ -223,7 +223,7 @@ void Connection::dropTable(const std::string& name) {
   WriteTransaction tx(db_);
   refresh();
   const std::string stored = storedTableName(name);
-  if (stored.empty()) raise(3376, {name});
+  if (stored.empty()) raise(err::kTableNotFound, {name});
   mendDrift();
   Statement(db_, "DROP TABLE " + quoteIdentifier(stored), Verb::Drop).run();
   deleteSchema(db_, stored);
@@ -234,25 +234,26 @@ void Connection::dropTable(const std::string& name) {
 void Connection::addPrimaryKey(const DdlStatement& ddl) {
   WriteTransaction tx(db_);
   const TableSchema* found = findTable(ddl.table.name);
-  if (!found) raise(3078, {ddl.table.name});
-  if (!found->primaryKeyName.empty()) raise(3283);
+  if (!found) raise(err::kInputTableNotFound, {ddl.table.name});
+  if (!found->primaryKeyName.empty()) raise(err::kPrimaryKeyExists);
   mendDrift();
   TableSchema table = *found;
   table.primaryKeyName = ddl.table.primaryKeyName;
   std::string columns, anyNull;
   for (const std::string& k : ddl.table.primaryKeyColumns) {
     const ColumnSchema* c = table.column(k);
-    if (!c) raise(3265);
+    if (!c) raise(err::kItemNotFound);
     table.primaryKeyColumns.push_back(c->name);
     columns += (columns.empty() ? "" : ", ") + quoteIdentifier(c->name);
     anyNull += (anyNull.empty() ? "" : " OR ") + quoteIdentifier(c->name) + " IS NULL";
   }
   const std::string q = quoteIdentifier(table.name);
-  if (Statement(db_, "SELECT 1 FROM " + q + " WHERE " + anyNull + " LIMIT 1").step()) raise(3058);
+  if (Statement(db_, "SELECT 1 FROM " + q + " WHERE " + anyNull + " LIMIT 1").step())
+    raise(err::kNullInKey);
   if (Statement(db_, "SELECT 1 FROM " + q + " GROUP BY " + columns + " HAVING count(*) > 1 LIMIT 1")
           .step())
-    raise(3022);
-  if (nameInUse(primaryKeyIndexName(table))) raise(3010, {primaryKeyIndexName(table)});
+    raise(err::kDuplicateKey);
+  if (nameInUse(primaryKeyIndexName(table))) raise(err::kTableExists, {primaryKeyIndexName(table)});
   // The key's columns refuse Null through the catalog row savePrimaryKey
   // writes; the table's definition stays as it is.
   Statement(db_, createPrimaryKeySql(table), Verb::Alter).run();
@@ -269,11 +270,11 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
       if (isTextType(column->type) && column->allowZeroLength == allow) return;
   WriteTransaction tx(db_);
   const TableSchema* found = findTable(tableName);
-  if (!found) raise(3265);
+  if (!found) raise(err::kItemNotFound);
   TableSchema table = *found;
   ColumnSchema* column = table.column(columnName);
-  if (!column) raise(3265);
-  if (!isTextType(column->type)) raise(3219);
+  if (!column) raise(err::kItemNotFound);
+  if (!isTextType(column->type)) raise(err::kInvalidOperation);
   if (column->allowZeroLength == allow) return;
   column->allowZeroLength = allow;
   mendDrift();

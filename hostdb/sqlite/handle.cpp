@@ -5,6 +5,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog.h"
@@ -29,51 +30,59 @@ std::string parentOf(const std::string& path) {
 // The checks the file system can answer before SQLite is asked.
 void checkPath(const std::string& native, std::string_view display, const OpenMode& mode) {
   using Kind = platform::env::Env::PathKind;
-  if (native.empty() || native.back() == '/') raise(3044, {display});
+  if (native.empty() || native.back() == '/') raise(err::kNotValidPath, {display});
   const bool writing = !mode.readOnly || mode.create;
   switch (platform::env::pathKind(native)) {
     case Kind::BadPath:
-    case Kind::Folder: raise(3044, {display});
-    case Kind::Unreachable: raise(3051, {display});
+    case Kind::Folder: raise(err::kNotValidPath, {display});
+    case Kind::Unreachable: raise(err::kCannotOpenFile, {display});
     // A FIFO or a device is no database, and reading one may wait for ever.
-    case Kind::Other: raise(3343, {display});
+    case Kind::Other: raise(err::kUnrecognizedFormat, {display});
     case Kind::Missing:
-      if (!platform::env::isDirectory(parentOf(native))) raise(3044, {display});
-      if (!mode.create) raise(3024, {display});
+      if (!platform::env::isDirectory(parentOf(native))) raise(err::kNotValidPath, {display});
+      if (!mode.create) raise(err::kCannotFindFile, {display});
       break;
-    case Kind::File:
-      if (mode.create) raise(3204);
-      if (!platform::env::isAccessible(native, writing)) raise(3051, {display});
+    case Kind::File: {
+      if (mode.create) raise(err::kDatabaseExists);
+      std::string refusal = platform::env::accessRefusal(native, !mode.readOnly);
+      if (!refusal.empty()) raise(err::kCannotOpenFile, {display}, std::move(refusal));
       break;
+    }
   }
   // A writer makes its journal files beside the database: a folder that
   // refuses them leaves the database read-only, which is no lock.
-  if (writing && !platform::env::isAccessible(parentOf(native), true)) raise(3027);
+  if (writing) {
+    std::string refusal = platform::env::accessRefusal(parentOf(native), true);
+    if (!refusal.empty()) raise(err::kReadOnly, {}, std::move(refusal));
+  }
 }
 
-// Maps a failure of the opening steps to the engine's number.
-[[noreturn]] void raiseOpenFailure(int code, std::string_view display) {
+// Maps a failure of the opening steps (`step`: the statement or the call) to
+// the engine's number.
+[[noreturn]] void raiseOpenFailure(sqlite3* db, int code, std::string_view display,
+                                   std::string_view step) {
+  std::string cause = sqliteCause(db, code, step);
   // No room to grow the shared-memory index or to write a journal: the
   // disk is full, whatever lock SQLite was taking at the time.
-  if (code == SQLITE_IOERR_SHMSIZE) raise(3026);
+  if (code == SQLITE_IOERR_SHMSIZE) raise(err::kNotEnoughDiskSpace, {}, std::move(cause));
   switch (code & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-      raise(3343, {display});
+      raise(err::kUnrecognizedFormat, {display}, std::move(cause));
     case SQLITE_FULL:
-      raise(3026);
+      raise(err::kNotEnoughDiskSpace, {}, std::move(cause));
     case SQLITE_READONLY:
-      raise(3027);
+      raise(err::kReadOnly, {}, std::move(cause));
     case SQLITE_NOMEM:
-      raise(platform::err::kOutOfMemory);
+      raise(platform::err::kOutOfMemory, {}, std::move(cause));
     default:  // BUSY, LOCKED, CANTOPEN, PERM, IOERR
-      raise(3051, {display});
+      raise(err::kCannotOpenFile, {display}, std::move(cause));
   }
 }
 
 void exec(sqlite3* db, const char* sql, std::string_view display) {
   int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+  if (rc != SQLITE_OK) raiseOpenFailure(db, rc, display, sql);
 }
 
 // Sets the journal mode and checks that SQLite took it: a host another
@@ -84,11 +93,14 @@ void setJournalMode(sqlite3* db, std::string_view wanted, std::string_view displ
   sqlite3_stmt* raw = nullptr;
   int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
   std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-  if (rc != SQLITE_OK) raiseOpenFailure(rc, display);
+  if (rc != SQLITE_OK) raiseOpenFailure(db, rc, display, sql);
   rc = sqlite3_step(raw);
-  if (rc != SQLITE_ROW) raiseOpenFailure(rc, display);
+  if (rc != SQLITE_ROW) raiseOpenFailure(db, rc, display, sql);
   const char* mode = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-  if (mode == nullptr || !platform::ascii::equalsNoCase(mode, wanted)) raise(3051, {display});
+  if (mode == nullptr || !platform::ascii::equalsNoCase(mode, wanted)) {
+    raise(err::kCannotOpenFile, {display},
+          sql + " left the journal in mode " + (mode == nullptr ? "?" : mode));
+  }
 }
 
 // Whether the file holds the engine's catalog. Reading the schema also makes
@@ -102,7 +114,7 @@ bool hasCatalog(sqlite3* db, std::string_view display) {
   int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
   std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
   if (rc == SQLITE_OK) rc = sqlite3_step(raw);
-  if (rc != SQLITE_ROW) raiseOpenFailure(rc, display);
+  if (rc != SQLITE_ROW) raiseOpenFailure(db, rc, display, sql);
   return sqlite3_column_int(raw, 0) == static_cast<int>(std::size(kCatalogTables));
 }
 
@@ -111,7 +123,9 @@ bool hasCatalog(sqlite3* db, std::string_view display) {
 // and a file that is not a host is left byte for byte as it was.
 void verifyHost(sqlite3* db, std::string_view display, const OpenMode& mode) {
   exec(db, "PRAGMA query_only=ON", display);
-  if (!hasCatalog(db, display) && !mode.create) raise(3343, {display});
+  if (!hasCatalog(db, display) && !mode.create) {
+    raise(err::kUnrecognizedFormat, {display}, "the file holds no host catalog");
+  }
   exec(db, "PRAGMA query_only=OFF", display);
 }
 
@@ -156,11 +170,11 @@ Handle openHandle(const std::string& nativePath, std::string_view displayPath, O
   sqlite3* opened = nullptr;
   int rc = sqlite3_open_v2(nativePath.c_str(), &opened, flags, nullptr);
   Handle handle(opened);  // closed on every way out but the return
-  if (rc != SQLITE_OK) raiseOpenFailure(rc, displayPath);
+  if (rc != SQLITE_OK) raiseOpenFailure(opened, rc, displayPath, "sqlite3_open_v2");
   sqlite3* raw = handle.get();
 
   auto configured = [&](int result) {
-    if (result != SQLITE_OK) raiseOpenFailure(result, displayPath);
+    if (result != SQLITE_OK) raiseOpenFailure(raw, result, displayPath, "configuration");
   };
   configured(sqlite3_extended_result_codes(raw, 1));
   // A name in double quotes is a name, never a text: a misspelt [column]

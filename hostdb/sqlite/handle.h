@@ -24,18 +24,19 @@ void closeHandle(Handle handle);
 struct OpenMode {
   bool exclusive = false;  // hold the file against every other process until closed
   bool readOnly = false;
-  bool create = false;     // make a new file (3204 when it exists)
+  bool create = false;     // make a new file (kDatabaseExists when it exists)
 };
 
 // Returns a configured handle: in a folder on a local disk write-ahead
 // logging with synchronous=NORMAL, in any other folder a rollback journal
 // with synchronous=FULL (never WAL); a busy wait of at most about two
 // seconds, registerJetSql applied. An existing file must hold the engine's
-// catalog; until it is known to, nothing is written to it. Raises 3024 (no
-// such file), 3044 (the path is a folder or invalid), 3343 (not a regular
-// file, not a database, or a database without the catalog), 3051 (held
-// exclusively by another process, or not writable), 3027 (a writer's folder
-// that refuses new files), 3026 (a full disk).
+// catalog; until it is known to, nothing is written to it. Raises
+// kCannotFindFile (no such file), kNotValidPath (the path is a folder or
+// invalid), kUnrecognizedFormat (not a regular file, not a database, or a
+// database without the catalog), kCannotOpenFile (held exclusively by another
+// process, or not writable), kReadOnly (a writer's folder that refuses new
+// files), kNotEnoughDiskSpace (a full disk).
 // `displayPath` is the path as the caller wrote it, for error texts.
 Handle openHandle(const std::string& nativePath, std::string_view displayPath, OpenMode mode);
 

@@ -39,20 +39,20 @@ std::string shown(sqlite3_value* v) {
 std::string ruleBroken(int number, const ColumnSchema& c, sqlite3_value* v) {
   std::string what = c.name + ": ";
   switch (number) {
-    case 3058:
+    case err::kNullInKey:
       what += "Null in a column of the primary key";
       break;
-    case 3315:
+    case err::kZeroLengthText:
       what += "an empty text in a field that does not accept one";
       break;
-    case 3163:
+    case err::kFieldTooSmall:
       what += std::string("a text of ")
                   .append(std::to_string(platform::utf8::charCount(reinterpret_cast<const char*>(
                       sqlite3_value_text(v)))))
                   .append(" characters in a field of ")
                   .append(std::to_string(c.size));
       break;
-    case 3349:
+    case err::kNumericFieldOverflow:
       what += shown(v).append(" is out of the range of the field's kind, ").append(
           typeName(c.type));
       break;
@@ -107,8 +107,9 @@ std::size_t checkRows(sqlite3* db, const TableSchema& table, const Report& repor
       const ColumnSchema& c = table.columns[static_cast<std::size_t>(i - first)];
       sqlite3_value* v = sqlite3_column_value(s.get(), i);
       const int number = ruleAtStake(v, c.type, c.size);
-      if (number == 0 || (number == 3058 && !inKey[static_cast<std::size_t>(i - first)]) ||
-          (number == 3315 && c.allowZeroLength))
+      if (number == 0 ||
+          (number == err::kNullInKey && !inKey[static_cast<std::size_t>(i - first)]) ||
+          (number == err::kZeroLengthText && c.allowZeroLength))
         continue;
       const std::string where =
           first ? keyText(s.get(), table.primaryKeyColumns)
@@ -142,7 +143,9 @@ std::size_t checkKey(sqlite3* db, const TableSchema& table, const Report& report
   while (s.step()) {
     report({table.name, keyText(s.get(), table.primaryKeyColumns),
             std::to_string(s.integer(count))
-                .append(" rows have this key, comparing as the engine does (3022)")});
+                .append(" rows have this key, comparing as the engine does (")
+                .append(std::to_string(err::kDuplicateKey))
+                .append(")")});
     ++found;
   }
   return found;

@@ -57,8 +57,6 @@ class Parser {
   int error_;
 };
 
-constexpr int kCreateSyntax = 3290, kFieldSyntax = 3292, kAlterSyntax = 3293, kDropSyntax = 3295;
-
 struct TypeWord {
   const char* word;
   FieldType type;
@@ -84,30 +82,30 @@ constexpr TypeWord kTypes[] = {
 
 ColumnSchema parseColumn(Parser& p) {
   ColumnSchema c;
-  c.name = p.name(kFieldSyntax);
+  c.name = p.name(err::kFieldDefinitionSyntax);
   const Token* t = p.peek();
-  if (!t || t->kind != TokenKind::Word) raise(kFieldSyntax);
+  if (!t || t->kind != TokenKind::Word) raise(err::kFieldDefinitionSyntax);
   bool known = false;
   for (const TypeWord& w : kTypes)
     if (t->is(w.word)) {
       c.type = w.type;
       known = true;
     }
-  if (!known) raise(kFieldSyntax);
+  if (!known) raise(err::kFieldDefinitionSyntax);
   p.skip();
   c.size = storageSize(c.type);
   if (c.type == FieldType::Text && p.acceptPunct("(")) {
     const Token* size = p.peek();
     if (!size || size->kind != TokenKind::Number ||
         size->text.find_first_not_of("0123456789") != std::string::npos)
-      raise(kFieldSyntax);
+      raise(err::kFieldDefinitionSyntax);
     c.size = std::atoi(size->text.c_str());
-    if (c.size < 1 || c.size > 255) raise(kFieldSyntax);
+    if (c.size < 1 || c.size > 255) raise(err::kFieldDefinitionSyntax);
     p.skip();
-    p.expectPunct(")", kFieldSyntax);
+    p.expectPunct(")", err::kFieldDefinitionSyntax);
   }
   // A required flag is accepted and, as the programs declare none, not kept.
-  if (p.accept("NOT")) p.expect("NULL", kFieldSyntax);
+  if (p.accept("NOT")) p.expect("NULL", err::kFieldDefinitionSyntax);
   else p.accept("NULL");
   return c;
 }
@@ -121,40 +119,40 @@ void parsePrimaryKey(Parser& p, TableSchema& table, int syntaxError) {
 }
 
 DdlStatement parseCreate(Parser& p) {
-  p.expect("TABLE", kCreateSyntax);
+  p.expect("TABLE", err::kCreateTableSyntax);
   DdlStatement s{DdlStatement::Kind::CreateTable, {}};
-  s.table.name = p.name(kCreateSyntax);
-  p.expectPunct("(", kCreateSyntax);
+  s.table.name = p.name(err::kCreateTableSyntax);
+  p.expectPunct("(", err::kCreateTableSyntax);
   do {
     if (p.accept("CONSTRAINT")) {
-      parsePrimaryKey(p, s.table, kCreateSyntax);
+      parsePrimaryKey(p, s.table, err::kCreateTableSyntax);
     } else {
       ColumnSchema c = parseColumn(p);
-      if (s.table.column(c.name)) raise(3191, {c.name});
+      if (s.table.column(c.name)) raise(err::kFieldDefinedTwice, {c.name});
       s.table.columns.push_back(std::move(c));
     }
   } while (p.acceptPunct(","));
-  p.expectPunct(")", kCreateSyntax);
+  p.expectPunct(")", err::kCreateTableSyntax);
   p.expectEnd();
-  if (s.table.columns.empty()) raise(kCreateSyntax);
+  if (s.table.columns.empty()) raise(err::kCreateTableSyntax);
   return s;
 }
 
 DdlStatement parseAlter(Parser& p) {
-  p.expect("TABLE", kAlterSyntax);
+  p.expect("TABLE", err::kAlterTableSyntax);
   DdlStatement s{DdlStatement::Kind::AddPrimaryKey, {}};
-  s.table.name = p.name(kAlterSyntax);
-  p.expect("ADD", kAlterSyntax);
-  p.expect("CONSTRAINT", kAlterSyntax);
-  parsePrimaryKey(p, s.table, kAlterSyntax);
+  s.table.name = p.name(err::kAlterTableSyntax);
+  p.expect("ADD", err::kAlterTableSyntax);
+  p.expect("CONSTRAINT", err::kAlterTableSyntax);
+  parsePrimaryKey(p, s.table, err::kAlterTableSyntax);
   p.expectEnd();
   return s;
 }
 
 DdlStatement parseDrop(Parser& p) {
-  p.expect("TABLE", kDropSyntax);
+  p.expect("TABLE", err::kDropSyntax);
   DdlStatement s{DdlStatement::Kind::DropTable, {}};
-  s.table.name = p.name(kDropSyntax);
+  s.table.name = p.name(err::kDropSyntax);
   p.expectEnd();
   return s;
 }
@@ -165,17 +163,17 @@ std::optional<DdlStatement> parseDdl(const std::vector<Token>& tokens) {
   if (tokens.empty()) return std::nullopt;
   const Token& first = tokens[0];
   if (first.is("CREATE")) {
-    Parser p(tokens, kCreateSyntax);
+    Parser p(tokens, err::kCreateTableSyntax);
     p.accept("CREATE");
     return parseCreate(p);
   }
   if (first.is("ALTER")) {
-    Parser p(tokens, kAlterSyntax);
+    Parser p(tokens, err::kAlterTableSyntax);
     p.accept("ALTER");
     return parseAlter(p);
   }
   if (first.is("DROP")) {
-    Parser p(tokens, kDropSyntax);
+    Parser p(tokens, err::kDropSyntax);
     p.accept("DROP");
     return parseDrop(p);
   }

@@ -17,7 +17,8 @@ struct DdlStatement {
 };
 
 // nullopt when the statement is no CREATE, ALTER or DROP. A malformed one
-// raises its syntax error (3290, 3292, 3293, 3295); a column named twice 3191.
+// raises its syntax error (kCreateTableSyntax, kFieldDefinitionSyntax,
+// kAlterTableSyntax, kDropSyntax); a column named twice kFieldDefinedTwice.
 std::optional<DdlStatement> parseDdl(const std::vector<Token>& tokens);
 
 }  // namespace hostdb::sqlite

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "hostdb/date.h"
+#include "hostdb/engine_error.h"
 #include "hostdb/tabledef.h"
 #include "platform/utf8.h"
 
@@ -58,7 +59,7 @@ std::optional<int> check(sqlite3_context* context, sqlite3_value** argv, int& nu
   switch (number) {
     case 0:
       return 1;
-    case 3058: {
+    case err::kNullInKey: {
       const std::optional<bool> inKey =
           catalogSays(context, argv, 1,
                       "SELECT 1 FROM MSysIndexes WHERE TableName = ?1 AND ColumnName = ?2"
@@ -66,7 +67,7 @@ std::optional<int> check(sqlite3_context* context, sqlite3_value** argv, int& nu
       if (!inKey) return std::nullopt;
       return !*inKey;
     }
-    case 3315: {
+    case err::kZeroLengthText: {
       const std::optional<bool> allowed =
           catalogSays(context, argv, 2,
                       "SELECT AllowZeroLength FROM MSysColumns WHERE TableName = ?1 AND Name"
@@ -99,7 +100,7 @@ void freeChannel(void* channel) { delete static_cast<RuleChannel*>(channel); }
 
 int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
   const int kind = sqlite3_value_type(value);
-  if (kind == SQLITE_NULL) return 3058;
+  if (kind == SQLITE_NULL) return err::kNullInKey;
   switch (type) {
     case FieldType::Byte:
     case FieldType::Integer:
@@ -110,9 +111,10 @@ int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
       // number that fits 64 bits an integer.)
       if (kind == SQLITE_FLOAT) {
         const double d = sqlite3_value_double(value);
-        return std::isfinite(d) && d == std::floor(d) ? 3349 : 3464;
+        return std::isfinite(d) && d == std::floor(d) ? err::kNumericFieldOverflow
+                                                      : err::kCriteriaTypeMismatch;
       }
-      if (kind != SQLITE_INTEGER) return 3464;
+      if (kind != SQLITE_INTEGER) return err::kCriteriaTypeMismatch;
       const std::int64_t v = sqlite3_value_int64(value);
       const std::int64_t low = type == FieldType::Byte      ? 0
                                : type == FieldType::Integer ? -32768
@@ -122,22 +124,24 @@ int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
                                 : type == FieldType::Integer ? 32767
                                 : type == FieldType::YesNo   ? 1
                                                              : 2147483647LL;
-      return v >= low && v <= high ? 0 : 3349;
+      return v >= low && v <= high ? 0 : err::kNumericFieldOverflow;
     }
     case FieldType::Double:
-      return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT ? 0 : 3464;
+      return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT ? 0 : err::kCriteriaTypeMismatch;
     case FieldType::Date:
-      return kind == SQLITE_TEXT && parseStoredDate(textOf(value)).has_value() ? 0 : 3464;
+      return kind == SQLITE_TEXT && parseStoredDate(textOf(value)).has_value()
+                 ? 0
+                 : err::kCriteriaTypeMismatch;
     case FieldType::Text:
     case FieldType::Memo: {
-      if (kind != SQLITE_TEXT) return 3464;
+      if (kind != SQLITE_TEXT) return err::kCriteriaTypeMismatch;
       const std::string_view text = textOf(value);
       if (type == FieldType::Text && size > 0 && platform::utf8::charCount(text) > static_cast<std::size_t>(size))
-        return 3163;
-      return text.empty() ? 3315 : 0;
+        return err::kFieldTooSmall;
+      return text.empty() ? err::kZeroLengthText : 0;
     }
   }
-  return 3464;
+  return err::kCriteriaTypeMismatch;
 }
 
 int registerJetRules(sqlite3* db, RuleSource* source, RuleChannel** channel) {

@@ -2,14 +2,12 @@
 // constraint calls:
 //
 //   jet_rule(value, table, column, type, size)
-//
-// `type` is the column's FieldType as a number and `size` its length in
-// characters (Text). The function gives 1 when the value may be stored and 0
-// when it breaks a rule: a value of the wrong kind (3464), a number out of
-// range (3349), a text too long (3163), an empty text in a field that does
-// not accept one (3315), a Null in a key column (3058). The last two follow
-// the field property and the primary key, which it reads from the catalog,
-// so that changing either changes catalog rows only and never the table's
+//  `type` is the column's FieldType as a number and `size` its length in characters (Text). The
+// function gives 1 when the value may be stored and 0 when it breaks a rule: a value of the wrong
+// kind (kCriteriaTypeMismatch), a number out of range (kNumericFieldOverflow), a text too long
+// (kFieldTooSmall), an empty text in a field that does not accept one (kZeroLengthText), a Null in
+// a key column (kNullInKey). The last two follow the field property and the primary key, which it
+// reads from the catalog, so that changing either changes catalog rows only and never the table's
 // SQLite definition. Built into the library and the loadable extension alike.
 #pragma once
 
@@ -49,7 +47,7 @@ struct RuleChannel {
 
 // The rule a stored `value` breaks in a column of `type` and `size` (characters
 // of a Text; 0: no size rule): its number, or 0 when it breaks none. A Null
-// (3058) breaks its rule only in a key column, an empty text (3315) only in a
+// (kNullInKey) breaks its rule only in a key column, an empty text (kZeroLengthText) only in a
 // field that does not accept one; the caller knows which the column is.
 int ruleAtStake(sqlite3_value* value, FieldType type, int size);
 

@@ -68,46 +68,69 @@ Verb verbOf(const Token& first) {
   return Verb::Other;
 }
 
-}  // namespace
-
-Translation translateDml(std::string_view original, const std::vector<Token>& t,
-                         const TableLookup& lookup, bool skipFailingRows) {
-  Translation out;
+// Where the statement's tokens end, trailing semicolons left out. Anything
+// but one DML statement raises its syntax error.
+std::size_t checkedEnd(const std::vector<Token>& t, Verb& verb) {
   std::size_t end = t.size();
   while (end > 0 && t[end - 1].isPunct(";")) --end;
   if (end == 0) raise(syntaxErrorNumber(Verb::Other));
-  out.verb = verbOf(t[0]);
-  if (out.verb == Verb::Other) raise(syntaxErrorNumber(Verb::Other));
+  verb = verbOf(t[0]);
+  if (verb == Verb::Other) raise(syntaxErrorNumber(Verb::Other));
+  for (std::size_t i = 0; i < end; ++i)
+    if (t[i].isPunct(";")) raise(syntaxErrorNumber(verb));
+  return end;
+}
+
+// The first WHERE expression as written, without its surrounding blanks.
+std::string whereTextOf(std::string_view original, const std::vector<Token>& t,
+                        std::size_t end) {
   for (std::size_t i = 0; i < end; ++i) {
-    if (t[i].isPunct(";")) raise(syntaxErrorNumber(out.verb));
-    if (t[i].is("WHERE") && out.whereText.empty()) {
-      std::size_t stop = end < t.size() ? t[end].offset : original.size();
-      std::string_view where = original.substr(t[i].offset + 5, stop - t[i].offset - 5);
-      while (!where.empty() && where.front() == ' ') where.remove_prefix(1);
-      while (!where.empty() && (where.back() == ' ' || where.back() == ';')) where.remove_suffix(1);
-      out.whereText = where;
+    if (!t[i].is("WHERE")) continue;
+    const std::size_t stop = end < t.size() ? t[end].offset : original.size();
+    std::string_view where = original.substr(t[i].offset + 5, stop - t[i].offset - 5);
+    while (!where.empty() && where.front() == ' ') where.remove_prefix(1);
+    while (!where.empty() && (where.back() == ' ' || where.back() == ';')) where.remove_suffix(1);
+    if (!where.empty()) return std::string(where);
+  }
+  return {};
+}
+
+// "SELECT * FROM table [WHERE ...|ORDER ...]": the table a dynaset may append
+// to; empty for any other query.
+std::string singleTableOf(const std::vector<Token>& t, std::size_t end, Verb verb) {
+  if (verb == Verb::Select && end >= 4 && t[1].isPunct("*") && t[2].is("FROM") &&
+      t[3].isName() && (end == 4 || t[4].is("WHERE") || t[4].is("ORDER")))
+    return t[3].text;
+  return {};
+}
+
+// Writes the statement's tokens one by one as SQLite reads them: names
+// quoted, texts and dates as parameters, the engine's words and operators
+// turned into SQLite's.
+class DmlRewriter {
+ public:
+  DmlRewriter(const std::vector<Token>& t, std::size_t end, const std::set<std::size_t>& dates,
+              bool skipFailingRows, Translation& out)
+      : t_(t), end_(end), dates_(dates), skipFailingRows_(skipFailingRows), out_(out) {}
+
+  void run() {
+    for (std::size_t i = 0; i < end_; ++i) {
+      if (!out_.sql.empty()) out_.sql += ' ';
+      i = rewrite(i);
     }
   }
-  if (out.verb == Verb::Select && end >= 4 && t[1].isPunct("*") && t[2].is("FROM") &&
-      t[3].isName() && (end == 4 || t[4].is("WHERE") || t[4].is("ORDER")))
-    out.singleTable = t[3].text;
 
-  const std::set<std::size_t> dates = dateValueTokens(t, end, out.verb, lookup);
-  std::vector<bool> wrapped;  // per open parenthesis: closes a max/min argument
-  std::string& sql = out.sql;
-  auto parameter = [&out](std::string value) {
-    out.texts.push_back(std::move(value));
-    return std::string("?").append(std::to_string(out.texts.size()));
-  };
-  for (std::size_t i = 0; i < end; ++i) {
-    const Token& tok = t[i];
-    if (!sql.empty()) sql += ' ';
+ private:
+  // Writes token `i`; returns the index of the last token it took.
+  std::size_t rewrite(std::size_t i) {
+    const Token& tok = t_[i];
+    std::string& sql = out_.sql;
     switch (tok.kind) {
       case TokenKind::Name:
         sql += quoteIdentifier(tok.text);
         break;
       case TokenKind::String:
-        if (dates.count(i)) {
+        if (dates_.count(i)) {
           auto date = normalizeDate(tok.text);
           sql += parameter(date ? *date : tok.text);
         } else {
@@ -121,53 +144,92 @@ Translation translateDml(std::string_view original, const std::vector<Token>& t,
         sql += tok.text;
         break;
       case TokenKind::Word:
-        if (tok.is("TRUE")) {
-          sql += "-1";
-        } else if (tok.is("FALSE")) {
-          sql += "0";
-        } else if ((tok.is("MAX") || tok.is("MIN")) && i + 1 < end && t[i + 1].isPunct("(")) {
-          sql += tok.text + "((";
-          wrapped.push_back(true);
-          ++i;
-        } else if ((tok.is("LEFT") || tok.is("RIGHT")) && i + 1 < end && t[i + 1].isPunct("(")) {
-          sql += quoteIdentifier(tok.text);  // SQLite's join keyword, the engine's function
-        } else if (tok.text.front() == '$') {
-          sql += quoteIdentifier(tok.text);  // a name to the engine, a parameter to SQLite
-        } else {
-          sql += tok.text;
-          if (i == 0 && skipFailingRows && (out.verb == Verb::Insert || out.verb == Verb::Update))
-            sql += " OR IGNORE";
-          // DELETE * FROM t / DELETE t.* FROM t: the engine's way of naming all columns.
-          if (i == 0 && out.verb == Verb::Delete) {
-            std::size_t k = 1;
-            if (k + 2 < end && t[k].isName() && t[k + 1].isPunct(".") && t[k + 2].isPunct("*"))
-              k += 3;
-            else if (k < end && t[k].isPunct("*"))
-              k += 1;
-            i = k - 1;
-          }
-        }
-        break;
+        return word(i);
       case TokenKind::Punct:
-        if (tok.isPunct("(")) {
-          wrapped.push_back(false);
-          sql += "(";
-        } else if (tok.isPunct(")")) {
-          const bool close = !wrapped.empty() && wrapped.back();
-          if (!wrapped.empty()) wrapped.pop_back();
-          sql += close ? ") COLLATE JET)" : ")";
-        } else if (tok.isPunct("&")) {
-          sql += "||";
-        } else if (tok.isPunct("?")) {
-          // SQLite would take it for a parameter and read it as Null; the
-          // engine has no value for it either.
-          raise(3061, {"1"});
-        } else {
-          sql += tok.text;
-        }
+        punct(tok);
         break;
     }
+    return i;
   }
+
+  std::size_t word(std::size_t i) {
+    const Token& tok = t_[i];
+    std::string& sql = out_.sql;
+    const bool call = i + 1 < end_ && t_[i + 1].isPunct("(");
+    if (tok.is("TRUE")) {
+      sql += "-1";
+    } else if (tok.is("FALSE")) {
+      sql += "0";
+    } else if ((tok.is("MAX") || tok.is("MIN")) && call) {
+      sql += tok.text + "((";
+      wrapped_.push_back(true);
+      return i + 1;
+    } else if ((tok.is("LEFT") || tok.is("RIGHT")) && call) {
+      sql += quoteIdentifier(tok.text);  // SQLite's join keyword, the engine's function
+    } else if (tok.text.front() == '$') {
+      sql += quoteIdentifier(tok.text);  // a name to the engine, a parameter to SQLite
+    } else {
+      sql += tok.text;
+      if (i == 0) return verbWord();
+    }
+    return i;
+  }
+
+  // After the verb: OR IGNORE when failing rows are skipped; DELETE's way of
+  // naming all columns (DELETE * FROM t, DELETE t.* FROM t) left out.
+  std::size_t verbWord() {
+    std::string& sql = out_.sql;
+    if (skipFailingRows_ && (out_.verb == Verb::Insert || out_.verb == Verb::Update))
+      sql += " OR IGNORE";
+    if (out_.verb != Verb::Delete) return 0;
+    if (3 < end_ && t_[1].isName() && t_[2].isPunct(".") && t_[3].isPunct("*")) return 3;
+    if (1 < end_ && t_[1].isPunct("*")) return 1;
+    return 0;
+  }
+
+  void punct(const Token& tok) {
+    std::string& sql = out_.sql;
+    if (tok.isPunct("(")) {
+      wrapped_.push_back(false);
+      sql += "(";
+    } else if (tok.isPunct(")")) {
+      const bool close = !wrapped_.empty() && wrapped_.back();
+      if (!wrapped_.empty()) wrapped_.pop_back();
+      sql += close ? ") COLLATE JET)" : ")";
+    } else if (tok.isPunct("&")) {
+      sql += "||";
+    } else if (tok.isPunct("?")) {
+      // SQLite would take it for a parameter and read it as Null; the
+      // engine has no value for it either.
+      raise(err::kTooFewParameters, {"1"});
+    } else {
+      sql += tok.text;
+    }
+  }
+
+  std::string parameter(std::string value) {
+    out_.texts.push_back(std::move(value));
+    return std::string("?").append(std::to_string(out_.texts.size()));
+  }
+
+  const std::vector<Token>& t_;
+  const std::size_t end_;
+  const std::set<std::size_t>& dates_;
+  const bool skipFailingRows_;
+  Translation& out_;
+  std::vector<bool> wrapped_;  // per open parenthesis: closes a max/min argument
+};
+
+}  // namespace
+
+Translation translateDml(std::string_view original, const std::vector<Token>& t,
+                         const TableLookup& lookup, bool skipFailingRows) {
+  Translation out;
+  const std::size_t end = checkedEnd(t, out.verb);
+  out.whereText = whereTextOf(original, t, end);
+  out.singleTable = singleTableOf(t, end, out.verb);
+  const std::set<std::size_t> dates = dateValueTokens(t, end, out.verb, lookup);
+  DmlRewriter(t, end, dates, skipFailingRows, out).run();
   return out;
 }
 

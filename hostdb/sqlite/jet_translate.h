@@ -25,7 +25,7 @@ struct Translation {
   // and so one prepared statement.
   std::string sql;
   std::vector<std::string> texts;
-  std::string whereText;  // the WHERE expression as written, for error 3075
+  std::string whereText;  // the WHERE expression as written, for error kExpressionSyntax
   // "SELECT * FROM table [WHERE ...]": the one table a dynaset may append to.
   std::string singleTable;
 };

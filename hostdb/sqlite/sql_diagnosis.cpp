@@ -65,7 +65,7 @@ class Diagnosis {
       for (std::size_t k = i + 1; k < close; ++k) {
         if (!t_[k].isName()) continue;
         ++wanted;
-        if (!hasColumn(*table, t_[k].text)) raise(3127, {t_[k].text});
+        if (!hasColumn(*table, t_[k].text)) raise(err::kUnknownInsertField, {t_[k].text});
       }
       i = close + 1;
     }
@@ -79,7 +79,7 @@ class Diagnosis {
         if (t_[k].isPunct(")")) --depth;
         if (depth == 0 && t_[k].isPunct(",")) ++values;
       }
-      if (values != wanted) raise(3346);
+      if (values != wanted) raise(err::kValueCountMismatch);
     }
   }
 
@@ -94,21 +94,21 @@ class Diagnosis {
       if (k > 0 && t_[k - 1].isPunct(".")) {
         if (k >= 2) {
           const TableUse* table = find(t_[k - 2].text);
-          if (table && !hasColumn(*table, tok.text)) raise(3061, {"1"});
+          if (table && !hasColumn(*table, tok.text)) raise(err::kTooFewParameters, {"1"});
         }
         continue;
       }
       if (find(tok.text) || isOutputAlias(tok.text)) continue;
       bool known = false;
       for (const TableUse& table : uses_) known = known || hasColumn(table, tok.text);
-      if (!known) raise(3061, {"1"});
+      if (!known) raise(err::kTooFewParameters, {"1"});
     }
   }
 
  private:
   void use(const std::string& name) {
     std::optional<std::vector<std::string>> columns = columnsOf_(name);
-    if (!columns) raise(3078, {name});
+    if (!columns) raise(err::kInputTableNotFound, {name});
     uses_.push_back({name, std::move(*columns)});
     names_[platform::ascii::upperCase(name)] = uses_.size() - 1;
   }
@@ -140,9 +140,9 @@ class Diagnosis {
 void requireInsertColumns(std::string_view table, const std::vector<std::string>& columns,
                           const StoredColumns& columnsOf) {
   const std::optional<std::vector<std::string>> stored = columnsOf(table);
-  if (!stored) raise(3078, {table});
+  if (!stored) raise(err::kInputTableNotFound, {table});
   for (const std::string& column : columns)
-    if (!hasColumn(*stored, column)) raise(3127, {column});
+    if (!hasColumn(*stored, column)) raise(err::kUnknownInsertField, {column});
 }
 
 void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb, std::string_view whereText,
@@ -151,7 +151,7 @@ void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb, std::string_
   diagnosis.tables();
   diagnosis.insertColumns();
   diagnosis.names();
-  if (!whereText.empty()) raise(3075, {whereText});
+  if (!whereText.empty()) raise(err::kExpressionSyntax, {whereText});
   raise(syntaxErrorNumber(verb));
 }
 

@@ -20,17 +20,17 @@ namespace hostdb::sqlite {
 // no such table.
 using StoredColumns = std::function<std::optional<std::vector<std::string>>(std::string_view table)>;
 
-// Raises, in this order: 3078 for a table it names that is not stored, 3127
-// for a column of an INSERT's list that its table lacks, 3346 for an INSERT
-// whose values do not match its columns in number, 3061 for a name that is
-// no column, table, alias or keyword, and otherwise the statement's syntax
-// error (3075 with `whereText` when it has a WHERE, else its verb's number).
+// Raises, in this order: kInputTableNotFound for a table it names that is not stored,
+// kUnknownInsertField for a column of an INSERT's list that its table lacks, kValueCountMismatch
+// for an INSERT whose values do not match its columns in number, kTooFewParameters for a name that
+// is no column, table, alias or keyword, and otherwise the statement's syntax error
+// (kExpressionSyntax with `whereText` when it has a WHERE, else its verb's number).
 [[noreturn]] void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb,
                                     std::string_view whereText, const StoredColumns& columnsOf);
 
-// The part of the diagnosis an INSERT of `columns` into `table` needs:
-// raises 3078 when the table is not stored, 3127 for the first column it
-// lacks; returns when both are there.
+// The part of the diagnosis an INSERT of `columns` into `table` needs: raises kInputTableNotFound
+// when the table is not stored, kUnknownInsertField for the first column it lacks; returns when
+// both are there.
 void requireInsertColumns(std::string_view table, const std::vector<std::string>& columns,
                           const StoredColumns& columnsOf);
 

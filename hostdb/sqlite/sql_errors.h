@@ -46,12 +46,20 @@ class UnpreparedStatement : public EngineError {
 // Raises the engine error for the failure `rc` that `db` reports, with what
 // the row rules found while the statement ran:
 //  a fault the rules met -> that fault, a CHECK constraint -> the number of
-//  the rule jet_rule reported broken, with its column (3464 when it reported
-//  none),
+//  the rule jet_rule reported broken, with its column (kCriteriaTypeMismatch
+//  when it reported none),
 //  a function given an argument it cannot take -> 5, no memory -> 7,
-//  UNIQUE -> 3022, NOT NULL -> 3058, busy or locked -> 3051, a full disk ->
-//  3026, an I/O fault or a damaged file -> 3043, a read-only file -> 3027;
-//  any other failure -> 3000 with SQLite's own words as its text.
-[[noreturn]] void raiseSqliteError(sqlite3* db, int rc, RuleReport rules = {});
+//  UNIQUE -> kDuplicateKey, NOT NULL -> kNullInKey, busy or locked ->
+//  kCannotOpenFile, a full disk -> kNotEnoughDiskSpace, an I/O fault or a
+//  damaged file -> kNetworkOrDiskError, a read-only file -> kReadOnly;
+//  any other failure -> kReservedError with SQLite's own words as its text.
+// The error's cause is sqliteCause(db, rc, sql).
+[[noreturn]] void raiseSqliteError(sqlite3* db, int rc, RuleReport rules = {},
+                                   std::string_view sql = {});
+
+// What SQLite says of the failure `rc` on `db`: the file, sqlite3_errmsg, the
+// extended result code, the system's error number when the file system
+// failed, and `sql` when it is given.
+std::string sqliteCause(sqlite3* db, int rc, std::string_view sql);
 
 }  // namespace hostdb::sqlite

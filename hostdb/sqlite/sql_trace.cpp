@@ -35,8 +35,11 @@ void traceStatement(char kind, std::string_view sql) {
   appendLine(std::string(1, kind) + '\t' + escaped(sql) + '\n');
 }
 
-void traceError(int number, std::string_view description) {
-  appendLine("!\t" + std::to_string(number) + '\t' + escaped(description) + '\n');
+void traceError(const platform::Error& error) {
+  std::string lines =
+      "!\t" + std::to_string(error.number()) + '\t' + escaped(error.description()) + '\n';
+  if (!error.cause().empty()) lines += "#\t" + escaped(error.cause()) + '\n';
+  appendLine(lines);
 }
 
 }  // namespace hostdb::sqlite

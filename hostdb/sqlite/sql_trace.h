@@ -1,14 +1,17 @@
 // The SQL trace: when ZEL_SQL_LOG names a file, each statement given to
 // Execute is appended as "E<TAB>statement", each query given to OpenRecordset
 // as "Q<TAB>query", and a statement that raised is followed by
-// "!<TAB>number<TAB>description".
+// "!<TAB>number<TAB>description" and, when the error has a cause,
+// "#<TAB>cause".
 #pragma once
 
 #include <string_view>
 
+#include "platform/errors.h"
+
 namespace hostdb::sqlite {
 
 void traceStatement(char kind, std::string_view sql);
-void traceError(int number, std::string_view description);
+void traceError(const platform::Error& error);
 
 }  // namespace hostdb::sqlite

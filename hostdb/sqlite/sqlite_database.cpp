@@ -64,7 +64,7 @@ class SqliteFileDatabase final : public SqliteDatabase {
       requireOpen();
       run(sql, (options & dbFailOnError) == 0);
     } catch (const EngineError& e) {
-      traceError(e.number(), e.description());
+      traceError(e);
       throw;
     }
   }
@@ -84,7 +84,7 @@ class SqliteFileDatabase final : public SqliteDatabase {
         if (const TableSchema* table = connection_.findTable(t.singleTable)) appendTo = *table;
       return makeRecordset(connection_, std::move(query), std::move(appendTo), t.sql);
     } catch (const EngineError& e) {
-      traceError(e.number(), e.description());
+      traceError(e);
       throw;
     }
   }
@@ -132,7 +132,7 @@ class SqliteFileDatabase final : public SqliteDatabase {
 
  private:
   sqlite3* requireOpen() const {
-    if (!db_) raise(3420);
+    if (!db_) raise(err::kObjectNotValid);
     return db_;
   }
 
@@ -165,7 +165,7 @@ class SqliteFileDatabase final : public SqliteDatabase {
       return;
     }
     const Translation t = translateDml(sql, tokens, lookup(), skipFailingRows);
-    if (t.verb == Verb::Select) raise(3065);
+    if (t.verb == Verb::Select) raise(err::kCannotRunSelect);
     Statement statement = prepare(t, tokens);
     statement.run();
     recordsAffected_ = sqlite3_changes64(db_);

@@ -31,40 +31,40 @@ class SqliteRecordset : public Recordset {
 
   Variant Value(std::string_view name) override {
     const std::size_t column = columnIndex(name);
-    if (!fetchTo(current_)) raise(3021);
+    if (!fetchTo(current_)) raise(err::kNoCurrentRecord);
     return rows_[current_][column];
   }
 
   std::vector<std::string> FieldNames() override { return names_; }
 
   void MoveFirst() override {
-    if (!fetchTo(0)) raise(3021);
+    if (!fetchTo(0)) raise(err::kNoCurrentRecord);
     current_ = 0;
   }
   void MoveLast() override {
     while (fetchOne()) {
     }
-    if (rows_.empty()) raise(3021);
+    if (rows_.empty()) raise(err::kNoCurrentRecord);
     current_ = rows_.size() - 1;
   }
   void MoveNext() override {
-    if (!fetchTo(current_)) raise(3021);
+    if (!fetchTo(current_)) raise(err::kNoCurrentRecord);
     ++current_;
   }
 
   void AddNew() override {
-    if (!table_) raise(3027);
+    if (!table_) raise(err::kReadOnly);
     pending_.clear();
     adding_ = true;
   }
   void setValue(std::string_view name, Variant value) override {
-    if (!adding_) raise(3020);
+    if (!adding_) raise(err::kUpdateWithoutEdit);
     const ColumnSchema* column = table_->column(name);
-    if (!column) raise(3265);
+    if (!column) raise(err::kItemNotFound);
     pending_[column->name] = std::move(value);
   }
   void Update() override {
-    if (!adding_) raise(3020);
+    if (!adding_) raise(err::kUpdateWithoutEdit);
     std::string columns, marks;
     for (const auto& [name, value] : pending_) {
       columns += (columns.empty() ? "" : ", ") + quoteIdentifier(name);
@@ -73,7 +73,7 @@ class SqliteRecordset : public Recordset {
     const std::string sql = "INSERT INTO " + quoteIdentifier(table_->name) +
                             (pending_.empty() ? " DEFAULT VALUES"
                                               : " (" + columns + ") VALUES (" + marks + ")");
-    if (!*open_) raise(3420);  // the database was closed
+    if (!*open_) raise(err::kObjectNotValid);  // the database was closed
     Statement insert = prepareInsert(sql);
     int index = 1;
     for (const auto& [name, value] : pending_)
@@ -110,7 +110,7 @@ class SqliteRecordset : public Recordset {
   std::size_t columnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < names_.size(); ++i)
       if (sameName(names_[i], name)) return i;
-    raise(3265);
+    raise(err::kItemNotFound);
   }
 
   // True when row `index` exists (fetching up to it).

@@ -15,7 +15,7 @@ namespace hostdb::sqlite {
 
 class Connection;
 
-// `appendTo`: the table a dynaset may append to (nullopt: AddNew raises 3027).
+// `appendTo`: the table a dynaset may append to (nullopt: AddNew raises kReadOnly).
 // On Close the query goes back to the connection, kept under `sql`.
 std::unique_ptr<Recordset> makeRecordset(Connection& connection, Statement query,
                                          std::optional<TableSchema> appendTo, std::string sql);

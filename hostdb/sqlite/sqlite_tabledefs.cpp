@@ -20,7 +20,7 @@ class SqliteField : public Field {
   int Size() const override { return column_.size; }
   bool AllowZeroLength() const override { return column_.allowZeroLength; }
   void setAllowZeroLength(bool allow) override {
-    if (!inCatalog_ || !isTextType(column_.type)) raise(3219);
+    if (!inCatalog_ || !isTextType(column_.type)) raise(err::kInvalidOperation);
     connection_.setAllowZeroLength(table_, column_.name, allow);
     column_.allowZeroLength = allow;
   }
@@ -42,13 +42,13 @@ class SqliteTableDef : public TableDef {
   const std::string& Name() const override { return name_; }
   std::size_t FieldCount() const override { return load().size(); }
   Field& FieldAt(std::size_t index) override {
-    if (index >= load().size()) raise(3265);
+    if (index >= load().size()) raise(err::kItemNotFound);
     return *fields_[index];
   }
   Field& Fields(std::string_view name) override {
     for (auto& f : load())
       if (sameName(f->Name(), name)) return *f;
-    raise(3265);
+    raise(err::kItemNotFound);
   }
   std::string PrimaryKeyName() const override {
     load();
@@ -100,13 +100,13 @@ class SqliteTableDefs : public TableDefs {
   }
   std::size_t Count() override { return load().size(); }
   TableDef& Item(std::size_t index) override {
-    if (index >= load().size()) raise(3265);
+    if (index >= load().size()) raise(err::kItemNotFound);
     return *tables_[index];
   }
   TableDef& Item(std::string_view name) override {
     for (auto& t : load())
       if (sameName(t->Name(), name)) return *t;
-    raise(3265);
+    raise(err::kItemNotFound);
   }
 
  private:

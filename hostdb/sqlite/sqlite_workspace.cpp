@@ -51,8 +51,8 @@ class SqliteWorkspace final : public Workspace {
     mode.readOnly = readOnly;
     Handle handle = openHandle(platform::nativePath(path), path, mode);
     std::optional<std::string> recorded = workgroupIdentity(handle.get());
-    if (!recorded) raise(3343, {path});
-    if (*recorded != identity) raise(3033, {path});
+    if (!recorded) raise(err::kUnrecognizedFormat, {path});
+    if (*recorded != identity) raise(err::kNoPermission, {path});
     return wrap(std::move(handle), path);
   }
 
@@ -80,7 +80,7 @@ class SqliteWorkspace final : public Workspace {
 
   void BeginTrans() override {
     // One level only: the programs never nest transactions.
-    if (inTransaction_) raise(3219);
+    if (inTransaction_) raise(err::kInvalidOperation);
     std::vector<SqliteDatabase*> begun;
     try {
       for (SqliteDatabase* db : databases_->all()) {
@@ -102,7 +102,8 @@ class SqliteWorkspace final : public Workspace {
   const std::string& logOn() {
     if (!identity_) {
       Workgroup workgroup = Workgroup::load(engine_.SystemDB);
-      if (!workgroup.verify(engine_.DefaultUser, engine_.DefaultPassword)) raise(3029);
+      if (!workgroup.verify(engine_.DefaultUser, engine_.DefaultPassword))
+        raise(err::kNotValidAccount);
       identity_ = workgroup.identity();
     }
     return *identity_;
@@ -116,7 +117,7 @@ class SqliteWorkspace final : public Workspace {
   }
 
   void finish(void (SqliteDatabase::*step)()) {
-    if (!inTransaction_) raise(3034);
+    if (!inTransaction_) raise(err::kNoTransaction);
     inTransaction_ = false;
     // Every database is finished even when one of them fails; the first
     // failure is raised afterwards.

@@ -13,10 +13,11 @@ Statement::Statement(sqlite3* db, std::string_view sql, Verb verb, std::string w
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
     if (rc == SQLITE_ERROR && sqlite3_extended_errcode(db) == SQLITE_ERROR && verb_ != Verb::Other) {
-      const int number = where_.empty() ? syntaxErrorNumber(verb_) : 3075;
-      throw UnpreparedStatement(number, platform::describe(number, {where_}));
+      const int number = where_.empty() ? syntaxErrorNumber(verb_) : err::kExpressionSyntax;
+      throw UnpreparedStatement(number, platform::describe(number, {where_}),
+                                sqliteCause(db, rc, sql));
     }
-    fail(rc);
+    fail(rc, sql);
   }
 }
 
@@ -35,8 +36,10 @@ Statement& Statement::operator=(Statement&& other) noexcept {
   return *this;
 }
 
-void Statement::fail(int rc) {
-  raiseSqliteError(db_, rc, findings_ ? findings_->takeRuleReport() : RuleReport{});
+void Statement::fail(int rc, std::string_view sql) {
+  const char* prepared = stmt_ ? sqlite3_sql(stmt_) : nullptr;
+  raiseSqliteError(db_, rc, findings_ ? findings_->takeRuleReport() : RuleReport{},
+                   sql.empty() && prepared ? std::string_view(prepared) : sql);
 }
 
 Statement& Statement::bind(int index, std::string_view text) {
@@ -94,7 +97,7 @@ std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(
 
 void execute(sqlite3* db, const char* sql) {
   const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) raiseSqliteError(db, rc);
+  if (rc != SQLITE_OK) raiseSqliteError(db, rc, {}, sql);
 }
 
 }  // namespace hostdb::sqlite

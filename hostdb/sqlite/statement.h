@@ -15,7 +15,7 @@ namespace hostdb::sqlite {
 class Statement {
  public:
   Statement() = default;
-  // `whereText`: the statement's WHERE expression, for error 3075.
+  // `whereText`: the statement's WHERE expression, for kExpressionSyntax.
   // `findings`: where the row rules report while it runs (the connection's),
   // or null for a statement on tables without rules.
   Statement(sqlite3* db, std::string_view sql, Verb verb = Verb::Other,
@@ -49,7 +49,9 @@ class Statement {
   sqlite3_stmt* get() const { return stmt_; }
 
  private:
-  [[noreturn]] void fail(int rc);
+  // Raises the engine error for `rc`, its cause naming `sql` (by default the
+  // prepared statement's text).
+  [[noreturn]] void fail(int rc, std::string_view sql = {});
   void check(int rc) {
     if (rc != SQLITE_OK) fail(rc);
   }

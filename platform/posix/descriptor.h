@@ -38,7 +38,7 @@ inline void writeAll(int fd, std::string_view bytes, const std::string& path) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      raiseErrno(path);
+      raiseErrno("write", path);
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }

@@ -32,8 +32,9 @@ env::Env::PathKind PosixEnv::pathKind(const std::string& path) {
   return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
 }
 
-bool PosixEnv::isAccessible(const std::string& path, bool forWriting) {
-  return ::access(path.c_str(), forWriting ? R_OK | W_OK : R_OK) == 0;
+std::string PosixEnv::accessRefusal(const std::string& path, bool forWriting) {
+  if (::access(path.c_str(), forWriting ? R_OK | W_OK : R_OK) == 0) return {};
+  return errorFor(errno, forWriting ? "access (read, write)" : "access (read)", path).cause();
 }
 
 bool PosixEnv::pathExists(const std::string& path) {
@@ -55,16 +56,17 @@ std::vector<std::string> PosixEnv::folderEntries(const std::string& folder) {
 
 std::string PosixEnv::readFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) raiseErrno(path);
+  if (fd.get() < 0) raiseErrno("open", path);
   struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) throw posix::errorFor(EISDIR, path);
+  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw posix::errorFor(EISDIR, "read", path);
   std::string bytes;
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
-      raiseErrno(path);
+      raiseErrno("read", path);
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(n));
@@ -74,8 +76,9 @@ std::string PosixEnv::readFile(const std::string& path) {
 
 void PosixEnv::removeFile(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw posix::errorFor(EISDIR, path);
-  if (::unlink(path.c_str()) != 0) raiseErrno(path);
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw posix::errorFor(EISDIR, "unlink", path);
+  if (::unlink(path.c_str()) != 0) raiseErrno("unlink", path);
 }
 
 void PosixEnv::appendToFile(const std::string& path, std::string_view bytes) noexcept {
@@ -89,12 +92,15 @@ void PosixEnv::appendToFile(const std::string& path, std::string_view bytes) noe
 std::unique_ptr<env::WritableFile> PosixEnv::newFile(const std::string& path, bool exclusive) {
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
   const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) raiseErrno(path);
+  if (fd < 0) raiseErrno("open", path);
   return std::make_unique<DescriptorFile>(fd, path);
 }
 
 void PosixEnv::renameFile(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) raiseErrno(to);
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    const int failure = errno;
+    throw posix::errorFor(failure, "rename " + from + " to", to);
+  }
 }
 
 DescriptorFile::~DescriptorFile() {
@@ -108,14 +114,14 @@ void DescriptorFile::append(std::string_view bytes) {
 
 void DescriptorFile::sync() {
   if (fd_ < 0) throw makeError(err::kBadFileName);
-  if (::fsync(fd_) != 0) raiseErrno(path_);
+  if (::fsync(fd_) != 0) raiseErrno("fsync", path_);
 }
 
 void DescriptorFile::close() {
   if (fd_ < 0) return;
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) raiseErrno(path_);
+  if (::close(fd) != 0) raiseErrno("close", path_);
 }
 
 }  // namespace platform::posix

@@ -1,5 +1,6 @@
 // Where a host lives and who uses it: folders made and removed in one step,
 // their times and file system kind, this computer and its processes.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
 #include "platform/posix/posix_env.h"
 
@@ -37,11 +39,11 @@ constexpr unsigned long kLocalKinds[] = {
 bool PosixEnv::makeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return true;
   if (errno == EEXIST) return false;
-  raiseErrno(path);
+  raiseErrno("mkdir", path);
 }
 
 void PosixEnv::removeFolder(const std::string& path) {
-  if (::rmdir(path.c_str()) != 0) raiseErrno(path);
+  if (::rmdir(path.c_str()) != 0) raiseErrno("rmdir", path);
 }
 
 std::optional<env::Instant> PosixEnv::modifiedAt(const std::string& path) {
@@ -59,6 +61,13 @@ env::Env::FolderKind PosixEnv::folderKind(const std::string& folder) {
     if (type == local) return FolderKind::Local;
   }
   return FolderKind::Network;
+}
+
+void PosixEnv::dropCachedPages(const std::string& path) noexcept {
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return;
+  // Pages not yet written stay (the kernel writes them first); all others go.
+  (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_DONTNEED);
 }
 
 std::string PosixEnv::machineName() {

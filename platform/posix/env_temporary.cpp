@@ -90,20 +90,24 @@ std::unique_ptr<env::HeldLock> PosixEnv::holdFolder(const std::string& folder) n
 std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
                                                                std::string& path) {
   const std::string folder = folderOf(target);
-  if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
+  if (!isDirectory(folder.empty() ? "." : folder)) {
+    // 76 whether or not the folder's own parent exists: it is the path that is missing.
+    const Error missing = errorFor(ENOENT, "open", folder.empty() ? "." : folder);
+    throw Error(err::kPathNotFound, describe(err::kPathNotFound), missing.cause());
+  }
   struct stat existing {};
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
-  if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, target);
+  if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, "open", target);
 
   Descriptor fd(uniqueFile(folder + "." + nameOf(target) + env::kTemporarySuffix, path));
-  if (fd.get() < 0) raiseErrno(target);
+  if (fd.get() < 0) raiseErrno("mkstemp", folder + "." + nameOf(target) + env::kTemporarySuffix);
   // mkstemp creates the file private (0600); give it the target's mode, or
   // the one a plain new file would get.
   const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
   if (::fchmod(fd.get(), mode) != 0) {
     const int error = errno;
     ::unlink(path.c_str());
-    throw errorFor(error, target);
+    throw errorFor(error, "fchmod", path);
   }
   return std::make_unique<DescriptorFile>(fd.release(), target);
 }
@@ -112,25 +116,25 @@ bool PosixEnv::keepAside(const std::string& target, std::string& asidePath) {
   struct stat st {};
   if (::lstat(target.c_str(), &st) != 0) {
     if (errno == ENOENT) return false;
-    raiseErrno(target);
+    raiseErrno("lstat", target);
   }
   // The name is made first, so that the rename can take no one else's.
   const Descriptor fd(uniqueFile(folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix, asidePath));
-  if (fd.get() < 0) raiseErrno(target);
+  if (fd.get() < 0) raiseErrno("mkstemp", folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix);
   if (::rename(target.c_str(), asidePath.c_str()) != 0) {
     const int error = errno;
     ::unlink(asidePath.c_str());
     asidePath.clear();
-    throw errorFor(error, target);
+    throw errorFor(error, "rename", target);
   }
   return true;
 }
 
 void PosixEnv::syncFolder(const std::string& folder) {
   Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.get() < 0) raiseErrno(folder);
+  if (fd.get() < 0) raiseErrno("open", folder);
   // A file system that cannot sync a folder (EINVAL) keeps its entries as it can.
-  if (::fsync(fd.get()) != 0 && errno != EINVAL) raiseErrno(folder);
+  if (::fsync(fd.get()) != 0 && errno != EINVAL) raiseErrno("fsync", folder);
 }
 
 void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
@@ -165,8 +169,8 @@ void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
 
 std::unique_ptr<env::HeldLock> PosixEnv::lockFile(const std::string& path) {
   Descriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
-  if (fd.get() < 0) raiseErrno(path);
-  if (!lockBlocking(fd.get(), LOCK_EX)) raiseErrno(path);
+  if (fd.get() < 0) raiseErrno("open", path);
+  if (!lockBlocking(fd.get(), LOCK_EX)) raiseErrno("flock", path);
   return std::make_unique<DescriptorLock>(fd.release());
 }
 
@@ -175,10 +179,10 @@ std::string PosixEnv::followLinks(const std::string& path) {
   for (int links = 0;; ++links) {
     struct stat st {};
     if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-    if (links == kMostLinks) throw errorFor(ELOOP, path);
+    if (links == kMostLinks) throw errorFor(ELOOP, "readlink", path);
     std::vector<char> target(PATH_MAX + 1);
     const ssize_t n = ::readlink(current.c_str(), target.data(), PATH_MAX);
-    if (n < 0) raiseErrno(path);
+    if (n < 0) raiseErrno("readlink", path);
     const std::string next(target.data(), static_cast<std::size_t>(n));
     current = !next.empty() && next.front() == '/' ? next : folderOf(current) + next;
   }

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace platform::posix {
 namespace {
@@ -17,27 +19,37 @@ bool parentExists(const std::string& path) {
   return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-}  // namespace
-
-Error errorFor(int errnoValue, const std::string& path) {
+int numberFor(int errnoValue, const std::string& path) {
   switch (errnoValue) {
-    case ENOENT: return makeError(parentExists(path) ? err::kFileNotFound : err::kPathNotFound);
-    case ENOTDIR: return makeError(err::kPathNotFound);
-    case EEXIST: return makeError(58);
+    case ENOENT: return parentExists(path) ? err::kFileNotFound : err::kPathNotFound;
+    case ENOTDIR: return err::kPathNotFound;
+    case EEXIST: return err::kFileAlreadyExists;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return makeError(err::kDiskFull);
-    case EIO: return makeError(57);
+    case EFBIG: return err::kDiskFull;
+    case EIO: return err::kDeviceIOError;
     case ENAMETOOLONG:
-    case EINVAL: return makeError(err::kBadFileName);
+    case EINVAL: return err::kBadFileName;
     case EPERM:
     case EBUSY:
     case ETXTBSY:
-    case EAGAIN: return makeError(err::kPermissionDenied);
-    default: return makeError(err::kPathFileAccess);  // EACCES, EISDIR, EROFS, ...
+    case EAGAIN: return err::kPermissionDenied;
+    default: return err::kPathFileAccess;  // EACCES, EISDIR, EROFS, ...
   }
 }
 
-void raiseErrno(const std::string& path) { throw errorFor(errno, path); }
+}  // namespace
+
+Error errorFor(int errnoValue, std::string_view operation, const std::string& path) {
+  const int number = numberFor(errnoValue, path);
+  std::string cause(operation);
+  cause.append(" ").append(path).append(": ").append(std::strerror(errnoValue));
+  cause.append(" (errno ").append(std::to_string(errnoValue)).append(")");
+  return Error(number, describe(number), std::move(cause));
+}
+
+void raiseErrno(std::string_view operation, const std::string& path) {
+  throw errorFor(errno, operation, path);
+}
 
 }  // namespace platform::posix

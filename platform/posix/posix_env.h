@@ -11,7 +11,7 @@ class PosixEnv final : public env::Env {
   bool isFile(const std::string& path) override;
   bool isDirectory(const std::string& path) override;
   PathKind pathKind(const std::string& path) override;
-  bool isAccessible(const std::string& path, bool forWriting) override;
+  std::string accessRefusal(const std::string& path, bool forWriting) override;
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
@@ -34,6 +34,7 @@ class PosixEnv final : public env::Env {
   void removeFolder(const std::string& path) override;
   std::optional<env::Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
+  void dropCachedPages(const std::string& path) noexcept override;
   std::string machineName() override;
   std::string bootId() override;
   std::int64_t processId() override;

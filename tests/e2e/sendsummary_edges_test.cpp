@@ -70,10 +70,13 @@ TEST_F(SendsummaryEdges, ACopyThatCannotBeWrittenLeavesNoRowAndNoFile) {
     std::filesystem::create_directory(path);  // a folder where the copy goes
     RunResult r = run();
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(host.transcript(),
-              std::vector<std::string>{boxLine(
-                  "Mensaje",
-                  "Error tecnico:  75\\nError de acceso a la ruta o el archivo\\nIntente nuevamente por favor.")});
+    EXPECT_EQ(testsupport::oneBoxWithCause(
+                  host.transcript(),
+                  boxLine("Mensaje",
+                          "Error tecnico:  75\\nError de acceso a la ruta o el archivo\\nIntente "
+                          "nuevamente por favor."),
+                  {copy.substr(4)}),
+              "");
     const bool inRpt = copy[0] == 'R';
     expectNothingLeft(inRpt ? std::vector<std::string>{kOutput + ".PRN"} : std::vector<std::string>{},
                       inRpt ? std::vector<std::string>{} : std::vector<std::string>{kOutput + ".txt"});

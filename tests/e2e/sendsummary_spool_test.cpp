@@ -2,6 +2,8 @@
 // be written: its row is never kept.
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -118,8 +120,10 @@ TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
   std::filesystem::create_directory(host.rpt("00000001.PRN"));
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{technicalError("75", "Error de acceso a la ruta o el archivo")});
+  EXPECT_EQ(testsupport::oneBoxWithCause(
+                host.transcript(), technicalError("75", "Error de acceso a la ruta o el archivo"),
+                {"00000001.PRN"}),
+            "");
   EXPECT_TRUE(host.spoolRows().empty());
   EXPECT_EQ(host.filesIn("RPT"), std::vector<std::string>{"00000001.PRN"});
   EXPECT_TRUE(host.filesIn("TMP").empty()) << "the text summary goes with the failed run";
@@ -134,8 +138,10 @@ TEST_F(SendsummarySpool, MissingReportFolderLeavesNoRow) {
   std::filesystem::remove_all(host.folder() + "/RPT");
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{technicalError("76", "No se ha encontrado la ruta de acceso")});
+  EXPECT_EQ(testsupport::oneBoxWithCause(
+                host.transcript(), technicalError("76", "No se ha encontrado la ruta de acceso"),
+                {"RPT", std::strerror(ENOENT)}),
+            "");
   EXPECT_TRUE(host.spoolRows().empty());
 }
 

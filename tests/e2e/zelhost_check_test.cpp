@@ -186,4 +186,14 @@ TEST(ZelhostCheck, RefusesAFileThatIsNoHostDatabase) {
   RunResult missing = testsupport::runProcess({testsupport::program("zelhost"), "check", dir / "none.db"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.err.find("error 3024"), std::string::npos) << missing.err;
+  // A damaged file: SQLite's words follow the error line, naming the file.
+  testsupport::writeFile(dir / "garbage.db", std::string(8192, 'G'));
+  RunResult garbage =
+      testsupport::runProcess({testsupport::program("zelhost"), "check", dir / "garbage.db"});
+  EXPECT_EQ(garbage.exitCode, 1);
+  const std::size_t error = garbage.err.find("error 3343");
+  ASSERT_NE(error, std::string::npos) << garbage.err;
+  const std::size_t cause = garbage.err.find("\ncause: ", error);
+  ASSERT_NE(cause, std::string::npos) << garbage.err;
+  EXPECT_NE(garbage.err.find("garbage.db", cause), std::string::npos) << garbage.err;
 }

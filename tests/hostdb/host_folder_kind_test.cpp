@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "build_account.h"
 #include "gtest/gtest.h"
@@ -23,7 +24,8 @@ using testsupport::fileExists;
 using testsupport::readFile;
 
 // The system's Env, but every folder of the given kind; records whether the
-// run lock stood while a box was shown (boxes go to standard error as text).
+// run lock stood while a box was shown (boxes go to standard error as text),
+// and which files' cached pages were dropped.
 class KindEnv : public testsupport::FaultyEnv {
  public:
   KindEnv(Env::FolderKind kind, std::string lockFolder)
@@ -33,7 +35,12 @@ class KindEnv : public testsupport::FaultyEnv {
   void writeError(std::string_view) noexcept override {
     lockedDuringBox_ = lockedDuringBox_ || target().pathExists(lockFolder_);
   }
+  void dropCachedPages(const std::string& path) noexcept override {
+    dropped_.push_back(path);
+    target().dropCachedPages(path);
+  }
   bool lockedDuringBox() const { return lockedDuringBox_; }
+  std::vector<std::string> dropped_;
 
  private:
   FolderKind kind_;
@@ -123,6 +130,8 @@ TEST_F(HostFolderKindTest, LocalFolderKeepsWalWithNormalSyncAndMakesSuccessDurab
   EXPECT_EQ(rowsInFileAlone(database(), dir_ / "copy1.db"), 0);
   hostdb::hostDatabase().makeDurable();
   EXPECT_EQ(rowsInFileAlone(database(), dir_ / "copy2.db"), 1);
+  // The pages of a local file are its own: keeping them keeps runs fast.
+  EXPECT_TRUE(local.dropped_.empty());
 }
 
 // A person answering a box keeps no other run waiting; the run takes the
@@ -145,6 +154,14 @@ TEST_F(HostFolderKindTest, RunLockIsGivenBackForABoxAndTakenAgainAtTheNextStatem
   }
   hostdb::hostDatabase().Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
   EXPECT_TRUE(fileExists(lockFolder() + "/owner"));
+
+  // Each time a run took the lock (this one twice, the other once), what
+  // this computer kept of the file server's database and journal was
+  // dropped, so that the connection kept open reads what the other wrote.
+  const std::vector<std::string> once{database(), database() + "-journal"};
+  std::vector<std::string> expected;
+  for (int taken = 0; taken < 3; ++taken) expected.insert(expected.end(), once.begin(), once.end());
+  EXPECT_EQ(env.dropped_, expected);
 }
 
 }  // namespace

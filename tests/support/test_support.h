@@ -57,6 +57,19 @@ std::string findProgram(const std::string& name);
 // names that differ in case only, the configuration folder) skip there.
 bool systemIsWindows();
 
+// A ZEL_MESSAGE_LOG entry split into the box without its "cause" field and
+// that field's (JSON-escaped) text, "" when it has none.
+struct BoxAndCause {
+  std::string box;
+  std::string cause;
+};
+BoxAndCause splitCause(const std::string& entry);
+
+// "" when `transcript` holds the one box `box` (its cause left out) with a
+// cause that contains each of `parts`; otherwise what differs.
+std::string oneBoxWithCause(const std::vector<std::string>& transcript, const std::string& box,
+                            const std::vector<std::string>& parts);
+
 // Path of a built program ("formsetup", "zelhost", ...).
 std::string program(const std::string& name);
 

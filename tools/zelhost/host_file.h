@@ -11,7 +11,7 @@ namespace zelhost {
 
 class HostFile {
  public:
-  // Raises the engine's errors of opening; 3343 when the file is a SQLite
+  // Raises the engine's errors of opening; kUnrecognizedFormat when the file is a SQLite
   // database without the catalog of a host.
   HostFile(const std::string& path, bool readOnly);
   sqlite3* db() const { return handle_.get(); }

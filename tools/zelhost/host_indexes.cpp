@@ -30,14 +30,14 @@ std::string createIndexSql(const HostIndex& index) {
 
 void createHostIndexes(hostdb::Database& db) {
   auto* host = dynamic_cast<hostdb::sqlite::SqliteDatabase*>(&db);
-  if (host == nullptr) hostdb::raise(3219);
+  if (host == nullptr) hostdb::raise(hostdb::err::kInvalidOperation);
   for (const HostIndex& index : hostIndexes()) {
     char* message = nullptr;
     if (sqlite3_exec(host->handle(), createIndexSql(index).c_str(), nullptr, nullptr, &message) !=
         SQLITE_OK) {
       std::fprintf(stderr, "zelhost: index %s: %s\n", index.name, message ? message : "");
       sqlite3_free(message);
-      hostdb::raise(3219);
+      hostdb::raise(hostdb::err::kInvalidOperation);
     }
   }
 }

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     return command->run(args);
   } catch (const platform::Error& e) {
     std::fprintf(stderr, "error %d: %s\n", e.number(), e.description().c_str());
+    if (!e.cause().empty()) std::fprintf(stderr, "cause: %s\n", e.cause().c_str());
     return 1;
   }
 }
