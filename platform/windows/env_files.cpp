@@ -45,15 +45,17 @@ bool WindowsEnv::isFile(const std::string& path) { return pathKind(path) == Path
 
 bool WindowsEnv::isDirectory(const std::string& path) { return pathKind(path) == PathKind::Folder; }
 
-bool WindowsEnv::isAccessible(const std::string& path, bool forWriting) {
+std::string WindowsEnv::accessRefusal(const std::string& path, bool forWriting) {
+  const char* operation = forWriting ? "CreateFileW (read, write)" : "CreateFileW (read)";
   const DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return errorFor(::GetLastError(), path, operation).cause();
   // A read-only file cannot be written; a folder's read-only bit means nothing.
   if (forWriting && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return false;
+    return errorFor(ERROR_ACCESS_DENIED, path, operation).cause();
   const Handle h(openToLook(path, forWriting ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ));
-  return h.valid();
+  if (!h.valid()) return errorFor(::GetLastError(), path, operation).cause();
+  return {};
 }
 
 bool WindowsEnv::pathExists(const std::string& path) {

@@ -75,6 +75,11 @@ env::Env::FolderKind WindowsEnv::folderKind(const std::string& folder) {
   return FolderKind::Local;
 }
 
+// Windows has no call to drop a file's cached pages; its client of a file
+// server keeps them only under the server's leases, which the server breaks
+// when another computer writes the file. Nothing to do.
+void WindowsEnv::dropCachedPages(const std::string&) noexcept {}
+
 std::string WindowsEnv::machineName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;

@@ -12,7 +12,7 @@ class WindowsEnv final : public env::Env {
   bool isFile(const std::string& path) override;
   bool isDirectory(const std::string& path) override;
   PathKind pathKind(const std::string& path) override;
-  bool isAccessible(const std::string& path, bool forWriting) override;
+  std::string accessRefusal(const std::string& path, bool forWriting) override;
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
@@ -35,6 +35,7 @@ class WindowsEnv final : public env::Env {
   void removeFolder(const std::string& path) override;
   std::optional<env::Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
+  void dropCachedPages(const std::string& path) noexcept override;
   std::string machineName() override;
   std::string bootId() override;
   std::int64_t processId() override;
