@@ -11,7 +11,11 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 BUILD_TYPE ?= Release
 
-.PHONY: all deps configure build test demo bench fuzz clean install package
+WINDOWS_BUILD ?= build-windows
+WINDOWS_DEPS ?= $(CURDIR)/$(WINDOWS_BUILD)/deps
+WINDOWS_CTEST_FLAGS ?=
+
+.PHONY: all deps configure build test demo bench fuzz clean install package windows-configure windows windows-test
 
 all: build
 
@@ -46,8 +50,24 @@ package:
 	@cd $(BUILD)-release && cpack -G DEB -B package
 	@ls $(BUILD)-release/package/*.deb
 
+# The Windows build, cross-compiled with MinGW-w64: formsetup.exe,
+# sendsummary.exe and zelhost.exe in $(WINDOWS_BUILD)/bin, zeljet.dll in
+# $(WINDOWS_BUILD)/hostdb. windows-test also builds the tests and runs them
+# under Wine.
+windows-configure:
+	@scripts/windows-deps.sh $(WINDOWS_DEPS)
+	@cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	  -DZEL_WINDOWS_PREFIX=$(WINDOWS_DEPS) $(CMAKE_FLAGS) >/dev/null
+
+windows: windows-configure
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target formsetup sendsummary zelhost zeljet
+
+windows-test: windows-configure
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	@scripts/wine-ctest.sh $(WINDOWS_BUILD) -j $(JOBS) $(WINDOWS_CTEST_FLAGS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-release
+	rm -rf $(BUILD) $(BUILD)-release $(WINDOWS_BUILD)
 
 bench: build
 	@$(BUILD)/bench/install_workload_bench 7

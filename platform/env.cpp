@@ -74,6 +74,7 @@ int EnvWrapper::runAttached(const std::vector<std::string>& argv) noexcept { ret
 Instant EnvWrapper::currentInstant() { return target_.currentInstant(); }
 DateTime EnvWrapper::localDateTime(std::int64_t seconds) { return target_.localDateTime(seconds); }
 std::uint64_t EnvWrapper::clockSeed() { return target_.clockSeed(); }
+std::string EnvWrapper::windowsDirectory() { return target_.windowsDirectory(); }
 
 // --- Files built on the Env ----------------------------------------------------
 

@@ -154,6 +154,8 @@ class Env {
   // The clock to the nanosecond mixed with the process id, so that programs
   // started in the same instant draw different numbers.
   virtual std::uint64_t clockSeed() = 0;
+  // The system's own folder for profile files named without a folder.
+  virtual std::string windowsDirectory() = 0;
 };
 
 // An Env that passes every call on to another. A test derives from it and
@@ -199,6 +201,7 @@ class EnvWrapper : public Env {
   Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;
   std::uint64_t clockSeed() override;
+  std::string windowsDirectory() override;
 
  private:
   Env& target_;

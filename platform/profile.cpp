@@ -32,12 +32,8 @@ std::optional<std::string> readProfile(const std::string& path) {
 }  // namespace
 
 std::string windowsDirectory() {
-  if (auto windir = env::variable("WINDIR"); windir && !windir->empty()) return *windir;
-  if (auto config = env::variable("XDG_CONFIG_HOME"); config && !config->empty()) {
-    return *config + "/zel";
-  }
-  const auto home = env::variable("HOME");
-  return (home && !home->empty() ? *home : std::string(".")) + "/.config/zel";
+  if (auto chosen = env::variable("ZEL_WINDIR"); chosen && !chosen->empty()) return *chosen;
+  return env::Env::current().windowsDirectory();
 }
 
 unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key,

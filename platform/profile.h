@@ -30,8 +30,10 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::optional<std::string_view> value,
                                 std::string_view fileName);
 
-// The folder bare profile names resolve to: $WINDIR when set, otherwise
-// ${XDG_CONFIG_HOME:-$HOME/.config}/zel.
+// The folder bare profile names resolve to: $ZEL_WINDIR when set (a name of
+// its own, since Windows and Wine set WINDIR themselves), otherwise the
+// system's (Windows: its Windows directory; elsewhere $WINDIR when set, else
+// ${XDG_CONFIG_HOME:-$HOME/.config}/zel).
 std::string windowsDirectory();
 
 }  // namespace platform

@@ -123,4 +123,13 @@ std::uint64_t PosixEnv::clockSeed() {
   return nanoseconds ^ (static_cast<std::uint64_t>(::getpid()) << 40);
 }
 
+// No system has one here: $WINDIR as the programs' users set it, otherwise a
+// folder of the user's configuration.
+std::string PosixEnv::windowsDirectory() {
+  if (auto windir = variable("WINDIR"); windir && !windir->empty()) return *windir;
+  if (auto config = variable("XDG_CONFIG_HOME"); config && !config->empty()) return *config + "/zel";
+  const auto home = variable("HOME");
+  return (home && !home->empty() ? *home : std::string(".")) + "/.config/zel";
+}
+
 }  // namespace platform::posix

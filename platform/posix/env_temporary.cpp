@@ -24,13 +24,11 @@
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
 #include "platform/posix/posix_env.h"
+#include "platform/temporary_name.h"
 
 namespace platform::posix {
 namespace {
 
-constexpr const char* kSuffix = ".XXXXXX";
-constexpr const char* kAsideSuffix = "~XXXXXX";
-constexpr std::size_t kRandomLength = 6;
 constexpr int kMostLinks = 40;  // as the kernel's own limit on a path's links
 
 bool lockBlocking(int fd, int operation) {
@@ -54,31 +52,6 @@ std::string folderOf(const std::string& path) {
 std::string nameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isAlphanumeric(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-enum class Naming { None, Temporary, KeptAside };
-
-// What a name of ours stands for: "." + target + "." + six letters or digits
-// is a temporary file, "." + target + "~" + six letters or digits a target
-// kept aside. `target` is set for both.
-Naming namingOf(std::string_view name, std::string_view& target) {
-  const std::size_t overhead = 2 + kRandomLength;
-  if (name.size() <= overhead || name.front() != '.') return Naming::None;
-  for (std::size_t i = name.size() - kRandomLength; i < name.size(); ++i)
-    if (!isAlphanumeric(name[i])) return Naming::None;
-  target = name.substr(1, name.size() - overhead);
-  switch (name[name.size() - kRandomLength - 1]) {
-    case '.':
-      return Naming::Temporary;
-    case '~':
-      return Naming::KeptAside;
-    default:
-      return Naming::None;
-  }
 }
 
 // A new empty file named as `pattern` with its six final X's replaced, made
@@ -126,8 +99,8 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
   if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, "open", target);
 
-  Descriptor fd(uniqueFile(folder + "." + nameOf(target) + kSuffix, path));
-  if (fd.get() < 0) raiseErrno("mkstemp", folder + "." + nameOf(target) + kSuffix);
+  Descriptor fd(uniqueFile(folder + "." + nameOf(target) + env::kTemporarySuffix, path));
+  if (fd.get() < 0) raiseErrno("mkstemp", folder + "." + nameOf(target) + env::kTemporarySuffix);
   // mkstemp creates the file private (0600); give it the target's mode, or
   // the one a plain new file would get.
   const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
@@ -146,8 +119,8 @@ bool PosixEnv::keepAside(const std::string& target, std::string& asidePath) {
     raiseErrno("lstat", target);
   }
   // The name is made first, so that the rename can take no one else's.
-  const Descriptor fd(uniqueFile(folderOf(target) + "." + nameOf(target) + kAsideSuffix, asidePath));
-  if (fd.get() < 0) raiseErrno("mkstemp", folderOf(target) + "." + nameOf(target) + kAsideSuffix);
+  const Descriptor fd(uniqueFile(folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix, asidePath));
+  if (fd.get() < 0) raiseErrno("mkstemp", folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix);
   if (::rename(target.c_str(), asidePath.c_str()) != 0) {
     const int error = errno;
     ::unlink(asidePath.c_str());
@@ -176,15 +149,15 @@ void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] != '.') continue;  // most names stop here
     std::string_view target;
-    const Naming naming = namingOf(entry->d_name, target);
-    if (naming == Naming::None || !isOurs(target)) continue;
+    const env::Naming naming = env::namingOf(entry->d_name, target);
+    if (naming == env::Naming::None || !isOurs(target)) continue;
     const std::string file = prefix + entry->d_name;
     struct stat st {};
     if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
     const std::string targetPath = prefix + std::string(target);
     struct stat existing {};
     const bool targetMissing = ::lstat(targetPath.c_str(), &existing) != 0 && errno == ENOENT;
-    if (naming == Naming::KeptAside && targetMissing) {
+    if (naming == env::Naming::KeptAside && targetMissing) {
       changed |= ::rename(file.c_str(), targetPath.c_str()) == 0;  // a publication cut short
     } else {
       changed |= ::unlink(file.c_str()) == 0;

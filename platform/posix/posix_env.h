@@ -44,6 +44,7 @@ class PosixEnv final : public env::Env {
   env::Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;
   std::uint64_t clockSeed() override;
+  std::string windowsDirectory() override;
 };
 
 // A descriptor open for writing, closed with the object (releasing any lock

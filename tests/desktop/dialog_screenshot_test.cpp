@@ -33,7 +33,7 @@ TEST(DialogScreenshots, InformationQuestionAndCriticalBoxes) {
   testsupport::TempDir dir;
   std::filesystem::create_directories(dir / "windows");
   const std::map<std::string, std::string> env = {
-      {"DISPLAY", x.display()}, {"NO_AT_BRIDGE", "1"}, {"ZEL_MESSAGE_UI", "auto"}, {"WINDIR", dir / "windows"}};
+      {"DISPLAY", x.display()}, {"NO_AT_BRIDGE", "1"}, {"ZEL_MESSAGE_UI", "auto"}, {"ZEL_WINDIR", dir / "windows"}};
   std::filesystem::create_directories(ZEL_SCREENSHOT_DIR);
 
   const std::map<std::string, std::vector<std::string>> runs = {

@@ -29,7 +29,7 @@ class DialogWindow : public ::testing::Test {
   std::map<std::string, std::string> env() const {
     return {{"DISPLAY", x_->display()}, {"WAYLAND_DISPLAY", ""}, {"NO_AT_BRIDGE", "1"},
             {"ZEL_MESSAGE_UI", "auto"}, {"ZEL_MESSAGE_LOG", log()},
-            {"WINDIR", dir_ / "windows"}};
+            {"ZEL_WINDIR", dir_ / "windows"}};
   }
   std::string log() const { return dir_ / "messages.jsonl"; }
 

@@ -11,18 +11,7 @@
 
 namespace clienttest {
 
-std::string onPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    const std::string candidate = folders.substr(start, end - start) + "/" + name;
-    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
+std::string onPath(const std::string& name) { return testsupport::findProgram(name); }
 
 testsupport::RunResult sqliteShell(const std::string& database, const std::string& sql,
                                    bool withExtension) {
@@ -30,7 +19,7 @@ testsupport::RunResult sqliteShell(const std::string& database, const std::strin
   if (withExtension) {
     const std::string extension = ZEL_EXTENSION_PATH;
     argv.push_back("-cmd");
-    argv.push_back(std::string(".load '").append(extension, 0, extension.size() - 3).append("'"));
+    argv.push_back(std::string(".load '").append(extension, 0, extension.find_last_of('.')).append("'"));
   }
   argv.push_back(database);
   return testsupport::runProcess(argv, {}, sql);

@@ -33,7 +33,7 @@ const std::string kOutput = "0661202400100000001";
 // One run of sendsummary in this process on a host with one declaration.
 struct InProcessRun {
   InProcessRun()
-      : env({{"WINDIR", host.windir()},
+      : env({{"ZEL_WINDIR", host.windir()},
              {"ZEL_MESSAGE_LOG", host.transcriptPath()},
              {"ZEL_MESSAGE_UI", "text"},
              {"SOURCE_DATE_EPOCH", reporttest::kEpoch}}) {

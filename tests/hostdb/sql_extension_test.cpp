@@ -19,8 +19,12 @@ class SqlExtensionTest : public sqltest::SqlTest {
     db_->Close();
   }
 
+  void SetUp() override {
+    if (testsupport::findProgram("sqlite3").empty()) GTEST_SKIP() << "sqlite3 is not installed";
+  }
+
   testsupport::RunResult shell(const std::vector<std::string>& commands, bool load = true) {
-    std::vector<std::string> argv{"/usr/bin/sqlite3", path()};
+    std::vector<std::string> argv{testsupport::findProgram("sqlite3"), path()};
     if (load) argv.push_back(std::string(".load ") + ZEL_EXTENSION_PATH);
     argv.insert(argv.end(), commands.begin(), commands.end());
     return testsupport::runProcess(argv);

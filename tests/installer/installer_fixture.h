@@ -16,14 +16,14 @@ class InstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     installer::resetModuleState();
-    setenv("WINDIR", host.windir().c_str(), 1);
+    setenv("ZEL_WINDIR", host.windir().c_str(), 1);
     setenv("ZEL_MESSAGE_LOG", host.transcriptPath().c_str(), 1);
     unsetenv("ZEL_MESSAGE_ANSWER");
     unsetenv("ZEL_SQL_LOG");
   }
   void TearDown() override {
     installer::resetModuleState();
-    unsetenv("WINDIR");
+    unsetenv("ZEL_WINDIR");
     unsetenv("ZEL_MESSAGE_LOG");
     unsetenv("ZEL_MESSAGE_ANSWER");
   }

@@ -2,7 +2,12 @@
 # The layers include downward only: platform/ nothing above it; hostdb/ the
 # platform; the programs and the toolkit the engine's public headers and the
 # platform. Only hostdb/ itself and the toolkit (which makes SQLite indexes)
-# reach into the SQLite implementation, hostdb/sqlite/.
+# reach into the SQLite implementation, hostdb/sqlite/. The operating
+# system's side of the platform lies in platform/posix/ or platform/windows/,
+# one beside the other: each includes the portable platform and itself, the
+# portable platform includes neither, and nothing above the platform knows
+# which one is built (neither folder, no Win32 or POSIX header, no test of
+# _WIN32).
 set -uo pipefail
 cd "$1" || exit 2
 
@@ -17,7 +22,25 @@ check() {
            grep -vE "#include \"($allowed)")
 }
 
+# deny FOLDER... -- REGEX: lines matching REGEX in the sources of the folders.
+deny() {
+  local folders=() pattern
+  while [ "$1" != -- ]; do folders+=("$1"); shift; done
+  pattern=$2
+  while IFS= read -r line; do
+    echo "not allowed: $line" >&2
+    status=1
+  done < <(grep -rnE --include='*.cpp' --include='*.h' "$pattern" "${folders[@]}")
+}
+
 generated='build_account\.h|build_info\.h|best_fit_table\.inc|request\.h'
+portable='platform/[a-z0-9_]+\.h'
+check platform/posix "$portable|platform/posix/|$generated"
+check platform/windows "$portable|platform/windows/|$generated"
+platform_portable=(platform/*.cpp platform/*.h)
+deny "${platform_portable[@]}" -- '^#include "platform/(posix|windows)/'
+deny hostdb installer report tools -- '^#include "platform/(posix|windows)/|^#include <(windows|unistd|fcntl|dirent|io)\.h>|^#include <sys/|^#\s*if.*(_WIN32|__linux__|__unix__|__MINGW)'
+deny tests bench fuzz -- '^#\s*if.*(_WIN32|__MINGW)'
 check platform "platform/|$generated"
 check hostdb "hostdb/|platform/|$generated"
 check installer "installer/|hostdb/[a-z_]+\.h|platform/|$generated"

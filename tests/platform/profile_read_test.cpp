@@ -13,7 +13,7 @@ namespace {
 class ProfileRead : public ::testing::Test {
  protected:
   void SetUp() override {
-    env_.set("WINDIR", dir_.path());
+    env_.set("ZEL_WINDIR", dir_.path());
     writeFile(dir_ / "PM000.INI",
               "; a comment before anything\r\n"
               "orphan=before the first section\r\n"
@@ -134,7 +134,14 @@ TEST_F(ProfileRead, BareNameUsesTheWindowsDirectoryAndAPathIsUsedAsIs) {
   EXPECT_EQ(out, "elsewhere");
   GetPrivateProfileStringA("Options", "DBName", "", out, 255, "PM000.INI");
   EXPECT_EQ(out, "zel.db");
+}
 
+TEST_F(ProfileRead, WithoutAnOverrideItIsWindirOrTheConfigurationFolder) {
+  if (testsupport::systemIsWindows()) GTEST_SKIP() << "Windows has a Windows directory of its own";
+  TempDir other;
+  env_.unset("ZEL_WINDIR");
+  env_.set("WINDIR", other.path());
+  EXPECT_EQ(platform::windowsDirectory(), other.path());
   env_.unset("WINDIR");
   env_.set("XDG_CONFIG_HOME", other.path());
   EXPECT_EQ(platform::windowsDirectory(), other.path() + "/zel");

@@ -20,7 +20,7 @@ namespace {
 
 class ProfileWrite : public ::testing::Test {
  protected:
-  void SetUp() override { env_.set("WINDIR", dir_.path()); }
+  void SetUp() override { env_.set("ZEL_WINDIR", dir_.path()); }
   std::string ini() const { return dir_ / "PM000.INI"; }
 
   TempDir dir_;

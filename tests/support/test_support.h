@@ -49,6 +49,14 @@ std::vector<std::string> splitLines(const std::string& text);  // on '\n', no em
 std::vector<std::string> readLines(const std::string& path);   // splitLines of the file
 std::vector<std::string> listFolder(const std::string& path);  // the names in it, sorted
 
+// The path of an installed program ("sqlite3", "python3") where the system
+// looks for programs (PATH; on Windows with ".exe"); "" when there is none.
+std::string findProgram(const std::string& name);
+
+// True in a Windows build: tests of what only POSIX has (permission bits,
+// names that differ in case only, the configuration folder) skip there.
+bool systemIsWindows();
+
 // A ZEL_MESSAGE_LOG entry split into the box without its "cause" field and
 // that field's (JSON-escaped) text, "" when it has none.
 struct BoxAndCause {
@@ -78,7 +86,7 @@ class TestHost {
   std::string sqlLogPath() const { return dir_ / "sql.log"; }
   std::string databasePath() const { return folder() + "/zel.db"; }
 
-  // Environment for the programs: WINDIR, ZEL_MESSAGE_LOG, ZEL_SQL_LOG.
+  // Environment for the programs: ZEL_WINDIR, ZEL_MESSAGE_LOG, ZEL_SQL_LOG.
   std::map<std::string, std::string> env() const;
 
   // zelhost init (asserts success).

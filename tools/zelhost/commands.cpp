@@ -267,7 +267,7 @@ int shellCommand(const Args& args) {
   }
   const std::string& database = args.front();
   // ".load" takes the path without its ending and adds the system's own.
-  const std::string loadable = extension.substr(0, extension.size() - 3);
+  const std::string loadable = extension.substr(0, extension.find_last_of('.'));
   std::vector<std::string> argv = {"sqlite3", "-cmd", ".load '" + loadable + "'"};
   // The journal the programs use in that folder, so that the shell's writes
   // are as safe there as theirs.

@@ -1,0 +1,28 @@
+#include "platform/temporary_name.h"
+
+namespace platform::env {
+namespace {
+
+bool isAlphanumeric(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+}  // namespace
+
+Naming namingOf(std::string_view name, std::string_view& target) {
+  const std::size_t overhead = 2 + kTemporaryRandomLength;
+  if (name.size() <= overhead || name.front() != '.') return Naming::None;
+  for (std::size_t i = name.size() - kTemporaryRandomLength; i < name.size(); ++i)
+    if (!isAlphanumeric(name[i])) return Naming::None;
+  target = name.substr(1, name.size() - overhead);
+  switch (name[name.size() - kTemporaryRandomLength - 1]) {
+    case '.':
+      return Naming::Temporary;
+    case '~':
+      return Naming::KeptAside;
+    default:
+      return Naming::None;
+  }
+}
+
+}  // namespace platform::env

@@ -1,0 +1,206 @@
+// Temporary files beside their targets, targets kept aside, the sweep of
+// what a killed process left of them, advisory locks, folder syncs, symbolic
+// links followed, and the system's Env.
+//
+// A temporary or kept-aside file is closed as soon as it is written (Windows
+// refuses to rename a file that is open), so it cannot carry a lock of its
+// own. Its writer holds the folder instead: a handle on the folder itself
+// with DELETE access, which every holder shares. A sweep opens the folder
+// sharing everything but DELETE, so it opens only while no living process
+// holds the folder, and keeps new holders out (they wait) until it is done;
+// every file of our naming it finds then was left by a killed process. The
+// system closes a process's handles however it ends.
+#include <windows.h>
+
+#include "platform/temporary_name.h"
+#include "platform/windows/handle.h"
+#include "platform/windows/wide.h"
+#include "platform/windows/win_error.h"
+#include "platform/windows/windows_env.h"
+
+namespace platform::windows {
+namespace {
+
+constexpr int kMostAttempts = 100;
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string nameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Six letters or digits, different in each call and in each process.
+std::string randomLetters(std::uint64_t& state) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string letters;
+  for (std::size_t i = 0; i < env::kTemporaryRandomLength; ++i) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    letters += kAlphabet[(state >> 33) % (sizeof kAlphabet - 1)];
+  }
+  return letters;
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The folder `folder` opened as a holder (DELETE access, all shared) or as
+// a sweep (no DELETE access, DELETE not shared).
+HANDLE openFolder(const std::string& folder, bool asSweep) {
+  return ::CreateFileW(widePath(folder).c_str(), asSweep ? FILE_READ_ATTRIBUTES : DELETE,
+                       asSweep ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : kShareAll, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+class FolderHold final : public env::HeldLock {
+ public:
+  explicit FolderHold(HANDLE h) : h_(h) {}
+
+ private:
+  Handle h_;
+};
+
+class FileLock final : public env::HeldLock {
+ public:
+  explicit FileLock(HANDLE h) : h_(h) {}
+  ~FileLock() override {
+    OVERLAPPED whole{};
+    ::UnlockFileEx(h_.get(), 0, MAXDWORD, MAXDWORD, &whole);
+  }
+
+ private:
+  Handle h_;
+};
+
+}  // namespace
+
+std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder) noexcept {
+  // A sweep holds the folder for a moment only: wait for its end.
+  for (int attempt = 0; attempt < 6000; ++attempt) {
+    HANDLE h = openFolder(folder, false);
+    if (h != INVALID_HANDLE_VALUE) return std::make_unique<FolderHold>(h);
+    if (::GetLastError() != ERROR_SHARING_VIOLATION) return nullptr;
+    ::Sleep(10);
+  }
+  return nullptr;
+}
+
+std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::string& target,
+                                                                 std::string& path) {
+  const std::string folder = folderOf(target);
+  if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
+  if (isDirectory(target)) throw makeError(err::kPathFileAccess);
+  std::uint64_t state = clockSeed();
+  for (int attempt = 1;; ++attempt) {
+    path = folder + "." + nameOf(target) + "." + randomLetters(state);
+    HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return std::make_unique<HandleFile>(h, target);
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS || attempt == kMostAttempts) throw errorFor(error, target);
+  }
+}
+
+bool WindowsEnv::keepAside(const std::string& target, std::string& asidePath) {
+  const DWORD attributes = ::GetFileAttributesW(widePath(target).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return false;
+    throw errorFor(error, target);
+  }
+  // The name is made first, so that the rename can take no one else's.
+  std::uint64_t state = clockSeed();
+  for (int attempt = 1;; ++attempt) {
+    asidePath = folderOf(target) + "." + nameOf(target) + "~" + randomLetters(state);
+    const Handle h(::CreateFileW(widePath(asidePath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.valid()) break;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS || attempt == kMostAttempts) {
+      asidePath.clear();
+      throw errorFor(error, target);
+    }
+  }
+  if (!::MoveFileExW(widePath(target).c_str(), widePath(asidePath).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(widePath(asidePath).c_str());
+    asidePath.clear();
+    throw errorFor(error, target);
+  }
+  return true;
+}
+
+// Windows writes a folder's entries with the rename (MOVEFILE_WRITE_THROUGH)
+// and offers no flush of a folder; what is left is to find it there.
+void WindowsEnv::syncFolder(const std::string& folder) {
+  if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
+}
+
+void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
+                                            const env::TargetFilter& isOurs) noexcept {
+  const Handle held(openFolder(folder, true));
+  if (!held.valid()) return;  // in use, or not there
+  const std::string prefix =
+      folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+  for (const std::string& name : folderEntries(folder)) {
+    if (name.front() != '.') continue;  // most names stop here
+    std::string_view target;
+    const env::Naming naming = env::namingOf(name, target);
+    if (naming == env::Naming::None || !isOurs(target)) continue;
+    const std::wstring file = widePath(prefix + name);
+    const DWORD attributes = ::GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+      continue;
+    const std::wstring targetPath = widePath(prefix + std::string(target));
+    const bool targetMissing = ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                               ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (naming == env::Naming::KeptAside && targetMissing) {
+      ::MoveFileExW(file.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH);  // a publication cut short
+    } else {
+      ::DeleteFileW(file.c_str());
+    }
+  }
+}
+
+std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {
+  HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) raiseLastError(path);
+  auto lock = std::make_unique<FileLock>(h);
+  OVERLAPPED whole{};
+  if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) raiseLastError(path);
+  return lock;
+}
+
+std::string WindowsEnv::followLinks(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return path;
+  const Handle h(::CreateFileW(widePath(path).c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h.valid()) {
+    if (::GetLastError() == ERROR_CANT_RESOLVE_FILENAME) throw makeError(err::kPathFileAccess);
+    return path;  // a link that leads nowhere: where it stands
+  }
+  wchar_t buffer[32768];
+  const DWORD n = ::GetFinalPathNameByHandleW(h.get(), buffer, 32768, FILE_NAME_NORMALIZED);
+  if (n == 0 || n >= 32768) return path;
+  std::wstring final(buffer, n);
+  if (final.rfind(L"\\\\?\\", 0) == 0) final.erase(0, 4);
+  return narrowPath(final);
+}
+
+}  // namespace platform::windows
+
+platform::env::Env& platform::env::Env::system() {
+  static platform::windows::WindowsEnv windows;
+  return windows;
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the tests of a Windows build tree under Wine: one Wine prefix of the
+# build's own, made once, and one Wine server started for the run and stopped
+# after it, so that each test program does not start Wine anew.
+# Usage: scripts/wine-ctest.sh BUILD_DIR [ctest arguments...]
+set -euo pipefail
+build=$(cd "$1" && pwd)
+shift
+command -v wine >/dev/null || { echo "wine is not installed: the Windows tests cannot run" >&2; exit 1; }
+
+export WINEPREFIX=$build/wine-prefix
+export WINEDEBUG=-all
+# No Mono or Gecko to install, and no window: message boxes are text.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Making the Wine prefix $WINEPREFIX"
+  wine wineboot --init >/dev/null 2>&1
+  wineserver -w
+fi
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+ctest --test-dir "$build" --output-on-failure "$@"

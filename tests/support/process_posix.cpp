@@ -1,0 +1,137 @@
+// Temporary folders and child processes on a POSIX system.
+#include "tests/support/process.h"
+#include "tests/support/test_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/zeltest.XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (mkdtemp(buf.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = buf.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+namespace {
+
+void drain(int outFd, int errFd, const std::string& input, int inFd, RunResult& result) {
+  std::size_t written = 0;
+  if (input.empty()) {
+    close(inFd);
+    inFd = -1;
+  }
+  char buf[4096];
+  while (outFd >= 0 || errFd >= 0) {
+    pollfd fds[3];
+    int n = 0;
+    if (outFd >= 0) fds[n++] = {outFd, POLLIN, 0};
+    if (errFd >= 0) fds[n++] = {errFd, POLLIN, 0};
+    if (inFd >= 0) fds[n++] = {inFd, POLLOUT, 0};
+    if (poll(fds, static_cast<nfds_t>(n), -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < n; ++i) {
+      if (fds[i].revents == 0) continue;
+      if (fds[i].fd == inFd) {
+        ssize_t w = write(inFd, input.data() + written, input.size() - written);
+        if (w > 0) written += static_cast<std::size_t>(w);
+        if (w < 0 || written == input.size()) {
+          close(inFd);
+          inFd = -1;
+        }
+        continue;
+      }
+      ssize_t r = read(fds[i].fd, buf, sizeof buf);
+      std::string& target = fds[i].fd == outFd ? result.out : result.err;
+      if (r > 0) {
+        target.append(buf, static_cast<std::size_t>(r));
+      } else {
+        if (fds[i].fd == outFd) outFd = -1;
+        else errFd = -1;
+        close(fds[i].fd);
+      }
+    }
+  }
+  if (inFd >= 0) close(inFd);
+}
+
+}  // namespace
+
+std::vector<std::string> currentEnvironment() {
+  std::vector<std::string> entries;
+  for (char** e = environ; *e != nullptr; ++e) entries.emplace_back(*e);
+  return entries;
+}
+
+RunResult runProcess(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& env, const std::string& input) {
+  std::vector<std::string> envStrings = childEnvironment(env);
+
+  std::vector<char*> args, envp;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  for (auto& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  int out[2], err[2], in[2];
+  if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe failed");
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    close(in[0]); close(in[1]); close(out[0]); close(out[1]); close(err[0]); close(err[1]);
+    execve(args[0], args.data(), envp.data());
+    std::fprintf(stderr, "exec %s: %s\n", args[0], std::strerror(errno));
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  RunResult result;
+  drain(out[0], err[0], input, in[1], result);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+bool systemIsWindows() { return false; }
+
+std::string findProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    const std::size_t end = std::min(folders.find(':', start), folders.size());
+    const std::string candidate = folders.substr(start, end - start) + "/" + name;
+    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
+
+}  // namespace testsupport

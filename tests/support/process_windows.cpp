@@ -1,0 +1,128 @@
+// Temporary folders and child processes on Windows: CreateProcessW with
+// pipes for the three standard handles, read and written by threads.
+#include <windows.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/windows/command_line.h"
+#include "platform/windows/wide.h"
+#include "tests/support/process.h"
+#include "tests/support/test_support.h"
+
+namespace testsupport {
+namespace {
+
+using platform::windows::narrow;
+using platform::windows::widen;
+
+// A pipe whose one end a child inherits.
+struct Pipe {
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  explicit Pipe(bool childReads) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    if (!::CreatePipe(&read, &write, &inherit, 0)) throw std::runtime_error("CreatePipe failed");
+    ::SetHandleInformation(childReads ? write : read, HANDLE_FLAG_INHERIT, 0);
+  }
+};
+
+void readAll(HANDLE from, std::string& into) {
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(from, buffer, sizeof buffer, &got, nullptr) && got > 0) into.append(buffer, got);
+  ::CloseHandle(from);
+}
+
+// The environment block CreateProcessW takes: NAME=value entries, each
+// ended by a zero, and one zero more.
+std::wstring environmentBlock(const std::vector<std::string>& entries) {
+  std::wstring block;
+  for (const std::string& entry : entries) {
+    block += widen(entry);
+    block += L'\0';
+  }
+  block += L'\0';
+  return block;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (unsigned n = ::GetCurrentProcessId() * 7919u + ::GetTickCount();; ++n) {
+    const std::filesystem::path candidate = base / ("zeltest." + std::to_string(n % 1000000u));
+    if (::CreateDirectoryW(candidate.wstring().c_str(), nullptr)) {
+      path_ = candidate.generic_string();
+      return;
+    }
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("CreateDirectoryW failed");
+  }
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> currentEnvironment() {
+  std::vector<std::string> entries;
+  wchar_t* block = ::GetEnvironmentStringsW();
+  for (const wchar_t* e = block; *e != L'\0'; e += wcslen(e) + 1) entries.push_back(narrow(e));
+  ::FreeEnvironmentStringsW(block);
+  return entries;
+}
+
+RunResult runProcess(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& env, const std::string& input) {
+  Pipe in(true), out(false), err(false);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in.read;
+  startup.hStdOutput = out.write;
+  startup.hStdError = err.write;
+  PROCESS_INFORMATION process{};
+  std::wstring line = platform::windows::commandLine(argv);
+  std::wstring block = environmentBlock(childEnvironment(env));
+  const BOOL started = ::CreateProcessW(widen(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
+                                        nullptr, &startup, &process);
+  ::CloseHandle(in.read);
+  ::CloseHandle(out.write);
+  ::CloseHandle(err.write);
+  RunResult result;
+  if (!started) {
+    ::CloseHandle(in.write);
+    ::CloseHandle(out.read);
+    ::CloseHandle(err.read);
+    result.exitCode = 127;
+    result.err = "CreateProcessW " + argv[0] + ": error " + std::to_string(::GetLastError()) + "\n";
+    return result;
+  }
+  ::CloseHandle(process.hThread);
+  std::thread writer([&] {
+    DWORD written = 0;
+    if (!input.empty()) ::WriteFile(in.write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    ::CloseHandle(in.write);
+  });
+  std::thread errors([&] { readAll(err.read, result.err); });
+  readAll(out.read, result.out);
+  errors.join();
+  writer.join();
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hProcess);
+  result.exitCode = static_cast<int>(code);
+  return result;
+}
+
+bool systemIsWindows() { return true; }
+
+std::string findProgram(const std::string& name) {
+  return platform::windows::narrowPath(platform::windows::programPath(name));
+}
+
+}  // namespace testsupport
