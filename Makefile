@@ -7,6 +7,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+# Further ctest arguments for make test, e.g. CTEST_FLAGS="-LE shared".
+CTEST_FLAGS ?=
 PREFIX ?= /usr/local
 DESTDIR ?=
 BUILD_TYPE ?= Release
@@ -30,7 +32,7 @@ build: configure
 
 # After the tests, the skipped ones, by reason.
 test: build
-	@status=0; ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) || status=$$?; \
+	@status=0; ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_FLAGS) || status=$$?; \
 	  scripts/skipped-tests.sh $(BUILD); exit $$status
 
 demo: build
