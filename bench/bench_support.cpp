@@ -44,7 +44,8 @@ Run runProcess(const std::vector<std::string>& argv, const std::map<std::string,
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  run.ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   posix_spawn_file_actions_destroy(&actions);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;

@@ -91,7 +91,6 @@ const char* const kPlainHostTables =
     " c_Formulario REAL, c_periodo REAL, c_estado REAL, c_envio REAL, c_semana REAL,"
     " PRIMARY KEY (formulario, tabla_o));\n";
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,12 +138,12 @@ int main(int argc, char** argv) {
   }
   fs::remove_all(root);
 
-  std::printf("formsetup, median of %d runs (ms); the shell replays %zu and %zu statements\n",
-              runs, freshStatements.size(), repeatedStatements.size());
+  std::printf("formsetup, median of %d runs (ms); the shell replays %zu and %zu statements\n", runs,
+              freshStatements.size(), repeatedStatements.size());
   std::printf("%-10s %10s %10s %7s\n", "", "formsetup", "sqlite3", "ratio");
-  std::printf("%-10s %10.1f %10.1f %7.2f\n", "fresh", bench::median(fresh), bench::median(shellFresh),
-              bench::median(fresh) / bench::median(shellFresh));
-  std::printf("%-10s %10.1f %10.1f %7.2f\n", "repeated", bench::median(repeated), bench::median(shellRepeated),
-              bench::median(repeated) / bench::median(shellRepeated));
+  std::printf("%-10s %10.1f %10.1f %7.2f\n", "fresh", bench::median(fresh),
+              bench::median(shellFresh), bench::median(fresh) / bench::median(shellFresh));
+  std::printf("%-10s %10.1f %10.1f %7.2f\n", "repeated", bench::median(repeated),
+              bench::median(shellRepeated), bench::median(repeated) / bench::median(shellRepeated));
   return 0;
 }

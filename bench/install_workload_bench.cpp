@@ -37,13 +37,16 @@ constexpr int kParamRows = 157;
 
 // "F12", "c3", "A7": a prefix and a number (appended, not concatenated to a
 // temporary, which GCC 12 at -O3 misreads as an overlapping copy).
-std::string numbered(const char* prefix, int n) { return std::string(prefix).append(std::to_string(n)); }
+std::string numbered(const char* prefix, int n) {
+  return std::string(prefix).append(std::to_string(n));
+}
 
 std::string tableName(int t) { return numbered("F", t); }
 
 std::string createJet(int t) {
-  std::string sql = "CREATE TABLE " + tableName(t) +
-                    "( [tip_doc_d] Byte, [doc_id_d] text(15),[periodo] Text(6),  [formulario] Text (4)";
+  std::string sql =
+      "CREATE TABLE " + tableName(t) +
+      "( [tip_doc_d] Byte, [doc_id_d] text(15),[periodo] Text(6),  [formulario] Text (4)";
   for (int c = 0; c < 12; ++c) sql += ", [" + numbered("c", c) + "] Text (40)";
   return sql + ", [fec] DATE);";
 }
@@ -64,9 +67,10 @@ void runThroughHostdb(const std::string& folder, bool create) {
   auto db = create ? engine.Workspaces(0).CreateDatabase(folder + "/zel.db")
                    : engine.OpenDatabase(folder + "/zel.db");
   if (create) {
-    db->Execute("CREATE TABLE PARAM ([Numero] Text(3), [Argumento] Text(15), [Funcion] Text(255), "
-                "[Correl_Param] Text(3))",
-                hostdb::dbFailOnError);
+    db->Execute(
+        "CREATE TABLE PARAM ([Numero] Text(3), [Argumento] Text(15), [Funcion] Text(255), "
+        "[Correl_Param] Text(3))",
+        hostdb::dbFailOnError);
     db->Execute("ALTER TABLE PARAM ADD CONSTRAINT PK PRIMARY KEY ([Numero],[Argumento])",
                 hostdb::dbFailOnError);
   }
@@ -90,15 +94,19 @@ void runThroughHostdb(const std::string& folder, bool create) {
   }
   for (int r = 0; r < kParamRows; ++r) {
     const std::string key = paramRow(r);
-    auto rs = db->OpenRecordset("Select * from Param Where Numero='044' AND Argumento='" + key + "'",
-                                hostdb::dbOpenSnapshot);
+    auto rs =
+        db->OpenRecordset("Select * from Param Where Numero='044' AND Argumento='" + key + "'",
+                          hostdb::dbOpenSnapshot);
     const bool found = !rs->Eof();
     rs->Close();
     if (found)
-      db->Execute("Update Param Set Funcion='SIN DOCUMENTO   15 000000', Correl_param='001' Where "
-                  "Numero='044' AND Argumento='" + key + "'");
+      db->Execute(
+          "Update Param Set Funcion='SIN DOCUMENTO   15 000000', Correl_param='001' Where "
+          "Numero='044' AND Argumento='" +
+          key + "'");
     else
-      db->Execute("insert into Param values ('044','" + key + "','SIN DOCUMENTO   15 000000','001')");
+      db->Execute("insert into Param values ('044','" + key +
+                  "','SIN DOCUMENTO   15 000000','001')");
   }
   db->Close();
 }
@@ -108,13 +116,14 @@ void exec(sqlite3* db, const std::string& sql) { bench::sqlOrExit(db, sql); }
 // The same writes and look-ups on SQLite directly.
 void runOnSqlite(const std::string& folder, bool create) {
   sqlite3* db = nullptr;
-  sqlite3_open(( folder + "/plain.db").c_str(), &db);
+  sqlite3_open((folder + "/plain.db").c_str(), &db);
   exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
   if (create) {
     exec(db, "CREATE TABLE PARAM (Numero TEXT, Argumento TEXT, Funcion TEXT, Correl_Param TEXT)");
     exec(db, "CREATE UNIQUE INDEX PARAM_PK ON PARAM (Numero, Argumento)");
     for (int t = 0; t < kTables; ++t) {
-      std::string sql = "CREATE TABLE " + tableName(t) + " (tip_doc_d INTEGER, doc_id_d TEXT, periodo TEXT, formulario TEXT";
+      std::string sql = "CREATE TABLE " + tableName(t) +
+                        " (tip_doc_d INTEGER, doc_id_d TEXT, periodo TEXT, formulario TEXT";
       for (int c = 0; c < 12; ++c) sql += ", " + numbered("c", c) + " TEXT";
       exec(db, sql + ", fec TEXT)");
       exec(db, "CREATE UNIQUE INDEX " + tableName(t) + "_PK ON " + tableName(t) +
@@ -124,13 +133,16 @@ void runOnSqlite(const std::string& folder, bool create) {
   for (int r = 0; r < kParamRows; ++r) {
     const std::string key = paramRow(r);
     sqlite3_stmt* q = nullptr;
-    sqlite3_prepare_v2(db, ("SELECT * FROM PARAM WHERE Numero='044' AND Argumento='" + key + "'").c_str(),
-                       -1, &q, nullptr);
+    sqlite3_prepare_v2(
+        db, ("SELECT * FROM PARAM WHERE Numero='044' AND Argumento='" + key + "'").c_str(), -1, &q,
+        nullptr);
     const bool found = sqlite3_step(q) == SQLITE_ROW;
     sqlite3_finalize(q);
     if (found)
-      exec(db, "UPDATE PARAM SET Funcion='SIN DOCUMENTO   15 000000', Correl_Param='001' WHERE "
-               "Numero='044' AND Argumento='" + key + "'");
+      exec(db,
+           "UPDATE PARAM SET Funcion='SIN DOCUMENTO   15 000000', Correl_Param='001' WHERE "
+           "Numero='044' AND Argumento='" +
+               key + "'");
     else
       exec(db, "INSERT INTO PARAM VALUES ('044','" + key + "','SIN DOCUMENTO   15 000000','001')");
   }
@@ -140,9 +152,9 @@ void runOnSqlite(const std::string& folder, bool create) {
 double millis(const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
   work();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
-
 
 }  // namespace
 
@@ -163,9 +175,9 @@ int main(int argc, char** argv) {
   }
   std::printf("install workload, median of %d runs (ms)\n", runs);
   std::printf("%-14s %10s %10s %7s\n", "", "hostdb", "sqlite", "ratio");
-  std::printf("%-14s %10.1f %10.1f %7.2f\n", "fresh", bench::median(fresh), bench::median(plainFresh),
-              bench::median(fresh) / bench::median(plainFresh));
-  std::printf("%-14s %10.1f %10.1f %7.2f\n", "repeated", bench::median(repeated), bench::median(plainRepeated),
-              bench::median(repeated) / bench::median(plainRepeated));
+  std::printf("%-14s %10.1f %10.1f %7.2f\n", "fresh", bench::median(fresh),
+              bench::median(plainFresh), bench::median(fresh) / bench::median(plainFresh));
+  std::printf("%-14s %10.1f %10.1f %7.2f\n", "repeated", bench::median(repeated),
+              bench::median(plainRepeated), bench::median(repeated) / bench::median(plainRepeated));
   return 0;
 }

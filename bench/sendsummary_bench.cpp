@@ -21,7 +21,6 @@
 #include "bench/bench_support.h"
 #include "hostdb/sqlite/jet_sql.h"
 
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -63,13 +62,16 @@ Host makeHost(const std::string& root, long rows) {
     exec(db, std::string("INSERT INTO DET VALUES ('20123456789', '2024', '0661', 1, '") + box +
                  "', '1234567')");
   if (rows > 0) {
-    const std::string numbers = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                "WHERE i < " + std::to_string(rows) + ") ";
+    const std::string numbers =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+        "WHERE i < " +
+        std::to_string(rows) + ") ";
     exec(db, numbers +
                  "INSERT INTO SPOOL SELECT 'RP00' || printf('%02d', 10 + i % 10), "
                  "printf('%06d', i / 10 + 1), printf('%08d.PRN', i), '2024-01-01 08:00:00', "
                  "'BENCH', printf('%011d', i), 6 FROM n");
-    exec(db, numbers + "INSERT INTO cont SELECT 6, printf('%011d', i), 'CONTRIBUYENTE ' || i FROM n");
+    exec(db,
+         numbers + "INSERT INTO cont SELECT 6, printf('%011d', i), 'CONTRIBUYENTE ' || i FROM n");
   }
   exec(db, "COMMIT");
   sqlite3_close(db);

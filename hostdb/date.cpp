@@ -15,8 +15,8 @@ bool Date::isReal() const {
   static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= days[month - 1] && !(month == 2 && day == 29 && !leap) && hour >= 0 &&
-         hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+         day <= days[month - 1] && !(month == 2 && day == 29 && !leap) && hour >= 0 && hour <= 23 &&
+         minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
 std::optional<Date> parseStoredDate(std::string_view s) {
@@ -30,8 +30,8 @@ std::optional<Date> parseStoredDate(std::string_view s) {
     for (std::size_t i = at; i < at + n; ++i) v = v * 10 + (s[i] - '0');
     return v;
   };
-  const Date d{number(0, 4), number(5, 2), number(8, 2), number(11, 2), number(14, 2),
-               number(17, 2)};
+  const Date d{number(0, 4),  number(5, 2),  number(8, 2),
+               number(11, 2), number(14, 2), number(17, 2)};
   if (!d.isReal()) return std::nullopt;
   return d;
 }
@@ -58,7 +58,8 @@ std::optional<Date> parseDateText(std::string_view text) {
     int used = -1;
     int* p[6];
     for (int k = 0; k < 6; ++k) p[k] = &v[f.order[k]];
-    int n = f.count == 6   ? std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], p[3], p[4], p[5], &used)
+    int n = f.count == 6
+                ? std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], p[3], p[4], p[5], &used)
             : f.count == 5 ? std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], p[3], p[4], &used)
                            : std::sscanf(t.c_str(), f.format, p[0], p[1], p[2], &used);
     if (n != f.count || used != static_cast<int>(t.size())) continue;

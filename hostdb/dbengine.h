@@ -44,7 +44,7 @@ class DBEngine {
   // default workspace logs on; IniPath is kept as the programs set it, and
   // this engine reads no INI file of its own.
   std::string IniPath;
-  std::string SystemDB;         // the workgroup file
+  std::string SystemDB;  // the workgroup file
   std::string DefaultUser;
   std::string DefaultPassword;
 

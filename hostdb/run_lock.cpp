@@ -19,7 +19,8 @@ std::string fieldOf(const std::string& text, std::string_view key) {
   std::size_t at = 0;
   while (at < text.size()) {
     const std::size_t end = text.find('\n', at);
-    const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    const std::string line =
+        text.substr(at, end == std::string::npos ? std::string::npos : end - at);
     if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
     if (end == std::string::npos) break;
     at = end + 1;
@@ -99,7 +100,9 @@ std::optional<RunLockOwner> parseOwner(const std::string& text) {
 }
 
 RunLock::RunLock(const std::string& databasePath, std::string displayPath)
-    : database_(databasePath), folder_(databasePath + ".lock"), ownerPath_(folder_ + "/owner"),
+    : database_(databasePath),
+      folder_(databasePath + ".lock"),
+      ownerPath_(folder_ + "/owner"),
       displayPath_(std::move(displayPath)) {}
 
 RunLock::~RunLock() { giveBack(); }
@@ -186,8 +189,8 @@ bool RunLock::takeOverIfAbandoned(const std::string& seen) {
   // Moved aside first, so that of several runs that judged it abandoned one
   // removes it; should the folder moved hold another owner by then (a run
   // made it anew in the meantime), it is put back.
-  const std::string aside = folder_ + ".abandoned." + env.machineName() + "." +
-                            std::to_string(env.processId());
+  const std::string aside =
+      folder_ + ".abandoned." + env.machineName() + "." + std::to_string(env.processId());
   try {
     env.renameFile(folder_, aside);
   } catch (const platform::Error&) {
@@ -210,8 +213,8 @@ std::int64_t RunLock::serverNow() {
   const std::int64_t ours = env.currentInstant().seconds;
   if (!serverOffset_) {
     // A file written now carries the server's time.
-    const std::string probe = parentOf(folder_) + "/.clock." + env.machineName() + "." +
-                              std::to_string(env.processId());
+    const std::string probe =
+        parentOf(folder_) + "/.clock." + env.machineName() + "." + std::to_string(env.processId());
     std::optional<platform::env::Instant> stamped;
     try {
       std::unique_ptr<platform::env::WritableFile> file = env.newFile(probe, false);

@@ -32,8 +32,8 @@ struct Key {
 
 struct FormSet {
   const char* working;
-  const char* history;    // kNone: the set has no history table
-  const char* temporary;  // kNone: the set has no temporary table
+  const char* history;             // kNone: the set has no history table
+  const char* temporary;           // kNone: the set has no temporary table
   std::vector<SetColumn> columns;  // after the declaration columns (and Correl)
   Key workingKey, historyKey, temporaryKey;
   bool temporaryHasDeclarationColumns = false;
@@ -52,7 +52,9 @@ const FormColumn kCorrelColumn = {"Correl", "Text (3)"};
 
 const std::vector<FormSet>& formSets() {
   static const std::vector<FormSet> sets = {
-      {"F0651DIVIDEND", "HF0651DIVIDEND", "TMP_F0651DIVID",
+      {"F0651DIVIDEND",
+       "HF0651DIVIDEND",
+       "TMP_F0651DIVID",
        {
            {"num_RUC", "Text (11)", "Text (11)", "Text (11)"},
            {"des_entpagadora", "Text (40)", "Text (40)", "Text (40)"},
@@ -67,7 +69,9 @@ const std::vector<FormSet>& formSets() {
         {"tip_doc_d", "doc_id_d", "periodo", "Formulario", "Correl", "num_ruc", "fec_retenida"}},
        {"PK_TMP_F0651DIVID", {"num_ruc", "fec_retenida"}}},
 
-      {"F0651EXTRANJ", "HF0651EXTRANJ", "TMP_F0651EXTRA",
+      {"F0651EXTRANJ",
+       "HF0651EXTRANJ",
+       "TMP_F0651EXTRA",
        {
            {"des_emp_ext", "Text(40)", "Text(40)", "Text(40)"},
            {"ind_pais", "Text(04)", "Text(04)", "Text(04)"},
@@ -87,7 +91,9 @@ const std::vector<FormSet>& formSets() {
          "ind_cargo", "ind_operacion"}},
        {"PK_TMP_F0651EXTRA", {"des_emp_ext", "ind_pais", "ind_cargo", "ind_operacion"}}},
 
-      {"F0651FIDEICOM", "HF0651FIDEICOM", "TMP_F0651FIDEI",
+      {"F0651FIDEICOM",
+       "HF0651FIDEICOM",
+       "TMP_F0651FIDEI",
        {
            {"tip_doc_fde", "Byte", "Byte", "Byte"},
            {"num_doc_fde", "Text(15)", "Text(15)", "Text(15)"},
@@ -121,7 +127,9 @@ const std::vector<FormSet>& formSets() {
         {"tip_doc_fde", "num_doc_fde", "tip_empre_fdu", "des_empre_fdu", "tip_doc_ben",
          "num_doc_ben", "tip_patri_fdei"}}},
 
-      {"F0653ITF", "HF0653ITF", "TMP_F0653ITF",
+      {"F0653ITF",
+       "HF0653ITF",
+       "TMP_F0653ITF",
        {
            {"num_RUC", "TEXT(11)", "TEXT(11)", "TEXT(11)"},
            {"des_razon", "Text(40)", "Text(40)", "Text(40)"},
@@ -132,7 +140,9 @@ const std::vector<FormSet>& formSets() {
        {"PK_HF0653ITF", {"tip_doc_d", "doc_id_d", "periodo", "formulario", "correl", "num_RUC"}},
        {"PK_TMP_F0653ITF", {"num_RUC"}}},
 
-      {"F0653RET", "HF0653RET", "TMP_F0653RET",
+      {"F0653RET",
+       "HF0653RET",
+       "TMP_F0653RET",
        {
            {"Casilla", "BYTE", "BYTE", "BYTE"},
            {"per_tributario", "TEXT(6)", "TEXT(6)", "TEXT(6)"},
@@ -148,7 +158,9 @@ const std::vector<FormSet>& formSets() {
          "num_RUC"}},
        {"PK_TMP_F0653RET", {"Casilla", "per_tributario", "num_RUC"}}},
 
-      {"F0655FIDEI", "HF0655FIDEI", "TMP_F0655FIDEI",
+      {"F0655FIDEI",
+       "HF0655FIDEI",
+       "TMP_F0655FIDEI",
        {
            {"tip_doc_fiduciario", "byte", "byte", "byte"},
            {"num_doc_fiduciario", "Text (15)", "Text (15)", "Text (15)"},
@@ -163,18 +175,19 @@ const std::vector<FormSet>& formSets() {
        },
        {"PK_F0655FIDEI",
         {"tip_doc_d", "doc_id_d", "periodo", "formulario", "tip_doc_fiduciario",
-         "num_doc_fiduciario", "tip_doc_fideicomitente", "num_doc_fideicomitente",
-         "tip_patrimonio", "tip_fideicomiso"}},
+         "num_doc_fiduciario", "tip_doc_fideicomitente", "num_doc_fideicomitente", "tip_patrimonio",
+         "tip_fideicomiso"}},
        // The history table's key carries the working table's constraint name.
        {"PK_F0655FIDEI",
         {"tip_doc_d", "doc_id_d", "periodo", "Correl", "tip_doc_fiduciario", "num_doc_fiduciario",
-         "tip_doc_fideicomitente", "num_doc_fideicomitente", "tip_patrimonio",
-         "tip_fideicomiso"}},
+         "tip_doc_fideicomitente", "num_doc_fideicomitente", "tip_patrimonio", "tip_fideicomiso"}},
        {"PK_TMP_F0655FIDEI",
         {"tip_doc_fiduciario", "num_doc_fiduciario", "tip_doc_fideicomitente",
          "num_doc_fideicomitente", "tip_patrimonio", "tip_fideicomiso"}}},
 
-      {"F0655DETRTA", "HF0655DETRTA", "TMP_F0655DETRTA",
+      {"F0655DETRTA",
+       "HF0655DETRTA",
+       "TMP_F0655DETRTA",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"tip_doc_ret", "INTEGER", "INTEGER", "INTEGER"},
@@ -192,7 +205,9 @@ const std::vector<FormSet>& formSets() {
          "num_RUC", "per_tri"}},
        {"PK_TMP_F0655DETRTA", {"casilla", "tip_doc_ret", "num_RUC", "per_tri"}}},
 
-      {"F0655CONDOMI", "HF0655CONDOMI", "TMP_F0655CONDOMI",
+      {"F0655CONDOMI",
+       "HF0655CONDOMI",
+       "TMP_F0655CONDOMI",
        {
            {"tip_doc_con", "INTEGER", "INTEGER", "INTEGER"},
            {"num_RUC", "TEXT(15)", "TEXT(15)", "TEXT(15)"},
@@ -204,7 +219,9 @@ const std::vector<FormSet>& formSets() {
         {"tip_doc_d", "doc_id_d", "periodo", "formulario", "Correl", "tip_doc_con", "num_RUC"}},
        {"PK_TMP_F0655CONDOMI", {"tip_doc_con", "num_RUC"}}},
 
-      {"F0655FEXT", "HF0655FEXT", "TMP_F0655FEXT",
+      {"F0655FEXT",
+       "HF0655FEXT",
+       "TMP_F0655FEXT",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"cod_pais", "TEXT(4)", "TEXT(4)", "TEXT(4)"},
@@ -216,7 +233,9 @@ const std::vector<FormSet>& formSets() {
         {"tip_doc_d", "doc_id_d", "periodo", "formulario", "Correl", "casilla", "cod_pais"}},
        {"PK_TMP_F0655FEXT", {"casilla", "cod_pais"}}},
 
-      {"F0655NORMAS", "HF0655NORMAS", "TMP_F0655NORMAS",
+      {"F0655NORMAS",
+       "HF0655NORMAS",
+       "TMP_F0655NORMAS",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"tip_nor", "byte", "byte", "byte"},
@@ -234,7 +253,9 @@ const std::vector<FormSet>& formSets() {
          "num_nor", "anno_nor", "art_nor"}},
        {"PK_TMP_F0655NORMAS", {"casilla", "tip_nor", "num_nor", "anno_nor", "art_nor"}}},
 
-      {"F0655PAGCTA", "HF0655PAGCTA", "TMP_F0655PAGCTA",
+      {"F0655PAGCTA",
+       "HF0655PAGCTA",
+       "TMP_F0655PAGCTA",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"per_tri", "TEXT(6)", "TEXT(6)", "TEXT(6)"},
@@ -259,7 +280,9 @@ const std::vector<FormSet>& formSets() {
          "num_for", "num_ord"}},
        {"PK_TMP_F0655PAGCTA", {"casilla", "per_tri", "num_for", "num_ord"}}},
 
-      {"F0655PAGOS", "HF0655PAGOS", "TMP_F0655PAGOS",
+      {"F0655PAGOS",
+       "HF0655PAGOS",
+       "TMP_F0655PAGOS",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"per_tri", "TEXT(6)", "TEXT(6)", "TEXT(6)"},
@@ -281,7 +304,9 @@ const std::vector<FormSet>& formSets() {
          "num_for", "num_ord"}},
        {"PK_TMP_F0655PAGOS", {"casilla", "per_tri", "num_for", "num_ord"}}},
 
-      {"F0655RETDET", "HF0655RETDET", "TMP_F0655RETDET",
+      {"F0655RETDET",
+       "HF0655RETDET",
+       "TMP_F0655RETDET",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"tip_doc_ret", "integer", "integer", "integer"},
@@ -308,14 +333,18 @@ const std::vector<FormSet>& formSets() {
 
       // Only the declaration columns, no history table; the temporary table
       // keeps the declaration columns and the working table's key name.
-      {"F0655IMPORTA", kNone, "TMP_F0655IMPORTA",
+      {"F0655IMPORTA",
+       kNone,
+       "TMP_F0655IMPORTA",
        {},
        {"PK_F0655IMPORTA", {"tip_doc_d", "doc_id_d", "periodo", "formulario"}},
        {},
        {"PK_F0655IMPORTA", {"tip_doc_d", "doc_id_d", "periodo", "formulario"}},
        true},
 
-      {"F0657RETCAB", "HF0657RETCAB", "TMP_F0657RETCAB",
+      {"F0657RETCAB",
+       "HF0657RETCAB",
+       "TMP_F0657RETCAB",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"tip_doc_ret", "integer", "integer", "integer"},
@@ -337,7 +366,9 @@ const std::vector<FormSet>& formSets() {
          "num_doc_ret", "fec_donacion"}},
        {"PK_TMP_F0657RETCAB", {"casilla", "tip_doc_ret", "num_doc_ret", "fec_donacion"}}},
 
-      {"F0657CORREL", "HF0657CORREL", "TMP_F0657CORREL",
+      {"F0657CORREL",
+       "HF0657CORREL",
+       "TMP_F0657CORREL",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"num_correl", "LONG", "LONG", "LONG", "NUM_CORREL"},
@@ -347,7 +378,9 @@ const std::vector<FormSet>& formSets() {
        {"PK_HF0657CORREL", {"Tip_doc_d", "Doc_id_d", "Periodo", "Formulario", "correl", "Casilla"}},
        {"PK_TMP_F0657CORREL", {"Casilla"}}},
 
-      {"F0657DIFCAS", "HF0657DIFCAS", "TMP_F0657DIFCAS",
+      {"F0657DIFCAS",
+       "HF0657DIFCAS",
+       "TMP_F0657DIFCAS",
        {
            {"casilla", "TEXT(3)", "TEXT(3)", "TEXT(3)"},
            {"Mto_importa", "TEXT(15)", "TEXT(15)", "TEXT(15)"},
@@ -360,7 +393,9 @@ const std::vector<FormSet>& formSets() {
        {"PK_TMP_F0657DIFCAS", {"Casilla"}}},
 
       // The control table: one variant only.
-      {"EFCONTROLNS", kNone, kNone,
+      {"EFCONTROLNS",
+       kNone,
+       kNone,
        {
            {"semana", "integer", kNone, kNone},
            {"nomarc", "text(50)", kNone, kNone},
@@ -373,8 +408,7 @@ const std::vector<FormSet>& formSets() {
            {"num_tuplas", "text(15)", kNone, kNone},
            {"cnumero", "text(6)", kNone, kNone},
        },
-       {"PK_EFCONTROLNS",
-        {"tip_doc_d", "doc_id_d", "periodo", "Formulario", "semana", "nomarc"}},
+       {"PK_EFCONTROLNS", {"tip_doc_d", "doc_id_d", "periodo", "Formulario", "semana", "nomarc"}},
        {},
        {}},
   };
@@ -383,19 +417,17 @@ const std::vector<FormSet>& formSets() {
 
 // The order in which createFormTables makes the tables.
 constexpr const char* kCreationOrder[] = {
-    "F0651DIVIDEND",   "HF0651DIVIDEND",   "TMP_F0651DIVID",  "F0651EXTRANJ",
-    "HF0651EXTRANJ",   "TMP_F0651EXTRA",   "F0651FIDEICOM",   "HF0651FIDEICOM",
-    "TMP_F0651FIDEI",  "F0653ITF",         "HF0653ITF",       "TMP_F0653ITF",
-    "F0653RET",        "HF0653RET",        "TMP_F0653RET",    "F0655FIDEI",
-    "TMP_F0655FIDEI",  "HF0655FIDEI",      "F0655DETRTA",     "F0655CONDOMI",
-    "F0655FEXT",       "F0655NORMAS",      "F0655PAGCTA",     "F0655PAGOS",
-    "F0657RETCAB",     "F0655RETDET",      "TMP_F0655DETRTA", "TMP_F0655CONDOMI",
-    "TMP_F0655FEXT",   "TMP_F0655NORMAS",  "TMP_F0655PAGCTA", "TMP_F0655PAGOS",
-    "TMP_F0657RETCAB", "TMP_F0655RETDET",  "HF0655DETRTA",    "HF0655CONDOMI",
-    "HF0655FEXT",      "HF0655NORMAS",     "HF0655PAGCTA",    "HF0655PAGOS",
-    "HF0657RETCAB",    "HF0655RETDET",     "F0655IMPORTA",    "TMP_F0655IMPORTA",
-    "F0657CORREL",     "HF0657CORREL",     "TMP_F0657CORREL", "F0657DIFCAS",
-    "HF0657DIFCAS",    "TMP_F0657DIFCAS",  "EFCONTROLNS",
+    "F0651DIVIDEND",   "HF0651DIVIDEND",  "TMP_F0651DIVID",   "F0651EXTRANJ",     "HF0651EXTRANJ",
+    "TMP_F0651EXTRA",  "F0651FIDEICOM",   "HF0651FIDEICOM",   "TMP_F0651FIDEI",   "F0653ITF",
+    "HF0653ITF",       "TMP_F0653ITF",    "F0653RET",         "HF0653RET",        "TMP_F0653RET",
+    "F0655FIDEI",      "TMP_F0655FIDEI",  "HF0655FIDEI",      "F0655DETRTA",      "F0655CONDOMI",
+    "F0655FEXT",       "F0655NORMAS",     "F0655PAGCTA",      "F0655PAGOS",       "F0657RETCAB",
+    "F0655RETDET",     "TMP_F0655DETRTA", "TMP_F0655CONDOMI", "TMP_F0655FEXT",    "TMP_F0655NORMAS",
+    "TMP_F0655PAGCTA", "TMP_F0655PAGOS",  "TMP_F0657RETCAB",  "TMP_F0655RETDET",  "HF0655DETRTA",
+    "HF0655CONDOMI",   "HF0655FEXT",      "HF0655NORMAS",     "HF0655PAGCTA",     "HF0655PAGOS",
+    "HF0657RETCAB",    "HF0655RETDET",    "F0655IMPORTA",     "TMP_F0655IMPORTA", "F0657CORREL",
+    "HF0657CORREL",    "TMP_F0657CORREL", "F0657DIFCAS",      "HF0657DIFCAS",     "TMP_F0657DIFCAS",
+    "EFCONTROLNS",
 };
 
 enum class Variant { Working, History, Temporary };

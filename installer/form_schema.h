@@ -16,9 +16,9 @@ struct FormColumn {
 
 struct FormTable {
   std::string name;
-  std::vector<FormColumn> columns;     // in table order
-  std::string keyName;                 // the primary-key constraint
-  std::vector<std::string> keyColumns; // in key order, in the letter case the key statement writes
+  std::vector<FormColumn> columns;      // in table order
+  std::string keyName;                  // the primary-key constraint
+  std::vector<std::string> keyColumns;  // in key order, in the letter case the key statement writes
 };
 
 // The 51 form tables in the order in which they are created.

@@ -22,20 +22,19 @@ void showLockedBox(const platform::Error& e) {
 }
 
 void showStatementError(const platform::Error& e) {
-  platform::ErrorBox(std::string("Error Número : ").append(std::to_string(e.number())) + "\n" +
-                         e.description(),
-                     "Error al Ejecutar Sentencia SQL", platform::Icon::Critical, e.cause());
+  platform::ErrorBox(
+      std::string("Error Número : ").append(std::to_string(e.number())) + "\n" + e.description(),
+      "Error al Ejecutar Sentencia SQL", platform::Icon::Critical, e.cause());
 }
 
 }  // namespace
 
 void endOnLastingFault(const platform::Error& e) {
-  if (e.number() == hostdb::err::kCannotOpenFile)
-    showLockedBox(e);
-  else if (e.number() == hostdb::err::kNotEnoughDiskSpace || e.number() == platform::err::kHostInUse)
+  if (e.number() == hostdb::err::kCannotOpenFile) showLockedBox(e);
+  else if (e.number() == hostdb::err::kNotEnoughDiskSpace ||
+           e.number() == platform::err::kHostInUse)
     showStatementError(e);
-  else
-    return;
+  else return;
   platform::endProgram();
 }
 
@@ -50,8 +49,8 @@ void openHostDatabase(const std::string& folder) {
     if (e.number() == hostdb::err::kCannotOpenFile) {
       showLockedBox(e);
     } else {
-      platform::ErrorBox(e.description() + "\n " + std::to_string(e.number()),
-                         "Error de Conección", platform::Icon::None, e.cause());
+      platform::ErrorBox(e.description() + "\n " + std::to_string(e.number()), "Error de Conección",
+                         platform::Icon::None, e.cause());
     }
     platform::endProgram();
   }

@@ -20,8 +20,7 @@ namespace {
 using hostdb::escapeText;
 
 std::string whereKey(const std::string& numero, const std::string& argumento) {
-  return " Where Numero='" + escapeText(numero) + "' AND Argumento='" + escapeText(argumento) +
-         "'";
+  return " Where Numero='" + escapeText(numero) + "' AND Argumento='" + escapeText(argumento) + "'";
 }
 
 std::string updateStatement(const std::string& numero, const std::string& argumento,
@@ -41,8 +40,8 @@ std::string insertStatement(const std::string& numero, const std::string& argume
 // No error trap: a failing look-up (no PARAM table, say) escapes to the
 // start-up, which ends the run with the run-time error box.
 bool findParam(const std::string& numero, const std::string& argumento) {
-  std::unique_ptr<hostdb::Recordset> rows =
-      hostDatabase().OpenRecordset("Select * from Param" + whereKey(numero, argumento), hostdb::dbOpenSnapshot);
+  std::unique_ptr<hostdb::Recordset> rows = hostDatabase().OpenRecordset(
+      "Select * from Param" + whereKey(numero, argumento), hostdb::dbOpenSnapshot);
   const bool found = !rows->Eof();
   rows->Close();
   return found;

@@ -21,16 +21,17 @@ void closeHostDatabase() { hostdb::hostSession().closeDatabase(); }
 
 std::string updateStatement(const SendConfigLine& line) {
   static const char* const kByteNames[] = {" indice=", " obliga=", " c_tip_doc_d="};
-  static const char* const kNumberNames[] = {" c_doc_id_d =", " c_Formulario=", " c_periodo=",
-                                             " c_estado=",    " c_envio=",      " c_semana="};
-  std::string sql = std::string("Update envio_t set ") + " tabla_d = " + hostdb::quoteText(line.tablaD) +
-                    "," + " tabla_ext = " + hostdb::quoteText(line.tablaExt);
+  static const char* const kNumberNames[] = {
+      " c_doc_id_d =", " c_Formulario=", " c_periodo=", " c_estado=", " c_envio=", " c_semana="};
+  std::string sql = std::string("Update envio_t set ") +
+                    " tabla_d = " + hostdb::quoteText(line.tablaD) + "," +
+                    " tabla_ext = " + hostdb::quoteText(line.tablaExt);
   for (std::size_t i = 0; i < line.bytes.size(); ++i)
     sql += std::string(",") + kByteNames[i] + std::to_string(line.bytes[i]);
   for (std::size_t i = 0; i < line.numbers.size(); ++i)
     sql += std::string(",") + kNumberNames[i] + hostdb::numberText(line.numbers[i]);
-  return sql + " Where formulario='" + kForm + "' AND tabla_o='" +
-         hostdb::escapeText(line.tablaO) + "'";
+  return sql + " Where formulario='" + kForm + "' AND tabla_o='" + hostdb::escapeText(line.tablaO) +
+         "'";
 }
 
 std::string insertStatement(const SendConfigLine& line) {
@@ -69,9 +70,9 @@ SendConfigLimits envioLimits() {
 
 void registerReports() {
   executeSql("Delete from reportes where codrep='RP0018'");
-  insertSeedRow(std::string("insert into reportes ") +
-                    "values ('RP0018','Reporte del formulario 661',1)",
-                rowName("reportes", {{"codrep", "RP0018"}}));
+  insertSeedRow(
+      std::string("insert into reportes ") + "values ('RP0018','Reporte del formulario 661',1)",
+      rowName("reportes", {{"codrep", "RP0018"}}));
   executeSql("Delete from reportes where codrep='RP0019'");
   insertSeedRow(std::string("insert into reportes ") +
                     "values ('RP0019','Resumen de envío de información -  Formulario 661',1)",
@@ -79,10 +80,10 @@ void registerReports() {
 }
 
 bool findSendConfig(const std::string& tablaO) {
-  std::unique_ptr<hostdb::Recordset> rows = hostDatabase().OpenRecordset(
-      "Select * from envio_t Where formulario='0661' AND tabla_o='" +
-          hostdb::escapeText(tablaO) + "'",
-      hostdb::dbOpenSnapshot);
+  std::unique_ptr<hostdb::Recordset> rows =
+      hostDatabase().OpenRecordset("Select * from envio_t Where formulario='0661' AND tabla_o='" +
+                                       hostdb::escapeText(tablaO) + "'",
+                                   hostdb::dbOpenSnapshot);
   const bool found = !rows->Eof();
   rows->Close();
   return found;
@@ -97,8 +98,8 @@ void loadSendConfiguration() {
   const std::string path = state.hostFolder + "tmp\\" + "env661.txt";
   const SendConfigFile file = readSendConfigFile(path, envioLimits());
   if (!file.problem.empty()) {
-    platform::MessageBox(file.problem + "\nNo se ha cambiado la configuración de envío.",
-                         "Mensaje", platform::Icon::Critical);
+    platform::MessageBox(file.problem + "\nNo se ha cambiado la configuración de envío.", "Mensaje",
+                         platform::Icon::Critical);
     closeHostDatabase();
     reportUnstoredRows();
     platform::endProgram();
@@ -107,8 +108,7 @@ void loadSendConfiguration() {
   executeSql(std::string("Delete from envio_t where FORMULARIO= '") + kForm + "'");
   // A later line for the same tabla_o updates the row an earlier one inserted.
   for (const SendConfigLine& line : file.lines) {
-    if (findSendConfig(line.tablaO))
-      executeSql(updateStatement(line));
+    if (findSendConfig(line.tablaO)) executeSql(updateStatement(line));
     else
       insertSeedRow(insertStatement(line),
                     rowName("envio_t", {{"formulario", kForm}, {"tabla_o", line.tablaO}}));

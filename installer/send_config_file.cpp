@@ -17,7 +17,7 @@ constexpr int kFieldCount = 13;
 constexpr std::size_t kLastPosition = 32767;
 
 const char* const kFieldNames[kFieldCount] = {
-    "",          "tabla_o",      "tabla_d",   "tabla_ext", "indice",   "obliga",  "c_tip_doc_d",
+    "",           "tabla_o",      "tabla_d",   "tabla_ext", "indice",  "obliga",  "c_tip_doc_d",
     "c_doc_id_d", "c_Formulario", "c_periodo", "c_estado",  "c_envio", "c_semana"};
 
 // A number as the conversion functions read it, without the grouping commas,
@@ -80,7 +80,7 @@ std::vector<std::string> splitLines(const std::string& bytes) {
 bool parseSendConfigLine(const std::string& line, const SendConfigLimits& limits,
                          SendConfigLine& out, std::string& why) {
   std::array<std::string, kFieldCount> fields;
-  std::size_t start = 0;  // a byte offset into the UTF-8 line
+  std::size_t start = 0;     // a byte offset into the UTF-8 line
   std::size_t position = 1;  // the same place counted in characters
   for (int i = 0; i < kFieldCount; ++i) {
     const std::size_t bar = line.find('|', start);
@@ -106,7 +106,8 @@ bool parseSendConfigLine(const std::string& line, const SendConfigLimits& limits
       !checkText(3, out.tablaExt, limits.tablaExt, why))
     return false;
   for (int i = 4; i < 7; ++i) {
-    if (!readByte(fields[static_cast<std::size_t>(i)], out.bytes[static_cast<std::size_t>(i - 4)])) {
+    if (!readByte(fields[static_cast<std::size_t>(i)],
+                  out.bytes[static_cast<std::size_t>(i - 4)])) {
       why = fieldLabel(i) + " no es un número de 0 a 255: \"" +
             fields[static_cast<std::size_t>(i)] + "\"";
       return false;

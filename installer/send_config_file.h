@@ -12,9 +12,9 @@ namespace installer {
 
 // The values of one line, ready for envio_t.
 struct SendConfigLine {
-  std::string tablaO;    // field 2, trimmed
-  std::string tablaD;    // field 3, or one blank when it is empty
-  std::string tablaExt;  // field 4, trimmed
+  std::string tablaO;                   // field 2, trimmed
+  std::string tablaD;                   // field 3, or one blank when it is empty
+  std::string tablaExt;                 // field 4, trimmed
   std::array<std::uint8_t, 3> bytes{};  // fields 5-7: indice, obliga, c_tip_doc_d
   std::array<double, 6> numbers{};      // fields 8-13: c_doc_id_d .. c_semana
 };

@@ -22,8 +22,8 @@ constexpr unsigned kBufferSize = 255;
 
 std::string readHostFolder() {
   std::string buffer;
-  unsigned copied =
-      platform::GetPrivateProfileStringA("Options", "SysPath", "", buffer, kBufferSize, "PM000.INI");
+  unsigned copied = platform::GetPrivateProfileStringA("Options", "SysPath", "", buffer,
+                                                       kBufferSize, "PM000.INI");
   // The value arrives with its terminator inside the 255-character buffer, so
   // at most 254 of its characters are used.
   std::string folder = platform::trimSpaces(platform::leftChars(buffer, copied));

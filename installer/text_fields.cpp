@@ -18,9 +18,9 @@ namespace {
 constexpr const char* kItfRetFields[] = {"des_razon", "mto_retenido"};
 constexpr const char* kDividendFields[] = {"des_entpagadora", "mto_distribuido", "mto_retenido"};
 constexpr const char* kForeignFields[] = {"mto_saldo"};
-constexpr const char* kTrustFields[] = {
-    "des_nombre_fde", "des_apepat_fde", "des_apemat_fde", "des_razon_fde", "des_nombre_ben",
-    "des_apepat_ben", "des_apemat_ben", "des_razon_ben",  "mto_saldo"};
+constexpr const char* kTrustFields[] = {"des_nombre_fde", "des_apepat_fde", "des_apemat_fde",
+                                        "des_razon_fde",  "des_nombre_ben", "des_apepat_ben",
+                                        "des_apemat_ben", "des_razon_ben",  "mto_saldo"};
 constexpr const char* kWithholderFields[] = {"des_razon", "des_ape_pat", "des_ape_mat",
                                              "des_nombres"};
 constexpr const char* kOnAccountFields[] = {"mto_sal", "mto_com", "mto_otr", "mto_int"};
@@ -35,19 +35,32 @@ struct TextFieldTable {
 // The 27 tables, in the order the installer adjusts them: nine families, each
 // as working, history and temporary table.
 constexpr TextFieldTable kTextFieldTables[] = {
-    {"F0651DIVIDEND", kDividendFields},   {"HF0651DIVIDEND", kDividendFields},
-    {"TMP_F0651DIVID", kDividendFields},  {"F0651FIDEICOM", kTrustFields},
-    {"HF0651FIDEICOM", kTrustFields},     {"TMP_F0651FIDEI", kTrustFields},
-    {"F0651EXTRANJ", kForeignFields},     {"HF0651EXTRANJ", kForeignFields},
-    {"TMP_F0651EXTRA", kForeignFields},   {"F0653ITF", kItfRetFields},
-    {"HF0653ITF", kItfRetFields},         {"TMP_F0653ITF", kItfRetFields},
-    {"F0653RET", kItfRetFields},          {"HF0653RET", kItfRetFields},
-    {"TMP_F0653RET", kItfRetFields},      {"F0657RETCAB", kWithholderFields},
-    {"HF0657RETCAB", kWithholderFields},  {"TMP_F0657RETCAB", kWithholderFields},
-    {"F0655PAGCTA", kOnAccountFields},    {"HF0655PAGCTA", kOnAccountFields},
-    {"TMP_F0655PAGCTA", kOnAccountFields}, {"F0655PAGOS", kPaymentFields},
-    {"HF0655PAGOS", kPaymentFields},      {"TMP_F0655PAGOS", kPaymentFields},
-    {"F0655FIDEI", kEquityTrustFields},   {"HF0655FIDEI", kEquityTrustFields},
+    {"F0651DIVIDEND", kDividendFields},
+    {"HF0651DIVIDEND", kDividendFields},
+    {"TMP_F0651DIVID", kDividendFields},
+    {"F0651FIDEICOM", kTrustFields},
+    {"HF0651FIDEICOM", kTrustFields},
+    {"TMP_F0651FIDEI", kTrustFields},
+    {"F0651EXTRANJ", kForeignFields},
+    {"HF0651EXTRANJ", kForeignFields},
+    {"TMP_F0651EXTRA", kForeignFields},
+    {"F0653ITF", kItfRetFields},
+    {"HF0653ITF", kItfRetFields},
+    {"TMP_F0653ITF", kItfRetFields},
+    {"F0653RET", kItfRetFields},
+    {"HF0653RET", kItfRetFields},
+    {"TMP_F0653RET", kItfRetFields},
+    {"F0657RETCAB", kWithholderFields},
+    {"HF0657RETCAB", kWithholderFields},
+    {"TMP_F0657RETCAB", kWithholderFields},
+    {"F0655PAGCTA", kOnAccountFields},
+    {"HF0655PAGCTA", kOnAccountFields},
+    {"TMP_F0655PAGCTA", kOnAccountFields},
+    {"F0655PAGOS", kPaymentFields},
+    {"HF0655PAGOS", kPaymentFields},
+    {"TMP_F0655PAGOS", kPaymentFields},
+    {"F0655FIDEI", kEquityTrustFields},
+    {"HF0655FIDEI", kEquityTrustFields},
     {"TMP_F0655FIDEI", kEquityTrustFields},
 };
 

@@ -29,8 +29,7 @@ std::string rowName(std::string_view table,
 
 void insertSeedRow(const std::string& statement, const std::string& row) {
   std::vector<std::string>& unstored = moduleState().unstoredRows;
-  if (executeSql(statement) > 0)
-    std::erase(unstored, row);
+  if (executeSql(statement) > 0) std::erase(unstored, row);
   else if (std::find(unstored.begin(), unstored.end(), row) == unstored.end())
     unstored.push_back(row);
 }

@@ -29,8 +29,10 @@ DateTime utcDateTime(std::int64_t seconds) {
   const sys_days day = floor<days>(instant);
   const year_month_day ymd{day};
   const hh_mm_ss<std::chrono::seconds> time{instant - day};
-  return {static_cast<int>(ymd.year()),          static_cast<int>(unsigned(ymd.month())),
-          static_cast<int>(unsigned(ymd.day())), static_cast<int>(time.hours().count()),
+  return {static_cast<int>(ymd.year()),
+          static_cast<int>(unsigned(ymd.month())),
+          static_cast<int>(unsigned(ymd.day())),
+          static_cast<int>(time.hours().count()),
           static_cast<int>(time.minutes().count()),
           static_cast<int>(time.seconds().count())};
 }

@@ -43,16 +43,22 @@ std::unique_ptr<HeldLock> EnvWrapper::holdFolder(const std::string& folder) noex
 bool EnvWrapper::keepAside(const std::string& target, std::string& asidePath) {
   return target_.keepAside(target, asidePath);
 }
-std::unique_ptr<WritableFile> EnvWrapper::newTemporaryFile(const std::string& target, std::string& path) {
+std::unique_ptr<WritableFile> EnvWrapper::newTemporaryFile(const std::string& target,
+                                                           std::string& path) {
   return target_.newTemporaryFile(target, path);
 }
-void EnvWrapper::renameFile(const std::string& from, const std::string& to) { target_.renameFile(from, to); }
+void EnvWrapper::renameFile(const std::string& from, const std::string& to) {
+  target_.renameFile(from, to);
+}
 void EnvWrapper::removeFile(const std::string& path) { target_.removeFile(path); }
 void EnvWrapper::syncFolder(const std::string& folder) { target_.syncFolder(folder); }
-void EnvWrapper::removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs) noexcept {
+void EnvWrapper::removeAbandonedTemporaries(const std::string& folder,
+                                            const TargetFilter& isOurs) noexcept {
   target_.removeAbandonedTemporaries(folder, isOurs);
 }
-std::unique_ptr<HeldLock> EnvWrapper::lockFile(const std::string& path) { return target_.lockFile(path); }
+std::unique_ptr<HeldLock> EnvWrapper::lockFile(const std::string& path) {
+  return target_.lockFile(path);
+}
 std::string EnvWrapper::followLinks(const std::string& path) { return target_.followLinks(path); }
 void EnvWrapper::appendToFile(const std::string& path, std::string_view bytes) noexcept {
   target_.appendToFile(path, bytes);
@@ -62,15 +68,23 @@ bool EnvWrapper::inputIsTerminal() { return target_.inputIsTerminal(); }
 std::optional<std::string> EnvWrapper::readInputLine() { return target_.readInputLine(); }
 bool EnvWrapper::makeFolder(const std::string& path) { return target_.makeFolder(path); }
 void EnvWrapper::removeFolder(const std::string& path) { target_.removeFolder(path); }
-std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) { return target_.modifiedAt(path); }
-Env::FolderKind EnvWrapper::folderKind(const std::string& folder) { return target_.folderKind(folder); }
-void EnvWrapper::dropCachedPages(const std::string& path) noexcept { target_.dropCachedPages(path); }
+std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) {
+  return target_.modifiedAt(path);
+}
+Env::FolderKind EnvWrapper::folderKind(const std::string& folder) {
+  return target_.folderKind(folder);
+}
+void EnvWrapper::dropCachedPages(const std::string& path) noexcept {
+  target_.dropCachedPages(path);
+}
 std::string EnvWrapper::machineName() { return target_.machineName(); }
 std::string EnvWrapper::bootId() { return target_.bootId(); }
 std::int64_t EnvWrapper::processId() { return target_.processId(); }
 bool EnvWrapper::processAlive(std::int64_t id) { return target_.processAlive(id); }
 std::string EnvWrapper::executablePath() { return target_.executablePath(); }
-int EnvWrapper::runAttached(const std::vector<std::string>& argv) noexcept { return target_.runAttached(argv); }
+int EnvWrapper::runAttached(const std::vector<std::string>& argv) noexcept {
+  return target_.runAttached(argv);
+}
 Instant EnvWrapper::currentInstant() { return target_.currentInstant(); }
 DateTime EnvWrapper::localDateTime(std::int64_t seconds) { return target_.localDateTime(seconds); }
 std::uint64_t EnvWrapper::clockSeed() { return target_.clockSeed(); }

@@ -175,12 +175,14 @@ class EnvWrapper : public Env {
   std::string readFile(const std::string& path) override;
   std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) override;
   std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept override;
-  std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target, std::string& path) override;
+  std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
+                                                 std::string& path) override;
   bool keepAside(const std::string& target, std::string& asidePath) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   void syncFolder(const std::string& folder) override;
-  void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs) noexcept override;
+  void removeAbandonedTemporaries(const std::string& folder,
+                                  const TargetFilter& isOurs) noexcept override;
   std::unique_ptr<HeldLock> lockFile(const std::string& path) override;
   std::string followLinks(const std::string& path) override;
   void appendToFile(const std::string& path, std::string_view bytes) noexcept override;
@@ -209,7 +211,9 @@ class EnvWrapper : public Env {
 
 // --- What the platform code builds on the Env in use -------------------------
 
-inline std::optional<std::string> variable(const char* name) { return Env::current().variable(name); }
+inline std::optional<std::string> variable(const char* name) {
+  return Env::current().variable(name);
+}
 inline bool isFile(const std::string& path) { return Env::current().isFile(path); }
 inline bool isDirectory(const std::string& path) { return Env::current().isDirectory(path); }
 inline bool pathExists(const std::string& path) { return Env::current().pathExists(path); }
@@ -223,7 +227,8 @@ inline std::vector<std::string> folderEntries(const std::string& folder) {
 inline std::string readFile(const std::string& path) { return Env::current().readFile(path); }
 inline void removeFile(const std::string& path) { Env::current().removeFile(path); }
 inline void syncFolder(const std::string& folder) { Env::current().syncFolder(folder); }
-inline void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs) noexcept {
+inline void removeAbandonedTemporaries(const std::string& folder,
+                                       const TargetFilter& isOurs) noexcept {
   Env::current().removeAbandonedTemporaries(folder, isOurs);
 }
 inline std::string followLinks(const std::string& path) { return Env::current().followLinks(path); }
@@ -238,7 +243,9 @@ inline int runAttached(const std::vector<std::string>& argv) noexcept {
   return Env::current().runAttached(argv);
 }
 inline Instant currentInstant() { return Env::current().currentInstant(); }
-inline DateTime localDateTime(std::int64_t seconds) { return Env::current().localDateTime(seconds); }
+inline DateTime localDateTime(std::int64_t seconds) {
+  return Env::current().localDateTime(seconds);
+}
 inline std::uint64_t clockSeed() { return Env::current().clockSeed(); }
 
 // A file written beside its target (newTemporaryFile), flushed to disk and

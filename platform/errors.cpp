@@ -37,9 +37,11 @@ constexpr Entry kTable[] = {
     {94, "Uso no válido de Null"},
     {513, "La semana de la solicitud ('|') no es un dígito."},
     {514, "El nombre de los archivos de salida ('|') no es un nombre de archivo válido."},
-    {515, "El registro de informes no tiene más nombres de archivo de ocho cifras: el último es |."},
-    {516, "La base de datos '|' está siendo usada por otro proceso (equipo '|', proceso |) desde "
-          "|. Si ese proceso ya no existe, el administrador puede quitar la carpeta '|'."},
+    {515,
+     "El registro de informes no tiene más nombres de archivo de ocho cifras: el último es |."},
+    {516,
+     "La base de datos '|' está siendo usada por otro proceso (equipo '|', proceso |) desde "
+     "|. Si ese proceso ya no existe, el administrador puede quitar la carpeta '|'."},
     {517, "El registro de informes no tiene más números de secuencia para '|': el último es |."},
     {3000, "Error reservado (|); no existe ningún mensaje para este error."},
     {3001, "Argumento no válido."},
@@ -63,8 +65,9 @@ constexpr Entry kTable[] = {
      "o a la persona que creó este objeto que establezca los permisos apropiados."},
     {3034, "Ha intentado confirmar o deshacer una transacción sin iniciarla primero."},
     {3043, "Error de red o de disco."},
-    {3044, "'|' no es una ruta de acceso válida. Asegúrese de que la ruta de acceso está escrita "
-           "correctamente y de que está conectado al servidor en el que reside el archivo."},
+    {3044,
+     "'|' no es una ruta de acceso válida. Asegúrese de que la ruta de acceso está escrita "
+     "correctamente y de que está conectado al servidor en el que reside el archivo."},
     {3051,
      "El motor de base de datos no puede abrir el archivo '|'. Ya está abierto en modo exclusivo "
      "por otro usuario o necesita permiso para ver sus datos."},

@@ -70,16 +70,33 @@ std::string formatDateTime(const DateTime& moment, std::string_view mask) {
     }
     const std::size_t width = run >= 2 ? 2 : 1;
     switch (c) {
-      case 'd': case 'D': out += padded(moment.day, width); break;
-      case 'm': case 'M': out += padded(afterHour ? moment.minute : moment.month, width); break;
-      case 'y': case 'Y':
+      case 'd':
+      case 'D':
+        out += padded(moment.day, width);
+        break;
+      case 'm':
+      case 'M':
+        out += padded(afterHour ? moment.minute : moment.month, width);
+        break;
+      case 'y':
+      case 'Y':
         if (run != 4) throw makeError(err::kInvalidArgument);
         out += padded(moment.year, 4);
         break;
-      case 'h': case 'H': out += padded(moment.hour, width); break;
-      case 'n': case 'N': out += padded(moment.minute, width); break;
-      case 's': case 'S': out += padded(moment.second, width); break;
-      default: throw makeError(err::kInvalidArgument);
+      case 'h':
+      case 'H':
+        out += padded(moment.hour, width);
+        break;
+      case 'n':
+      case 'N':
+        out += padded(moment.minute, width);
+        break;
+      case 's':
+      case 'S':
+        out += padded(moment.second, width);
+        break;
+      default:
+        throw makeError(err::kInvalidArgument);
     }
     if (run > 2 && c != 'y' && c != 'Y') throw makeError(err::kInvalidArgument);
     afterHour = c == 'h' || c == 'H';

@@ -161,8 +161,12 @@ std::string withValue(const std::vector<Line>& lines, std::string_view section,
   if (!span && value) {
     const bool unended = !lines.empty() && lines.back().ending.empty();
     out += encode(std::string(unended ? ending : std::string_view())
-                      .append("[").append(sectionName).append("]").append(ending)
-                      .append(newEntry).append(ending));
+                      .append("[")
+                      .append(sectionName)
+                      .append("]")
+                      .append(ending)
+                      .append(newEntry)
+                      .append(ending));
   }
   return out;
 }

@@ -16,8 +16,8 @@ enum class Icon { None, Information, Question, Exclamation, Critical };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
-// Shows the box, waits until it is answered and returns the button chosen. `defaultButton` is Ok for an OK
-// box and Yes or No for a Yes/No box.
+// Shows the box, waits until it is answered and returns the button chosen. `defaultButton` is Ok
+// for an OK box and Yes or No for a Yes/No box.
 Answer MessageBox(std::string_view text, std::string_view title, Icon icon = Icon::None,
                   Buttons buttons = Buttons::Ok, Answer defaultButton = Answer::Ok);
 

@@ -4,11 +4,16 @@ namespace platform {
 
 const char* iconWord(Icon icon) {
   switch (icon) {
-    case Icon::Information: return "information";
-    case Icon::Question: return "question";
-    case Icon::Exclamation: return "exclamation";
-    case Icon::Critical: return "critical";
-    case Icon::None: break;
+    case Icon::Information:
+      return "information";
+    case Icon::Question:
+      return "question";
+    case Icon::Exclamation:
+      return "exclamation";
+    case Icon::Critical:
+      return "critical";
+    case Icon::None:
+      break;
   }
   return "none";
 }
@@ -17,9 +22,12 @@ const char* buttonsWord(Buttons buttons) { return buttons == Buttons::Ok ? "ok" 
 
 const char* answerWord(Answer answer) {
   switch (answer) {
-    case Answer::Yes: return "yes";
-    case Answer::No: return "no";
-    case Answer::Ok: break;
+    case Answer::Yes:
+      return "yes";
+    case Answer::No:
+      return "no";
+    case Answer::Ok:
+      break;
   }
   return "ok";
 }

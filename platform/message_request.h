@@ -16,8 +16,8 @@ struct MessageRequest {
   Answer defaultButton;  // Ok on an OK box, Yes or No on a Yes/No box
 };
 
-const char* iconWord(Icon icon);        // "none", "information", "question", ...
+const char* iconWord(Icon icon);           // "none", "information", "question", ...
 const char* buttonsWord(Buttons buttons);  // "ok", "yesno"
-const char* answerWord(Answer answer);  // "ok", "yes", "no"
+const char* answerWord(Answer answer);     // "ok", "yes", "no"
 
 }  // namespace platform

@@ -156,7 +156,6 @@ std::optional<double> parsePlainNumber(std::string_view text) {
   return finiteNumber(number);
 }
 
-
 double toDouble(std::string_view text) {
   const auto value = parseNumber(text);
   if (!value) throw makeError(err::kTypeMismatch);

@@ -50,8 +50,7 @@ unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key
 }
 
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
-                                std::optional<std::string_view> value,
-                                std::string_view fileName) {
+                                std::optional<std::string_view> value, std::string_view fileName) {
   try {
     // A link is followed: the file it leads to is the one updated, and the
     // link stays a link.
@@ -63,7 +62,8 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
     // is lost between two of them. The lock is a file of its own beside the
     // profile, which the rename replaces.
     const env::FileLock turn(folder + "." + name + ".lock");
-    env::removeAbandonedTemporaries(folder, [&name](std::string_view target) { return target == name; });
+    env::removeAbandonedTemporaries(folder,
+                                    [&name](std::string_view target) { return target == name; });
 
     // Only the lines the change concerns are written anew; every other line
     // keeps its bytes, whatever the file's encoding and even where they do

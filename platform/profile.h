@@ -27,8 +27,7 @@ unsigned GetPrivateProfileStringA(std::string_view section, std::string_view key
 // beside it), and a symbolic link is followed to the file it leads to.
 // Returns false when the file cannot be written.
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
-                                std::optional<std::string_view> value,
-                                std::string_view fileName);
+                                std::optional<std::string_view> value, std::string_view fileName);
 
 // The folder bare profile names resolve to: $ZEL_WINDIR when set (a name of
 // its own, since Windows and Wine set WINDIR themselves), otherwise the

@@ -35,7 +35,8 @@ ProfileFile splitProfile(std::string_view bytes) {
   // The character at `i`: a byte, or a UTF-16LE unit.
   const auto at = [&](std::size_t i) {
     const auto low = static_cast<unsigned char>(bytes[i]);
-    return unit == 1 ? low : static_cast<unsigned>(low | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return unit == 1 ? low
+                     : static_cast<unsigned>(low | static_cast<unsigned char>(bytes[i + 1]) << 8);
   };
   std::size_t pos = encoding.mark.size();
   while (pos < bytes.size()) {
@@ -49,8 +50,8 @@ ProfileFile splitProfile(std::string_view bytes) {
       ending = crLf ? "\r\n" : at(end) == '\r' ? "\r" : "\n";
       next = end + ending.size() * unit;
     }
-    file.lines.push_back({encoding.decode(bytes.substr(pos, end - pos)), ending,
-                          bytes.substr(pos, next - pos)});
+    file.lines.push_back(
+        {encoding.decode(bytes.substr(pos, end - pos)), ending, bytes.substr(pos, next - pos)});
     pos = next;
   }
   return file;

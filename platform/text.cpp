@@ -37,11 +37,11 @@ std::string trimTrailingSpaces(std::string_view text) {
   return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
 }
 
-std::string trimSpaces(std::string_view text) { return trimLeadingSpaces(trimTrailingSpaces(text)); }
+std::string trimSpaces(std::string_view text) {
+  return trimLeadingSpaces(trimTrailingSpaces(text));
+}
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::string upperCase(std::string_view text) {
   std::string out;

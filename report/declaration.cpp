@@ -21,7 +21,8 @@ namespace report {
 namespace {
 
 // Before anything is written.
-constexpr const char* kNoDataBeforeWriting = "¡No existe data para generar el reporte de envío!\r\n\n";
+constexpr const char* kNoDataBeforeWriting =
+    "¡No existe data para generar el reporte de envío!\r\n\n";
 // The taxpayer's row went away after the text summary was written.
 constexpr const char* kNoDataAfterText = "No existe data para Generar Reporte de Envio!!!\r\n\n";
 
@@ -55,10 +56,14 @@ void generateReport() {
 }
 
 Payment readDeclarationHeader(const ReportRequest& request) {
-  const std::string sql = "SELECT * FROM CAB" " WHERE DOC_ID_D='" + hostdb::escapeText(request.docId) +
-                          "'" + " AND TIP_DOC_D=6" " AND PERIODO='" + hostdb::escapeText(request.period) +
-                          "'" + " AND FORMULARIO='" + hostdb::escapeText(request.formNumber) + "'" +
-                          " AND SEMANA=" + request.week;
+  const std::string sql =
+      "SELECT * FROM CAB"
+      " WHERE DOC_ID_D='" +
+      hostdb::escapeText(request.docId) + "'" +
+      " AND TIP_DOC_D=6"
+      " AND PERIODO='" +
+      hostdb::escapeText(request.period) + "'" + " AND FORMULARIO='" +
+      hostdb::escapeText(request.formNumber) + "'" + " AND SEMANA=" + request.week;
   auto header = hostDatabase().OpenRecordset(sql, hostdb::dbOpenSnapshot);
   Payment payment;
   if (header->Eof()) {
@@ -68,7 +73,8 @@ Payment readDeclarationHeader(const ReportRequest& request) {
   const hostdb::Variant cheque = header->Fields("nrocheque").Value();
   payment.chequeNumber = platform::trimSpaces(cheque.isNull() ? std::string() : cheque.toText());
   payment.isCash = payment.chequeNumber.empty();
-  if (!payment.isCash) payment.bankName = lookUpBankName(header->Fields("bcolibrad").Value().toText());
+  if (!payment.isCash)
+    payment.bankName = lookUpBankName(header->Fields("bcolibrad").Value().toText());
   header->Close();
   return payment;
 }
@@ -77,14 +83,14 @@ std::string lookUpBankName(const std::string& code) {
   const std::string sql =
       "SELECT MID(ARGUMENTO,1,2) as codigo,mid(FUNCION,1,36) as descrip "
       "FROM PARAM "
-      "WHERE NUMERO='004' AND TRIM(ARGUMENTO)= '" + hostdb::escapeText(code) + "'";
+      "WHERE NUMERO='004' AND TRIM(ARGUMENTO)= '" +
+      hostdb::escapeText(code) + "'";
   auto bank = hostDatabase().OpenRecordset(sql, hostdb::dbOpenSnapshot);
   std::string name;
   if (!bank->Eof()) name = platform::trimSpaces(bank->Fields("Descrip").Value().toText());
   bank->Close();
   return name;
 }
-
 
 namespace {
 
@@ -122,10 +128,12 @@ std::string& BoxValues::slot(int box) {
 }
 
 BoxValues readDeclarationBoxes(const ReportRequest& request) {
-  const std::string sql = "SELECT CASILLA, I_VALOR FROM DET" " WHERE DOC_ID_D='" +
-                          hostdb::escapeText(request.docId) + "'" + " AND PERIODO='" +
-                          hostdb::escapeText(request.period) + "'" + " AND FORMULARIO='" +
-                          hostdb::escapeText(request.formNumber) + "'" + " AND SEMANA=" + request.week;
+  const std::string sql =
+      "SELECT CASILLA, I_VALOR FROM DET"
+      " WHERE DOC_ID_D='" +
+      hostdb::escapeText(request.docId) + "'" + " AND PERIODO='" +
+      hostdb::escapeText(request.period) + "'" + " AND FORMULARIO='" +
+      hostdb::escapeText(request.formNumber) + "'" + " AND SEMANA=" + request.week;
   // Released, not closed, when it goes out of scope.
   auto rows = hostDatabase().OpenRecordset(sql, hostdb::dbOpenDynaset);
   if (!rows->Eof()) {
@@ -141,12 +149,15 @@ BoxValues readDeclarationBoxes(const ReportRequest& request) {
   return boxes;
 }
 
-
-
 std::optional<std::string> lookUpTaxpayer(const std::string& docId) {
   // No blank between the closing quote and "and": the text goes as it always has.
-  const std::string sql = "Select nombre from cont where doc_id_d= " "'" + hostdb::escapeText(docId) +
-                          "'" "and tip_doc_d=" "6";
+  const std::string sql =
+      "Select nombre from cont where doc_id_d= "
+      "'" +
+      hostdb::escapeText(docId) +
+      "'"
+      "and tip_doc_d="
+      "6";
   auto taxpayer = hostDatabase().OpenRecordset(sql, hostdb::dbOpenDynaset);
   if (taxpayer->Eof()) return std::nullopt;
   std::string name = taxpayer->Fields("Nombre").Value().toText();

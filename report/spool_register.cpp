@@ -48,14 +48,12 @@ std::string registerSpoolFile(const std::string& code, const std::string& docId)
   // so that 1000000 follows 999999, and a row whose text is not a number, or
   // a sequence beyond 32 bits, is passed over rather than stopping every
   // later run.
-  const std::int32_t lastSequence =
-      lastNumber("SELECT max(Digits(Secuencia)) as SecTipo FROM SPOOL Where CodRep = '" +
-                     hostdb::escapeText(code) + "' And Digits(Secuencia) <= " +
-                     std::to_string(kLastSequence),
-                 "SecTipo");
+  const std::int32_t lastSequence = lastNumber(
+      "SELECT max(Digits(Secuencia)) as SecTipo FROM SPOOL Where CodRep = '" +
+          hostdb::escapeText(code) + "' And Digits(Secuencia) <= " + std::to_string(kLastSequence),
+      "SecTipo");
   if (lastSequence >= kLastSequence) {
-    throw platform::makeError(platform::err::kNoSequenceLeft,
-                              {code, std::to_string(lastSequence)});
+    throw platform::makeError(platform::err::kNoSequenceLeft, {code, std::to_string(lastSequence)});
   }
   const std::int32_t lastFile =
       lastNumber("SELECT max(Digits(left(Archivo,8))) as SecRep FROM SPOOL", "SecRep");

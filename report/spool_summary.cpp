@@ -47,9 +47,8 @@ std::vector<std::string> spoolSummaryLines(const ReportRequest& request,
   const Payment& payment = declaration.payment;
   const BoxValues& boxes = declaration.boxValues;
   const std::string margin(10, ' ');
-  std::vector<std::string> lines = {kMarkupFont, kMarkupPages, "", kMarkupOrientation,
-                                    kMarkupColor, "",          "", "",
-                                    ""};
+  std::vector<std::string> lines = {
+      kMarkupFont, kMarkupPages, "", kMarkupOrientation, kMarkupColor, "", "", "", ""};
   lines.push_back(margin + currentDate() + std::string(56, ' ') + kSpoolPageNumber);
   lines.push_back(margin + currentTime());
   lines.emplace_back();
@@ -79,7 +78,8 @@ std::vector<std::string> spoolSummaryLines(const ReportRequest& request,
   lines.push_back(total);
 
   lines.emplace_back();
-  lines.push_back(margin + l.number + request.ncNumber + std::string(8, ' ') + l.date + currentDate());
+  lines.push_back(margin + l.number + request.ncNumber + std::string(8, ' ') + l.date +
+                  currentDate());
   lines.insert(lines.end(), 3, std::string());
   return lines;
 }
@@ -97,7 +97,8 @@ void writeSpoolLine(std::string& bytes, std::string_view text) {
     return;
   }
   // Horizontal position, vertical position, text, bold, font size, page.
-  platform::appendTextLine(bytes, "pPos|10|" + nextYPosition() + "|" + withinOneRecord(text) + "|False|8|0|");
+  platform::appendTextLine(
+      bytes, "pPos|10|" + nextYPosition() + "|" + withinOneRecord(text) + "|False|8|0|");
 }
 
 void writeSpoolSummary(const ReportRequest& request, const Declaration& declaration) {
@@ -110,11 +111,12 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
   workspace.BeginTrans();
   bool filePlaced = false;
   try {
-    state.spoolPath =
-        state.reportFolder + "\\" + registerSpoolFile(kReportCode, platform::trimSpaces(request.docId));
+    state.spoolPath = state.reportFolder + "\\" +
+                      registerSpoolFile(kReportCode, platform::trimSpaces(request.docId));
     state.yPosition = 0;
     std::string bytes;
-    for (const std::string& line : spoolSummaryLines(request, declaration)) writeSpoolLine(bytes, line);
+    for (const std::string& line : spoolSummaryLines(request, declaration))
+      writeSpoolLine(bytes, line);
     // Written and synced under a staged name, which the next run's sweep
     // removes should this run be killed; under its own name, and on disk,
     // only just before its row is committed.

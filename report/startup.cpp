@@ -166,7 +166,6 @@ void runReport() {
   }
 }
 
-
 namespace {
 
 constexpr const char* kWorkgroupFile = "PM000.MDW";

@@ -34,7 +34,8 @@ std::string drawTemporaryPath() {
 
 }  // namespace
 
-std::vector<std::string> textSummaryLines(const ReportRequest& request, const Declaration& declaration) {
+std::vector<std::string> textSummaryLines(const ReportRequest& request,
+                                          const Declaration& declaration) {
   const SummaryLabels& l = kTextLabels;
   const Payment& payment = declaration.payment;
   const BoxValues& boxes = declaration.boxValues;
@@ -71,7 +72,8 @@ std::vector<std::string> textSummaryLines(const ReportRequest& request, const De
 
 void writeTextLine(std::string& bytes, std::string_view text) {
   const std::string line = withinOneRecord(text);
-  platform::appendTextLine(bytes, platform::trimSpaces(line).empty() ? std::string_view(" ") : line);
+  platform::appendTextLine(bytes,
+                           platform::trimSpaces(line).empty() ? std::string_view(" ") : line);
 }
 
 void writeTextSummary(const ReportRequest& request, const Declaration& declaration) {

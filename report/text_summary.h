@@ -10,7 +10,8 @@
 namespace report {
 
 // The text summary's lines, in order.
-std::vector<std::string> textSummaryLines(const ReportRequest& request, const Declaration& declaration);
+std::vector<std::string> textSummaryLines(const ReportRequest& request,
+                                          const Declaration& declaration);
 
 // The text summary, in a new temporary file in tempFolder (textTemp, drawn
 // for the random name textTempPath).

@@ -128,7 +128,8 @@ std::vector<TableSchema> readSchemas(sqlite3* db, std::vector<std::string>* orph
 
 // Raises kInputTableNotFound for the first catalog table the file lacks.
 void requireCatalogTables(sqlite3* db) {
-  Statement table(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
+  Statement table(db,
+                  "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ? COLLATE NOCASE");
   for (const char* name : kCatalogTables) {
     table.bind(1, std::string_view(name));
     if (!table.step()) raise(err::kInputTableNotFound, {name});
@@ -148,9 +149,7 @@ std::vector<TableSchema> loadSchemas(sqlite3* db, std::vector<std::string>* orph
 }
 
 void insertSchema(sqlite3* db, const TableSchema& table) {
-  Statement(db, "INSERT INTO MSysObjects (Name) VALUES (?)")
-      .bind(1, table.name)
-      .run();
+  Statement(db, "INSERT INTO MSysObjects (Name) VALUES (?)").bind(1, table.name).run();
   Statement column(db, "INSERT INTO MSysColumns VALUES (?, ?, ?, ?, ?, ?)");
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const ColumnSchema& c = table.columns[i];
@@ -166,9 +165,9 @@ void insertSchema(sqlite3* db, const TableSchema& table) {
 }
 
 void deleteSchema(sqlite3* db, std::string_view tableName) {
-  for (const char* sql : {"DELETE FROM MSysObjects WHERE Name = ?",
-                          "DELETE FROM MSysColumns WHERE TableName = ?",
-                          "DELETE FROM MSysIndexes WHERE TableName = ?"})
+  for (const char* sql :
+       {"DELETE FROM MSysObjects WHERE Name = ?", "DELETE FROM MSysColumns WHERE TableName = ?",
+        "DELETE FROM MSysIndexes WHERE TableName = ?"})
     Statement(db, sql).bind(1, tableName).run();
 }
 
@@ -185,8 +184,9 @@ void savePrimaryKey(sqlite3* db, const TableSchema& table) {
 
 void saveAllowZeroLength(sqlite3* db, std::string_view tableName, std::string_view columnName,
                          bool allow) {
-  Statement(db, "UPDATE MSysColumns SET AllowZeroLength = ? WHERE TableName = ? AND Name = ?"
-                " COLLATE NOCASE")
+  Statement(db,
+            "UPDATE MSysColumns SET AllowZeroLength = ? WHERE TableName = ? AND Name = ?"
+            " COLLATE NOCASE")
       .bind(1, static_cast<std::int64_t>(allow ? 1 : 0))
       .bind(2, tableName)
       .bind(3, columnName)

@@ -106,10 +106,9 @@ void Connection::updateCatalogCopy(const TableSchema* table, std::string_view dr
   else if (it != tables_.end()) tables_.erase(it);
 
   if (!storedNamesKnown_ || (table && !created)) return;
-  auto at = std::lower_bound(storedNames_.begin(), storedNames_.end(), name,
-                             [](const std::string& a, std::string_view b) {
-                               return compareNoCase(a, b) < 0;
-                             });
+  auto at = std::lower_bound(
+      storedNames_.begin(), storedNames_.end(), name,
+      [](const std::string& a, std::string_view b) { return compareNoCase(a, b) < 0; });
   if (created) storedNames_.insert(at, std::string(name));
   else if (at != storedNames_.end() && compareNoCase(*at, name) == 0) storedNames_.erase(at);
 }
@@ -212,8 +211,7 @@ void Connection::createTable(const TableSchema& table) {
     raise(err::kTableExists, {primaryKeyIndexName(table)});
   mendDrift();
   Statement(db_, createTableSql(table), Verb::Create).run();
-  if (!table.primaryKeyName.empty())
-    Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
+  if (!table.primaryKeyName.empty()) Statement(db_, createPrimaryKeySql(table), Verb::Create).run();
   insertSchema(db_, table);
   updateCatalogCopy(&table);
   commit(tx);

@@ -65,7 +65,8 @@ class Connection final : public RuleSource, public RuleFindings {
   // it is read anew at next use.
   void markCatalogStale() { stale_ = true; }
 
-  std::optional<bool> allowsEmpty(std::string_view table, std::string_view column) noexcept override;
+  std::optional<bool> allowsEmpty(std::string_view table,
+                                  std::string_view column) noexcept override;
   std::optional<bool> inKey(std::string_view table, std::string_view column) noexcept override;
   void refused(int number, std::string_view column) noexcept override;
   RuleReport takeRuleReport() override;

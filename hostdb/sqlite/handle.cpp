@@ -34,10 +34,13 @@ void checkPath(const std::string& native, std::string_view display, const OpenMo
   const bool writing = !mode.readOnly || mode.create;
   switch (platform::env::pathKind(native)) {
     case Kind::BadPath:
-    case Kind::Folder: raise(err::kNotValidPath, {display});
-    case Kind::Unreachable: raise(err::kCannotOpenFile, {display});
+    case Kind::Folder:
+      raise(err::kNotValidPath, {display});
+    case Kind::Unreachable:
+      raise(err::kCannotOpenFile, {display});
     // A FIFO or a device is no database, and reading one may wait for ever.
-    case Kind::Other: raise(err::kUnrecognizedFormat, {display});
+    case Kind::Other:
+      raise(err::kUnrecognizedFormat, {display});
     case Kind::Missing:
       if (!platform::env::isDirectory(parentOf(native))) raise(err::kNotValidPath, {display});
       if (!mode.create) raise(err::kCannotFindFile, {display});

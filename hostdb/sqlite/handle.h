@@ -24,7 +24,7 @@ void closeHandle(Handle handle);
 struct OpenMode {
   bool exclusive = false;  // hold the file against every other process until closed
   bool readOnly = false;
-  bool create = false;     // make a new file (kDatabaseExists when it exists)
+  bool create = false;  // make a new file (kDatabaseExists when it exists)
 };
 
 // Returns a configured handle: in a folder on a local disk write-ahead

@@ -23,8 +23,9 @@ std::string shown(sqlite3_value* v) {
     case SQLITE_NULL:
       return "Null";
     case SQLITE_BLOB:
-      return std::string("a blob of ").append(std::to_string(sqlite3_value_bytes(v))).append(
-          " bytes");
+      return std::string("a blob of ")
+          .append(std::to_string(sqlite3_value_bytes(v)))
+          .append(" bytes");
     case SQLITE_TEXT: {
       std::string text(reinterpret_cast<const char*>(sqlite3_value_text(v)),
                        static_cast<std::size_t>(sqlite3_value_bytes(v)));
@@ -47,14 +48,14 @@ std::string ruleBroken(int number, const ColumnSchema& c, sqlite3_value* v) {
       break;
     case err::kFieldTooSmall:
       what += std::string("a text of ")
-                  .append(std::to_string(platform::utf8::charCount(reinterpret_cast<const char*>(
-                      sqlite3_value_text(v)))))
+                  .append(std::to_string(platform::utf8::charCount(
+                      reinterpret_cast<const char*>(sqlite3_value_text(v)))))
                   .append(" characters in a field of ")
                   .append(std::to_string(c.size));
       break;
     case err::kNumericFieldOverflow:
-      what += shown(v).append(" is out of the range of the field's kind, ").append(
-          typeName(c.type));
+      what +=
+          shown(v).append(" is out of the range of the field's kind, ").append(typeName(c.type));
       break;
     default:
       what += shown(v).append(" is no value of the field's kind, ").append(typeName(c.type));
@@ -112,7 +113,7 @@ std::size_t checkRows(sqlite3* db, const TableSchema& table, const Report& repor
           (number == err::kZeroLengthText && c.allowZeroLength))
         continue;
       const std::string where =
-          first ? keyText(s.get(), table.primaryKeyColumns)
+          first   ? keyText(s.get(), table.primaryKeyColumns)
           : rowid ? std::string("rowid ").append(
                         reinterpret_cast<const char*>(sqlite3_column_text(s.get(), last)))
                   : std::string("row ").append(std::to_string(row));

@@ -9,8 +9,7 @@ namespace {
 
 class Parser {
  public:
-  Parser(const std::vector<Token>& tokens, int syntaxError)
-      : tokens_(tokens), error_(syntaxError) {
+  Parser(const std::vector<Token>& tokens, int syntaxError) : tokens_(tokens), error_(syntaxError) {
     end_ = tokens.size();
     while (end_ > 0 && tokens[end_ - 1].isPunct(";")) --end_;
   }

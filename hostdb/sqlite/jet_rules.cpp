@@ -136,7 +136,8 @@ int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
     case FieldType::Memo: {
       if (kind != SQLITE_TEXT) return err::kCriteriaTypeMismatch;
       const std::string_view text = textOf(value);
-      if (type == FieldType::Text && size > 0 && platform::utf8::charCount(text) > static_cast<std::size_t>(size))
+      if (type == FieldType::Text && size > 0 &&
+          platform::utf8::charCount(text) > static_cast<std::size_t>(size))
         return err::kFieldTooSmall;
       return text.empty() ? err::kZeroLengthText : 0;
     }
@@ -149,8 +150,8 @@ int registerJetRules(sqlite3* db, RuleSource* source, RuleChannel** channel) {
   if (made == nullptr) return SQLITE_NOMEM;
   // Innocuous: it only reads the catalog, so that a schema may use it.
   // SQLite frees `made` when the registration fails too.
-  const int rc = sqlite3_create_function_v2(db, "jet_rule", 5, SQLITE_UTF8 | SQLITE_INNOCUOUS,
-                                            made, rule, nullptr, nullptr, freeChannel);
+  const int rc = sqlite3_create_function_v2(db, "jet_rule", 5, SQLITE_UTF8 | SQLITE_INNOCUOUS, made,
+                                            rule, nullptr, nullptr, freeChannel);
   if (channel) *channel = rc == SQLITE_OK ? made : nullptr;
   return rc;
 }

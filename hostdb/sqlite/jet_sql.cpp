@@ -238,8 +238,8 @@ int registerJetSql(sqlite3* db) {
   };
   for (const Fn& f : fns) {
     if (rc != SQLITE_OK) break;
-    rc = sqlite3_create_function_v2(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                    nullptr, f.fn, nullptr, nullptr, nullptr);
+    rc = sqlite3_create_function_v2(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                    f.fn, nullptr, nullptr, nullptr);
   }
   return rc == SQLITE_OK ? registerJetRules(db) : rc;
 }

@@ -15,7 +15,7 @@ enum class TokenKind { Word, Name, String, Date, Number, Punct };
 
 struct Token {
   TokenKind kind;
-  std::string text;  // a word or name as written, a literal's value, a date as stored
+  std::string text;        // a word or name as written, a literal's value, a date as stored
   std::size_t offset = 0;  // where it starts in the statement
 
   bool is(std::string_view word) const;  // a word, without regard to case

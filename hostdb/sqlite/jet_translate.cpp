@@ -51,7 +51,8 @@ std::set<std::size_t> dateValueTokens(const std::vector<Token>& t, std::size_t e
     const TableSchema* table = lookup(t[1].text);
     if (!table) return out;
     for (std::size_t k = 2; k + 2 < end && !t[k].is("WHERE"); ++k) {
-      if (t[k].isName() && t[k + 1].isPunct("=") && single(k + 2) && (k == 0 || !t[k - 1].isPunct("."))) {
+      if (t[k].isName() && t[k + 1].isPunct("=") && single(k + 2) &&
+          (k == 0 || !t[k - 1].isPunct("."))) {
         const ColumnSchema* c = table->column(t[k].text);
         if (c && c->type == FieldType::Date) out.insert(k + 2);
       }
@@ -82,8 +83,7 @@ std::size_t checkedEnd(const std::vector<Token>& t, Verb& verb) {
 }
 
 // The first WHERE expression as written, without its surrounding blanks.
-std::string whereTextOf(std::string_view original, const std::vector<Token>& t,
-                        std::size_t end) {
+std::string whereTextOf(std::string_view original, const std::vector<Token>& t, std::size_t end) {
   for (std::size_t i = 0; i < end; ++i) {
     if (!t[i].is("WHERE")) continue;
     const std::size_t stop = end < t.size() ? t[end].offset : original.size();
@@ -98,8 +98,8 @@ std::string whereTextOf(std::string_view original, const std::vector<Token>& t,
 // "SELECT * FROM table [WHERE ...|ORDER ...]": the table a dynaset may append
 // to; empty for any other query.
 std::string singleTableOf(const std::vector<Token>& t, std::size_t end, Verb verb) {
-  if (verb == Verb::Select && end >= 4 && t[1].isPunct("*") && t[2].is("FROM") &&
-      t[3].isName() && (end == 4 || t[4].is("WHERE") || t[4].is("ORDER")))
+  if (verb == Verb::Select && end >= 4 && t[1].isPunct("*") && t[2].is("FROM") && t[3].isName() &&
+      (end == 4 || t[4].is("WHERE") || t[4].is("ORDER")))
     return t[3].text;
   return {};
 }

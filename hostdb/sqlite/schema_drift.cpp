@@ -28,12 +28,13 @@ struct StoredSchema {
     std::string table;
     bool unique;
   };
-  std::map<std::string, Table> tables;  // by upper-cased name
+  std::map<std::string, Table> tables;   // by upper-cased name
   std::map<std::string, Index> indexes;  // by upper-cased name
 
   explicit StoredSchema(sqlite3* db) {
-    Statement s(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema"
-                    " WHERE type IN ('table', 'index')");
+    Statement s(db,
+                "SELECT type, name, tbl_name, sql FROM sqlite_schema"
+                " WHERE type IN ('table', 'index')");
     while (s.step()) {
       if (s.text(0) == "table") tables[upper(s.text(1))] = {s.text(1), s.text(3)};
       else
@@ -115,8 +116,9 @@ void describeKey(sqlite3* db, const std::vector<StoredColumn>& columns, TableSch
     for (auto& [position, name] : byPosition) table.primaryKeyColumns.push_back(name);
     return;
   }
-  Statement list(db, "SELECT name FROM pragma_index_list(?) WHERE \"unique\" AND origin = 'c'"
-                     " ORDER BY name");
+  Statement list(db,
+                 "SELECT name FROM pragma_index_list(?) WHERE \"unique\" AND origin = 'c'"
+                 " ORDER BY name");
   list.bind(1, table.name);
   while (list.step())
     if (keyFromIndex(db, list.text(0), table)) return;
@@ -207,7 +209,8 @@ void followKey(sqlite3* db, const StoredSchema& stored, TableSchema& table,
     }
   }
   bool columnsExist = true;
-  for (const std::string& k : table.primaryKeyColumns) columnsExist = columnsExist && table.column(k) != nullptr;
+  for (const std::string& k : table.primaryKeyColumns)
+    columnsExist = columnsExist && table.column(k) != nullptr;
   if ((index != stored.indexes.end() || isSqlitePrimaryKey(db, table)) && columnsExist) return;
   drift.push_back({Drift::Kind::KeyGone, table.name, {}});
   table.primaryKeyName.clear();
@@ -328,16 +331,18 @@ void mendCatalog(sqlite3* db, const std::vector<TableSchema>& tables,
     const ColumnSchema* c = table->column(d.column);
     if (!c) continue;
     if (d.kind == Drift::Kind::ColumnDiffers)
-      Statement(db, "UPDATE MSysColumns SET Type = ?, Size = ? WHERE TableName = ? AND Name = ?"
-                    " COLLATE NOCASE")
+      Statement(db,
+                "UPDATE MSysColumns SET Type = ?, Size = ? WHERE TableName = ? AND Name = ?"
+                " COLLATE NOCASE")
           .bind(1, typeName(c->type))
           .bind(2, static_cast<std::int64_t>(c->size))
           .bind(3, table->name)
           .bind(4, c->name)
           .run();
     if (d.kind != Drift::Kind::ColumnUncatalogued) continue;
-    Statement(db, "INSERT INTO MSysColumns SELECT ?1, coalesce(max(Position), 0) + 1, ?2, ?3, ?4, ?5"
-                  " FROM MSysColumns WHERE TableName = ?1")
+    Statement(db,
+              "INSERT INTO MSysColumns SELECT ?1, coalesce(max(Position), 0) + 1, ?2, ?3, ?4, ?5"
+              " FROM MSysColumns WHERE TableName = ?1")
         .bind(1, table->name)
         .bind(2, c->name)
         .bind(3, typeName(c->type))
@@ -369,8 +374,9 @@ std::string describeDrift(const Drift& d) {
     case Drift::Kind::TableUncatalogued:
       return "the table is not in the catalog";
     case Drift::Kind::ColumnGone:
-      return std::string("the catalog describes column ").append(d.column).append(
-          ", which the table does not have");
+      return std::string("the catalog describes column ")
+          .append(d.column)
+          .append(", which the table does not have");
     case Drift::Kind::ColumnUncatalogued:
       return std::string("column ").append(d.column).append(" is not in the catalog");
     case Drift::Kind::KeyGone:
@@ -380,8 +386,9 @@ std::string describeDrift(const Drift& d) {
     case Drift::Kind::KeyDiffers:
       return "the catalog's primary key names other columns than its index";
     case Drift::Kind::ColumnDiffers:
-      return std::string("the catalog's kind or size of column ").append(d.column).append(
-          " is not the table's rule");
+      return std::string("the catalog's kind or size of column ")
+          .append(d.column)
+          .append(" is not the table's rule");
     case Drift::Kind::RowsOrphaned:
       return "catalog rows of columns or keys for a table MSysObjects does not name";
   }

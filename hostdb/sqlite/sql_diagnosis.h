@@ -18,7 +18,8 @@ namespace hostdb::sqlite {
 // What the diagnosis asks of the database: the columns of a stored table
 // (any SQLite table, described by the catalog or not), nullopt when there is
 // no such table.
-using StoredColumns = std::function<std::optional<std::vector<std::string>>(std::string_view table)>;
+using StoredColumns =
+    std::function<std::optional<std::vector<std::string>>(std::string_view table)>;
 
 // Raises, in this order: kInputTableNotFound for a table it names that is not stored,
 // kUnknownInsertField for a column of an INSERT's list that its table lacks, kValueCountMismatch

@@ -43,9 +43,13 @@ std::vector<Token> tokensOf(std::string_view sql, Verb fallback) {
 
 class SqliteFileDatabase final : public SqliteDatabase {
  public:
-  SqliteFileDatabase(Handle handle, std::string name, std::shared_ptr<WorkspaceTransactions> workspace)
-      : handle_(std::move(handle)), db_(handle_.get()), name_(std::move(name)),
-        workspace_(std::move(workspace)), connection_(db_),
+  SqliteFileDatabase(Handle handle, std::string name,
+                     std::shared_ptr<WorkspaceTransactions> workspace)
+      : handle_(std::move(handle)),
+        db_(handle_.get()),
+        name_(std::move(name)),
+        workspace_(std::move(workspace)),
+        connection_(db_),
         tableDefs_(makeTableDefs(connection_)) {}
 
   ~SqliteFileDatabase() override {
@@ -152,8 +156,9 @@ class SqliteFileDatabase final : public SqliteDatabase {
     try {
       return connection_.checkOut(t.sql, t.verb, t.whereText);
     } catch (const UnpreparedStatement&) {
-      raiseUnpreparable(tokens, t.verb, t.whereText,
-                        [this](std::string_view table) { return connection_.storedColumns(table); });
+      raiseUnpreparable(tokens, t.verb, t.whereText, [this](std::string_view table) {
+        return connection_.storedColumns(table);
+      });
     }
   }
 
@@ -186,7 +191,8 @@ class SqliteFileDatabase final : public SqliteDatabase {
 std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
                                              std::shared_ptr<WorkspaceTransactions> workspace) {
   WorkspaceTransactions* registry = workspace.get();
-  auto db = std::make_unique<SqliteFileDatabase>(std::move(handle), std::move(name), std::move(workspace));
+  auto db = std::make_unique<SqliteFileDatabase>(std::move(handle), std::move(name),
+                                                 std::move(workspace));
   if (registry) registry->databaseOpened(*db);
   return db;
 }

@@ -16,8 +16,11 @@ class SqliteRecordset : public Recordset {
  public:
   SqliteRecordset(Connection& connection, Statement query, std::optional<TableSchema> appendTo,
                   std::string sql)
-      : connection_(connection), open_(connection.lifetime()), query_(std::move(query)),
-        table_(std::move(appendTo)), sql_(std::move(sql)) {
+      : connection_(connection),
+        open_(connection.lifetime()),
+        query_(std::move(query)),
+        table_(std::move(appendTo)),
+        sql_(std::move(sql)) {
     sqlite3_stmt* s = query_.get();
     const int n = sqlite3_column_count(s);
     for (int i = 0; i < n; ++i) {
@@ -70,9 +73,9 @@ class SqliteRecordset : public Recordset {
       columns += (columns.empty() ? "" : ", ") + quoteIdentifier(name);
       marks += marks.empty() ? "?" : ", ?";
     }
-    const std::string sql = "INSERT INTO " + quoteIdentifier(table_->name) +
-                            (pending_.empty() ? " DEFAULT VALUES"
-                                              : " (" + columns + ") VALUES (" + marks + ")");
+    const std::string sql =
+        "INSERT INTO " + quoteIdentifier(table_->name) +
+        (pending_.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + marks + ")");
     if (!*open_) raise(err::kObjectNotValid);  // the database was closed
     Statement insert = prepareInsert(sql);
     int index = 1;

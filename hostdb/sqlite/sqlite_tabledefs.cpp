@@ -12,7 +12,9 @@ namespace {
 class SqliteField : public Field {
  public:
   SqliteField(Connection& connection, std::string table, ColumnSchema column, bool inCatalog)
-      : connection_(connection), table_(std::move(table)), column_(std::move(column)),
+      : connection_(connection),
+        table_(std::move(table)),
+        column_(std::move(column)),
         inCatalog_(inCatalog) {}
 
   const std::string& Name() const override { return column_.name; }

@@ -111,7 +111,8 @@ class SqliteWorkspace final : public Workspace {
 
   std::unique_ptr<Database> wrap(Handle handle, std::string_view path) {
     // The database registers itself through databaseOpened.
-    std::unique_ptr<SqliteDatabase> db = makeDatabase(std::move(handle), std::string(path), databases_);
+    std::unique_ptr<SqliteDatabase> db =
+        makeDatabase(std::move(handle), std::string(path), databases_);
     if (inTransaction_) db->beginTransaction();
     return db;
   }

@@ -12,7 +12,8 @@ Statement::Statement(sqlite3* db, std::string_view sql, Verb verb, std::string w
   if (rc != SQLITE_OK) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    if (rc == SQLITE_ERROR && sqlite3_extended_errcode(db) == SQLITE_ERROR && verb_ != Verb::Other) {
+    if (rc == SQLITE_ERROR && sqlite3_extended_errcode(db) == SQLITE_ERROR &&
+        verb_ != Verb::Other) {
       const int number = where_.empty() ? syntaxErrorNumber(verb_) : err::kExpressionSyntax;
       throw UnpreparedStatement(number, platform::describe(number, {where_}),
                                 sqliteCause(db, rc, sql));
@@ -24,8 +25,11 @@ Statement::Statement(sqlite3* db, std::string_view sql, Verb verb, std::string w
 Statement::~Statement() { sqlite3_finalize(stmt_); }
 
 Statement::Statement(Statement&& other) noexcept
-    : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)), verb_(other.verb_),
-      where_(std::move(other.where_)), findings_(other.findings_) {}
+    : db_(other.db_),
+      stmt_(std::exchange(other.stmt_, nullptr)),
+      verb_(other.verb_),
+      where_(std::move(other.where_)),
+      findings_(other.findings_) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
   std::swap(db_, other.db_);
@@ -43,8 +47,7 @@ void Statement::fail(int rc, std::string_view sql) {
 }
 
 Statement& Statement::bind(int index, std::string_view text) {
-  check(sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
-                            SQLITE_UTF8));
+  check(sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
   return *this;
 }
 

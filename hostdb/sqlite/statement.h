@@ -18,8 +18,8 @@ class Statement {
   // `whereText`: the statement's WHERE expression, for kExpressionSyntax.
   // `findings`: where the row rules report while it runs (the connection's),
   // or null for a statement on tables without rules.
-  Statement(sqlite3* db, std::string_view sql, Verb verb = Verb::Other,
-            std::string whereText = {}, RuleFindings* findings = nullptr);
+  Statement(sqlite3* db, std::string_view sql, Verb verb = Verb::Other, std::string whereText = {},
+            RuleFindings* findings = nullptr);
   ~Statement();
   Statement(Statement&& other) noexcept;
   Statement& operator=(Statement&& other) noexcept;

@@ -88,9 +88,9 @@ std::string columnSql(const std::string& table, const ColumnSchema& c) {
       break;
   }
   const std::string q = quoteIdentifier(c.name);
-  return q + " " + declared + " CONSTRAINT " + q + " CHECK (jet_rule(" + q + "," +
-         literal(table) + "," + literal(c.name) + "," +
-         std::to_string(static_cast<int>(c.type)) + "," + std::to_string(c.size) + "))";
+  return q + " " + declared + " CONSTRAINT " + q + " CHECK (jet_rule(" + q + "," + literal(table) +
+         "," + literal(c.name) + "," + std::to_string(static_cast<int>(c.type)) + "," +
+         std::to_string(c.size) + "))";
 }
 
 }  // namespace

@@ -102,21 +102,21 @@ int PosixEnv::runAttached(const std::vector<std::string>& argv) noexcept {
 }
 
 env::Instant PosixEnv::currentInstant() {
-  timespec ts {};
+  timespec ts{};
   ::clock_gettime(CLOCK_REALTIME, &ts);
   return {static_cast<std::int64_t>(ts.tv_sec), static_cast<std::int32_t>(ts.tv_nsec)};
 }
 
 DateTime PosixEnv::localDateTime(std::int64_t seconds) {
   const time_t t = static_cast<time_t>(seconds);
-  tm local {};
+  tm local{};
   ::localtime_r(&t, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 std::uint64_t PosixEnv::clockSeed() {
-  timespec ts {};
+  timespec ts{};
   ::clock_gettime(CLOCK_REALTIME, &ts);
   const std::uint64_t nanoseconds =
       static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
@@ -127,7 +127,8 @@ std::uint64_t PosixEnv::clockSeed() {
 // folder of the user's configuration.
 std::string PosixEnv::windowsDirectory() {
   if (auto windir = variable("WINDIR"); windir && !windir->empty()) return *windir;
-  if (auto config = variable("XDG_CONFIG_HOME"); config && !config->empty()) return *config + "/zel";
+  if (auto config = variable("XDG_CONFIG_HOME"); config && !config->empty())
+    return *config + "/zel";
   const auto home = variable("HOME");
   return (home && !home->empty() ? *home : std::string(".")) + "/.config/zel";
 }

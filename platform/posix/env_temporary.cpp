@@ -88,7 +88,7 @@ std::unique_ptr<env::HeldLock> PosixEnv::holdFolder(const std::string& folder) n
 }
 
 std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
-                                                               std::string& path) {
+                                                              std::string& path) {
   const std::string folder = folderOf(target);
   if (!isDirectory(folder.empty() ? "." : folder)) {
     // 76 whether or not the folder's own parent exists: it is the path that is missing.
@@ -119,8 +119,10 @@ bool PosixEnv::keepAside(const std::string& target, std::string& asidePath) {
     raiseErrno("lstat", target);
   }
   // The name is made first, so that the rename can take no one else's.
-  const Descriptor fd(uniqueFile(folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix, asidePath));
-  if (fd.get() < 0) raiseErrno("mkstemp", folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix);
+  const Descriptor fd(
+      uniqueFile(folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix, asidePath));
+  if (fd.get() < 0)
+    raiseErrno("mkstemp", folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix);
   if (::rename(target.c_str(), asidePath.c_str()) != 0) {
     const int error = errno;
     ::unlink(asidePath.c_str());

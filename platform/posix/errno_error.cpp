@@ -21,20 +21,28 @@ bool parentExists(const std::string& path) {
 
 int numberFor(int errnoValue, const std::string& path) {
   switch (errnoValue) {
-    case ENOENT: return parentExists(path) ? err::kFileNotFound : err::kPathNotFound;
-    case ENOTDIR: return err::kPathNotFound;
-    case EEXIST: return err::kFileAlreadyExists;
+    case ENOENT:
+      return parentExists(path) ? err::kFileNotFound : err::kPathNotFound;
+    case ENOTDIR:
+      return err::kPathNotFound;
+    case EEXIST:
+      return err::kFileAlreadyExists;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return err::kDiskFull;
-    case EIO: return err::kDeviceIOError;
+    case EFBIG:
+      return err::kDiskFull;
+    case EIO:
+      return err::kDeviceIOError;
     case ENAMETOOLONG:
-    case EINVAL: return err::kBadFileName;
+    case EINVAL:
+      return err::kBadFileName;
     case EPERM:
     case EBUSY:
     case ETXTBSY:
-    case EAGAIN: return err::kPermissionDenied;
-    default: return err::kPathFileAccess;  // EACCES, EISDIR, EROFS, ...
+    case EAGAIN:
+      return err::kPermissionDenied;
+    default:
+      return err::kPathFileAccess;  // EACCES, EISDIR, EROFS, ...
   }
 }
 

@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-
 #include "platform/env.h"
 #include "platform/posix/child_process.h"
 
@@ -54,9 +53,10 @@ DialogResult showAsDialog(const MessageRequest& box) {
   if (::access(helper.c_str(), X_OK) != 0) {
     return {std::nullopt, "the dialog helper " + helper + " is not installed"};
   }
-  const posix::ChildOutcome run = posix::runChild({
-      helper, "--title", std::string(box.title), "--icon", iconWord(box.icon), "--buttons",
-      buttonsWord(box.buttons), "--default", answerWord(box.defaultButton), std::string(box.text)});
+  const posix::ChildOutcome run =
+      posix::runChild({helper, "--title", std::string(box.title), "--icon", iconWord(box.icon),
+                       "--buttons", buttonsWord(box.buttons), "--default",
+                       answerWord(box.defaultButton), std::string(box.text)});
   if (!run.started) return {std::nullopt, "cannot start " + helper + ": " + run.failure};
   if (run.exited && run.exitStatus == 0) {
     if (const auto answer = answerNamed(run.out, box.buttons)) return {answer, ""};

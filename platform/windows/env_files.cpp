@@ -21,12 +21,15 @@ HANDLE openToLook(const std::string& path, DWORD access) {
 env::Env::PathKind kindOfFailure(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return env::Env::PathKind::Missing;
+    case ERROR_PATH_NOT_FOUND:
+      return env::Env::PathKind::Missing;
     case ERROR_DIRECTORY:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE: return env::Env::PathKind::BadPath;
-    default: return env::Env::PathKind::Unreachable;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return env::Env::PathKind::BadPath;
+    default:
+      return env::Env::PathKind::Unreachable;
   }
 }
 
@@ -38,7 +41,8 @@ env::Env::PathKind WindowsEnv::pathKind(const std::string& path) {
   if (::GetFileType(h.get()) != FILE_TYPE_DISK) return PathKind::Other;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(h.get(), &info)) return PathKind::Unreachable;
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder : PathKind::File;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder
+                                                                 : PathKind::File;
 }
 
 bool WindowsEnv::isFile(const std::string& path) { return pathKind(path) == PathKind::File; }
@@ -48,7 +52,8 @@ bool WindowsEnv::isDirectory(const std::string& path) { return pathKind(path) ==
 std::string WindowsEnv::accessRefusal(const std::string& path, bool forWriting) {
   const char* operation = forWriting ? "CreateFileW (read, write)" : "CreateFileW (read)";
   const DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return errorFor(::GetLastError(), path, operation).cause();
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return errorFor(::GetLastError(), path, operation).cause();
   // A read-only file cannot be written; a folder's read-only bit means nothing.
   if (forWriting && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
       (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
@@ -110,9 +115,9 @@ void WindowsEnv::appendToFile(const std::string& path, std::string_view bytes) n
 }
 
 std::unique_ptr<env::WritableFile> WindowsEnv::newFile(const std::string& path, bool exclusive) {
-  HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                           nullptr, exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+  HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) raiseLastError(path);
   return std::make_unique<HandleFile>(h, path);
 }

@@ -14,7 +14,8 @@ namespace {
 constexpr std::int64_t kUnixEpochTicks = 116444736000000000;
 
 bool isUncPath(const std::wstring& path) {
-  return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
+  return path.size() >= 2 && (path[0] == L'\\' || path[0] == L'/') &&
+         (path[1] == L'\\' || path[1] == L'/');
 }
 
 }  // namespace
@@ -32,10 +33,12 @@ void WindowsEnv::removeFolder(const std::string& path) {
 
 std::optional<env::Instant> WindowsEnv::modifiedAt(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!::GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data))
+    return std::nullopt;
   const std::int64_t ticks =
-      static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                data.ftLastWriteTime.dwLowDateTime) -
+      static_cast<std::int64_t>(
+          (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+          data.ftLastWriteTime.dwLowDateTime) -
       kUnixEpochTicks;
   std::int64_t seconds = ticks / 10000000;
   std::int64_t rest = ticks % 10000000;
@@ -99,7 +102,8 @@ std::int64_t WindowsEnv::processId() { return static_cast<std::int64_t>(::GetCur
 
 bool WindowsEnv::processAlive(std::int64_t id) {
   if (id <= 0 || id > 0xFFFFFFFFll) return false;
-  const Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id)));
+  const Handle process(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id)));
   if (!process.valid()) return ::GetLastError() == ERROR_ACCESS_DENIED;  // someone else's, running
   DWORD code = 0;
   if (!::GetExitCodeProcess(process.get(), &code)) return true;

@@ -89,16 +89,16 @@ std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder)
 }
 
 std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::string& target,
-                                                                 std::string& path) {
+                                                                std::string& path) {
   const std::string folder = folderOf(target);
   if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
   if (isDirectory(target)) throw makeError(err::kPathFileAccess);
   std::uint64_t state = clockSeed();
   for (int attempt = 1;; ++attempt) {
     path = folder + "." + nameOf(target) + "." + randomLetters(state);
-    HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) return std::make_unique<HandleFile>(h, target);
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS || attempt == kMostAttempts) throw errorFor(error, target);
@@ -158,10 +158,12 @@ void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
       continue;
     const std::wstring targetPath = widePath(prefix + std::string(target));
-    const bool targetMissing = ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
-                               ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    const bool targetMissing =
+        ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        ::GetLastError() == ERROR_FILE_NOT_FOUND;
     if (naming == env::Naming::KeptAside && targetMissing) {
-      ::MoveFileExW(file.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH);  // a publication cut short
+      ::MoveFileExW(file.c_str(), targetPath.c_str(),
+                    MOVEFILE_WRITE_THROUGH);  // a publication cut short
     } else {
       ::DeleteFileW(file.c_str());
     }
@@ -175,7 +177,8 @@ std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {
   if (h == INVALID_HANDLE_VALUE) raiseLastError(path);
   auto lock = std::make_unique<FileLock>(h);
   OVERLAPPED whole{};
-  if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) raiseLastError(path);
+  if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole))
+    raiseLastError(path);
   return lock;
 }
 

@@ -12,11 +12,16 @@ namespace {
 
 UINT iconStyle(Icon icon) {
   switch (icon) {
-    case Icon::Information: return MB_ICONINFORMATION;
-    case Icon::Question: return MB_ICONQUESTION;
-    case Icon::Exclamation: return MB_ICONEXCLAMATION;
-    case Icon::Critical: return MB_ICONERROR;
-    case Icon::None: break;
+    case Icon::Information:
+      return MB_ICONINFORMATION;
+    case Icon::Question:
+      return MB_ICONQUESTION;
+    case Icon::Exclamation:
+      return MB_ICONEXCLAMATION;
+    case Icon::Critical:
+      return MB_ICONERROR;
+    case Icon::None:
+      break;
   }
   return 0;
 }
@@ -33,11 +38,16 @@ DialogResult showAsDialog(const MessageRequest& box) {
   const std::wstring text = windows::widen(box.text);
   const std::wstring title = windows::widen(box.title);
   switch (::MessageBoxW(nullptr, text.c_str(), title.c_str(), style)) {
-    case IDOK: return {Answer::Ok, ""};
-    case IDYES: return {Answer::Yes, ""};
-    case IDNO: return {Answer::No, ""};
-    case 0: return {std::nullopt, "MessageBoxW failed (error " + std::to_string(::GetLastError()) + ")"};
-    default: return {std::nullopt, "MessageBoxW gave no answer of the box's buttons"};
+    case IDOK:
+      return {Answer::Ok, ""};
+    case IDYES:
+      return {Answer::Yes, ""};
+    case IDNO:
+      return {Answer::No, ""};
+    case 0:
+      return {std::nullopt, "MessageBoxW failed (error " + std::to_string(::GetLastError()) + ")"};
+    default:
+      return {std::nullopt, "MessageBoxW gave no answer of the box's buttons"};
   }
 }
 

@@ -22,24 +22,31 @@ int numberFor(unsigned long win32Error, const std::string& path) {
     case ERROR_FILE_NOT_FOUND:
       return parentExists(path) ? err::kFileNotFound : err::kPathNotFound;
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_DIRECTORY: return err::kPathNotFound;
+    case ERROR_DIRECTORY:
+      return err::kPathNotFound;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return err::kFileAlreadyExists;
+    case ERROR_ALREADY_EXISTS:
+      return err::kFileAlreadyExists;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_FILE_TOO_LARGE: return err::kDiskFull;
+    case ERROR_FILE_TOO_LARGE:
+      return err::kDiskFull;
     case ERROR_CRC:
     case ERROR_IO_DEVICE:
     case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT: return err::kDeviceIOError;
+    case ERROR_WRITE_FAULT:
+      return err::kDeviceIOError;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_INVALID_PARAMETER: return err::kBadFileName;
+    case ERROR_INVALID_PARAMETER:
+      return err::kBadFileName;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-    case ERROR_BUSY: return err::kPermissionDenied;
-    default: return err::kPathFileAccess;  // access denied, write-protected, ...
+    case ERROR_BUSY:
+      return err::kPermissionDenied;
+    default:
+      return err::kPathFileAccess;  // access denied, write-protected, ...
   }
 }
 
@@ -52,7 +59,8 @@ std::string systemMessage(unsigned long win32Error) {
       nullptr, win32Error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring message(text != nullptr ? text : L"", n);
   if (text != nullptr) ::LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+  while (!message.empty() &&
+         (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
     message.pop_back();
   return message.empty() ? "unknown error" : narrow(message);
 }

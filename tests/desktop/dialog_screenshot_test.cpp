@@ -18,7 +18,8 @@ std::pair<int, int> pngSize(const std::string& bytes) {
   const auto at = [&](std::size_t i) {
     return (static_cast<unsigned char>(bytes[i]) << 24) |
            (static_cast<unsigned char>(bytes[i + 1]) << 16) |
-           (static_cast<unsigned char>(bytes[i + 2]) << 8) | static_cast<unsigned char>(bytes[i + 3]);
+           (static_cast<unsigned char>(bytes[i + 2]) << 8) |
+           static_cast<unsigned char>(bytes[i + 3]);
   };
   return {static_cast<int>(at(16)), static_cast<int>(at(20))};
 }
@@ -32,8 +33,10 @@ TEST(DialogScreenshots, InformationQuestionAndCriticalBoxes) {
   ASSERT_FALSE(x.display().empty()) << "Xvfb did not start";
   testsupport::TempDir dir;
   std::filesystem::create_directories(dir / "windows");
-  const std::map<std::string, std::string> env = {
-      {"DISPLAY", x.display()}, {"NO_AT_BRIDGE", "1"}, {"ZEL_MESSAGE_UI", "auto"}, {"ZEL_WINDIR", dir / "windows"}};
+  const std::map<std::string, std::string> env = {{"DISPLAY", x.display()},
+                                                  {"NO_AT_BRIDGE", "1"},
+                                                  {"ZEL_MESSAGE_UI", "auto"},
+                                                  {"ZEL_WINDIR", dir / "windows"}};
   std::filesystem::create_directories(ZEL_SCREENSHOT_DIR);
 
   const std::map<std::string, std::vector<std::string>> runs = {

@@ -27,9 +27,9 @@ class DialogWindow : public ::testing::Test {
     ASSERT_FALSE(x_->display().empty()) << "Xvfb did not start";
   }
   std::map<std::string, std::string> env() const {
-    return {{"DISPLAY", x_->display()}, {"WAYLAND_DISPLAY", ""}, {"NO_AT_BRIDGE", "1"},
-            {"ZEL_MESSAGE_UI", "auto"}, {"ZEL_MESSAGE_LOG", log()},
-            {"ZEL_WINDIR", dir_ / "windows"}};
+    return {{"DISPLAY", x_->display()}, {"WAYLAND_DISPLAY", ""},
+            {"NO_AT_BRIDGE", "1"},      {"ZEL_MESSAGE_UI", "auto"},
+            {"ZEL_MESSAGE_LOG", log()}, {"ZEL_WINDIR", dir_ / "windows"}};
   }
   std::string log() const { return dir_ / "messages.jsonl"; }
 
@@ -54,10 +54,11 @@ TEST_F(DialogWindow, FormsetupWithoutHostShowsItsBoxAsAWindowThatEnterCloses) {
   const RunResult r = answer({testsupport::program("formsetup")}, "Mensaje", {"Return"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "") << "a box shown as a window is not written as text too";
-  EXPECT_EQ(readLines(log()),
-            std::vector<std::string>{
-                R"({"program":"formsetup","title":"Mensaje","text":"Debe instalar primero el ZEL ",)"
-                R"("icon":"information","buttons":"ok","default":"ok","answer":"ok"})"});
+  EXPECT_EQ(
+      readLines(log()),
+      std::vector<std::string>{
+          R"({"program":"formsetup","title":"Mensaje","text":"Debe instalar primero el ZEL ",)"
+          R"("icon":"information","buttons":"ok","default":"ok","answer":"ok"})"});
 }
 
 TEST_F(DialogWindow, QuestionIsAnsweredWithTheKeyboard) {
@@ -67,8 +68,8 @@ TEST_F(DialogWindow, QuestionIsAnsweredWithTheKeyboard) {
     std::string answer;
   };
   const std::vector<Case> cases = {
-      {"no", {"Return"}, "no"},   {"yes", {"Return"}, "yes"}, {"no", {"alt+s"}, "yes"},
-      {"yes", {"alt+n"}, "no"},   {"yes", {"Escape"}, "no"},  {"no", {"Tab", "Return"}, "yes"},
+      {"no", {"Return"}, "no"}, {"yes", {"Return"}, "yes"}, {"no", {"alt+s"}, "yes"},
+      {"yes", {"alt+n"}, "no"}, {"yes", {"Escape"}, "no"},  {"no", {"Tab", "Return"}, "yes"},
   };
   std::vector<std::string> expected;
   for (const Case& c : cases) {

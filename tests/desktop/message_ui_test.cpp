@@ -15,9 +15,8 @@ using testsupport::TempDir;
 
 namespace {
 
-const std::string kQuestionBlock =
-    "\n== Mensaje [question] ==\n" + desktop::kTableExistsQuestion +
-    "\n[Sí] [No]  (por defecto: No)\n-> Sí\n";
+const std::string kQuestionBlock = "\n== Mensaje [question] ==\n" + desktop::kTableExistsQuestion +
+                                   "\n[Sí] [No]  (por defecto: No)\n-> Sí\n";
 
 class MessageUiFallback : public ::testing::Test {
  protected:
@@ -53,9 +52,9 @@ TEST_F(MessageUiFallback, WithoutDisplayAutoAndTextAreTodaysTextAndDialogSaysWhy
     expectAnsweredYesAsText(ask(ui, ""), "");
   }
   std::filesystem::remove(log());
-  expectAnsweredYesAsText(ask("dialog", ""),
-                          kDialogError + "neither DISPLAY nor WAYLAND_DISPLAY is set; the "
-                                         "message is shown as text\n");
+  expectAnsweredYesAsText(ask("dialog", ""), kDialogError +
+                                                 "neither DISPLAY nor WAYLAND_DISPLAY is set; the "
+                                                 "message is shown as text\n");
 }
 
 TEST_F(MessageUiFallback, UnknownValueIsNamedAndTakenAsAuto) {
@@ -83,9 +82,9 @@ TEST_F(MessageUiFallback, DisplayThatCannotBeOpenedShowsText) {
   const std::string nowhere = "/nonexistent/zel-display:0";
   expectAnsweredYesAsText(ask("auto", nowhere), "");
   std::filesystem::remove(log());
-  expectAnsweredYesAsText(ask("dialog", nowhere),
-                          kDialogError + "zeldialog: cannot open display '" + nowhere +
-                              "'; the message is shown as text\n");
+  expectAnsweredYesAsText(ask("dialog", nowhere), kDialogError +
+                                                      "zeldialog: cannot open display '" + nowhere +
+                                                      "'; the message is shown as text\n");
 }
 
 }  // namespace

@@ -147,7 +147,8 @@ std::optional<RunResult> Background::wait(int seconds) {
   const auto status = waitFor(pid_, seconds);
   if (!status) return std::nullopt;
   pid_ = -1;
-  return RunResult{*status, testsupport::readFile(dir_ / "out"), testsupport::readFile(dir_ / "err")};
+  return RunResult{*status, testsupport::readFile(dir_ / "out"),
+                   testsupport::readFile(dir_ / "err")};
 }
 
 }  // namespace desktop

@@ -27,7 +27,8 @@ Holder::Holder(const testsupport::TestHost& host, const std::string& mode) {
   }
   close(fds[1]);
   char buf[16] = {};
-  held_ = pid_ > 0 && read(fds[0], buf, sizeof buf - 1) > 0 && std::string(buf).rfind("held", 0) == 0;
+  held_ =
+      pid_ > 0 && read(fds[0], buf, sizeof buf - 1) > 0 && std::string(buf).rfind("held", 0) == 0;
   close(fds[0]);
 }
 

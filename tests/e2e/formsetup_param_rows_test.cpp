@@ -34,9 +34,9 @@ ParamTable readParam(const TestHost& host) {
   auto rs = c.db->OpenRecordset("SELECT * FROM PARAM", hostdb::dbOpenSnapshot);
   for (; !rs->Eof(); rs->MoveNext()) {
     Key key{rs->Value("Numero").text(), rs->Value("Argumento").text()};
-    EXPECT_TRUE(table.emplace(key, ParamRow{rs->Value("Funcion").text(),
-                                            rs->Value("Correl_Param").text()})
-                    .second);
+    EXPECT_TRUE(
+        table.emplace(key, ParamRow{rs->Value("Funcion").text(), rs->Value("Correl_Param").text()})
+            .second);
   }
   rs->Close();
   c.db->Close();
@@ -68,13 +68,16 @@ void runCleanly(const TestHost& host) {
 }
 
 const std::string kNoDocument =
-    "SIN DOCUMENTO                                15 000000 00 000000000000100000000000000000000000000000000"
+    "SIN DOCUMENTO                                15 000000 00 "
+    "000000000000100000000000000000000000000000000"
     "                      0 0 1";
 const std::string kOnp97 =
-    "TRABAJADOR ESPECIAL ONP S.VAL. TRAB. ONP(S)2 08 111110 03 1111111111111111111111101101100101111001110"
+    "TRABAJADOR ESPECIAL ONP S.VAL. TRAB. ONP(S)2 08 111110 03 "
+    "1111111111111111111111101101100101111001110"
     "                        1 5 1";
 const std::string kDni =
-    "DOC. NACIONAL DE IDENTIDAD     DNI         2 08 111110 03 111111111111111111111111110111110111111111011"
+    "DOC. NACIONAL DE IDENTIDAD     DNI         2 08 111110 03 "
+    "111111111111111111111111110111110111111111011"
     "                      1 5 1";
 
 // Groups in the order they are written, with the rows a fresh host receives
@@ -101,9 +104,12 @@ TEST(FormsetupParamRows, FreshHostGetsThe155RowsInOrderWithTheirExactValues) {
       {{"004", "56"}, {"BANCO SANTANDER PERU S.A.            SANTANDER PE15 1 2 3 110", ""}},
       {{"996", "429"}, {"HF0657RETCAB   R 1000   9", ""}},
       {{"998", "050802020040101"}, {"0 0.017IESCTT IES-RETENC. A INDEP.", "000"}},
-      {{"919", "07"}, {"COMPRA DE VEHICULOS, AERONAVES O EMBARCACIONES                       11", ""}},
-      {{"678", "3"}, {"ACTIVOS MOBILIARIOS(CERTIFICADOS,ACCIONES O BONOS DE TITULIZACION)   11", ""}},
-      {{"678", "7"}, {"OTROS                                                                11", "\""}},
+      {{"919", "07"},
+       {"COMPRA DE VEHICULOS, AERONAVES O EMBARCACIONES                       11", ""}},
+      {{"678", "3"},
+       {"ACTIVOS MOBILIARIOS(CERTIFICADOS,ACCIONES O BONOS DE TITULIZACION)   11", ""}},
+      {{"678", "7"},
+       {"OTROS                                                                11", "\""}},
       {{"979", "99"}, {"PROFESION U OCUPACION NO ESPECIFICADA", ""}},
       {{"833", "1"}, {"Ley ", "0"}},
       {{"233", "07"}, {"NOTA DE CREDITO                               00001 1 1 CRED 1111011", ""}},
@@ -119,13 +125,14 @@ TEST(FormsetupParamRows, FreshHostGetsThe155RowsInOrderWithTheirExactValues) {
 
   // Every stored value of a fixed-width group has its group's width; the
   // other "678" rows and every "833" row carry their fourth text.
-  const std::map<std::string, std::size_t> widths = {
-      {"044", 130}, {"004", 61}, {"996", 25}, {"919", 71}, {"678", 71}, {"233", 68}};
+  const std::map<std::string, std::size_t> widths = {{"044", 130}, {"004", 61}, {"996", 25},
+                                                     {"919", 71},  {"678", 71}, {"233", 68}};
   for (const auto& [key, row] : param) {
     SCOPED_TRACE(key.first + "/'" + key.second + "'");
     const std::string& g = key.first;
     EXPECT_TRUE(!widths.count(g) || row.funcion.size() == widths.at(g)) << row.funcion.size();
-    EXPECT_TRUE(g != "678" || row.correlParam == (key.second == "7" ? "\"" : "")) << row.correlParam;
+    EXPECT_TRUE(g != "678" || row.correlParam == (key.second == "7" ? "\"" : ""))
+        << row.correlParam;
     EXPECT_TRUE(g != "833" || row.correlParam == "0") << row.correlParam;
   }
 
@@ -151,19 +158,20 @@ TEST(FormsetupParamRows, FreshHostGetsThe155RowsInOrderWithTheirExactValues) {
   EXPECT_TRUE(paramLines(host, kUpdate).empty());
   EXPECT_EQ(inserts.front(), kInsert + "'044','- ','" + kNoDocument + "','001')");
   // An empty fourth text is written as two quotes.
-  EXPECT_NE(std::find(inserts.begin(), inserts.end(), kInsert + "'992','0661','1','')"), inserts.end());
+  EXPECT_NE(std::find(inserts.begin(), inserts.end(), kInsert + "'992','0661','1','')"),
+            inserts.end());
 }
 
 TEST(FormsetupParamRows, ExistingRowsAreReplacedOthersKeptAndARerunOnlyUpdates) {
   TestHost host;
   host.init();
   testsupport::executeOn(host, {
-                    "insert into PARAM values ('044','1 ','OLD VALUE','999')",
-                    "insert into PARAM values ('044','97','OLD 97','x')",
-                    "insert into PARAM values ('044','ZZ','not a seed row','k')",
-                    "insert into PARAM values ('979','77','OTRA PROFESION','')",
-                    "insert into PARAM values ('100','0661','another group','1')",
-                });
+                                   "insert into PARAM values ('044','1 ','OLD VALUE','999')",
+                                   "insert into PARAM values ('044','97','OLD 97','x')",
+                                   "insert into PARAM values ('044','ZZ','not a seed row','k')",
+                                   "insert into PARAM values ('979','77','OTRA PROFESION','')",
+                                   "insert into PARAM values ('100','0661','another group','1')",
+                               });
   runCleanly(host);
   const ParamTable first = readParam(host);
 
@@ -175,11 +183,12 @@ TEST(FormsetupParamRows, ExistingRowsAreReplacedOthersKeptAndARerunOnlyUpdates) 
   EXPECT_EQ(first.at({"979", "77"}), (ParamRow{"OTRA PROFESION", ""}));
   EXPECT_EQ(first.at({"100", "0661"}), (ParamRow{"another group", "1"}));
   const std::vector<std::string> firstUpdates = paramLines(host, kUpdate);
-  EXPECT_EQ(firstUpdates,
-            (std::vector<std::string>{
-                kUpdate + "Funcion='" + kDni + "', Correl_param='002' Where Numero='044' AND Argumento='1 '",
-                kUpdate + "Funcion='" + kOnp97 + "', Correl_param='000' Where Numero='044' AND Argumento='97'",
-            }));
+  EXPECT_EQ(firstUpdates, (std::vector<std::string>{
+                              kUpdate + "Funcion='" + kDni +
+                                  "', Correl_param='002' Where Numero='044' AND Argumento='1 '",
+                              kUpdate + "Funcion='" + kOnp97 +
+                                  "', Correl_param='000' Where Numero='044' AND Argumento='97'",
+                          }));
   EXPECT_EQ(paramLines(host, kInsert).size(), 154u);
 
   ASSERT_EQ(std::remove(host.sqlLogPath().c_str()), 0);
@@ -188,9 +197,10 @@ TEST(FormsetupParamRows, ExistingRowsAreReplacedOthersKeptAndARerunOnlyUpdates) 
   EXPECT_TRUE(paramLines(host, kInsert).empty());
   const std::vector<std::string> updates = paramLines(host, kUpdate);
   EXPECT_EQ(updates.size(), 156u);
-  EXPECT_NE(std::find(updates.begin(), updates.end(),
-                      kUpdate + "Funcion='1', Correl_param='' Where Numero='992' AND Argumento='0661'"),
-            updates.end());
+  EXPECT_NE(
+      std::find(updates.begin(), updates.end(),
+                kUpdate + "Funcion='1', Correl_param='' Where Numero='992' AND Argumento='0661'"),
+      updates.end());
 }
 
 TEST(FormsetupParamRows, HostWithoutParamEndsWithTheRunTimeErrorBox) {
@@ -202,14 +212,16 @@ TEST(FormsetupParamRows, HostWithoutParamEndsWithTheRunTimeErrorBox) {
 
   const std::vector<std::string> boxes = host.transcript();
   ASSERT_FALSE(boxes.empty());
-  const std::string text = "Error en tiempo de ejecución '3078':\\n\\n" + platform::describe(3078, {"Param"});
-  EXPECT_EQ(boxes.back(), R"({"program":"formsetup","title":"formsetup","text":")" + text +
-                              R"(","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})");
+  const std::string text =
+      "Error en tiempo de ejecución '3078':\\n\\n" + platform::describe(3078, {"Param"});
+  EXPECT_EQ(boxes.back(),
+            R"({"program":"formsetup","title":"formsetup","text":")" + text +
+                R"(","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})");
 
   // The first look-up failed; nothing was written to PARAM and no later step ran.
   const std::vector<std::string> log = host.sqlLog();
-  const auto firstLookUp = std::find(log.begin(), log.end(),
-                                     kLookUp + "Numero='044' AND Argumento='- '");
+  const auto firstLookUp =
+      std::find(log.begin(), log.end(), kLookUp + "Numero='044' AND Argumento='- '");
   ASSERT_NE(firstLookUp, log.end());
   ASSERT_EQ(log.end() - firstLookUp, 2);
   EXPECT_EQ(firstLookUp[1].rfind("!\t3078\t", 0), 0u) << firstLookUp[1];

@@ -18,8 +18,7 @@ using testsupport::TestHost;
 
 namespace {
 
-const char* const kEnvioRows =
-    "SELECT * FROM envio_t ORDER BY formulario, tabla_o";
+const char* const kEnvioRows = "SELECT * FROM envio_t ORDER BY formulario, tabla_o";
 
 // Writes tmp/env661.txt: each line as given (UTF-8 here, Windows-1252 on disk)
 // followed by CR LF.
@@ -53,7 +52,7 @@ TEST(FormsetupSendConfig, FreshHostRegistersReportsAndLoadsTheFileWithTheExactSt
   TestHost host;
   host.init();
   testsupport::executeOn(host, {"INSERT INTO reportes VALUES ('RP0019', 'old title', 0)",
-                 "INSERT INTO reportes VALUES ('RP0001', 'other report', 1)"});
+                                "INSERT INTO reportes VALUES ('RP0001', 'other report', 1)"});
   RunResult r = runFormsetup(host);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(host.transcript().empty());
@@ -96,22 +95,24 @@ TEST(FormsetupSendConfig, FreshHostRegistersReportsAndLoadsTheFileWithTheExactSt
 TEST(FormsetupSendConfig, FileLinesBecomeRowsAsTheFileSays) {
   TestHost host;
   host.init();
-  testsupport::executeOn(host, {
-      "INSERT INTO envio_t VALUES ('0661','GONE','x','',1,1,1,1,1,1,1,1,1)",
-      "INSERT INTO envio_t VALUES ('0655','KEPT','x','',1,1,1,1,1,1,1,1,1)",
-  });
-  writeConfiguration(host, {
-      // field 3 empty: one blank; field 4 of blanks trimmed to nothing
-      "|  A  ||   |0|0|0|0|0|0|0|0|0|",
-      // field 3 of blanks stays; surplus after the thirteenth "|" ignored
-      "x|B|   |ext|1|2|3|4|5|6|7|8|9|surplus|more|",
-      // a quote in a value is stored as it is
-      "2|O'Brien|D'Arcy|it's| 255 |+7|3.0|-1.5|0.1|1e3|12345678901|2.50|0|",
-      // a later line for the same table wins
-      "3|A|T2|E2|9|9|9|9|9|9|9|9|9|",
-      "   ",
-      "after the blank line nothing is read|||",
-  });
+  testsupport::executeOn(host,
+                         {
+                             "INSERT INTO envio_t VALUES ('0661','GONE','x','',1,1,1,1,1,1,1,1,1)",
+                             "INSERT INTO envio_t VALUES ('0655','KEPT','x','',1,1,1,1,1,1,1,1,1)",
+                         });
+  writeConfiguration(host,
+                     {
+                         // field 3 empty: one blank; field 4 of blanks trimmed to nothing
+                         "|  A  ||   |0|0|0|0|0|0|0|0|0|",
+                         // field 3 of blanks stays; surplus after the thirteenth "|" ignored
+                         "x|B|   |ext|1|2|3|4|5|6|7|8|9|surplus|more|",
+                         // a quote in a value is stored as it is
+                         "2|O'Brien|D'Arcy|it's| 255 |+7|3.0|-1.5|0.1|1e3|12345678901|2.50|0|",
+                         // a later line for the same table wins
+                         "3|A|T2|E2|9|9|9|9|9|9|9|9|9|",
+                         "   ",
+                         "after the blank line nothing is read|||",
+                     });
   RunResult r = runFormsetup(host);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(host.transcript().empty()) << host.transcript()[0];
@@ -165,7 +166,8 @@ TEST(FormsetupSendConfig, EmptyFileOrBlankFirstLineClearsTheFormsRows) {
        {std::vector<std::string>{}, std::vector<std::string>{"  ", "1|A|B|C|1|1|1|1|1|1|1|1|1|"}}) {
     TestHost host;
     host.init();
-    testsupport::executeOn(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
+    testsupport::executeOn(host,
+                           {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
     writeConfiguration(host, lines);
     RunResult r = runFormsetup(host);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -231,12 +233,11 @@ TEST(FormsetupSendConfig, UnusableFileLeavesEnvioUntouchedWithOneMessage) {
     SCOPED_TRACE(c.problem);
     TestHost host;
     host.init();
-    testsupport::executeOn(host, {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
+    testsupport::executeOn(host,
+                           {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
     const std::string path = host.folder() + "/tmp/env661.txt";
-    if (c.lines.empty())
-      std::remove((host.folder() + "/tmp/env661.txt").c_str());
-    else
-      writeConfiguration(host, c.lines);
+    if (c.lines.empty()) std::remove((host.folder() + "/tmp/env661.txt").c_str());
+    else writeConfiguration(host, c.lines);
 
     RunResult r = runFormsetup(host);
     EXPECT_EQ(r.exitCode, 1);
@@ -256,7 +257,8 @@ TEST(FormsetupSendConfig, LastSeparatorAtTheLastPositionIsAccepted) {
   host.init();
   writeConfiguration(host, {std::string(32742, 'x') + "|A|B|C|1|1|1|1|1|1|1|1|1|",
                             // 50 characters after trimming fill the column
-                            "2|  " + std::string(49, 'o') + "ó  |" + std::string(50, 'd') + "|C|1|1|1|1|1|1|1|1|1|"});
+                            "2|  " + std::string(49, 'o') + "ó  |" + std::string(50, 'd') +
+                                "|C|1|1|1|1|1|1|1|1|1|"});
   RunResult r = runFormsetup(host);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(rows(host, "SELECT tabla_o FROM envio_t"),

@@ -39,7 +39,7 @@ std::string connectionBox(const std::string& jsonText) {
 
 TEST(FormsetupStartup, WithoutHostShowsTheInstallMessageAndTouchesNothing) {
   const std::vector<std::string> inis = {
-      "",  // no PM000.INI at all
+      "",                                // no PM000.INI at all
       "[Options]\r\nDBName=zel.db\r\n",  // no SysPath
       "[Options]\r\nSysPath=\r\nDBName=zel.db\r\n",
       "[Options]\r\nSysPath=    \r\nDBName=zel.db\r\n",
@@ -68,7 +68,8 @@ TEST(FormsetupStartup, FreshHostCompletesSilently) {
 TEST(FormsetupStartup, HostFolderWithDoubledFinalBackslashStillOpens) {
   TestHost host;
   host.init();
-  writeFile(host.iniPath(), "[Options]\r\nSysPath=  " + host.folder() + "\\\\  \r\nDBName=zel.db\r\n");
+  writeFile(host.iniPath(),
+            "[Options]\r\nSysPath=  " + host.folder() + "\\\\  \r\nDBName=zel.db\r\n");
   RunResult r = host.run("formsetup");
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(host.transcript().empty());
@@ -181,8 +182,8 @@ TEST(FormsetupConnection, WorkgroupWithoutTheBuildAccountIsRefused) {
   hostdb::createWorkgroupFile(workgroup, {{"OTHERUSR", "elsewhere"}});
   RunResult r = host.run("formsetup");
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{connectionBox("No es una cuenta o contraseña válida.\\n 3029")});
+  EXPECT_EQ(host.transcript(), std::vector<std::string>{
+                                   connectionBox("No es una cuenta o contraseña válida.\\n 3029")});
 }
 
 TEST(FormsetupConnection, MissingDbNameOpensTheFolderAndFails) {

@@ -48,8 +48,7 @@ const std::string kFideicomMiddle =
     ", tip_empre_fdu Text2, des_empre_fdu Text40, tip_doc_ben Byte, num_doc_ben Text15, "
     "des_nombre_ben Text20, des_apepat_ben Text20, des_apemat_ben Text20, des_razon_ben ";
 const std::string kFideicomTail = ", tip_patri_fdei Text2, mto_saldo Text15";
-const std::string kFideicom =
-    kFideicomHead + "Text40" + kFideicomMiddle + "Text40" + kFideicomTail;
+const std::string kFideicom = kFideicomHead + "Text40" + kFideicomMiddle + "Text40" + kFideicomTail;
 const std::string kFideicomKey =
     "tip_doc_fde,num_doc_fde,tip_empre_fdu,des_empre_fdu,tip_doc_ben,num_doc_ben,tip_patri_fdei";
 const std::string kItf = "num_RUC Text11, des_razon Text40, mto_retenido Text15";
@@ -144,8 +143,7 @@ const std::vector<std::string> kFormTables = {
     "TMP_F0657RETCAB: " + kRetcab + "; PK_TMP_F0657RETCAB(" + kRetcabKey + ")",
     "TMP_F0655RETDET: " + kRetdet + "; PK_TMP_F0655RETDET(" + kRetdetKey + ")",
     "HF0655DETRTA: " + kHist + kDetrta + kCn + "PK_HF0655DETRTA(" + kHistKey + kDetrtaKey + ")",
-    "HF0655CONDOMI: " + kHist + kCondomi + kCn + "PK_HF0655CONDOMI(" + kHistKey + kCondomiKey +
-        ")",
+    "HF0655CONDOMI: " + kHist + kCondomi + kCn + "PK_HF0655CONDOMI(" + kHistKey + kCondomiKey + ")",
     "HF0655FEXT: " + kHist + kFext + kCn + "PK_HF0655FEXT(" + kHistKey + kFextKey + ")",
     "HF0655NORMAS: " + kHist + kNormas + kCn + "PK_HF0655NORMAS(" + kHistKey + kNormasKey + ")",
     "HF0655PAGCTA: " + kHist + kPagcta + kCn + "PK_HF0655PAGCTA(" + kHistKey + kPagosKey + ")",
@@ -180,14 +178,22 @@ std::string nameOf(const std::string& expected) { return expected.substr(0, expe
 
 std::string typeText(hostdb::Field& f) {
   switch (f.Type()) {
-    case hostdb::FieldType::Byte: return "Byte";
-    case hostdb::FieldType::Integer: return "Integer";
-    case hostdb::FieldType::Long: return "Long";
-    case hostdb::FieldType::Double: return "Double";
-    case hostdb::FieldType::Text: return "Text" + std::to_string(f.Size());
-    case hostdb::FieldType::Memo: return "Memo";
-    case hostdb::FieldType::Date: return "Date";
-    case hostdb::FieldType::YesNo: return "YesNo";
+    case hostdb::FieldType::Byte:
+      return "Byte";
+    case hostdb::FieldType::Integer:
+      return "Integer";
+    case hostdb::FieldType::Long:
+      return "Long";
+    case hostdb::FieldType::Double:
+      return "Double";
+    case hostdb::FieldType::Text:
+      return "Text" + std::to_string(f.Size());
+    case hostdb::FieldType::Memo:
+      return "Memo";
+    case hostdb::FieldType::Date:
+      return "Date";
+    case hostdb::FieldType::YesNo:
+      return "YesNo";
   }
   return "?";
 }
@@ -273,12 +279,15 @@ TEST_F(FormTables, SecondRunMakesOnlyTheSevenTemporaryTablesAnew) {
   takeDefinitions(host);
   {
     testsupport::OpenedHost o = testsupport::openHost(host);
-    o.exec("INSERT INTO TMP_F0657RETCAB VALUES ('101', 6, '20100000001', 'Razon', 'P', 'M', 'N', "
-           "'100.00', #2024-03-31#, '1')");
-    o.exec("INSERT INTO TMP_F0655PAGOS VALUES ('102', '202403', '0621', '1', #2024-04-10#, "
-           "'1', '2', '3', '4', '0')");
-    o.exec("INSERT INTO F0651DIVIDEND VALUES (6, '20100000001', '202403', '0661', "
-           "'20100000002', 'Pagadora', #2024-03-31#, '10', '1', '000001')");
+    o.exec(
+        "INSERT INTO TMP_F0657RETCAB VALUES ('101', 6, '20100000001', 'Razon', 'P', 'M', 'N', "
+        "'100.00', #2024-03-31#, '1')");
+    o.exec(
+        "INSERT INTO TMP_F0655PAGOS VALUES ('102', '202403', '0621', '1', #2024-04-10#, "
+        "'1', '2', '3', '4', '0')");
+    o.exec(
+        "INSERT INTO F0651DIVIDEND VALUES (6, '20100000001', '202403', '0661', "
+        "'20100000002', 'Pagadora', #2024-03-31#, '10', '1', '000001')");
     o.exec("INSERT INTO TMP_F0653ITF VALUES ('20100000003', 'Banco', '5')");
     o.exec("INSERT INTO TMP_F0657DIFCAS VALUES ('103', '1', '2', 'S')");
   }
@@ -291,9 +300,9 @@ TEST_F(FormTables, SecondRunMakesOnlyTheSevenTemporaryTablesAnew) {
   for (const std::string& name : kDropOrder) expectedDrops.push_back("Drop Table " + name);
   EXPECT_EQ(drops, expectedDrops);
   statements.erase(statements.begin(), statements.begin() + 7);
-  expectCreatedInOrder(statements, {"TMP_F0651DIVID", "TMP_F0651EXTRA", "TMP_F0651FIDEI",
-                                    "TMP_F0653ITF", "TMP_F0653RET", "TMP_F0657CORREL",
-                                    "TMP_F0657DIFCAS"});
+  expectCreatedInOrder(statements,
+                       {"TMP_F0651DIVID", "TMP_F0651EXTRA", "TMP_F0651FIDEI", "TMP_F0653ITF",
+                        "TMP_F0653RET", "TMP_F0657CORREL", "TMP_F0657DIFCAS"});
 
   testsupport::OpenedHost o = testsupport::openHost(host);
   EXPECT_EQ(o.count("TMP_F0657RETCAB"), 1);
@@ -335,14 +344,16 @@ TEST_F(FormTables, TextFieldsRefuseEmptyStringsUnlessAdjusted) {
   runFormsetup();
   testsupport::OpenedHost o = testsupport::openHost(host);
   EXPECT_EQ(errorOf([&] {
-              o.exec("INSERT INTO EFCONTROLNS VALUES (6, '20100000001', '202403', '0661', 1, "
-                     "'', 'C:\\tmp', 10, 'CAB', '', '', 0, '1', '000001')");
+              o.exec(
+                  "INSERT INTO EFCONTROLNS VALUES (6, '20100000001', '202403', '0661', 1, "
+                  "'', 'C:\\tmp', 10, 'CAB', '', '', 0, '1', '000001')");
             }),
             3315);
   EXPECT_EQ(errorOf([&] { o.exec("INSERT INTO TMP_F0657CORREL VALUES ('', 1)"); }), 3315);
   EXPECT_EQ(errorOf([&] {
-              o.exec("INSERT INTO F0655DETRTA VALUES (6, '20100000001', '202403', '0661', '105', "
-                     "6, '', '202403', '1', '0', '000001')");
+              o.exec(
+                  "INSERT INTO F0655DETRTA VALUES (6, '20100000001', '202403', '0661', '105', "
+                  "6, '', '202403', '1', '0', '000001')");
             }),
             3315);
   EXPECT_EQ(o.count("EFCONTROLNS") + o.count("TMP_F0657CORREL") + o.count("F0655DETRTA"), 0);
@@ -374,7 +385,8 @@ bool killBefore(const TestHost& host, const std::string& statement) {
     if (fd < 0) break;
     std::string lines;
     char buffer[4096];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) lines.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+      lines.append(buffer, static_cast<std::size_t>(n));
     close(fd);
     if (lines.empty()) break;  // formsetup has ended
     seen = lines.find("E\t" + statement) != std::string::npos;

@@ -42,8 +42,8 @@ std::map<std::string, std::set<std::string>> expectedEmptyFields() {
 }
 
 bool isFormTable(const std::string& name) {
-  return name.rfind("F06", 0) == 0 || name.rfind("HF06", 0) == 0 ||
-         name.rfind("TMP_F06", 0) == 0 || name == "EFCONTROLNS";
+  return name.rfind("F06", 0) == 0 || name.rfind("HF06", 0) == 0 || name.rfind("TMP_F06", 0) == 0 ||
+         name == "EFCONTROLNS";
 }
 
 TEST(FormsetupTextFields, ListedFieldsAcceptEmptyStringsAndEveryOtherTextFieldRefusesThem) {
@@ -81,8 +81,9 @@ TEST(FormsetupTextFields, ListedFieldsAcceptEmptyStringsAndEveryOtherTextFieldRe
   EXPECT_EQ(o.count("TMP_F0653ITF"), 1);
   EXPECT_EQ(errorOf([&] { o.exec("INSERT INTO TMP_F0653ITF VALUES ('', 'x', 'y')"); }), 3315);
   EXPECT_EQ(errorOf([&] {
-              o.exec("INSERT INTO F0653ITF VALUES (6, '20100000001', '202401', '0661', "
-                     "'20100000002', 'Razon', '1', '')");
+              o.exec(
+                  "INSERT INTO F0653ITF VALUES (6, '20100000001', '202401', '0661', "
+                  "'20100000002', 'Razon', '1', '')");
             }),
             3315);  // cnumero is not on the list
   o.db->Close();

@@ -31,8 +31,9 @@ TEST(FormsetupUnstoredRows, ReportesTooNarrowForTheSummaryTitleIsNamed) {
                                       "CONSTRAINT PrimaryKey PRIMARY KEY (codrep)"));
   RunResult r = host.run("formsetup");
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{unstoredBox(R"(No se guardó 1 fila:\nreportes: codrep 'RP0019')")});
+  EXPECT_EQ(
+      host.transcript(),
+      std::vector<std::string>{unstoredBox(R"(No se guardó 1 fila:\nreportes: codrep 'RP0019')")});
   testsupport::OpenedHost o = testsupport::openHost(host);
   EXPECT_EQ(testsupport::rowsOf(*o.db, "SELECT codrep FROM reportes"),
             std::vector<std::string>{"RP0018"});
@@ -45,14 +46,16 @@ TEST(FormsetupUnstoredRows, ReportesTooNarrowForTheSummaryTitleIsNamed) {
 TEST(FormsetupUnstoredRows, ManyRowsNotStoredGiveOneBoxWithTheFirstTen) {
   TestHost host;
   host.init();
-  std::vector<std::string> statements = remade(
-      "PARAM", "Numero TEXT(3), Argumento TEXT(15), Funcion TEXT(50), Correl_Param TEXT(3), "
-               "CONSTRAINT PrimaryKey PRIMARY KEY (Numero, Argumento)");
+  std::vector<std::string> statements =
+      remade("PARAM",
+             "Numero TEXT(3), Argumento TEXT(15), Funcion TEXT(50), Correl_Param TEXT(3), "
+             "CONSTRAINT PrimaryKey PRIMARY KEY (Numero, Argumento)");
   for (const std::string& s :
-       remade("envio_t", "formulario TEXT(4), tabla_o TEXT(50), tabla_d TEXT(50), "
-                         "tabla_ext TEXT(50), indice BYTE, obliga BYTE, c_tip_doc_d BYTE, "
-                         "c_doc_id_d DOUBLE, c_Formulario DOUBLE, c_periodo DOUBLE, "
-                         "c_estado DOUBLE, c_envio DOUBLE, c_semana BYTE"))
+       remade("envio_t",
+              "formulario TEXT(4), tabla_o TEXT(50), tabla_d TEXT(50), "
+              "tabla_ext TEXT(50), indice BYTE, obliga BYTE, c_tip_doc_d BYTE, "
+              "c_doc_id_d DOUBLE, c_Formulario DOUBLE, c_periodo DOUBLE, "
+              "c_estado DOUBLE, c_envio DOUBLE, c_semana BYTE"))
     statements.push_back(s);
   testsupport::executeOn(host, statements);
   testsupport::writeFile(host.folder() + "/tmp/env661.txt",

@@ -57,12 +57,14 @@ TEST(HostDrift, EveryFormTableDroppedWithThePlainShellIsMadeAgainWithItsKey) {
   expectWhole(host);
   // The key made again refuses a duplicate.
   testsupport::OpenedHost o = testsupport::openHost(host);
-  o.exec("INSERT INTO F0653RET (tip_doc_d, doc_id_d, periodo, formulario, Casilla, per_tributario,"
-         " num_RUC) VALUES (6, '1', '2024', '0661', '100', '202401', '2')");
+  o.exec(
+      "INSERT INTO F0653RET (tip_doc_d, doc_id_d, periodo, formulario, Casilla, per_tributario,"
+      " num_RUC) VALUES (6, '1', '2024', '0661', '100', '202401', '2')");
   EXPECT_EQ(errorOf([&] {
-              o.exec("INSERT INTO F0653RET (tip_doc_d, doc_id_d, periodo, formulario, Casilla,"
-                     " per_tributario, num_RUC) VALUES (6, '1', '2024', '0661', '100', '202401',"
-                     " '2  ')");
+              o.exec(
+                  "INSERT INTO F0653RET (tip_doc_d, doc_id_d, periodo, formulario, Casilla,"
+                  " per_tributario, num_RUC) VALUES (6, '1', '2024', '0661', '100', '202401',"
+                  " '2  ')");
             }),
             3022);
 }
@@ -85,10 +87,10 @@ TEST(HostDrift, TableMadeByTheShellIsDescribedFromItsDefinitionAndTakesFieldProp
     hostdb::TableDef& def = o.db->TableDefs().Item(std::string_view("NOTAS"));
     EXPECT_EQ(def.PrimaryKeyColumns(), std::vector<std::string>{"id"});
     const std::vector<std::pair<const char*, hostdb::FieldType>> kinds = {
-        {"id", hostdb::FieldType::Long},     {"texto", hostdb::FieldType::Text},
-        {"largo", hostdb::FieldType::Memo},  {"cuando", hostdb::FieldType::Date},
-        {"n", hostdb::FieldType::Integer},   {"b", hostdb::FieldType::Byte},
-        {"ok", hostdb::FieldType::YesNo},    {"x", hostdb::FieldType::Double}};
+        {"id", hostdb::FieldType::Long},    {"texto", hostdb::FieldType::Text},
+        {"largo", hostdb::FieldType::Memo}, {"cuando", hostdb::FieldType::Date},
+        {"n", hostdb::FieldType::Integer},  {"b", hostdb::FieldType::Byte},
+        {"ok", hostdb::FieldType::YesNo},   {"x", hostdb::FieldType::Double}};
     ASSERT_EQ(def.FieldCount(), kinds.size());
     for (const auto& [name, type] : kinds) EXPECT_EQ(def.Fields(name).Type(), type) << name;
     EXPECT_EQ(def.Fields("texto").Size(), 30);

@@ -22,7 +22,9 @@ using testsupport::writeFile;
 
 namespace {
 
-const std::string kRecord = "0120123456789    06612024001" "00000001";
+const std::string kRecord =
+    "0120123456789    06612024001"
+    "00000001";
 
 // Each way into the host database: both programs and every zelhost command
 // that opens one. Each result comes with what the run showed (its boxes and
@@ -85,8 +87,9 @@ TEST(OddFiles, NoProgramOrCommandWritesToAFileThatIsNoHostDatabase) {
   TestHost host;
   host.init();
   std::remove(host.databasePath().c_str());
-  ASSERT_EQ(clienttest::sqliteShell(host.databasePath(), "CREATE TABLE x (a); INSERT INTO x "
-                                                         "VALUES (1);")
+  ASSERT_EQ(clienttest::sqliteShell(host.databasePath(),
+                                    "CREATE TABLE x (a); INSERT INTO x "
+                                    "VALUES (1);")
                 .exitCode,
             0);
   expectEveryRunRefused(host, "a SQLite file of another program");
@@ -116,9 +119,10 @@ RunResult runOnAFullDisk(const TestHost& host, int freeKiB, std::vector<std::str
             "cp -a \"$copy\"/. \"$folder\"/ || exit 99\n"
             "avail=$(df --output=avail -B1024 \"$folder\" | tail -1)\n"
             "dd if=/dev/zero of=\"$folder/fill\" bs=1024 count=$((avail - " +
-                std::to_string(freeKiB) + ")) 2>/dev/null\n"
-            "exec \"$@\"\n");
-  std::vector<std::string> full = {"/usr/bin/unshare", "-rm", "sh", script,
+                std::to_string(freeKiB) +
+                ")) 2>/dev/null\n"
+                "exec \"$@\"\n");
+  std::vector<std::string> full = {"/usr/bin/unshare",    "-rm",        "sh", script,
                                    host.root() + "/copy", host.folder()};
   full.insert(full.end(), argv.begin(), argv.end());
   return testsupport::runProcess(full, host.env());
@@ -132,20 +136,20 @@ TEST(OddFiles, AFullDiskAtOpenIsReportedAsAFullDisk) {
     GTEST_SKIP() << "no mount namespace can be made here";
   TestHost host;
   host.init();
-  ASSERT_EQ(testsupport::runProcess({"/bin/cp", "-a", host.folder(), host.root() + "/copy"})
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      testsupport::runProcess({"/bin/cp", "-a", host.folder(), host.root() + "/copy"}).exitCode, 0);
 
   RunResult setup = runOnAFullDisk(host, 8, {testsupport::program("formsetup")});
   if (setup.exitCode == 99) GTEST_SKIP() << "no small file system can be mounted: " << setup.err;
   EXPECT_EQ(setup.exitCode, 1);
   // The box as ever; its cause names the database and the system's words.
-  EXPECT_EQ(testsupport::oneBoxWithCause(
-                host.transcript(),
-                R"({"program":"formsetup","title":"Error de Conección","text":"No hay suficiente espacio )"
-                R"(en el disco.\n 3026","icon":"none","buttons":"ok","default":"ok","answer":"ok"})",
-                {"zel.db", "system error 28"}),
-            "");
+  EXPECT_EQ(
+      testsupport::oneBoxWithCause(
+          host.transcript(),
+          R"({"program":"formsetup","title":"Error de Conección","text":"No hay suficiente espacio )"
+          R"(en el disco.\n 3026","icon":"none","buttons":"ok","default":"ok","answer":"ok"})",
+          {"zel.db", "system error 28"}),
+      "");
 
   std::remove(host.transcriptPath().c_str());
   RunResult report = runOnAFullDisk(host, 8, {testsupport::program("sendsummary"), kRecord});

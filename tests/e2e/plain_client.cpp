@@ -19,7 +19,8 @@ testsupport::RunResult sqliteShell(const std::string& database, const std::strin
   if (withExtension) {
     const std::string extension = ZEL_EXTENSION_PATH;
     argv.push_back("-cmd");
-    argv.push_back(std::string(".load '").append(extension, 0, extension.find_last_of('.')).append("'"));
+    argv.push_back(
+        std::string(".load '").append(extension, 0, extension.find_last_of('.')).append("'"));
   }
   argv.push_back(database);
   return testsupport::runProcess(argv, {}, sql);

@@ -32,7 +32,7 @@ std::vector<std::string> tablesWithKeys(const testsupport::TestHost& host);
 }  // namespace clienttest
 
 // Skips the test when the program is not on PATH.
-#define REQUIRE_CLIENT(name)                                         \
-  do {                                                               \
+#define REQUIRE_CLIENT(name)                                                        \
+  do {                                                                              \
     if (clienttest::onPath(name).empty()) GTEST_SKIP() << name " is not installed"; \
   } while (0)

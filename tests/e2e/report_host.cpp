@@ -49,11 +49,12 @@ std::vector<std::vector<std::string>> ReportHost::rows(const std::string& query)
   return out;
 }
 
-void ReportHost::addDeclaration(const std::string& docId, const std::string& chequeSql,
-                                const std::string& bankSql, const std::string& name,
-                                const std::vector<std::pair<std::string, std::string>>& boxes) const {
+void ReportHost::addDeclaration(
+    const std::string& docId, const std::string& chequeSql, const std::string& bankSql,
+    const std::string& name, const std::vector<std::pair<std::string, std::string>>& boxes) const {
   std::vector<std::string> statements = {
-      "INSERT INTO CAB VALUES (6, '" + docId + "', " + kKey + ", " + chequeSql + ", " + bankSql + ")",
+      "INSERT INTO CAB VALUES (6, '" + docId + "', " + kKey + ", " + chequeSql + ", " + bankSql +
+          ")",
       "INSERT INTO cont VALUES (6, '" + docId + "', '" + name + "')"};
   for (const auto& [box, value] : boxes) {
     statements.push_back("INSERT INTO DET VALUES ('" + docId + "', " + kKey + ", '" + box + "', " +

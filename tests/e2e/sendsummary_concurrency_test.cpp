@@ -47,8 +47,7 @@ TEST(SendsummaryConcurrency, EightRunsAtOnceRegisterEightCompleteFiles) {
   }
   EXPECT_EQ(host.filesIn("RPT").size(), static_cast<std::size_t>(kRuns) + 1);
   EXPECT_EQ(host.filesIn("TMP"), std::vector<std::string>{"0661202400100000001.txt"});
-  EXPECT_EQ(readFile(host.iniPath()),
-            iniBefore + "SystemDB=" + host.folder() + "/\\PM000.MDW\r\n");
+  EXPECT_EQ(readFile(host.iniPath()), iniBefore + "SystemDB=" + host.folder() + "/\\PM000.MDW\r\n");
 }
 
 }  // namespace

@@ -28,9 +28,7 @@ std::string connectionBox(const std::string& jsonDescription) {
 
 class SendsummaryConnection : public ::testing::Test {
  protected:
-  SendsummaryConnection() {
-    host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC", {});
-  }
+  SendsummaryConnection() { host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC", {}); }
   RunResult run() { return host.sendsummary(record("20123456789")); }
   ReportHost host;
 };
@@ -64,8 +62,8 @@ TEST_F(SendsummaryConnection, EmptyFolderStillWritesSystemDbThenFails) {
   RunResult r = run();
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(readFile(host.iniPath()), ini("") + "SystemDB=\\PM000.MDW\r\n");
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{connectionBox("Llamada a procedimiento o argumento no válido")});
+  EXPECT_EQ(host.transcript(), std::vector<std::string>{
+                                   connectionBox("Llamada a procedimiento o argumento no válido")});
   EXPECT_TRUE(host.sqlLog().empty()) << readFile(host.sqlLogPath());
   EXPECT_TRUE(host.spoolRows().empty());
 }
@@ -78,10 +76,12 @@ TEST_F(SendsummaryConnection, MissingOrMisnamedDatabaseGivesTheConnectionBoxAndN
     RunResult r = run();
     EXPECT_EQ(r.exitCode, 1);
     const std::string description =
-        name.empty() ? std::string("'").append(host.folder()) + "/' no es una ruta de acceso válida. Asegúrese de "
-                       "que la ruta de acceso está escrita correctamente y de que está conectado "
-                       "al servidor en el que reside el archivo."
-                     : "No se encuentra el archivo '" + host.folder() + "/" + name + "'.";
+        name.empty()
+            ? std::string("'").append(host.folder()) +
+                  "/' no es una ruta de acceso válida. Asegúrese de "
+                  "que la ruta de acceso está escrita correctamente y de que está conectado "
+                  "al servidor en el que reside el archivo."
+            : "No se encuentra el archivo '" + host.folder() + "/" + name + "'.";
     EXPECT_EQ(host.transcript(), std::vector<std::string>{connectionBox(description)});
     EXPECT_TRUE(host.sqlLog().empty()) << readFile(host.sqlLogPath());
   }

@@ -78,8 +78,13 @@ TEST_F(SendsummaryData, BankCodeIsMatchedTrimmedAndAnUnknownOneGivesNoName) {
 
 TEST_F(SendsummaryData, BoxesOutsideTheSummaryRangesAreSkippedOrFail) {
   host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC",
-                      {{"0146", "'5'"}, {"721", "'1'"}, {"722", "'1'"}, {"790", "'1'"},
-                       {"999", "'1'"}, {"1", "'1'"}, {"871", "'  '"}});
+                      {{"0146", "'5'"},
+                       {"721", "'1'"},
+                       {"722", "'1'"},
+                       {"790", "'1'"},
+                       {"999", "'1'"},
+                       {"1", "'1'"},
+                       {"871", "'  '"}});
   ASSERT_EQ(run().exitCode, 0) << testsupport::readFile(host.transcriptPath());
   EXPECT_EQ(textLine(9), "Renta                    5");
   EXPECT_EQ(textLine(5), "RECTIFICATORIA  : NO");
@@ -114,7 +119,8 @@ TEST_F(SendsummaryData, NullBoxValueIsATechnicalError) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(host.transcript(),
             std::vector<std::string>{boxLine(
-                "Mensaje", "Error tecnico:  94\\nUso no válido de Null\\nIntente nuevamente por favor.")});
+                "Mensaje",
+                "Error tecnico:  94\\nUso no válido de Null\\nIntente nuevamente por favor.")});
   EXPECT_TRUE(host.spoolRows().empty());
 }
 
@@ -145,9 +151,9 @@ TEST_F(SendsummaryData, WeekThatIsNotADigitEndsTheRunBeforeAnyQuery) {
     EXPECT_EQ(r.exitCode, 1);
     const std::string week = arg.size() > 27 ? "X" : "";
     EXPECT_EQ(host.transcript(),
-              std::vector<std::string>{boxLine(
-                  "Mensaje", "Error tecnico:  513\\nLa semana de la solicitud ('" + week +
-                                 "') no es un dígito.\\nIntente nuevamente por favor.")});
+              std::vector<std::string>{
+                  boxLine("Mensaje", "Error tecnico:  513\\nLa semana de la solicitud ('" + week +
+                                         "') no es un dígito.\\nIntente nuevamente por favor.")});
     EXPECT_TRUE(host.sqlLog().empty()) << "no query may be sent";
   }
   EXPECT_TRUE(host.spoolRows().empty());

@@ -45,8 +45,9 @@ TEST_F(SendsummaryEdges, AnOutputNameThatIsNotAPlainFileNameWritesNothingAnywher
   const std::string traversal = record("20123456789", "../.", "./ev", "1", "il000001");
   const std::string base = record("20123456789");
   for (const std::string& arg :
-       {traversal, base.substr(0, 30) + "\t" + base.substr(31), base.substr(0, 30) + "\n" + base.substr(31),
-        base.substr(0, 30) + "*" + base.substr(31), base.substr(0, 30) + "\\" + base.substr(31)}) {
+       {traversal, base.substr(0, 30) + "\t" + base.substr(31),
+        base.substr(0, 30) + "\n" + base.substr(31), base.substr(0, 30) + "*" + base.substr(31),
+        base.substr(0, 30) + "\\" + base.substr(31)}) {
     SCOPED_TRACE(arg);
     std::remove(host.transcriptPath().c_str());
     RunResult r = run(arg);
@@ -78,23 +79,26 @@ TEST_F(SendsummaryEdges, ACopyThatCannotBeWrittenLeavesNoRowAndNoFile) {
                   {copy.substr(4)}),
               "");
     const bool inRpt = copy[0] == 'R';
-    expectNothingLeft(inRpt ? std::vector<std::string>{kOutput + ".PRN"} : std::vector<std::string>{},
-                      inRpt ? std::vector<std::string>{} : std::vector<std::string>{kOutput + ".txt"});
+    expectNothingLeft(
+        inRpt ? std::vector<std::string>{kOutput + ".PRN"} : std::vector<std::string>{},
+        inRpt ? std::vector<std::string>{} : std::vector<std::string>{kOutput + ".txt"});
     std::filesystem::remove(path);
   }
   // Once the fault is gone the next run is the first to register.
   ASSERT_EQ(run().exitCode, 0);
-  EXPECT_EQ(host.spoolRows(), std::vector<std::string>{"RP0019|000001|00000001.PRN|ADMIN|20123456789|6"});
+  EXPECT_EQ(host.spoolRows(),
+            std::vector<std::string>{"RP0019|000001|00000001.PRN|ADMIN|20123456789|6"});
 }
 
 TEST_F(SendsummaryEdges, ARunRemovesTheHalfWrittenCopiesAKilledRunLeft) {
   // Left by killed runs, and files that only look like them.
-  for (const char* name : {"RPT/.0661202400100000009.PRN.Xy12ab", "TMP/.0661202400100000009.txt.Xy12ab",
-                                  "RPT/.notes.Xy12ab", "RPT/.0661.PRN.lock", "TMP/.a.PRN.Xy12ab"})
+  for (const char* name :
+       {"RPT/.0661202400100000009.PRN.Xy12ab", "TMP/.0661202400100000009.txt.Xy12ab",
+        "RPT/.notes.Xy12ab", "RPT/.0661.PRN.lock", "TMP/.a.PRN.Xy12ab"})
     testsupport::writeFile(host.folder() + "/" + name, "half");
   ASSERT_EQ(run().exitCode, 0);
-  EXPECT_EQ(host.filesIn("RPT"),
-            (std::vector<std::string>{".0661.PRN.lock", ".notes.Xy12ab", "00000001.PRN", kOutput + ".PRN"}));
+  EXPECT_EQ(host.filesIn("RPT"), (std::vector<std::string>{".0661.PRN.lock", ".notes.Xy12ab",
+                                                           "00000001.PRN", kOutput + ".PRN"}));
   EXPECT_EQ(host.filesIn("TMP"), (std::vector<std::string>{".a.PRN.Xy12ab", kOutput + ".txt"}));
 }
 
@@ -111,7 +115,8 @@ TEST_F(SendsummaryEdges, ValuesCannotBreakARecordAndAnInfiniteAmountIsNoNumber) 
     if (line.rfind("<!", 0) == 0) continue;
     EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 7) << line;
   }
-  EXPECT_EQ(spool.at(15), "pPos|10|2100|          RAZ\xD3N SOCIAL     : NOMBRE CON  SALTO|False|8|0|\r");
+  EXPECT_EQ(spool.at(15),
+            "pPos|10|2100|          RAZ\xD3N SOCIAL     : NOMBRE CON  SALTO|False|8|0|\r");
   EXPECT_EQ(spool.at(21), "pPos|10|3150|          BANCO            : BANCO DEL  SUR|False|8|0|\r");
   // Box 146 shows nothing; box 180 ends under "MONTO PAGO".
   EXPECT_EQ(spool.at(25), "pPos|10|3850|          Renta" + std::string(26, ' ') + "5|False|8|0|\r");

@@ -91,9 +91,9 @@ TEST(SendsummaryFaults, AFailedWriteSyncOrRenameOfAnyFileLeavesNoRowAndNoFile) {
     EXPECT_TRUE(r.host.filesIn("RPT").empty());
     EXPECT_TRUE(r.host.filesIn("TMP").empty());
     EXPECT_EQ(r.host.transcript(),
-              std::vector<std::string>{boxLine("Mensaje", "Error tecnico:  " + std::to_string(fault.error) +
-                                                              "\\n" + fault.description +
-                                                              "\\nIntente nuevamente por favor.")});
+              std::vector<std::string>{
+                  boxLine("Mensaje", "Error tecnico:  " + std::to_string(fault.error) + "\\n" +
+                                         fault.description + "\\nIntente nuevamente por favor.")});
   }
 }
 
@@ -157,7 +157,8 @@ TEST(SendsummaryPublish, ACopyThatCannotBePutInPlaceLeavesTheTargetsAsTheyWere) 
       EXPECT_EQ(r.env.faultsRaised(), 2);
       EXPECT_EQ(r.rowsSeenByTheRun, "1");
       EXPECT_EQ(r.host.spoolRows().size(), 1u);
-      EXPECT_EQ(r.host.filesIn("RPT"), (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+      EXPECT_EQ(r.host.filesIn("RPT"),
+                (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
       EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
       EXPECT_EQ(testsupport::readFile(r.host.rpt(kOutput + ".PRN")), "earlier spool copy\r\n");
       EXPECT_EQ(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");

@@ -24,8 +24,8 @@ constexpr int kRows = 3000;
 
 std::string translated(const std::string& query) {
   const auto tokens = hostdb::sqlite::tokenize(query);
-  return hostdb::sqlite::translateDml(query, *tokens, [](std::string_view) { return nullptr; },
-                                      false)
+  return hostdb::sqlite::translateDml(
+             query, *tokens, [](std::string_view) { return nullptr; }, false)
       .sql;
 }
 
@@ -66,12 +66,14 @@ TEST(SendsummaryIndexes, EveryLookUpIsAnIndexSeek) {
       "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < " +
       std::to_string(kRows) + ") ";
   ASSERT_EQ(sqlite3_exec(db,
-                         (fill + "INSERT INTO SPOOL SELECT 'RP0019', printf('%06d', i), "
-                                 "printf('%08d.PRN', i), '2024-01-01 00:00:00', 'U', 'X', 6 FROM n; " +
+                         (fill +
+                          "INSERT INTO SPOOL SELECT 'RP0019', printf('%06d', i), "
+                          "printf('%08d.PRN', i), '2024-01-01 00:00:00', 'U', 'X', 6 FROM n; " +
                           fill + "INSERT INTO cont SELECT 6, printf('%011d', i), 'N' FROM n; " +
                           // Numbers of the register that are no numbers: the maxima pass them over.
-                          fill + "INSERT INTO SPOOL SELECT 'RP0019', printf('X%05d', i), "
-                                 "printf('A%07d.PRN', i), '2024-01-01 00:00:00', 'U', 'X', 6 FROM n")
+                          fill +
+                          "INSERT INTO SPOOL SELECT 'RP0019', printf('X%05d', i), "
+                          "printf('A%07d.PRN', i), '2024-01-01 00:00:00', 'U', 'X', 6 FROM n")
                              .c_str(),
                          nullptr, nullptr, nullptr),
             SQLITE_OK)

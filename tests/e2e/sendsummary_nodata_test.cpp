@@ -69,7 +69,8 @@ void rawSql(const ReportHost& host, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(host.databasePath().c_str(), &db), SQLITE_OK);
   ASSERT_EQ(hostdb::sqlite::registerJetSql(db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
   sqlite3_close(db);
 }
 
@@ -81,10 +82,11 @@ TEST(SendsummaryNoData, TaxpayerGoneAfterTheTextSummaryGivesMessageBAndRemovesIt
     host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC", {{"146", "'5'"}});
     // cont becomes a view that takes some tens of milliseconds per look-up:
     // time for the test to close the pipe behind the first one.
-    rawSql(host,
-           "ALTER TABLE cont RENAME TO cont_rows; CREATE VIEW cont AS SELECT * FROM cont_rows "
-           "WHERE (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300000) "
-           "SELECT count(*) FROM c) > 0");
+    rawSql(
+        host,
+        "ALTER TABLE cont RENAME TO cont_rows; CREATE VIEW cont AS SELECT * FROM cont_rows "
+        "WHERE (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 300000) "
+        "SELECT count(*) FROM c) > 0");
     TraceGate gate;
     gate.fifo = host.root() + "/trace.fifo";
     ASSERT_EQ(::mkfifo(gate.fifo.c_str(), 0600), 0);
@@ -104,7 +106,8 @@ TEST(SendsummaryNoData, TaxpayerGoneAfterTheTextSummaryGivesMessageBAndRemovesIt
       if (lookUps == 0 && n == 1) {
         // The text summary stands once the first look-up is done; the
         // second waits for the pipe.
-        while (host.filesIn("TMP").empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (host.filesIn("TMP").empty())
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
         rawSql(host, "DELETE FROM cont_rows");
       }
       if (lookUps == 0 && n > 1) missed = true;

@@ -27,10 +27,9 @@ std::string crlf(const std::vector<std::string>& lines) {
 // box (no separators in the text summary), a half to round, box 871 set.
 void addChequeDeclaration(const ReportHost& host) {
   host.addBank("09", "BANCO DE CRÉDITO DEL PERÚ           RESTO DE LA FUNCION");
-  host.addDeclaration("20123456789", "'  00482913 '", "'09'",
-                      "COMERCIALIZADORA ANDINA DEL PERÚ S.A.C.",
-                      {{"146", "'1234567'"}, {"180", "'0001234567'"}, {"598", "'98765.5'"},
-                       {"871", "'1'"}});
+  host.addDeclaration(
+      "20123456789", "'  00482913 '", "'09'", "COMERCIALIZADORA ANDINA DEL PERÚ S.A.C.",
+      {{"146", "'1234567'"}, {"180", "'0001234567'"}, {"598", "'98765.5'"}, {"871", "'1'"}});
 }
 
 const std::vector<std::string> kChequeText = {
@@ -41,7 +40,8 @@ const std::vector<std::string> kChequeText = {
     "RECTIFICATORIA  : SI",
     "FORMA DE PAGO   : CHEQUE",
     "N\xDAMERO CHEQUE   : 00482913",
-    "BANCO           : BANCO DE CR\xC9" "DITO DEL",
+    "BANCO           : BANCO DE CR\xC9"
+    "DITO DEL",
     " ",
     "TRIBUTO        TOTAL DEUDA   MONTO PAGO",
     "Renta            1,234,567      1234567",
@@ -60,19 +60,22 @@ const std::vector<std::string> kChequeSpool = {
     "pPos|10|525||False|8|0|",
     "pPos|10|700||False|8|0|",
     "pPos|10|875||False|8|0|",
-    "pPos|10|1050|          15/06/2024                                                        Pag. 01/01|False|8|0|",
+    "pPos|10|1050|          15/06/2024                                                        Pag. "
+    "01/01|False|8|0|",
     "pPos|10|1225|          12:23:45|False|8|0|",
     "pPos|10|1400||False|8|0|",
     "pPos|10|1575|                Resumen de env\xEDo - ZEL 0661|False|8|0|",
     "pPos|10|1750||False|8|0|",
     "pPos|10|1925|          DOCUMENTO        : RUC 20123456789    |False|8|0|",
-    "pPos|10|2100|          RAZ\xD3N SOCIAL     : COMERCIALIZADORA ANDINA DEL PER\xDA S.A.C.|False|8|0|",
+    "pPos|10|2100|          RAZ\xD3N SOCIAL     : COMERCIALIZADORA ANDINA DEL PER\xDA "
+    "S.A.C.|False|8|0|",
     "pPos|10|2275|          FORMULARIO       : 0661-ZEL Renta Anual|False|8|0|",
     "pPos|10|2450|          PERIODO          : 2024|False|8|0|",
     "pPos|10|2625|          RECTIFICATORIA   : SI|False|8|0|",
     "pPos|10|2800|          FORMA DE PAGO    : CHEQUE|False|8|0|",
     "pPos|10|2975|          N\xDAMERO DE CHEQUE : 00482913|False|8|0|",
-    "pPos|10|3150|          BANCO            : BANCO DE CR\xC9" "DITO DEL PER\xDA|False|8|0|",
+    "pPos|10|3150|          BANCO            : BANCO DE CR\xC9"
+    "DITO DEL PER\xDA|False|8|0|",
     "pPos|10|3325||False|8|0|",
     "pPos|10|3500||False|8|0|",
     "pPos|10|3675|          TRIBUTO            TOTAL DEUDA     MONTO PAGO|False|8|0|",
@@ -116,7 +119,8 @@ const std::vector<std::string> kCashSpool = {
     "pPos|10|525||False|8|0|",
     "pPos|10|700||False|8|0|",
     "pPos|10|875||False|8|0|",
-    "pPos|10|1050|          15/06/2024                                                        Pag. 01/01|False|8|0|",
+    "pPos|10|1050|          15/06/2024                                                        Pag. "
+    "01/01|False|8|0|",
     "pPos|10|1225|          12:23:45|False|8|0|",
     "pPos|10|1400||False|8|0|",
     "pPos|10|1575|                Resumen de env\xEDo - ZEL 0661|False|8|0|",

@@ -39,8 +39,8 @@ class SendsummarySpool : public ::testing::Test {
 };
 
 TEST_F(SendsummarySpool, SequenceCountsPerCodeAndFileNumberOverTheWholeRegister) {
-  host.sql({spoolRow("RP0018", "000010", "00000041.PRN"),
-            spoolRow("RP0019", "000003", "00000007.PRN")});
+  host.sql(
+      {spoolRow("RP0018", "000010", "00000041.PRN"), spoolRow("RP0019", "000003", "00000007.PRN")});
   RunResult r = run();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(host.rows("SELECT Secuencia, Archivo, Usuario FROM SPOOL WHERE Usuario = 'ADMIN'"),
@@ -54,24 +54,26 @@ TEST_F(SendsummarySpool, SequenceGrowsPastSixDigitsAndGoesOnGrowing) {
   // As text, "999999" stays the greatest once "1000000" is stored.
   host.sql({spoolRow("RP0019", "999999", "00000005.PRN")});
   for (int i = 0; i < 3; ++i) ASSERT_EQ(run().exitCode, 0);
-  EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN' ORDER BY Archivo"),
-            (std::vector<std::vector<std::string>>{{"1000000", "00000006.PRN"},
-                                                   {"1000001", "00000007.PRN"},
-                                                   {"1000002", "00000008.PRN"}}));
+  EXPECT_EQ(
+      host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN' ORDER BY Archivo"),
+      (std::vector<std::vector<std::string>>{
+          {"1000000", "00000006.PRN"}, {"1000001", "00000007.PRN"}, {"1000002", "00000008.PRN"}}));
 }
 
 TEST_F(SendsummarySpool, UserComesFromTheIniAndMayBeEmpty) {
   testsupport::writeFile(host.iniPath(), "[Options]\r\nDBPath=" + host.folder() +
                                              "/\r\nDBName=zel.db\r\nSysUser=   \r\n");
   ASSERT_EQ(run().exitCode, 0);
-  EXPECT_EQ(host.spoolRows(), std::vector<std::string>{"RP0019|000001|00000001.PRN||20123456789|6"});
+  EXPECT_EQ(host.spoolRows(),
+            std::vector<std::string>{"RP0019|000001|00000001.PRN||20123456789|6"});
 }
 
 TEST_F(SendsummarySpool, NumbersThatAreNotNumbersArePassedOver) {
   // Greatest as text, and beyond any 32-bit number as Val reads them: none
   // of them may stop the numbering.
-  host.sql({spoolRow("RP0018", "000001", "INFORME1.PRN"), spoolRow("RP0018", "000002", "1E300ABC.PRN"),
-            spoolRow("RP0019", "X00009", "00000003.PRN"), spoolRow("RP0019", "000002", "9999.PRN")});
+  host.sql(
+      {spoolRow("RP0018", "000001", "INFORME1.PRN"), spoolRow("RP0018", "000002", "1E300ABC.PRN"),
+       spoolRow("RP0019", "X00009", "00000003.PRN"), spoolRow("RP0019", "000002", "9999.PRN")});
   RunResult r = run();
   ASSERT_EQ(r.exitCode, 0) << testsupport::readFile(host.transcriptPath());
   EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN'"),
@@ -84,9 +86,11 @@ TEST_F(SendsummarySpool, FileNumberPastEightDigitsEndsTheRunWithNoRow) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(host.transcript(),
             std::vector<std::string>{technicalError(
-                "515", "El registro de informes no tiene más nombres de archivo de ocho cifras: el "
-                       "último es 99999999.")});
-  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"1"}});
+                "515",
+                "El registro de informes no tiene más nombres de archivo de ocho cifras: el "
+                "último es 99999999.")});
+  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"),
+            std::vector<std::vector<std::string>>{{"1"}});
   EXPECT_TRUE(host.filesIn("RPT").empty());
   EXPECT_TRUE(host.filesIn("TMP").empty());
 }
@@ -107,9 +111,11 @@ TEST_F(SendsummarySpool, SequencesBeyondThirtyTwoBitsArePassedOverAndTheLastEnds
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(host.transcript(),
             std::vector<std::string>{technicalError(
-                "517", "El registro de informes no tiene más números de secuencia para 'RP0019': "
-                       "el último es 2147483647.")});
-  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"), std::vector<std::vector<std::string>>{{"5"}});
+                "517",
+                "El registro de informes no tiene más números de secuencia para 'RP0019': "
+                "el último es 2147483647.")});
+  EXPECT_EQ(host.rows("SELECT count(*) AS n FROM SPOOL"),
+            std::vector<std::vector<std::string>>{{"5"}});
   EXPECT_EQ(host.filesIn("RPT"),
             (std::vector<std::string>{"00000004.PRN", "0661202400100000001.PRN"}));
 }

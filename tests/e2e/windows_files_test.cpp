@@ -50,7 +50,8 @@ TEST_F(WindowsFiles, UnicodeIniFilesAreReadAndStayWholeInTheirEncoding) {
 TEST_F(WindowsFiles, IniLinesEndedByCrAloneOrCrCrLf) {
   for (const std::string end : {"\r", "\r\r\n"}) {
     std::string text = ini;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + end.size()))
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + end.size()))
       text.replace(at, 2, end);
     writeFile(host.iniPath(), text);
     expectBothRun();

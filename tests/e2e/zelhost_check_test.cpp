@@ -18,7 +18,9 @@ using testsupport::TestHost;
 
 namespace {
 
-RunResult check(const TestHost& host) { return host.run("zelhost", {"check", host.databasePath()}); }
+RunResult check(const TestHost& host) {
+  return host.run("zelhost", {"check", host.databasePath()});
+}
 
 // The findings that contain every one of `parts`.
 std::vector<std::string> findingsWith(const RunResult& r, std::vector<std::string> parts) {
@@ -125,11 +127,16 @@ TEST(ZelhostCheck, NamesEachRowAPermissiveClientStored) {
   RunResult r = check(host);
   EXPECT_EQ(r.exitCode, 1);
   const std::vector<std::vector<std::string>> expected = {
-      {"cont\ttip_doc_d=6, doc_id_d='20100000001'\tnombre: a text of 300 characters in a field of 100 (3163)"},
-      {"cont\ttip_doc_d=Null, doc_id_d='20100000002'\ttip_doc_d: Null in a column of the primary key (3058)"},
-      {"cont\ttip_doc_d=6, doc_id_d='20100000003", "2 rows have this key, comparing as the engine does (3022)"},
-      {"cont\ttip_doc_d=300, doc_id_d='20100000004'\ttip_doc_d: 300 is out of the range of the field's kind, Byte (3349)"},
-      {"F0651DIVIDEND\t", "fec_retenida: '31/02/2024' is no value of the field's kind, DateTime (3464)"},
+      {"cont\ttip_doc_d=6, doc_id_d='20100000001'\tnombre: a text of 300 characters in a field of "
+       "100 (3163)"},
+      {"cont\ttip_doc_d=Null, doc_id_d='20100000002'\ttip_doc_d: Null in a column of the primary "
+       "key (3058)"},
+      {"cont\ttip_doc_d=6, doc_id_d='20100000003",
+       "2 rows have this key, comparing as the engine does (3022)"},
+      {"cont\ttip_doc_d=300, doc_id_d='20100000004'\ttip_doc_d: 300 is out of the range of the "
+       "field's kind, Byte (3349)"},
+      {"F0651DIVIDEND\t",
+       "fec_retenida: '31/02/2024' is no value of the field's kind, DateTime (3464)"},
       {"EFCONTROLNS\t", "rutarc: an empty text in a field that does not accept one (3315)"},
       {"reportes\tcodrep=", "2 rows have this key, comparing as the engine does (3022)"},
   };
@@ -180,10 +187,12 @@ TEST(ZelhostCheck, RefusesAFileThatIsNoHostDatabase) {
   REQUIRE_CLIENT("sqlite3");
   testsupport::TempDir dir;
   ASSERT_EQ(sqliteShell(dir / "plain.db", "CREATE TABLE t (x);").exitCode, 0);
-  RunResult r = testsupport::runProcess({testsupport::program("zelhost"), "check", dir / "plain.db"});
+  RunResult r =
+      testsupport::runProcess({testsupport::program("zelhost"), "check", dir / "plain.db"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("error 3343"), std::string::npos) << r.err;
-  RunResult missing = testsupport::runProcess({testsupport::program("zelhost"), "check", dir / "none.db"});
+  RunResult missing =
+      testsupport::runProcess({testsupport::program("zelhost"), "check", dir / "none.db"});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.err.find("error 3024"), std::string::npos) << missing.err;
   // A damaged file: SQLite's words follow the error line, naming the file.

@@ -34,9 +34,11 @@ const std::vector<ExpectedTable> kHostTables = {
     {"reportes", {"codrep"}, {"codrep", "nomrep"}},
     {"envio_t", {"formulario", "tabla_o"}, {"formulario", "tabla_o", "tabla_d", "tabla_ext"}},
     {"SPOOL", {"CodRep", "Secuencia"}, {"CodRep", "Secuencia", "Archivo", "Usuario", "doc_id_d"}},
-    {"CAB", {"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA"},
+    {"CAB",
+     {"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA"},
      {"DOC_ID_D", "PERIODO", "FORMULARIO", "nrocheque", "bcolibrad"}},
-    {"DET", {"DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA", "CASILLA"},
+    {"DET",
+     {"DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA", "CASILLA"},
      {"DOC_ID_D", "PERIODO", "FORMULARIO", "CASILLA", "I_VALOR"}},
     {"cont", {"tip_doc_d", "doc_id_d"}, {"doc_id_d", "nombre"}},
 };
@@ -113,11 +115,11 @@ TEST(ZelhostInit, NamedDatabaseAndUserAndRefusalToOverwrite) {
 TEST(ZelhostSql, PrintsRowsTabSeparatedUnderTheColumnNames) {
   TestHost host;
   host.init();
-  RunResult r = host.run(
-      "zelhost", {"sql", host.databasePath(),
-                  "INSERT INTO reportes VALUES ('RP0019', 'Resumen de envío', 1)",
-                  "INSERT INTO reportes (codrep, estado) VALUES ('RP0001', 0)",
-                  "select codrep, nomrep, estado FROM reportes ORDER BY codrep"});
+  RunResult r =
+      host.run("zelhost", {"sql", host.databasePath(),
+                           "INSERT INTO reportes VALUES ('RP0019', 'Resumen de envío', 1)",
+                           "INSERT INTO reportes (codrep, estado) VALUES ('RP0001', 0)",
+                           "select codrep, nomrep, estado FROM reportes ORDER BY codrep"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "codrep\tnomrep\testado\nRP0001\t\t0\nRP0019\tResumen de envío\t1\n");
   EXPECT_EQ(r.err, "");
@@ -126,20 +128,20 @@ TEST(ZelhostSql, PrintsRowsTabSeparatedUnderTheColumnNames) {
 TEST(ZelhostSql, EngineErrorIsPrintedWithItsNumberAndStopsTheRest) {
   TestHost host;
   host.init();
-  RunResult r = host.run("zelhost", {"sql", host.databasePath(),
-                                     "INSERT INTO reportes VALUES ('A', 'a', 1)",
-                                     "INSERT INTO reportes VALUES ('A', 'b', 1)",
-                                     "INSERT INTO reportes VALUES ('C', 'c', 1)"});
+  RunResult r =
+      host.run("zelhost", {"sql", host.databasePath(), "INSERT INTO reportes VALUES ('A', 'a', 1)",
+                           "INSERT INTO reportes VALUES ('A', 'b', 1)",
+                           "INSERT INTO reportes VALUES ('C', 'c', 1)"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err.rfind("error 3022: Los cambios solicitados", 0), 0u) << r.err;
-  RunResult count = host.run("zelhost", {"sql", host.databasePath(),
-                                         "SELECT count(*) AS n FROM reportes"});
+  RunResult count =
+      host.run("zelhost", {"sql", host.databasePath(), "SELECT count(*) AS n FROM reportes"});
   EXPECT_EQ(count.out, "n\n1\n");
 
   RunResult missing = host.run("zelhost", {"sql", host.folder() + "/none.db", "SELECT 1"});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "error 3024: No se encuentra el archivo '" + host.folder() +
-                             "/none.db'.\n");
+  EXPECT_EQ(missing.err,
+            "error 3024: No se encuentra el archivo '" + host.folder() + "/none.db'.\n");
 }
 
 TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
@@ -164,14 +166,14 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
       hostdb::dbOpenSnapshot);
   ASSERT_FALSE(cab->Eof());
   EXPECT_EQ(cab->Value("bcolibrad").text(), "09");
-  auto det = o.db->OpenRecordset(
-      "SELECT CASILLA FROM DET WHERE DOC_ID_D = '20123456789' ORDER BY CASILLA",
-      hostdb::dbOpenSnapshot);
+  auto det =
+      o.db->OpenRecordset("SELECT CASILLA FROM DET WHERE DOC_ID_D = '20123456789' ORDER BY CASILLA",
+                          hostdb::dbOpenSnapshot);
   std::vector<std::string> boxes;
   for (; !det->Eof(); det->MoveNext()) boxes.push_back(det->Value("CASILLA").text());
   EXPECT_EQ(boxes, (std::vector<std::string>{"146", "180", "598", "721", "871"}));
-  auto cont = o.db->OpenRecordset("SELECT nombre FROM cont WHERE tip_doc_d = 6",
-                                  hostdb::dbOpenSnapshot);
+  auto cont =
+      o.db->OpenRecordset("SELECT nombre FROM cont WHERE tip_doc_d = 6", hostdb::dbOpenSnapshot);
   ASSERT_FALSE(cont->Eof());
   EXPECT_EQ(cont->Value("nombre").text(), "COMERCIALIZADORA ANDINA DEL PERÚ S.A.C.");
 
@@ -207,8 +209,10 @@ TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, std::string("zelhost ") + build_info::kVersion + "\n");
 
-  for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{zelhost}, {zelhost, "bogus"}, {zelhost, "--bogus"}, {zelhost, "sample"}}) {
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{zelhost},
+                                                {zelhost, "bogus"},
+                                                {zelhost, "--bogus"},
+                                                {zelhost, "sample"}}) {
     RunResult r = testsupport::runProcess(wrong);
     EXPECT_EQ(r.exitCode, 2) << wrong.back();
     EXPECT_TRUE(r.out.empty());
@@ -221,8 +225,9 @@ TEST(ZelhostShell, StartsTheSqliteShellWithTheExtensionLoaded) {
   TestHost host;
   host.init();
   // The engine's comparison (case and trailing blanks ignored) needs the extension.
-  RunResult r = testsupport::runProcess({testsupport::program("zelhost"), "shell", host.databasePath(),
-                                         "SELECT count(*) FROM reportes WHERE codrep = 'x '"});
+  RunResult r =
+      testsupport::runProcess({testsupport::program("zelhost"), "shell", host.databasePath(),
+                               "SELECT count(*) FROM reportes WHERE codrep = 'x '"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "0\n");
 }

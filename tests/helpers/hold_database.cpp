@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
   const bool runLock = argc == 7 && std::strcmp(argv[6], "runlock") == 0;
   const bool write = runLock || (argc == 7 && std::strcmp(argv[6], "write") == 0);
   if (argc != 6 && !write) {
-    std::fprintf(stderr, "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write|runlock]\n");
+    std::fprintf(stderr,
+                 "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write|runlock]\n");
     return 2;
   }
   try {

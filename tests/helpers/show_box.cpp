@@ -17,10 +17,11 @@ using platform::Buttons;
 using platform::Icon;
 
 int main(int argc, char** argv) {
-  const std::map<std::string, Icon> icons = {
-      {"none", Icon::None},         {"information", Icon::Information},
-      {"question", Icon::Question}, {"exclamation", Icon::Exclamation},
-      {"critical", Icon::Critical}};
+  const std::map<std::string, Icon> icons = {{"none", Icon::None},
+                                             {"information", Icon::Information},
+                                             {"question", Icon::Question},
+                                             {"exclamation", Icon::Exclamation},
+                                             {"critical", Icon::Critical}};
   const std::map<std::string, Answer> answers = {
       {"ok", Answer::Ok}, {"yes", Answer::Yes}, {"no", Answer::No}};
   if (argc != 6 || !icons.count(argv[1]) || !answers.count(argv[3])) {

@@ -41,9 +41,9 @@ TEST_F(EngineTest, CreatedDatabaseReopensWithItsRows) {
   ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
   sqlite3_finalize(stmt);
-  ASSERT_EQ(sqlite3_prepare_v2(sq->handle(), "SELECT 'Ñandú ' = 'ñANDÚ' COLLATE JET", -1, &stmt,
-                               nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_prepare_v2(sq->handle(), "SELECT 'Ñandú ' = 'ñANDÚ' COLLATE JET", -1, &stmt, nullptr),
+      SQLITE_OK);
   ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
   EXPECT_EQ(sqlite3_column_int(stmt, 0), 1);
   sqlite3_finalize(stmt);
@@ -77,12 +77,12 @@ TEST_F(EngineTest, PathsThatAreNoDatabaseFileGiveTheirNumbers) {
     int number;
   } cases[] = {
       {path("missing.db"), 3024},
-      {folder(), 3044},                 // the host folder with an empty DBName
+      {folder(), 3044},  // the host folder with an empty DBName
       {folder() + "/", 3044},
       {path("nofolder/a.db"), 3044},
       {path("garbage.db/a.db"), 3044},  // a file where a folder should be
       {path("garbage.db"), 3343},
-      {path("plain.db"), 3343},         // SQLite, but not made by this engine
+      {path("plain.db"), 3343},  // SQLite, but not made by this engine
       {path("empty.db"), 3343},
   };
   for (const auto& c : cases) {
@@ -115,7 +115,8 @@ TEST_F(EngineTest, ReadOnlyOpenReadsButDoesNotWrite) {
   auto e = engine();
   auto db = e->OpenDatabase(path("a.db"), false, true);
   EXPECT_EQ(rowCount(*db), 0);
-  EXPECT_EQ(errorOf([&] { db->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError); }), 3027);
+  EXPECT_EQ(errorOf([&] { db->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError); }),
+            3027);
   EXPECT_EQ(rowCount(*db), 0);
 }
 

@@ -57,8 +57,8 @@ class Child {
 };
 
 std::vector<std::string> holdArgs(const std::string& db, const std::string& workgroup) {
-  return {std::string(ZEL_TEST_HELPER_DIR) + "/hold_database", db, workgroup, kUser, kPassword,
-          "30"};
+  return {
+      std::string(ZEL_TEST_HELPER_DIR) + "/hold_database", db, workgroup, kUser, kPassword, "30"};
 }
 
 }  // namespace

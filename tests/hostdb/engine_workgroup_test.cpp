@@ -86,7 +86,6 @@ TEST_F(EngineTest, DatabaseOfAnotherWorkgroupGives3033WithItsName) {
     FAIL() << "opened under another workgroup";
   } catch (const hostdb::EngineError& err) {
     EXPECT_EQ(err.number(), 3033);
-    EXPECT_THAT(err.description(), HasSubstr("'" + path("a.db") + "'"))
-        << err.description();
+    EXPECT_THAT(err.description(), HasSubstr("'" + path("a.db") + "'")) << err.description();
   }
 }

@@ -29,7 +29,8 @@ using testsupport::readFile;
 class KindEnv : public testsupport::FaultyEnv {
  public:
   KindEnv(Env::FolderKind kind, std::string lockFolder)
-      : FaultyEnv({{"ZEL_MESSAGE_UI", "text"}, {"ZEL_RUN_LOCK_WAIT", "0"}}), kind_(kind),
+      : FaultyEnv({{"ZEL_MESSAGE_UI", "text"}, {"ZEL_RUN_LOCK_WAIT", "0"}}),
+        kind_(kind),
         lockFolder_(std::move(lockFolder)) {}
   FolderKind folderKind(const std::string&) override { return kind_; }
   void writeError(std::string_view) noexcept override {

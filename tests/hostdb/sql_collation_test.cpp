@@ -11,7 +11,8 @@ namespace {
 using hostdb::sqlite::compareJet;
 
 int cmp(std::string_view a, std::string_view b) {
-  const int r = compareJet(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  const int r =
+      compareJet(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
   return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
@@ -68,13 +69,13 @@ TEST_F(SqlCollationTest, MaxComparesWithTheCollation) {
 
 TEST_F(SqlCollationTest, TextFunctionsCountCharacters) {
   const std::pair<const char*, const char*> cases[] = {
-      {"Left('ñandú', 3)", "ñan"},   {"Left('abc', 10)", "abc"},
-      {"Left(Null, 2) IS NULL", "1"}, {"Mid('ñandú', 2, 3)", "and"},
-      {"Mid('abc', 2)", "bc"},        {"Mid('abc', 5)", ""},
-      {"Trim('  a b  ')", "a b"},     {"LTrim('  a ')", "a "},
-      {"RTrim(' a  ')", " a"},        {"Trim(' ' || char(9) || 'a')", "\ta"},
+      {"Left('ñandú', 3)", "ñan"},     {"Left('abc', 10)", "abc"},
+      {"Left(Null, 2) IS NULL", "1"},  {"Mid('ñandú', 2, 3)", "and"},
+      {"Mid('abc', 2)", "bc"},         {"Mid('abc', 5)", ""},
+      {"Trim('  a b  ')", "a b"},      {"LTrim('  a ')", "a "},
+      {"RTrim(' a  ')", " a"},         {"Trim(' ' || char(9) || 'a')", "\ta"},
       {"UCase('ñandú é')", "ÑANDÚ É"}, {"LCase('ÑANDÚ É')", "ñandú é"},
-      {"Len('ñandú')", "5"},          {"Len('')", "0"},
+      {"Len('ñandú')", "5"},           {"Len('')", "0"},
   };
   for (const auto& [expr, expected] : cases)
     EXPECT_EQ(scalar(std::string("SELECT ") + expr + " AS v"), expected) << expr;
@@ -98,10 +99,12 @@ std::string planOf(sqlite3* h, const std::string& query) {
 }
 
 TEST_F(SqlCollationTest, KeyLookUpsUseTheKeyIndex) {
-  exec("CREATE TABLE CAB ([tip_doc_d] Byte, [doc_id_d] text(15), [periodo] Text(6), "
-       "[formulario] Text (4), [semana] integer, [total] Text(15))");
-  exec("ALTER TABLE CAB ADD CONSTRAINT PK_CAB PRIMARY KEY (tip_doc_d, doc_id_d, periodo, "
-       "formulario, semana)");
+  exec(
+      "CREATE TABLE CAB ([tip_doc_d] Byte, [doc_id_d] text(15), [periodo] Text(6), "
+      "[formulario] Text (4), [semana] integer, [total] Text(15))");
+  exec(
+      "ALTER TABLE CAB ADD CONSTRAINT PK_CAB PRIMARY KEY (tip_doc_d, doc_id_d, periodo, "
+      "formulario, semana)");
   const std::string plan = planOf(
       db_->handle(),
       "SELECT * FROM CAB WHERE DOC_ID_D='20123456789    ' AND TIP_DOC_D=6 AND PERIODO='2024' "

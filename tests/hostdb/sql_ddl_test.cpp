@@ -30,8 +30,9 @@ class SqlDdlTest : public sqltest::SqlTest {};
 TEST_F(SqlDdlTest, ColumnTypesInEveryWrittenForm) {
   exec(kDividend, hostdb::dbInconsistent);
   exec(kControl, hostdb::dbInconsistent);
-  exec("CREATE TABLE Odd (a TEXT(11), b Text(02), c Text, d DateTime, e Int, f Short, "
-       "g Smallint, h Double, i Float, j Memo, k YesNo, l Bit)");
+  exec(
+      "CREATE TABLE Odd (a TEXT(11), b Text(02), c Text, d DateTime, e Int, f Short, "
+      "g Smallint, h Double, i Float, j Memo, k YesNo, l Bit)");
   auto& defs = db().TableDefs();
   auto& dividend = defs.Item("f0651dividend");
   EXPECT_EQ(dividend.Name(), "F0651DIVIDEND");
@@ -50,12 +51,10 @@ TEST_F(SqlDdlTest, ColumnTypesInEveryWrittenForm) {
 
   auto& odd = defs.Item("Odd");
   const std::pair<const char*, std::pair<FieldType, int>> expected[] = {
-      {"a", {FieldType::Text, 11}},   {"b", {FieldType::Text, 2}},
-      {"c", {FieldType::Text, 255}},  {"d", {FieldType::Date, 8}},
-      {"e", {FieldType::Long, 4}},    {"f", {FieldType::Integer, 2}},
-      {"g", {FieldType::Integer, 2}}, {"h", {FieldType::Double, 8}},
-      {"i", {FieldType::Double, 8}},  {"j", {FieldType::Memo, 0}},
-      {"k", {FieldType::YesNo, 1}},   {"l", {FieldType::YesNo, 1}}};
+      {"a", {FieldType::Text, 11}},   {"b", {FieldType::Text, 2}},   {"c", {FieldType::Text, 255}},
+      {"d", {FieldType::Date, 8}},    {"e", {FieldType::Long, 4}},   {"f", {FieldType::Integer, 2}},
+      {"g", {FieldType::Integer, 2}}, {"h", {FieldType::Double, 8}}, {"i", {FieldType::Double, 8}},
+      {"j", {FieldType::Memo, 0}},    {"k", {FieldType::YesNo, 1}},  {"l", {FieldType::YesNo, 1}}};
   for (const auto& [name, typeSize] : expected) {
     EXPECT_EQ(odd.Fields(name).Type(), typeSize.first) << name;
     EXPECT_EQ(odd.Fields(name).Size(), typeSize.second) << name;
@@ -74,9 +73,9 @@ TEST_F(SqlDdlTest, PrimaryKeyNamesAreScopedToTheirTable) {
   auto& t = defs.Item("F0651DIVIDEND");
   EXPECT_EQ(t.PrimaryKeyName(), "PK_F0651DIVIDEND");
   // Stored with the columns' own names, in key order.
-  EXPECT_EQ(t.PrimaryKeyColumns(), (std::vector<std::string>{"tip_doc_d", "doc_id_d", "periodo",
-                                                             "formulario", "num_RUC",
-                                                             "fec_retenida"}));
+  EXPECT_EQ(t.PrimaryKeyColumns(),
+            (std::vector<std::string>{"tip_doc_d", "doc_id_d", "periodo", "formulario", "num_RUC",
+                                      "fec_retenida"}));
   EXPECT_EQ(defs.Item("HOTHER").PrimaryKeyColumns(), std::vector<std::string>{"a"});
   EXPECT_EQ(errorOf([&] { exec(kDividendKey, hostdb::dbInconsistent); }), 3283);
   EXPECT_EQ(errorOf([&] { exec("ALTER TABLE HOTHER ADD CONSTRAINT Other PRIMARY KEY (b)"); }),
@@ -90,8 +89,9 @@ TEST_F(SqlDdlTest, ErrorsOfDataDefinition) {
   for (int options : {hostdb::dbInconsistent, hostdb::dbFailOnError}) {
     EXPECT_EQ(errorOf([&] { exec("create table f0651dividend (a byte)", options); }), 3010);
     EXPECT_EQ(errorOf([&] { exec("DROP TABLE TMP_F0651DIVID", options); }), 3376);
-    EXPECT_EQ(errorOf([&] { exec("ALTER TABLE Missing ADD CONSTRAINT PK PRIMARY KEY (a)", options); }),
-              3078);
+    EXPECT_EQ(
+        errorOf([&] { exec("ALTER TABLE Missing ADD CONSTRAINT PK PRIMARY KEY (a)", options); }),
+        3078);
   }
   EXPECT_EQ(errorOf([&] { exec("CREATE TABLE T1 (a Byte"); }), 3290);
   EXPECT_EQ(errorOf([&] { exec("CREATE TABLE T1 (a Banana)"); }), 3292);
@@ -132,7 +132,9 @@ TEST_F(SqlDdlTest, ViewOrIndexOfTheNameIsANameInUse) {
 
 TEST_F(SqlDdlTest, DropRemovesTableAndCatalogEntry) {
   exec("CREATE TABLE TMP_F0651DIVID ([num_RUC] Text (11), [fec_retenida] DATE)");
-  exec("ALTER TABLE TMP_F0651DIVID ADD CONSTRAINT PK_TMP_F0651DIVID PRIMARY KEY (num_ruc, fec_retenida)");
+  exec(
+      "ALTER TABLE TMP_F0651DIVID ADD CONSTRAINT PK_TMP_F0651DIVID PRIMARY KEY (num_ruc, "
+      "fec_retenida)");
   exec("DROP TABLE tmp_f0651divid");
   db().TableDefs().Refresh();
   EXPECT_EQ(errorOf([&] { db().TableDefs().Item("TMP_F0651DIVID"); }), 3265);
@@ -168,14 +170,16 @@ TEST_F(SqlDdlTest, TheFileIsPlainSqliteWithCatalogTables) {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < db().TableDefs().Count(); ++i)
     names.push_back(db().TableDefs().Item(i).Name());
-  for (const char* expected : {"F0651DIVIDEND", "MSysDb", "MSysObjects", "MSysColumns", "MSysIndexes"})
+  for (const char* expected :
+       {"F0651DIVIDEND", "MSysDb", "MSysObjects", "MSysColumns", "MSysIndexes"})
     EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
   for (const std::string& n : names) EXPECT_NE(n.rfind("sqlite_", 0), 0u) << n;
 
   // A reader without the extension sees the table under its SQL name.
   sqlite3* plain = nullptr;
   ASSERT_EQ(sqlite3_open_v2(path().c_str(), &plain, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(plain, "SELECT * FROM F0651DIVIDEND", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(plain, "SELECT * FROM F0651DIVIDEND", nullptr, nullptr, nullptr),
+            SQLITE_OK);
   EXPECT_EQ(hostdb::sqlite::workgroupIdentity(plain), std::optional<std::string>("test-identity"));
   sqlite3_close(plain);
 }

@@ -14,14 +14,16 @@ namespace {
 class SqlDmlTest : public sqltest::SqlTest {
  protected:
   SqlDmlTest() {
-    exec("CREATE TABLE Param ([Numero] Text(3), [Argumento] Text(2), [Funcion] Text(100), "
-         "[Correl_Param] Text(3))");
+    exec(
+        "CREATE TABLE Param ([Numero] Text(3), [Argumento] Text(2), [Funcion] Text(100), "
+        "[Correl_Param] Text(3))");
     exec("ALTER TABLE Param ADD CONSTRAINT PK_Param PRIMARY KEY (Numero, Argumento)");
     exec("CREATE TABLE reportes ([codrep] Text(6), [nombre] Text(50), [activo] Byte)");
-    exec("CREATE TABLE envio_t ([formulario] Text(4), [tabla_o] Text(20), [tabla_d] Text(20), "
-         "[tabla_ext] Text(20), [indice] Byte, [obliga] Byte, [c_tip_doc_d] Byte, [c_doc_id_d] "
-         "Byte, [c_Formulario] Byte, [c_periodo] Byte, [c_estado] Byte, [c_envio] Double, "
-         "[c_semana] Byte)");
+    exec(
+        "CREATE TABLE envio_t ([formulario] Text(4), [tabla_o] Text(20), [tabla_d] Text(20), "
+        "[tabla_ext] Text(20), [indice] Byte, [obliga] Byte, [c_tip_doc_d] Byte, [c_doc_id_d] "
+        "Byte, [c_Formulario] Byte, [c_periodo] Byte, [c_estado] Byte, [c_envio] Double, "
+        "[c_semana] Byte)");
     db().TableDefs().Item("envio_t").Fields("tabla_ext").setAllowZeroLength(true);
   }
 };
@@ -35,9 +37,10 @@ TEST_F(SqlDmlTest, TheInstallersStatements) {
   EXPECT_FALSE(lookUp());
   exec("insert into Param values ('044','- ','SIN DOCUMENTO','001')", hostdb::dbInconsistent);
   EXPECT_TRUE(lookUp());
-  exec("Update Param Set Funcion='SIN DOCUMENTO   OTRO', Correl_param='001' Where Numero='044' "
-       "AND Argumento='- '",
-       hostdb::dbInconsistent);
+  exec(
+      "Update Param Set Funcion='SIN DOCUMENTO   OTRO', Correl_param='001' Where Numero='044' "
+      "AND Argumento='- '",
+      hostdb::dbInconsistent);
   EXPECT_EQ(db().RecordsAffected(), 1);
   EXPECT_EQ(scalar("Select Funcion from Param Where Numero='044' AND Argumento='-'"),
             "SIN DOCUMENTO   OTRO");
@@ -55,9 +58,10 @@ TEST_F(SqlDmlTest, TheInstallersStatements) {
   EXPECT_EQ(db().RecordsAffected(), 1);
 
   exec("insert into envio_t values ( '0661','X','A','',1,0,1,2,3,4,0,0.5,0)");
-  exec("Update envio_t set  tabla_d = 'A', tabla_ext = '', indice=1, obliga=0, c_tip_doc_d=1, "
-       "c_doc_id_d =2, c_Formulario=3, c_periodo=4, c_estado=0, c_envio=0.5, c_semana=0 Where "
-       "formulario='0661' AND tabla_o='X'");
+  exec(
+      "Update envio_t set  tabla_d = 'A', tabla_ext = '', indice=1, obliga=0, c_tip_doc_d=1, "
+      "c_doc_id_d =2, c_Formulario=3, c_periodo=4, c_estado=0, c_envio=0.5, c_semana=0 Where "
+      "formulario='0661' AND tabla_o='X'");
   EXPECT_EQ(db().RecordsAffected(), 1);
   EXPECT_EQ(scalar("Select c_envio from envio_t Where formulario='0661' AND tabla_o='X'"), "0.5");
   exec("Delete from envio_t where FORMULARIO= '0661'", hostdb::dbInconsistent);
@@ -87,9 +91,9 @@ TEST_F(SqlDmlTest, DatesFromLiteralsAndText) {
     ASSERT_EQ(rs->Value("f").kind(), hostdb::Variant::Kind::Date);
     order.push_back(rs->Value("n").toText() + " " + rs->Value("F").date().text());
   }
-  EXPECT_EQ(order, (std::vector<std::string>{
-                       "1 2004-01-15 00:00:00", "2 2004-01-15 10:20:30", "5 2004-01-15 10:20:30",
-                       "3 2004-01-16 00:00:00", "4 2004-01-17 08:00:00", "6 2004-02-01 00:00:00"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"1 2004-01-15 00:00:00", "2 2004-01-15 10:20:30",
+                                             "5 2004-01-15 10:20:30", "3 2004-01-16 00:00:00",
+                                             "4 2004-01-17 08:00:00", "6 2004-02-01 00:00:00"}));
   EXPECT_EQ(scalar("SELECT count(*) FROM D WHERE f > #2004-01-15 10:00#"), "5");
   EXPECT_EQ(scalar("SELECT count(*) FROM D WHERE f = #01/15/2004 10:20:30#"), "2");
 }
@@ -101,7 +105,8 @@ TEST_F(SqlDmlTest, StatementsOfOneShapeKeepTheirOwnValues) {
     exec(std::string("insert into Param values ('044','") + key + "','f" + key + "','0')");
   for (const char* key : {"2", "9", "1"}) {
     auto rs = db().OpenRecordset(std::string("Select * from Param Where Numero='044' AND "
-                                             "Argumento='") + key + "'",
+                                             "Argumento='") +
+                                     key + "'",
                                  hostdb::dbOpenSnapshot);
     if (std::string(key) == "9") {
       EXPECT_TRUE(rs->Eof());
@@ -266,7 +271,8 @@ TEST_F(SqlDmlTest, StatementsRunInsideAnOpenTransaction) {
   db_->beginTransaction();
   exec("insert into reportes values ('RP0018','x',1)");
   db_->commitTransaction();
-  EXPECT_EQ(reopen()->OpenRecordset("SELECT * FROM reportes", hostdb::dbOpenSnapshot)->Eof(), false);
+  EXPECT_EQ(reopen()->OpenRecordset("SELECT * FROM reportes", hostdb::dbOpenSnapshot)->Eof(),
+            false);
 }
 
 TEST_F(SqlDmlTest, TraceRecordsStatementsQueriesAndErrors) {

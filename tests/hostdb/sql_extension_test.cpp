@@ -40,8 +40,9 @@ TEST_F(SqlExtensionTest, WithoutTheExtensionTablesStillRead) {
 }
 
 TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
-  auto r = shell({"SELECT UCase(nombre), Len(doc_id_d) FROM cont WHERE doc_id_d = '20123456789' "
-                  "COLLATE JET AND nombre = 'ñANDÚ'"});
+  auto r =
+      shell({"SELECT UCase(nombre), Len(doc_id_d) FROM cont WHERE doc_id_d = '20123456789' "
+             "COLLATE JET AND nombre = 'ñANDÚ'"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "ÑANDÚ|15\n");
 
@@ -53,7 +54,8 @@ TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
 
   // The layer sees the shell's row.
-  db_ = hostdb::sqlite::makeDatabase(hostdb::sqlite::Handle(sqltest::openRaw(path())), path(), nullptr);
+  db_ = hostdb::sqlite::makeDatabase(hostdb::sqlite::Handle(sqltest::openRaw(path())), path(),
+                                     nullptr);
   EXPECT_EQ(scalar("SELECT nombre FROM cont WHERE doc_id_d = '2  '"), "Otro");
 }
 

@@ -8,8 +8,9 @@ namespace {
 class SqlRecordsetTest : public sqltest::SqlTest {
  protected:
   SqlRecordsetTest() {
-    exec("CREATE TABLE SPOOL ([CodRep] Text(6), [Secuencia] Long, [Archivo] Text(12), "
-         "[Fecha] Date, [Monto] Double)");
+    exec(
+        "CREATE TABLE SPOOL ([CodRep] Text(6), [Secuencia] Long, [Archivo] Text(12), "
+        "[Fecha] Date, [Monto] Double)");
     exec("ALTER TABLE SPOOL ADD CONSTRAINT PK_SPOOL PRIMARY KEY (CodRep, Secuencia)");
   }
 };
@@ -43,8 +44,8 @@ TEST_F(SqlRecordsetTest, MovesOverTheRowsAndReadsTypedValues) {
   EXPECT_TRUE(none->Eof());
   EXPECT_EQ(errorOf([&] { none->MoveLast(); }), 3021);
   EXPECT_EQ(errorOf([&] { none->MoveFirst(); }), 3021);
-  auto max = db().OpenRecordset(
-      "SELECT max(Secuencia) as SecTipo FROM SPOOL Where CodRep = 'none'", hostdb::dbOpenSnapshot);
+  auto max = db().OpenRecordset("SELECT max(Secuencia) as SecTipo FROM SPOOL Where CodRep = 'none'",
+                                hostdb::dbOpenSnapshot);
   ASSERT_FALSE(max->Eof());
   EXPECT_TRUE(max->Value("SecTipo").isNull());
 }

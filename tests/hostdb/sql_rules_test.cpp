@@ -10,8 +10,9 @@ namespace {
 class SqlRulesTest : public sqltest::SqlTest {
  protected:
   SqlRulesTest() {
-    exec("CREATE TABLE R ([k] Text(4), [t] Text(3), [b] Byte, [i] Short, [l] Long, [d] Date, "
-         "[x] Double)");
+    exec(
+        "CREATE TABLE R ([k] Text(4), [t] Text(3), [b] Byte, [i] Short, [l] Long, [d] Date, "
+        "[x] Double)");
     exec("ALTER TABLE R ADD CONSTRAINT PK_R PRIMARY KEY ([K])");
   }
 };
@@ -21,14 +22,14 @@ TEST_F(SqlRulesTest, EachRuleRaisesItsNumberWithFailOnError) {
     const char* values;
     int error;
   } cases[] = {
-      {"'k1', 'abcd', 1, 1, 1, Null, 1", 3163},    // longer than Text(3)
-      {"'k1', 'ñéü', 1, 1, 1, Null, 1", 0},        // three characters, six bytes
-      {"'k1', '', 1, 1, 1, Null, 1", 3315},        // zero-length string
-      {"'k1', 'a', 256, 1, 1, Null, 1", 3349},     // Byte range
+      {"'k1', 'abcd', 1, 1, 1, Null, 1", 3163},  // longer than Text(3)
+      {"'k1', 'ñéü', 1, 1, 1, Null, 1", 0},      // three characters, six bytes
+      {"'k1', '', 1, 1, 1, Null, 1", 3315},      // zero-length string
+      {"'k1', 'a', 256, 1, 1, Null, 1", 3349},   // Byte range
       {"'k1', 'a', -1, 1, 1, Null, 1", 3349},
-      {"'k1', 'a', 'abc', 1, 1, Null, 1", 3464},   // not a number
-      {"'k1', 'a', '7', 1, 1, Null, 1", 0},        // numeric text converts
-      {"'k1', 'a', 1, 32768, 1, Null, 1", 3349},   // Integer is 16-bit
+      {"'k1', 'a', 'abc', 1, 1, Null, 1", 3464},       // not a number
+      {"'k1', 'a', '7', 1, 1, Null, 1", 0},            // numeric text converts
+      {"'k1', 'a', 1, 32768, 1, Null, 1", 3349},       // Integer is 16-bit
       {"'k1', 'a', 1, 1, 2147483648, Null, 1", 3349},  // Long is 32-bit
       {"'k1', 'a', 1, 1, 1e20, Null, 1", 3349},
       {"'k1', 'a', 1.5, 1, 1, Null, 1", 3464},
@@ -37,7 +38,7 @@ TEST_F(SqlRulesTest, EachRuleRaisesItsNumberWithFailOnError) {
       {"'k1', 'a', 1, 1, 1, 'not a date', 1", 3464},
       {"'k1', 'a', 1, 1, 1, '2004-02-30', 1", 3464},
       {"'k1', 'a', 1, 1, 1, Null, 'x'", 3464},
-      {"Null, 'a', 1, 1, 1, Null, 1", 3058},       // key column
+      {"Null, 'a', 1, 1, 1, Null, 1", 3058},  // key column
   };
   for (const Case& c : cases) {
     exec("DELETE FROM R");

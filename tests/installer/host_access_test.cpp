@@ -74,10 +74,11 @@ TEST_F(InstallerTest, OtherFailuresShowTheNumberAndDescriptionAndReturn) {
   installer::executeSql("DROP TABLE NO_SUCH_TABLE");
   installer::executeSql("insert into reportes values ('RP0002','after the failure',1)");
   EXPECT_EQ(count("reportes"), 1) << "the run goes on after a failed statement";
-  EXPECT_EQ(host.transcript(),
-            std::vector<std::string>{
-                R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3376\n)"
-                R"(La tabla 'NO_SUCH_TABLE' no existe.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})"});
+  EXPECT_EQ(
+      host.transcript(),
+      std::vector<std::string>{
+          R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3376\n)"
+          R"(La tabla 'NO_SUCH_TABLE' no existe.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})"});
 }
 
 // The database file may not grow (a full disk, as SQLite meets it): the first
@@ -100,9 +101,10 @@ TEST_F(InstallerTest, FullDiskEndsTheRunWithOneBox) {
   const std::vector<std::string> entries = host.transcript();
   ASSERT_EQ(entries.size(), 1u);
   const testsupport::BoxAndCause split = testsupport::splitCause(entries[0]);
-  EXPECT_EQ(split.box,
-            R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3026\n)"
-            R"(No hay suficiente espacio en el disco.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})");
+  EXPECT_EQ(
+      split.box,
+      R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3026\n)"
+      R"(No hay suficiente espacio en el disco.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})");
   // SQLite's words for it, the file and the statement that needed room.
   EXPECT_NE(split.cause.find("full"), std::string::npos) << split.cause;
   EXPECT_NE(split.cause.find("zel.db"), std::string::npos) << split.cause;

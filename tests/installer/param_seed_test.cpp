@@ -12,8 +12,8 @@
 #include "installer/param_seed.h"
 
 using installer::ParamSeedRow;
-using installer::ParamWrite;
 using installer::paramSeedRows;
+using installer::ParamWrite;
 
 namespace {
 
@@ -39,18 +39,27 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool fieldMatches(std::string_view s, const Field& f) {
   auto all = [&](auto pred) { return std::all_of(s.begin(), s.end(), pred); };
   switch (f.kind) {
-    case 'T': return s.front() != ' ' || all([](char c) { return c == ' '; });
-    case 'S': return s.front() != ' ' && s.back() == ' ';
+    case 'T':
+      return s.front() != ' ' || all([](char c) { return c == ' '; });
+    case 'S':
+      return s.front() != ' ' && s.back() == ' ';
     case 'N': {
       const std::size_t first = s.find_first_not_of(' ');
-      return first != std::string_view::npos && std::all_of(s.begin() + static_cast<long>(first), s.end(), isDigit);
+      return first != std::string_view::npos &&
+             std::all_of(s.begin() + static_cast<long>(first), s.end(), isDigit);
     }
-    case '9': return all(isDigit);
-    case 'd': return all([](char c) { return c == ' ' || isDigit(c); });
-    case '_': return all([](char c) { return c == ' '; });
-    case 'b': return all([](char c) { return c == '0' || c == '1'; });
-    case 'A': return all([](char c) { return c >= 'A' && c <= 'Z'; });
-    case '=': return s == f.literal;
+    case '9':
+      return all(isDigit);
+    case 'd':
+      return all([](char c) { return c == ' ' || isDigit(c); });
+    case '_':
+      return all([](char c) { return c == ' '; });
+    case 'b':
+      return all([](char c) { return c == '0' || c == '1'; });
+    case 'A':
+      return all([](char c) { return c >= 'A' && c <= 'Z'; });
+    case '=':
+      return s == f.literal;
   }
   return false;
 }
@@ -79,9 +88,23 @@ std::string layoutFault(std::string_view value, const Layout& layout) {
 }
 
 Layout identityDocument(int binaryDigits) {
-  return {{31, 'S'}, {12, 'T'}, {1, 'd'}, {1, '_'}, {2, '9'}, {1, '_'}, {6, 'b'}, {1, '_'},
-          {2, '9'},  {1, '_'},  {binaryDigits, 'b'}, {45 - binaryDigits + 22, '_'},
-          {1, '9'},  {1, '_'},  {1, '9'}, {1, '_'}, {1, '9'}};
+  return {{31, 'S'},
+          {12, 'T'},
+          {1, 'd'},
+          {1, '_'},
+          {2, '9'},
+          {1, '_'},
+          {6, 'b'},
+          {1, '_'},
+          {2, '9'},
+          {1, '_'},
+          {binaryDigits, 'b'},
+          {45 - binaryDigits + 22, '_'},
+          {1, '9'},
+          {1, '_'},
+          {1, '9'},
+          {1, '_'},
+          {1, '9'}};
 }
 
 // The layout each group's Funcion follows; rows "97"/"98" of "044" have two
@@ -96,15 +119,15 @@ Layout layoutOf(const ParamSeedRow& row) {
   if (g == "996") return {{15, 'S'}, {6, '=', "R 1000"}, {4, 'N'}};
   if (g == "919" || g == "678") return {{69, 'S'}, {2, '=', "11"}};
   if (g == "233") {
-    return {{46, 'S'}, {5, 'b'}, {1, '_'}, {1, '9'}, {1, '_'}, {1, '9'},
-            {1, '_'},  {4, 'A'}, {1, '_'}, {7, 'b'}};
+    return {{46, 'S'}, {5, 'b'}, {1, '_'}, {1, '9'}, {1, '_'},
+            {1, '9'},  {1, '_'}, {4, 'A'}, {1, '_'}, {7, 'b'}};
   }
   if (g == "404") return {{8, '9'}, {1, '=', "."}, {2, '9'}};
   if (g == "916") return {{3, '9'}, {1, '=', "."}, {5, '9'}};
   if (g == "880") return {{1, '9'}, {1, '_'}, {8, '9'}, {1, '_'}, {8, '9'}, {1, '_'}, {8, '9'}};
   if (g == "856") {
-    return {{4, '=', "1.0 "}, {2, '9'}, {1, '=', "/"}, {2, '9'}, {1, '=', "/"}, {4, '9'},
-            {8, '=', "     790"}};
+    return {{4, '=', "1.0 "}, {2, '9'}, {1, '=', "/"},       {2, '9'},
+            {1, '=', "/"},    {4, '9'}, {8, '=', "     790"}};
   }
   return {};
 }
@@ -134,7 +157,8 @@ TEST(ParamSeedRows, GroupsInOrderWithTheirCountsOnlyTwoUpdatesNoPairTwice) {
 TEST(ParamSeedRows, TextsFitThePARAMColumnsAndHoldNoQuote) {
   for (const ParamSeedRow& row : paramSeedRows()) {
     SCOPED_TRACE(std::string(row.numero) + "/'" + std::string(row.argumento) + "'");
-    EXPECT_TRUE(row.numero.size() == 3 && std::all_of(row.numero.begin(), row.numero.end(), isDigit));
+    EXPECT_TRUE(row.numero.size() == 3 &&
+                std::all_of(row.numero.begin(), row.numero.end(), isDigit));
     EXPECT_GE(row.argumento.size(), 1u);
     EXPECT_LE(row.argumento.size(), 15u);
     EXPECT_LE(row.funcion.size(), 130u);
@@ -142,9 +166,9 @@ TEST(ParamSeedRows, TextsFitThePARAMColumnsAndHoldNoQuote) {
     for (std::string_view text : {row.numero, row.argumento, row.funcion, row.correlParam}) {
       EXPECT_EQ(text.find('\''), std::string_view::npos) << text;
       // Plain ASCII: no accented letter is among the values.
-      EXPECT_TRUE(std::all_of(text.begin(), text.end(),
-                              [](char c) { return c >= ' ' && c <= '~'; }))
-          << text;
+      EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+        return c >= ' ' && c <= '~';
+      })) << text;
     }
   }
 }

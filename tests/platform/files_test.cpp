@@ -32,7 +32,10 @@ TEST(TextWriterTest, WritesAnsiLinesEndedByCrLf) {
     writer.writeLine("¿Año? €5 中");
     writer.close();
   }
-  EXPECT_EQ(readFile(dir / "out.txt"), "Resumen de env\xEDo\r\n\r\n\xBF" "A\xF1o? \x80" "5 ?\r\n");
+  EXPECT_EQ(readFile(dir / "out.txt"),
+            "Resumen de env\xEDo\r\n\r\n\xBF"
+            "A\xF1o? \x80"
+            "5 ?\r\n");
 
   {
     TextWriter again(dir / "out.txt");  // Truncate: the old content goes
@@ -44,8 +47,7 @@ TEST(TextWriterTest, WritesAnsiLinesEndedByCrLf) {
 TEST(TextWriterTest, CreateNewRefusesAnExistingFileAndMissingFolderRaises) {
   TempDir dir;
   writeFile(dir / "there.txt", "keep");
-  EXPECT_EQ(errorOf([&] { TextWriter w(dir / "there.txt", TextWriter::Mode::CreateNew); }),
-            58);
+  EXPECT_EQ(errorOf([&] { TextWriter w(dir / "there.txt", TextWriter::Mode::CreateNew); }), 58);
   EXPECT_EQ(readFile(dir / "there.txt"), "keep");
   EXPECT_EQ(errorOf([&] { TextWriter w(dir / "no/x.txt"); }), err::kPathNotFound);
 }
@@ -119,8 +121,8 @@ TEST(StagedFiles, TargetIsUntouchedUntilPublishedAndAnUnpublishedCopyGoes) {
 TEST(StagedFiles, SweepTakesOnlyAbandonedFilesOfOurNamingAndPutsBackWhatWasKeptAside) {
   TempDir dir;
   // What a killed writer leaves, and names that only look alike.
-  for (const char* name : {".a.PRN.Ab12Z9", ".b.PRN.000000", ".a.PRN.lock", ".a.PRN.Ab12Z", ".a.txt.Ab12Z9",
-                           "a.PRN.Ab12Z9", "00000001.PRN"})
+  for (const char* name : {".a.PRN.Ab12Z9", ".b.PRN.000000", ".a.PRN.lock", ".a.PRN.Ab12Z",
+                           ".a.txt.Ab12Z9", "a.PRN.Ab12Z9", "00000001.PRN"})
     writeFile(dir / name, "x");
   std::filesystem::create_directory(dir / ".c.PRN.Ab12Z9");
   // Targets a killed run had kept aside: one whose new file never came, one
@@ -147,9 +149,10 @@ TEST(StagedFiles, SweepTakesOnlyAbandonedFilesOfOurNamingAndPutsBackWhatWasKeptA
     EXPECT_EQ(left, before);
   }
   sweep();
-  EXPECT_EQ(testsupport::listFolder(dir.path()),
-            (std::vector<std::string>{".a.PRN.Ab12Z", ".a.PRN.lock", ".a.txt.Ab12Z9", ".c.PRN.Ab12Z9",
-                                      "00000001.PRN", "a.PRN.Ab12Z9", "e.PRN", "f.PRN"}));
+  EXPECT_EQ(
+      testsupport::listFolder(dir.path()),
+      (std::vector<std::string>{".a.PRN.Ab12Z", ".a.PRN.lock", ".a.txt.Ab12Z9", ".c.PRN.Ab12Z9",
+                                "00000001.PRN", "a.PRN.Ab12Z9", "e.PRN", "f.PRN"}));
   EXPECT_EQ(readFile(dir / "e.PRN"), "earlier e");
   EXPECT_EQ(readFile(dir / "f.PRN"), "new f");
 }
@@ -168,5 +171,6 @@ TEST(Paths, NamesAreFoundInAnyCaseAsWindowsFindsThem) {
   std::filesystem::create_directory(dir / "Host/tmp");
   EXPECT_EQ(nativePath(root + "/host/TMP/env661.txt"), root + "/Host/TMP/env661.txt");
   EXPECT_EQ(nativePath(root + "/host/tmP/env661.txt"), root + "/Host/tmP/env661.txt");
-  EXPECT_EQ(nativePath(root + "//host/./Tmp/../Tmp/env661.txt"), root + "//Host/./Tmp/../Tmp/ENV661.TXT");
+  EXPECT_EQ(nativePath(root + "//host/./Tmp/../Tmp/env661.txt"),
+            root + "//Host/./Tmp/../Tmp/ENV661.TXT");
 }

@@ -32,16 +32,17 @@ TEST_F(MessageBoxTest, TranscriptLineHasItsExactShape) {
   EXPECT_EQ(MessageBox("a \"q\" \\ tab\t\r\nnext\x01 ñ", "Título", Icon::Critical), Answer::Ok);
   EXPECT_EQ(messageBoxCount(), before + 2);
   const std::string program = programName();  // whatever an earlier test left
-  EXPECT_EQ(readLines(log()),
-            (std::vector<std::string>{
-                "{\"program\":\"" + program +
-                    "\",\"title\":\"Mensaje\",\"text\":\"Debe instalar primero el ZEL \","
-                    "\"icon\":\"information\",\"buttons\":\"ok\",\"default\":\"ok\","
-                    "\"answer\":\"ok\"}",
-                "{\"program\":\"" + program +
-                    "\",\"title\":\"Título\",\"text\":\"a \\\"q\\\" \\\\ tab\\t\\r\\nnext\\u0001 ñ\","
-                    "\"icon\":\"critical\",\"buttons\":\"ok\",\"default\":\"ok\","
-                    "\"answer\":\"ok\"}"}));
+  EXPECT_EQ(
+      readLines(log()),
+      (std::vector<std::string>{
+          "{\"program\":\"" + program +
+              "\",\"title\":\"Mensaje\",\"text\":\"Debe instalar primero el ZEL \","
+              "\"icon\":\"information\",\"buttons\":\"ok\",\"default\":\"ok\","
+              "\"answer\":\"ok\"}",
+          "{\"program\":\"" + program +
+              "\",\"title\":\"Título\",\"text\":\"a \\\"q\\\" \\\\ tab\\t\\r\\nnext\\u0001 ñ\","
+              "\"icon\":\"critical\",\"buttons\":\"ok\",\"default\":\"ok\","
+              "\"answer\":\"ok\"}"}));
 }
 
 TEST_F(MessageBoxTest, YesNoWithoutTerminalTakesTheDefaultOrThePresetAnswer) {

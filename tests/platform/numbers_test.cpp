@@ -12,19 +12,19 @@ using testsupport::errorOf;
 
 TEST(Val, ReadsTheNumberATextBeginsWith) {
   const std::pair<const char*, double> cases[] = {
-      {" 2 45 7", 2457}, {"24 and 57", 24}, {"", 0},       {"0146", 146},  {"-3.5e2", -350},
-      {"1D2", 100},      {"12E", 12},       {"1,000", 1},   {"$5", 0},      {".5.5", 0.5},
-      {"&HFFFF", -1},    {"&H10zz", 16},    {"&O17", 15},   {"&H1FFFF", 131071}};
+      {" 2 45 7", 2457}, {"24 and 57", 24}, {"", 0},      {"0146", 146},      {"-3.5e2", -350},
+      {"1D2", 100},      {"12E", 12},       {"1,000", 1}, {"$5", 0},          {".5.5", 0.5},
+      {"&HFFFF", -1},    {"&H10zz", 16},    {"&O17", 15}, {"&H1FFFF", 131071}};
   for (const auto& [text, value] : cases) EXPECT_EQ(val(text), value) << text;
 }
 
 TEST(ParseNumber, TakesTheWholeTextOrNothing) {
   const std::pair<const char*, double> numbers[] = {
-      {"1,234", 1234}, {" -5 ", -5}, {"5-", -5},      {"(5)", -5},  {".5", 0.5},
-      {"5.", 5},       {"1.5E3", 1500}, {"&H1F", 31}, {"+ 7", 7},   {"0001234567", 1234567}};
+      {"1,234", 1234}, {" -5 ", -5},    {"5-", -5},   {"(5)", -5}, {".5", 0.5},
+      {"5.", 5},       {"1.5E3", 1500}, {"&H1F", 31}, {"+ 7", 7},  {"0001234567", 1234567}};
   for (const auto& [text, value] : numbers) EXPECT_EQ(parseNumber(text), value) << text;
-  for (const char* text : {"", "   ", "abc", "12a", "1.2.3", ",5", "--5", "(-5)", "1e", "-", "N/A",
-                           "1E400", "-1e400"})
+  for (const char* text :
+       {"", "   ", "abc", "12a", "1.2.3", ",5", "--5", "(-5)", "1e", "-", "N/A", "1E400", "-1e400"})
     EXPECT_FALSE(parseNumber(text)) << text;
   EXPECT_EQ(errorOf([] { toDouble("x"); }), 13);
 }
@@ -50,12 +50,18 @@ TEST(ToLong, RoundsHalfToEvenAndChecksTheRange) {
 
 TEST(FormatNumber, PlaceholdersGroupingAndRounding) {
   const std::tuple<double, const char*, const char*> cases[] = {
-      {1234567, "###,###,###,##0", "1,234,567"}, {0, "###,###,###,##0", "0"},
-      {0, "###", ""},                            {1, "000000", "000001"},
-      {1000000, "000000", "1000000"},             {2.5, "0", "3"},
-      {-2.5, "0", "-3"},                          {-1234.5, "#,##0", "-1,235"},
-      {12345678901, "###########0", "12345678901"}, {999, "#,###", "999"},
-      {1000, "#,###", "1,000"},                   {-0.4, "0", "-0"}};
+      {1234567, "###,###,###,##0", "1,234,567"},
+      {0, "###,###,###,##0", "0"},
+      {0, "###", ""},
+      {1, "000000", "000001"},
+      {1000000, "000000", "1000000"},
+      {2.5, "0", "3"},
+      {-2.5, "0", "-3"},
+      {-1234.5, "#,##0", "-1,235"},
+      {12345678901, "###########0", "12345678901"},
+      {999, "#,###", "999"},
+      {1000, "#,###", "1,000"},
+      {-0.4, "0", "-0"}};
   for (const auto& [value, mask, text] : cases) EXPECT_EQ(formatNumber(value, mask), text) << mask;
   EXPECT_EQ(errorOf([] { formatNumber(1, "0.00"); }), 5);
 }

@@ -28,7 +28,8 @@ class ProfileRead : public ::testing::Test {
               "Inline=b ;c #d\r\n"
               "SysUser=ADMIN\r\n"
               "sysuser=second\r\n"
-              "Lugar=A\xF1" "asco\r\n"
+              "Lugar=A\xF1"
+              "asco\r\n"
               "Empty=\r\n"
               "no equals sign here\r\n"
               "[Other]\r\n"
@@ -109,7 +110,9 @@ TEST_F(ProfileRead, CutsToSizeMinusOneCharactersAndCountsCharacters) {
 }
 
 TEST_F(ProfileRead, ReadsLfFilesAndAnsiBytes) {
-  writeFile(dir_ / "lf.ini", "[S]\nk=Ca\xF1" "ete\n[T]\nk=t");
+  writeFile(dir_ / "lf.ini",
+            "[S]\nk=Ca\xF1"
+            "ete\n[T]\nk=t");
   std::string out;
   EXPECT_EQ(GetPrivateProfileStringA("s", "K", "", out, 255, "lf.ini"), 6u);
   EXPECT_EQ(out, "Cañete");
@@ -119,8 +122,7 @@ TEST_F(ProfileRead, ReadsLfFilesAndAnsiBytes) {
 
 TEST_F(ProfileRead, MissingFileGivesTheDefault) {
   std::string out;
-  EXPECT_EQ(GetPrivateProfileStringA("Options", "SysPath", "C:\\ZEL\\ ", out, 255, "NONE.INI"),
-            7u);
+  EXPECT_EQ(GetPrivateProfileStringA("Options", "SysPath", "C:\\ZEL\\ ", out, 255, "NONE.INI"), 7u);
   EXPECT_EQ(out, "C:\\ZEL\\");
 }
 

@@ -54,7 +54,9 @@ TEST_F(ProfileWrite, CreatesAMissingFileWithCrLf) {
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "SystemDB", "/srv/zel/PM000.MDW", "PM000.INI"));
   EXPECT_EQ(readFile(ini()), "[Options]\r\nSystemDB=/srv/zel/PM000.MDW\r\n");
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "Lugar", "Añasco", "PM000.INI"));
-  EXPECT_EQ(readFile(ini()), "[Options]\r\nSystemDB=/srv/zel/PM000.MDW\r\nLugar=A\xF1" "asco\r\n");
+  EXPECT_EQ(readFile(ini()),
+            "[Options]\r\nSystemDB=/srv/zel/PM000.MDW\r\nLugar=A\xF1"
+            "asco\r\n");
   std::string out;
   GetPrivateProfileStringA("options", "lugar", "", out, 255, "PM000.INI");
   EXPECT_EQ(out, "Añasco");
@@ -99,8 +101,7 @@ TEST_F(ProfileWrite, AKeyBeforeTheFirstSectionIsWrittenInPlace) {
   writeFile(ini(), "; top\r\nSysUser=old\r\n[Options]\r\nSysUser=kept\r\n");
   ASSERT_TRUE(WritePrivateProfileStringA("", "SysUser", "new", "PM000.INI"));
   ASSERT_TRUE(WritePrivateProfileStringA("", "Added", "1", "PM000.INI"));
-  EXPECT_EQ(readFile(ini()),
-            "; top\r\nSysUser=new\r\nAdded=1\r\n[Options]\r\nSysUser=kept\r\n");
+  EXPECT_EQ(readFile(ini()), "; top\r\nSysUser=new\r\nAdded=1\r\n[Options]\r\nSysUser=kept\r\n");
 }
 
 TEST_F(ProfileWrite, NewSectionIsAppendedAndAnUnendedLastLineIsEnded) {
@@ -135,7 +136,8 @@ TEST_F(ProfileWrite, FailsWhenTheFolderIsMissingAndLeavesNoTemporaryBehind) {
 // file whole, so whatever wins, the file is one of the complete versions.
 TEST_F(ProfileWrite, ConcurrentWritersLeaveAWholeFile) {
   std::string body = "[Options]\r\n";
-  for (int i = 0; i < 200; ++i) body += "Filler" + std::to_string(i) + "=some text to make it long\r\n";
+  for (int i = 0; i < 200; ++i)
+    body += "Filler" + std::to_string(i) + "=some text to make it long\r\n";
   writeFile(ini(), body);
 
   constexpr int kWriters = 8;
@@ -143,7 +145,8 @@ TEST_F(ProfileWrite, ConcurrentWritersLeaveAWholeFile) {
     bool ok = true;
     for (int round = 0; round < 30; ++round) {
       ok = WritePrivateProfileStringA("Options", "SystemDB", "writer" + std::to_string(w),
-                                      "PM000.INI") && ok;
+                                      "PM000.INI") &&
+           ok;
     }
     return ok;
   });
@@ -190,8 +193,9 @@ TEST_F(ProfileWrite, ALinkIsFollowedAndWhatAKilledWriterLeftIsSwept) {
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "B", "2", "PM000.INI"));
   EXPECT_EQ(readFile(dir_ / "real.ini"), "[Options]\r\nA=1\r\nB=2\r\n");
   EXPECT_TRUE(std::filesystem::is_symlink(ini()));
-  EXPECT_EQ(testsupport::listFolder(dir_.path()),
-            (std::vector<std::string>{".PM000.INI.x1Y2z3", ".real.ini.lock", "PM000.INI", "real.ini"}));
+  EXPECT_EQ(
+      testsupport::listFolder(dir_.path()),
+      (std::vector<std::string>{".PM000.INI.x1Y2z3", ".real.ini.lock", "PM000.INI", "real.ini"}));
 
   // A link that leads nowhere yet: the file is made where it leads.
   ASSERT_EQ(symlink("later.ini", (dir_ / "OTHER.INI").c_str()), 0);
@@ -209,7 +213,8 @@ std::string utf16(const std::string& utf8) { return "\xFF\xFE" + platform::toUtf
 // Both are read, and written back whole in their own encoding, one section.
 TEST_F(ProfileWrite, UnicodeFilesAreReadAndWrittenBackInTheirEncoding) {
   const std::string before = "[Options]\r\nSysPath=/srv/Łódź\r\nDBName=zel.db\r\n";
-  const std::string after = "[Options]\r\nSysPath=/srv/Łódź\r\nDBName=zel.db\r\nSystemDB=/srv/Ωmega\r\n";
+  const std::string after =
+      "[Options]\r\nSysPath=/srv/Łódź\r\nDBName=zel.db\r\nSystemDB=/srv/Ωmega\r\n";
   const std::pair<std::string (*)(const std::string&), const char*> encodings[] = {
       {utf16, "UTF-16LE"}, {[](const std::string& s) { return "\xEF\xBB\xBF" + s; }, "UTF-8"}};
   for (const auto& [encode, name] : encodings) {
@@ -255,7 +260,8 @@ TEST_F(ProfileWrite, CrAloneEndsALine) {
   EXPECT_EQ(out, "zel.db");
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "DBName", "other.db", "PM000.INI"));
   ASSERT_TRUE(WritePrivateProfileStringA("Options", "SysUser", "ADMIN", "PM000.INI"));
-  EXPECT_EQ(readFile(ini()), "[Options]\rDBPath=/srv/host/\r\r\nDBName=other.db\rSysUser=ADMIN\r\n");
+  EXPECT_EQ(readFile(ini()),
+            "[Options]\rDBPath=/srv/host/\r\r\nDBName=other.db\rSysUser=ADMIN\r\n");
 }
 
 // The ANSI functions write a character the code page lacks as Windows does.

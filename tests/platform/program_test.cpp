@@ -101,7 +101,7 @@ TEST(Clock, WithoutSourceDateEpochItIsTheLocalTime) {
   tzset();
   const time_t before = time(nullptr);
   const DateTime t = now();
-  tm utc {};
+  tm utc{};
   gmtime_r(&before, &utc);
   EXPECT_EQ(t.year, utc.tm_year + 1900);
   EXPECT_EQ(t.day, utc.tm_mday);

@@ -11,7 +11,8 @@ using namespace platform;
 TEST(CodePage, SpanishLettersAreOneByteEachAndComeBack) {
   const std::string text = "Ó Ú Í í ó ú é á ñ Ñ ¡ É Á ¿ ü €";
   const std::string ansi = toAnsi(text);
-  EXPECT_EQ(ansi, "\xD3 \xDA \xCD \xED \xF3 \xFA \xE9 \xE1 \xF1 \xD1 \xA1 \xC9 \xC1 \xBF \xFC \x80");
+  EXPECT_EQ(ansi,
+            "\xD3 \xDA \xCD \xED \xF3 \xFA \xE9 \xE1 \xF1 \xD1 \xA1 \xC9 \xC1 \xBF \xFC \x80");
   EXPECT_EQ(fromAnsi(ansi), text);
 }
 
@@ -53,8 +54,12 @@ TEST(CodePage, MissingCharactersBecomeOneQuestionMarkPerUtf16Unit) {
   // C1 controls the code page lacks take no look-alike.
   EXPECT_EQ(toAnsi("\u0080\u0082\u009F"), "???");
   // Malformed UTF-8: each bad byte is a '?', the good text around it stays.
-  EXPECT_EQ(toAnsi("a\xFF" "b\xC3"), "a?b?");
-  EXPECT_EQ(toAnsi("\xE2\x82" "é"), "??\xE9");
+  EXPECT_EQ(toAnsi("a\xFF"
+                   "b\xC3"),
+            "a?b?");
+  EXPECT_EQ(toAnsi("\xE2\x82"
+                   "é"),
+            "??\xE9");
 }
 
 TEST(CodePage, Utf16PairsSurrogatesAndReplacesWhatFormsNoCharacter) {
@@ -63,8 +68,15 @@ TEST(CodePage, Utf16PairsSurrogatesAndReplacesWhatFormsNoCharacter) {
   EXPECT_EQ(units, std::string("a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE", 10));
   EXPECT_EQ(fromUtf16le(units), text);
   // A surrogate without its partner, either half, and an odd last byte.
-  EXPECT_EQ(fromUtf16le(std::string("\x3D\xD8" "a\0" "\x00\xDE" "b", 7)),
-            "\uFFFD" "a" "\uFFFD" "\uFFFD");
+  EXPECT_EQ(fromUtf16le(std::string("\x3D\xD8"
+                                    "a\0"
+                                    "\x00\xDE"
+                                    "b",
+                                    7)),
+            "\uFFFD"
+            "a"
+            "\uFFFD"
+            "\uFFFD");
   EXPECT_EQ(toUtf16le("\xFF"), "\xFD\xFF");
 }
 
@@ -81,8 +93,13 @@ TEST(Characters, CountsAndCutsByCharacterNotByte) {
   EXPECT_EQ(rightChars(s, 2), "dú");
   EXPECT_EQ(rightChars(s, 20), s);
   // A malformed byte is one character and is never split from its neighbours.
-  EXPECT_EQ(charCount("a\xFF" "é"), 3u);
-  EXPECT_EQ(leftChars("a\xFF" "é", 2), "a\xFF");
+  EXPECT_EQ(charCount("a\xFF"
+                      "é"),
+            3u);
+  EXPECT_EQ(leftChars("a\xFF"
+                      "é",
+                      2),
+            "a\xFF");
 }
 
 TEST(Characters, TrimRemovesSpacesOnly) {

@@ -40,10 +40,11 @@ TEST(ReportPage, BoxesOutsideBothRangesHaveNoSlot) {
 
 TEST(ReportPage, AmountsEndAtTheirColumnOrRunOn) {
   const std::pair<const char*, const char*> cases[] = {
-      {"1234567", "|    1,234,567"},   // shorter than the width: filled
-      {"123456789012", "| 123,456,789,012"},  // as wide: one blank
+      {"1234567", "|    1,234,567"},             // shorter than the width: filled
+      {"123456789012", "| 123,456,789,012"},     // as wide: one blank
       {"1234567890123", "| 1,234,567,890,123"},  // wider: one blank, runs on
-      {"", "|"}, {"abc", "|"}};
+      {"", "|"},
+      {"abc", "|"}};
   for (const auto& [value, line] : cases) {
     std::string built = "|";
     appendAmount(built, value, "###,###,###,##0", 12);
@@ -88,7 +89,8 @@ TEST(ReportRequest, FieldsAreCutAtTheirPositionsAndTheOutputNameChecked) {
   EXPECT_EQ(r.outputName, "0661202400100000001");
   EXPECT_EQ(parseReportRequest("0120123456789    06612024001000").outputName, "06612024001000");
   EXPECT_EQ(testsupport::errorOf([] { parseReportRequest("0120123456789    066120240"); }), 513);
-  EXPECT_EQ(testsupport::errorOf([] { parseReportRequest("0120123456789    ../../ev001il00001"); }), 514);
+  EXPECT_EQ(testsupport::errorOf([] { parseReportRequest("0120123456789    ../../ev001il00001"); }),
+            514);
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ using platform::env::WritableFile;
 class FaultyFile final : public WritableFile {
  public:
   // `path` names the file to the faults; `openPath` is where it is.
-  FaultyFile(FaultyEnv& env, std::unique_ptr<WritableFile> file, std::string path, std::string openPath)
+  FaultyFile(FaultyEnv& env, std::unique_ptr<WritableFile> file, std::string path,
+             std::string openPath)
       : env_(env), file_(std::move(file)), path_(std::move(path)), openPath_(std::move(openPath)) {
     env_.setOpen(openPath_, true);
   }
@@ -83,7 +84,8 @@ std::unique_ptr<WritableFile> FaultyEnv::newFile(const std::string& path, bool e
   return std::make_unique<FaultyFile>(*this, EnvWrapper::newFile(path, exclusive), path, path);
 }
 
-std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& target, std::string& path) {
+std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& target,
+                                                          std::string& path) {
   // A temporary file is known by the target it stands for.
   auto file = EnvWrapper::newTemporaryFile(target, path);
   return std::make_unique<FaultyFile>(*this, std::move(file), target, path);

@@ -43,7 +43,8 @@ class FaultyEnv : public platform::env::EnvWrapper {
   void check(Operation operation, const std::string& path);
 
   std::optional<std::string> variable(const char* name) override;
-  std::unique_ptr<platform::env::WritableFile> newFile(const std::string& path, bool exclusive) override;
+  std::unique_ptr<platform::env::WritableFile> newFile(const std::string& path,
+                                                       bool exclusive) override;
   std::unique_ptr<platform::env::WritableFile> newTemporaryFile(const std::string& target,
                                                                 std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;

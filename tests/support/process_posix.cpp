@@ -102,7 +102,12 @@ RunResult runProcess(const std::vector<std::string>& argv,
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(err[1], 2);
-    close(in[0]); close(in[1]); close(out[0]); close(out[1]); close(err[0]); close(err[1]);
+    close(in[0]);
+    close(in[1]);
+    close(out[0]);
+    close(out[1]);
+    close(err[0]);
+    close(err[1]);
     execve(args[0], args.data(), envp.data());
     std::fprintf(stderr, "exec %s: %s\n", args[0], std::strerror(errno));
     _exit(127);

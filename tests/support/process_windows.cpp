@@ -31,7 +31,8 @@ struct Pipe {
 void readAll(HANDLE from, std::string& into) {
   char buffer[4096];
   DWORD got = 0;
-  while (::ReadFile(from, buffer, sizeof buffer, &got, nullptr) && got > 0) into.append(buffer, got);
+  while (::ReadFile(from, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    into.append(buffer, got);
   ::CloseHandle(from);
 }
 
@@ -57,7 +58,8 @@ TempDir::TempDir() {
       path_ = candidate.generic_string();
       return;
     }
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("CreateDirectoryW failed");
+    if (::GetLastError() != ERROR_ALREADY_EXISTS)
+      throw std::runtime_error("CreateDirectoryW failed");
   }
 }
 
@@ -104,7 +106,8 @@ RunResult runProcess(const std::vector<std::string>& argv,
   ::CloseHandle(process.hThread);
   std::thread writer([&] {
     DWORD written = 0;
-    if (!input.empty()) ::WriteFile(in.write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    if (!input.empty())
+      ::WriteFile(in.write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
     ::CloseHandle(in.write);
   });
   std::thread errors([&] { readAll(err.read, result.err); });

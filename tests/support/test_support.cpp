@@ -90,7 +90,6 @@ std::string oneBoxWithCause(const std::vector<std::string>& transcript, const st
   return "";
 }
 
-
 std::string program(const std::string& name) {
   return std::string(ZEL_BIN_DIR) + "/" + name + ZEL_EXE_SUFFIX;
 }

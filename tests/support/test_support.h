@@ -79,8 +79,8 @@ class TestHost {
  public:
   TestHost();
   const std::string& root() const { return dir_.path(); }
-  std::string folder() const { return dir_ / "host"; }       // the host folder
-  std::string windir() const { return dir_ / "windows"; }    // holds PM000.INI
+  std::string folder() const { return dir_ / "host"; }     // the host folder
+  std::string windir() const { return dir_ / "windows"; }  // holds PM000.INI
   std::string iniPath() const { return windir() + "/PM000.INI"; }
   std::string transcriptPath() const { return dir_ / "messages.jsonl"; }
   std::string sqlLogPath() const { return dir_ / "sql.log"; }

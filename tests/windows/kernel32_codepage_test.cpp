@@ -22,7 +22,8 @@ TEST(Kernel32CodePage, EveryCharacterOfTheBmpBecomesTheSameByte) {
     const std::string mine = platform::toAnsi(text);
     if (mine != std::string(theirs, static_cast<std::size_t>(n)) && ++differences <= 10)
       ADD_FAILURE() << "U+" << std::hex << static_cast<unsigned>(c) << ": ours \"" << mine
-                    << "\", Windows' \"" << std::string(theirs, static_cast<std::size_t>(n)) << "\"";
+                    << "\", Windows' \"" << std::string(theirs, static_cast<std::size_t>(n))
+                    << "\"";
   }
   EXPECT_EQ(differences, 0);
 }

@@ -29,13 +29,15 @@ void PrintTo(const Read& r, std::ostream* os) { *os << r.count << " \"" << r.val
 
 Read ours(const char* section, const char* key, const std::string& path) {
   std::string value;
-  const unsigned count = platform::GetPrivateProfileStringA(section, key, "dflt", value, kBuffer, path);
+  const unsigned count =
+      platform::GetPrivateProfileStringA(section, key, "dflt", value, kBuffer, path);
   return {count, value};
 }
 
 Read kernel32(const char* section, const char* key, const std::string& path) {
   char buffer[kBuffer] = {};
-  const DWORD count = ::GetPrivateProfileStringA(section, key, "dflt", buffer, kBuffer, path.c_str());
+  const DWORD count =
+      ::GetPrivateProfileStringA(section, key, "dflt", buffer, kBuffer, path.c_str());
   return {count, platform::fromAnsi(std::string(buffer, count))};
 }
 
@@ -92,9 +94,12 @@ TEST(Kernel32Ini, DuplicatesAndMissingOnesAreReadAlike) {
 
 TEST(Kernel32Ini, SizesAndTheBufferAreReadAlike) {
   expectSameReads({
-      {"254 characters", "[Options]\r\nDBName=" + std::string(254, 'x') + "\r\n", "Options", "DBName"},
-      {"255 characters", "[Options]\r\nDBName=" + std::string(255, 'x') + "\r\n", "Options", "DBName"},
-      {"600 characters", "[Options]\r\nDBName=" + std::string(600, 'y') + "\r\n", "Options", "DBName"},
+      {"254 characters", "[Options]\r\nDBName=" + std::string(254, 'x') + "\r\n", "Options",
+       "DBName"},
+      {"255 characters", "[Options]\r\nDBName=" + std::string(255, 'x') + "\r\n", "Options",
+       "DBName"},
+      {"600 characters", "[Options]\r\nDBName=" + std::string(600, 'y') + "\r\n", "Options",
+       "DBName"},
   });
 }
 
@@ -117,7 +122,8 @@ std::vector<std::string> entries(const std::string& path) {
     all.push_back(std::string("[") + name + "]");
     char section[8192];
     const DWORD m = ::GetPrivateProfileSectionA(name, section, sizeof section, path.c_str());
-    for (const char* e = section; e < section + m && *e != '\0'; e += strlen(e) + 1) all.push_back(e);
+    for (const char* e = section; e < section + m && *e != '\0'; e += strlen(e) + 1)
+      all.push_back(e);
   }
   return all;
 }
@@ -137,7 +143,8 @@ TEST(Kernel32Ini, WritesMakeTheSameChange) {
       {"another case", "[OPTIONS]\r\nsystemdb=old\r\n", "Options", "SystemDB", "new"},
       {"a new section", "[Other]\r\nA=1\r\n", "Options", "SystemDB", "v"},
       {"an empty file", "", "Options", "SystemDB", "v"},
-      {"a key removed", "[Options]\r\nSystemDB=old\r\nX=1\r\n", "Options", "SystemDB", std::nullopt},
+      {"a key removed", "[Options]\r\nSystemDB=old\r\nX=1\r\n", "Options", "SystemDB",
+       std::nullopt},
       {"into an LF-only file", "[Options]\nDBName=a\n[Other]\nA=1\n", "Options", "SystemDB", "v"},
       {"a key twice", "[Options]\r\nK=1\r\nK=2\r\n", "Options", "K", "3"},
       {"a value with blanks", "[Options]\r\n", "Options", "K", "  two words  "},

@@ -26,22 +26,32 @@ constexpr int kNoAnswer = 4;
 
 GtkMessageType messageType(Icon icon) {
   switch (icon) {
-    case Icon::Information: return GTK_MESSAGE_INFO;
-    case Icon::Question: return GTK_MESSAGE_QUESTION;
-    case Icon::Exclamation: return GTK_MESSAGE_WARNING;
-    case Icon::Critical: return GTK_MESSAGE_ERROR;
-    case Icon::None: break;
+    case Icon::Information:
+      return GTK_MESSAGE_INFO;
+    case Icon::Question:
+      return GTK_MESSAGE_QUESTION;
+    case Icon::Exclamation:
+      return GTK_MESSAGE_WARNING;
+    case Icon::Critical:
+      return GTK_MESSAGE_ERROR;
+    case Icon::None:
+      break;
   }
   return GTK_MESSAGE_OTHER;
 }
 
 const char* iconName(Icon icon) {
   switch (icon) {
-    case Icon::Information: return "dialog-information";
-    case Icon::Question: return "dialog-question";
-    case Icon::Exclamation: return "dialog-warning";
-    case Icon::Critical: return "dialog-error";
-    case Icon::None: break;
+    case Icon::Information:
+      return "dialog-information";
+    case Icon::Question:
+      return "dialog-question";
+    case Icon::Exclamation:
+      return "dialog-warning";
+    case Icon::Critical:
+      return "dialog-error";
+    case Icon::None:
+      break;
   }
   return nullptr;
 }
@@ -93,11 +103,15 @@ GtkWidget* makeDialog(const Request& request) {
 
 const char* answerWord(int response, bool yesNo) {
   switch (response) {
-    case GTK_RESPONSE_YES: return yesNo ? "yes" : nullptr;
-    case GTK_RESPONSE_NO: return yesNo ? "no" : nullptr;
+    case GTK_RESPONSE_YES:
+      return yesNo ? "yes" : nullptr;
+    case GTK_RESPONSE_NO:
+      return yesNo ? "no" : nullptr;
     case GTK_RESPONSE_OK:
-    case GTK_RESPONSE_DELETE_EVENT: return yesNo ? nullptr : "ok";
-    default: return nullptr;
+    case GTK_RESPONSE_DELETE_EVENT:
+      return yesNo ? nullptr : "ok";
+    default:
+      return nullptr;
   }
 }
 

@@ -10,10 +10,8 @@ namespace {
 
 std::optional<Icon> iconNamed(std::string_view word) {
   static const std::map<std::string_view, Icon> icons = {
-      {"none", Icon::None},
-      {"information", Icon::Information},
-      {"question", Icon::Question},
-      {"exclamation", Icon::Exclamation},
+      {"none", Icon::None},         {"information", Icon::Information},
+      {"question", Icon::Question}, {"exclamation", Icon::Exclamation},
       {"critical", Icon::Critical},
   };
   const auto it = icons.find(word);
@@ -31,7 +29,8 @@ std::optional<Request> parseRequest(int argc, char** argv, std::string& error) {
   }
   if (i != argc - 1 || options.size() != 4 || !options.count("title") || !options.count("icon") ||
       !options.count("buttons") || !options.count("default")) {
-    error = "usage: zeldialog --title TITLE --icon ICON --buttons ok|yesno --default ok|yes|no TEXT";
+    error =
+        "usage: zeldialog --title TITLE --icon ICON --buttons ok|yesno --default ok|yes|no TEXT";
     return std::nullopt;
   }
   Request request;

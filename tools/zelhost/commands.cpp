@@ -172,7 +172,8 @@ int sampleCommand(const Args& args) {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 
   HostConnection host = openHostDatabase(folder + "/" + databaseName(), folder + "/PM000.MDW");
-  for (const std::string& sql : declarationStatements()) host.db->Execute(sql, hostdb::dbFailOnError);
+  for (const std::string& sql : declarationStatements())
+    host.db->Execute(sql, hostdb::dbFailOnError);
   host.db->Close();
 
   const std::string sendConfiguration = folder + "/tmp/env661.txt";
@@ -188,7 +189,8 @@ namespace {
 bool isSelect(const std::string& sql) {
   std::size_t i = sql.find_first_not_of(" \t\r\n");
   if (i == std::string::npos || sql.size() - i < 6) return false;
-  return platform::ascii::equalsNoCase(std::string_view(sql).substr(i, 6), "SELECT") && (sql.size() == i + 6 || !std::isalnum(static_cast<unsigned char>(sql[i + 6])));
+  return platform::ascii::equalsNoCase(std::string_view(sql).substr(i, 6), "SELECT") &&
+         (sql.size() == i + 6 || !std::isalnum(static_cast<unsigned char>(sql[i + 6])));
 }
 
 void printLine(const std::vector<std::string>& cells) {
@@ -274,7 +276,8 @@ int shellCommand(const Args& args) {
   const std::string folder = database.substr(0, database.find_last_of('/') + 1);
   if (platform::env::Env::current().folderKind(folder.empty() ? "." : folder) !=
       platform::env::Env::FolderKind::Local) {
-    argv.insert(argv.end(), {"-cmd", "PRAGMA journal_mode=DELETE", "-cmd", "PRAGMA synchronous=FULL"});
+    argv.insert(argv.end(),
+                {"-cmd", "PRAGMA journal_mode=DELETE", "-cmd", "PRAGMA synchronous=FULL"});
   }
   argv.push_back(database);
   argv.insert(argv.end(), args.begin() + 1, args.end());
@@ -286,7 +289,8 @@ int shellCommand(const Args& args) {
                lock->folder().c_str());
   const int status = platform::env::runAttached(argv);
   if (status < 0) {
-    std::fprintf(stderr, "zelhost shell: the sqlite3 shell cannot be started (apt-get install sqlite3)\n");
+    std::fprintf(stderr,
+                 "zelhost shell: the sqlite3 shell cannot be started (apt-get install sqlite3)\n");
     return 1;
   }
   return status;

@@ -11,7 +11,7 @@
 namespace zelhost {
 
 struct HostIndex {
-  const char* name;        // unique in the database: begins with the table's name
+  const char* name;  // unique in the database: begins with the table's name
   const char* table;
   const char* expression;  // SQLite index key, as the layer's translated queries write it
 };

@@ -30,8 +30,7 @@ std::unique_ptr<hostdb::RunLock> takeRunLock(const std::string& databasePath) {
   return lock;
 }
 
-HostConnection openHostDatabase(const std::string& databasePath,
-                                const std::string& workgroupPath) {
+HostConnection openHostDatabase(const std::string& databasePath, const std::string& workgroupPath) {
   HostConnection c;
   c.lock = takeRunLock(databasePath);
   c.engine = loggedOnEngine(workgroupPath);

@@ -29,8 +29,7 @@ std::unique_ptr<hostdb::RunLock> takeRunLock(const std::string& databasePath);
 // Takes the run lock and opens the database (shared, writable) under the
 // workgroup file beside it, or under `workgroupPath`.
 HostConnection openHostDatabase(const std::string& databasePath);
-HostConnection openHostDatabase(const std::string& databasePath,
-                                const std::string& workgroupPath);
+HostConnection openHostDatabase(const std::string& databasePath, const std::string& workgroupPath);
 // Takes the run lock and creates a new database under the workgroup file `workgroupPath`.
 HostConnection createHostDatabase(const std::string& databasePath,
                                   const std::string& workgroupPath);

@@ -13,14 +13,22 @@ HostColumn date(const char* name) { return {name, T::Date}; }
 
 std::string ddlType(const HostColumn& column) {
   switch (column.type) {
-    case T::Byte: return "BYTE";
-    case T::Integer: return "SHORT";
-    case T::Long: return "LONG";
-    case T::Double: return "DOUBLE";
-    case T::Text: return "TEXT(" + std::to_string(column.size) + ")";
-    case T::Memo: return "MEMO";
-    case T::Date: return "DATETIME";
-    case T::YesNo: return "YESNO";
+    case T::Byte:
+      return "BYTE";
+    case T::Integer:
+      return "SHORT";
+    case T::Long:
+      return "LONG";
+    case T::Double:
+      return "DOUBLE";
+    case T::Text:
+      return "TEXT(" + std::to_string(column.size) + ")";
+    case T::Memo:
+      return "MEMO";
+    case T::Date:
+      return "DATETIME";
+    case T::YesNo:
+      return "YESNO";
   }
   return "";
 }
@@ -35,8 +43,8 @@ const std::vector<HostTable>& hostTables() {
       {"reportes", {text("codrep", 6), text("nomrep", 100), byte("estado")}, {"codrep"}},
       {"envio_t",
        {text("formulario", 4), text("tabla_o", 50), text("tabla_d", 50), text("tabla_ext", 50),
-        byte("indice"), byte("obliga"), byte("c_tip_doc_d"), dbl("c_doc_id_d"),
-        dbl("c_Formulario"), dbl("c_periodo"), dbl("c_estado"), dbl("c_envio"), dbl("c_semana")},
+        byte("indice"), byte("obliga"), byte("c_tip_doc_d"), dbl("c_doc_id_d"), dbl("c_Formulario"),
+        dbl("c_periodo"), dbl("c_estado"), dbl("c_envio"), dbl("c_semana")},
        {"formulario", "tabla_o"}},
       {"SPOOL",
        {text("CodRep", 6), text("Secuencia", 10), text("Archivo", 12), date("Fecha"),
@@ -50,7 +58,8 @@ const std::vector<HostTable>& hostTables() {
        {text("DOC_ID_D", 15), text("PERIODO", 6), text("FORMULARIO", 4), integer("SEMANA"),
         text("CASILLA", 4), text("I_VALOR", 15)},
        {"DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA", "CASILLA"}},
-      {"cont", {byte("tip_doc_d"), text("doc_id_d", 15), text("nombre", 100)},
+      {"cont",
+       {byte("tip_doc_d"), text("doc_id_d", 15), text("nombre", 100)},
        {"tip_doc_d", "doc_id_d"}},
   };
   return tables;

@@ -32,8 +32,11 @@ const Command* findCommand(const std::string& name) {
 }
 
 void printUsage(std::FILE* out) {
-  std::fprintf(out, "usage: zelhost COMMAND [ARGUMENT...]\n       zelhost --help | --version\n\ncommands:\n");
-  for (const Command& c : kCommands) std::fprintf(out, "  %-7s %s\n          %s\n", c.name, c.synopsis, c.summary);
+  std::fprintf(
+      out,
+      "usage: zelhost COMMAND [ARGUMENT...]\n       zelhost --help | --version\n\ncommands:\n");
+  for (const Command& c : kCommands)
+    std::fprintf(out, "  %-7s %s\n          %s\n", c.name, c.synopsis, c.summary);
   std::fprintf(out, "\n'zelhost COMMAND --help' shows one command.\n");
 }
 
