@@ -13,6 +13,8 @@ namespace {
 using platform::env::Env;
 
 constexpr std::chrono::milliseconds kPollEvery{150};
+constexpr int kRemoveAttempts = 40;
+constexpr std::chrono::milliseconds kRemoveAgainAfter{50};
 
 std::string fieldOf(const std::string& text, std::string_view key) {
   const std::string prefix = std::string(key) + "=";
@@ -55,16 +57,31 @@ std::chrono::seconds waitAllowed() {
   return RunLock::kDefaultWait;
 }
 
-// Removes a lock folder and its owner file; false when it cannot.
+// Removes a lock folder and whatever is in it; false when it cannot. A run
+// waiting for the lock may be reading the owner file at that moment: a FUSE
+// client (sshfs, GlusterFS) then keeps the removed file, hidden, until that
+// run closes it, and Windows refuses to remove it at all; the folder cannot
+// go meanwhile. The reader closes it at once, so the removal is tried again
+// for a while.
 bool removeLockFolder(const std::string& folder) noexcept {
   Env& env = Env::current();
-  try {
-    if (env.pathExists(folder + "/owner")) env.removeFile(folder + "/owner");
-    env.removeFolder(folder);
-    return true;
-  } catch (const platform::Error&) {
-    return false;
+  for (int attempt = 1;; ++attempt) {
+    try {
+      for (const std::string& name : env.folderEntries(folder)) env.removeFile(folder + "/" + name);
+      env.removeFolder(folder);
+      return true;
+    } catch (const platform::Error&) {
+      if (!env.pathExists(folder)) return true;
+    }
+    if (attempt == kRemoveAttempts) return false;
+    std::this_thread::sleep_for(kRemoveAgainAfter);
   }
+}
+
+// The name a lock folder is moved to before it is removed: of this run's own.
+std::string asideName(const std::string& folder, const char* why) {
+  Env& env = Env::current();
+  return folder + "." + why + "." + env.machineName() + "." + std::to_string(env.processId());
 }
 
 std::string shownMoment(std::int64_t seconds) {
@@ -189,8 +206,7 @@ bool RunLock::takeOverIfAbandoned(const std::string& seen) {
   // Moved aside first, so that of several runs that judged it abandoned one
   // removes it; should the folder moved hold another owner by then (a run
   // made it anew in the meantime), it is put back.
-  const std::string aside =
-      folder_ + ".abandoned." + env.machineName() + "." + std::to_string(env.processId());
+  const std::string aside = asideName(folder_, "abandoned");
   try {
     env.renameFile(folder_, aside);
   } catch (const platform::Error&) {
@@ -247,7 +263,18 @@ void RunLock::giveBack() noexcept {
   if (!held_) return;
   held_ = false;
   // Only a lock still ours: one taken over as abandoned is its new owner's.
-  if (readText(ownerPath_) == written_) removeLockFolder(folder_);
+  if (readText(ownerPath_) != written_) return;
+  // Moved aside first, so that the lock is free at once, however long its
+  // folder takes to remove; where a folder with a file open in it cannot be
+  // moved (Windows), it is removed where it is.
+  const std::string aside = asideName(folder_, "released");
+  try {
+    Env::current().renameFile(folder_, aside);
+  } catch (const platform::Error&) {
+    removeLockFolder(folder_);
+    return;
+  }
+  removeLockFolder(aside);
 }
 
 }  // namespace hostdb

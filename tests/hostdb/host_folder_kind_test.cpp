@@ -10,6 +10,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/database.h"
 #include "hostdb/host_session.h"
+#include "hostdb/run_lock.h"
 #include "hostdb/sqlite/sqlite_database.h"
 #include "hostdb/workgroup.h"
 #include "platform/env.h"
@@ -47,6 +48,34 @@ class KindEnv : public testsupport::FaultyEnv {
   FolderKind kind_;
   std::string lockFolder_;
   bool lockedDuringBox_ = false;
+};
+
+// A FUSE client (sshfs, GlusterFS) while another run reads the lock's owner
+// file: the file removed stays, hidden, until that run closes it, which it
+// does here once a removal of the folder has failed for it.
+class OwnerBeingReadEnv : public KindEnv {
+ public:
+  explicit OwnerBeingReadEnv(std::string lockFolder)
+      : KindEnv(Env::FolderKind::Network, std::move(lockFolder)) {}
+  void removeFile(const std::string& path) override {
+    const std::size_t slash = path.rfind('/');
+    if (readerHasIt_ && path.substr(slash + 1) == "owner") {
+      target().renameFile(path, path.substr(0, slash) + "/.fuse_hidden0000000100000001");
+    } else {
+      target().removeFile(path);
+    }
+  }
+  void removeFolder(const std::string& path) override {
+    try {
+      target().removeFolder(path);
+    } catch (const platform::Error&) {
+      readerHasIt_ = false;  // closed: the client removes what it hid
+      for (const std::string& name : target().folderEntries(path))
+        if (name.rfind(".fuse_hidden", 0) == 0) target().removeFile(path + "/" + name);
+      throw;
+    }
+  }
+  bool readerHasIt_ = false;
 };
 
 class HostFolderKindTest : public ::testing::Test {
@@ -163,6 +192,22 @@ TEST_F(HostFolderKindTest, RunLockIsGivenBackForABoxAndTakenAgainAtTheNextStatem
   std::vector<std::string> expected;
   for (int taken = 0; taken < 3; ++taken) expected.insert(expected.end(), once.begin(), once.end());
   EXPECT_EQ(env.dropped_, expected);
+}
+
+// The run giving the lock back while a waiting run reads its owner file: the
+// lock is free at once, and nothing of it is left once the other is done.
+TEST_F(HostFolderKindTest, ALockWhoseOwnerFileIsBeingReadIsStillGivenBackWhole) {
+  OwnerBeingReadEnv env(lockFolder());
+  {
+    hostdb::RunLock mine(database(), "zel.db");
+    mine.take();
+    env.readerHasIt_ = true;
+  }
+  hostdb::RunLock other(database(), "otra");
+  EXPECT_EQ(testsupport::errorOf([&] { other.take(); }), 0);
+  other.giveBack();
+  for (const std::string& name : testsupport::listFolder(dir_.path()))
+    EXPECT_EQ(name.rfind("zel.db.lock", 0), std::string::npos) << name;
 }
 
 }  // namespace
