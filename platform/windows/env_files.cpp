@@ -85,12 +85,13 @@ std::string WindowsEnv::readFile(const std::string& path) {
   // A folder cannot be opened so: access denied, 75, as elsewhere.
   const Handle h(::CreateFileW(widePath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.valid()) raiseLastError(path);
+  if (!h.valid()) raiseLastError(path, "CreateFileW");
   std::string bytes;
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
-    if (!::ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr)) raiseLastError(path);
+    if (!::ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr))
+      raiseLastError(path, "ReadFile");
     if (got == 0) break;
     bytes.append(buffer, got);
   }
@@ -101,8 +102,8 @@ void WindowsEnv::removeFile(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-    throw makeError(err::kPathFileAccess);
-  if (!::DeleteFileW(widePath(path).c_str())) raiseLastError(path);
+    throw errorFor(ERROR_ACCESS_DENIED, path, "DeleteFileW");
+  if (!::DeleteFileW(widePath(path).c_str())) raiseLastError(path, "DeleteFileW");
 }
 
 void WindowsEnv::appendToFile(const std::string& path, std::string_view bytes) noexcept {
@@ -118,7 +119,7 @@ std::unique_ptr<env::WritableFile> WindowsEnv::newFile(const std::string& path, 
   HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                            exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) raiseLastError(path);
+  if (h == INVALID_HANDLE_VALUE) raiseLastError(path, "CreateFileW");
   return std::make_unique<HandleFile>(h, path);
 }
 
@@ -127,15 +128,16 @@ void WindowsEnv::renameFile(const std::string& from, const std::string& to) {
   // the rename is on disk.
   if (!::MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    raiseLastError(to);
+    raiseLastError(to, "MoveFileExW");
 }
 
 void writeAll(HANDLE file, std::string_view bytes, const std::string& path) {
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
     DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) raiseLastError(path);
-    if (written == 0) throw makeError(err::kDiskFull);
+    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr))
+      raiseLastError(path, "WriteFile");
+    if (written == 0) throw errorFor(ERROR_DISK_FULL, path, "WriteFile");
     bytes.remove_prefix(written);
   }
 }
@@ -147,12 +149,12 @@ void HandleFile::append(std::string_view bytes) {
 
 void HandleFile::sync() {
   if (!file_.valid()) throw makeError(err::kBadFileName);
-  if (!::FlushFileBuffers(file_.get())) raiseLastError(path_);
+  if (!::FlushFileBuffers(file_.get())) raiseLastError(path_, "FlushFileBuffers");
 }
 
 void HandleFile::close() {
   if (!file_.valid()) return;
-  if (!::CloseHandle(file_.release())) raiseLastError(path_);
+  if (!::CloseHandle(file_.release())) raiseLastError(path_, "CloseHandle");
 }
 
 }  // namespace platform::windows

@@ -28,7 +28,7 @@ bool WindowsEnv::makeFolder(const std::string& path) {
 }
 
 void WindowsEnv::removeFolder(const std::string& path) {
-  if (!::RemoveDirectoryW(widePath(path).c_str())) raiseLastError(path);
+  if (!::RemoveDirectoryW(widePath(path).c_str())) raiseLastError(path, "RemoveDirectoryW");
 }
 
 std::optional<env::Instant> WindowsEnv::modifiedAt(const std::string& path) {

@@ -5,11 +5,13 @@
 // A temporary or kept-aside file is closed as soon as it is written (Windows
 // refuses to rename a file that is open), so it cannot carry a lock of its
 // own. Its writer holds the folder instead: a handle on the folder itself
-// with DELETE access, which every holder shares. A sweep opens the folder
-// sharing everything but DELETE, so it opens only while no living process
-// holds the folder, and keeps new holders out (they wait) until it is done;
-// every file of our naming it finds then was left by a killed process. The
-// system closes a process's handles however it ends.
+// with the right to add files to it, which every holder shares. A sweep
+// opens the folder sharing everything but that right, so it opens only while
+// no living process holds the folder, and keeps new holders out (they wait)
+// until it is done; a listing of the folder (which shares reading and
+// writing) goes on beside either. Every file of our naming a sweep finds then
+// was left by a killed process. The system closes a process's handles however
+// it ends.
 #include <windows.h>
 
 #include "platform/temporary_name.h"
@@ -47,11 +49,12 @@ std::string randomLetters(std::uint64_t& state) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The folder `folder` opened as a holder (DELETE access, all shared) or as
-// a sweep (no DELETE access, DELETE not shared).
+// The folder `folder` opened as a holder (the right to add files, all
+// shared) or as a sweep (the right to list it, adding files not shared; an
+// open for attributes only would take part in no sharing check at all).
 HANDLE openFolder(const std::string& folder, bool asSweep) {
-  return ::CreateFileW(widePath(folder).c_str(), asSweep ? FILE_READ_ATTRIBUTES : DELETE,
-                       asSweep ? (FILE_SHARE_READ | FILE_SHARE_WRITE) : kShareAll, nullptr,
+  return ::CreateFileW(widePath(folder).c_str(), asSweep ? FILE_LIST_DIRECTORY : FILE_ADD_FILE,
+                       asSweep ? (FILE_SHARE_READ | FILE_SHARE_DELETE) : kShareAll, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -91,8 +94,9 @@ std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder)
 std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::string& target,
                                                                 std::string& path) {
   const std::string folder = folderOf(target);
-  if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
-  if (isDirectory(target)) throw makeError(err::kPathFileAccess);
+  if (!isDirectory(folder.empty() ? "." : folder))
+    throw errorFor(ERROR_PATH_NOT_FOUND, folder.empty() ? "." : folder, "CreateFileW");
+  if (isDirectory(target)) throw errorFor(ERROR_ACCESS_DENIED, target, "CreateFileW");
   std::uint64_t state = clockSeed();
   for (int attempt = 1;; ++attempt) {
     path = folder + "." + nameOf(target) + "." + randomLetters(state);
@@ -138,7 +142,8 @@ bool WindowsEnv::keepAside(const std::string& target, std::string& asidePath) {
 // Windows writes a folder's entries with the rename (MOVEFILE_WRITE_THROUGH)
 // and offers no flush of a folder; what is left is to find it there.
 void WindowsEnv::syncFolder(const std::string& folder) {
-  if (!isDirectory(folder.empty() ? "." : folder)) throw makeError(err::kPathNotFound);
+  if (!isDirectory(folder.empty() ? "." : folder))
+    throw errorFor(ERROR_PATH_NOT_FOUND, folder.empty() ? "." : folder, "GetFileAttributesW");
 }
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
@@ -174,11 +179,11 @@ std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {
   HANDLE h = ::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) raiseLastError(path);
+  if (h == INVALID_HANDLE_VALUE) raiseLastError(path, "CreateFileW");
   auto lock = std::make_unique<FileLock>(h);
   OVERLAPPED whole{};
   if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole))
-    raiseLastError(path);
+    raiseLastError(path, "LockFileEx");
   return lock;
 }
 
@@ -190,7 +195,8 @@ std::string WindowsEnv::followLinks(const std::string& path) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h.valid()) {
-    if (::GetLastError() == ERROR_CANT_RESOLVE_FILENAME) throw makeError(err::kPathFileAccess);
+    if (::GetLastError() == ERROR_CANT_RESOLVE_FILENAME)
+      throw errorFor(ERROR_CANT_RESOLVE_FILENAME, path, "CreateFileW");
     return path;  // a link that leads nowhere: where it stands
   }
   wchar_t buffer[32768];
