@@ -82,6 +82,9 @@ std::string EnvWrapper::bootId() { return target_.bootId(); }
 std::int64_t EnvWrapper::processId() { return target_.processId(); }
 bool EnvWrapper::processAlive(std::int64_t id) { return target_.processAlive(id); }
 std::string EnvWrapper::executablePath() { return target_.executablePath(); }
+std::vector<std::string> EnvWrapper::arguments(int argc, char** argv) {
+  return target_.arguments(argc, argv);
+}
 int EnvWrapper::runAttached(const std::vector<std::string>& argv) noexcept {
   return target_.runAttached(argv);
 }

@@ -143,6 +143,10 @@ class Env {
   virtual bool processAlive(std::int64_t id) = 0;
 
   virtual std::string executablePath() = 0;
+  // The arguments `main` was given after the program's name, in UTF-8. On
+  // Windows `argv` is in the ANSI code page, which loses what is outside
+  // it: the arguments are read from the command line as written instead.
+  virtual std::vector<std::string> arguments(int argc, char** argv) = 0;
   // Runs the program argv[0], found on PATH, on this process's standard
   // input, output and error, and waits for its end. Returns its exit status
   // (128 + the signal's number when a signal ended it), or -1 when it cannot
@@ -199,6 +203,7 @@ class EnvWrapper : public Env {
   std::int64_t processId() override;
   bool processAlive(std::int64_t id) override;
   std::string executablePath() override;
+  std::vector<std::string> arguments(int argc, char** argv) override;
   int runAttached(const std::vector<std::string>& argv) noexcept override;
   Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;

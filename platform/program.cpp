@@ -35,9 +35,9 @@ int runProgram(std::string_view name, int argc, char** argv, const std::function
   nameStorage() = name;
   std::string& line = commandLineStorage();
   line.clear();
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    line += argv[i];
+  for (const std::string& argument : env::Env::current().arguments(argc, argv)) {
+    if (!line.empty()) line += ' ';
+    line += argument;
   }
 
   const int boxesBefore = messageBoxCount();

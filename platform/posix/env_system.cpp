@@ -54,6 +54,10 @@ std::string PosixEnv::executablePath() {
   return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
 }
 
+std::vector<std::string> PosixEnv::arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 int PosixEnv::runAttached(const std::vector<std::string>& argv) noexcept {
   if (argv.empty()) return -1;
   std::vector<char*> pointers;

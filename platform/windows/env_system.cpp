@@ -2,6 +2,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <vector>
@@ -108,6 +110,36 @@ std::string WindowsEnv::executablePath() {
   std::vector<wchar_t> buffer(32768);
   const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   return narrowPath(std::wstring_view(buffer.data(), n));
+}
+
+namespace {
+
+// `wide` as the C runtime gives it to main: in the ANSI code page.
+std::string inAnsi(const wchar_t* wide) {
+  const int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string text(n > 0 ? static_cast<std::size_t>(n) : 1u, '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), n, nullptr, nullptr);
+  text.resize(text.size() - 1);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowsEnv::arguments(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return args;
+  // Only an argv made from this process's command line is read again from
+  // it; one of a caller's own making (a program run in a test's process) is
+  // taken as it is.
+  bool same = count == argc;
+  for (int i = 1; same && i < count; ++i) same = inAnsi(wide[i]) == argv[i];
+  if (same) {
+    for (int i = 1; i < count; ++i) args[static_cast<std::size_t>(i - 1)] = narrow(wide[i]);
+  }
+  ::LocalFree(wide);
+  return args;
 }
 
 // The program runs as a child on the same console and handles; its exit

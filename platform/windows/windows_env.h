@@ -42,6 +42,7 @@ class WindowsEnv final : public env::Env {
   std::int64_t processId() override;
   bool processAlive(std::int64_t id) override;
   std::string executablePath() override;
+  std::vector<std::string> arguments(int argc, char** argv) override;
   int runAttached(const std::vector<std::string>& argv) noexcept override;
   env::Instant currentInstant() override;
   DateTime localDateTime(std::int64_t seconds) override;

@@ -4,13 +4,15 @@
 #include <string>
 
 #include "build_info.h"
+#include "platform/env.h"
 #include "platform/errors.h"
 #include "tools/zelhost/usage.h"
 
 int main(int argc, char** argv) {
   using namespace zelhost;
-  if (argc < 2) return usageError("no command");
-  const std::string first = argv[1];
+  std::vector<std::string> arguments = platform::env::Env::current().arguments(argc, argv);
+  if (arguments.empty()) return usageError("no command");
+  const std::string first = arguments.front();
   if (isHelp(first)) {
     printUsage(stdout);
     return 0;
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
     return usageError(first.rfind("-", 0) == 0 ? "unknown option '" + first + "'"
                                                : "unknown command '" + first + "'");
   }
-  const Args args(argv + 2, argv + argc);
+  const Args args(arguments.begin() + 1, arguments.end());
   if (!args.empty() && isHelp(args.front())) {
     printCommandUsage(stdout, *command);
     return 0;
