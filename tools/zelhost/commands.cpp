@@ -86,7 +86,9 @@ int initCommand(const Args& args) {
   if (!parse(args, options)) return commandUsageError("init", "wrong arguments");
 
   const fs::path folder = fs::absolute(options.folder).lexically_normal();
-  std::string folderText = folder.string();
+  // With `/` between names on both systems (Windows takes either), as the
+  // folder is written everywhere else.
+  std::string folderText = folder.generic_string();
   if (folderText.size() > 1 && folderText.back() == '/') folderText.pop_back();
   const std::string databasePath = folderText + "/" + options.dbName;
   if (platform::fileExists(databasePath)) {
