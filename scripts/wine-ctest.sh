@@ -19,6 +19,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine wineboot --init >/dev/null 2>&1
   wineserver -w
 fi
+# A server left by an interrupted run of this prefix would refuse a new one.
+wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --test-dir "$build" --output-on-failure "$@"

@@ -2,8 +2,7 @@
 // released or killed.
 #pragma once
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 
 #include "tests/support/test_support.h"
@@ -14,19 +13,14 @@ class Holder {
  public:
   // `mode` "exclusive", "write" or "runlock" (see tests/helpers/hold_database.cpp).
   Holder(const testsupport::TestHost& host, const std::string& mode);
-  ~Holder() { release(); }
-  Holder(const Holder&) = delete;
-  Holder& operator=(const Holder&) = delete;
 
   bool held() const { return held_; }
-  // Ends it with SIGTERM, or as a power cut or kill -9 would, with SIGKILL.
-  void release() { end(false); }
-  void kill() { end(true); }
+  // Ends it, or as a power cut or kill -9 would.
+  void release() { process_->end(false); }
+  void kill() { process_->end(true); }
 
  private:
-  void end(bool abruptly);
-
-  pid_t pid_ = -1;
+  std::unique_ptr<testsupport::Background> process_;
   bool held_ = false;
 };
 

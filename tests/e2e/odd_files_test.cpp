@@ -98,6 +98,7 @@ TEST(OddFiles, NoProgramOrCommandWritesToAFileThatIsNoHostDatabase) {
 // Reading a FIFO waits for a writer that never comes: the path is refused
 // before anything opens it.
 TEST(OddFiles, AFifoAtTheDatabasePathIsRefusedAtOnce) {
+  ZEL_SKIP_WITHOUT_POSIX("a FIFO");
   TestHost host;
   host.init();
   std::remove(host.databasePath().c_str());
@@ -167,6 +168,7 @@ TEST(OddFiles, AFullDiskAtOpenIsReportedAsAFullDisk) {
 // A folder that refuses new files leaves the database read-only for a
 // writer (its journal files cannot be made): error 3027, not the lock's 3051.
 TEST(OddFiles, AFolderThatRefusesNewFilesIsNoLock) {
+  ZEL_SKIP_WITHOUT_POSIX("permission bits");
   if (::getuid() != 0) GTEST_SKIP() << "only root can run a program as another user";
   if (clienttest::onPath("setpriv").empty()) GTEST_SKIP() << "setpriv is not installed";
   TestHost host;

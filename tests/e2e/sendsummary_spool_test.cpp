@@ -146,7 +146,7 @@ TEST_F(SendsummarySpool, MissingReportFolderLeavesNoRow) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(testsupport::oneBoxWithCause(
                 host.transcript(), technicalError("76", "No se ha encontrado la ruta de acceso"),
-                {"RPT", std::strerror(ENOENT)}),
+                {"RPT", testsupport::systemWords(ENOENT, 3)}),
             "");
   EXPECT_TRUE(host.spoolRows().empty());
 }

@@ -6,12 +6,13 @@
 // that every other connection may read and none may write; "runlock" is
 // "write" with the host's run lock taken first, as a run of the programs
 // holds it. On failure prints "error N: description" on stderr and exits 1.
-#include <unistd.h>
+#include <chrono>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
     if (write) engine.Workspaces(0).BeginTrans();
     std::printf("held\n");
     std::fflush(stdout);
-    sleep(static_cast<unsigned>(std::atoi(argv[5])));
+    std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[5])));
     if (write) engine.Workspaces(0).Rollback();
     db->Close();
   } catch (const platform::Error& e) {

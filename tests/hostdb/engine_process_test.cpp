@@ -1,13 +1,13 @@
 // Locks between processes: a database held exclusively by another process, and
 // shared opens from two processes.
 #include "gmock/gmock.h"
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 
 #include "tests/hostdb/engine_fixture.h"
+#include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;
 
@@ -18,54 +18,20 @@ using enginetest::kUser;
 
 namespace {
 
-// A child process that runs `argv` with its stdout on a pipe, and waits for
-// the first line it prints.
-class Child {
- public:
-  explicit Child(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (pipe(fds) != 0) throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 1);
-      close(fds[0]);
-      close(fds[1]);
-      std::vector<char*> args;
-      for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-      args.push_back(nullptr);
-      execv(args[0], args.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    out_ = fds[0];
-  }
-  ~Child() {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    close(out_);
-  }
-  std::string firstLine() {
-    std::string line;
-    char c;
-    while (read(out_, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-};
-
 std::vector<std::string> holdArgs(const std::string& db, const std::string& workgroup) {
-  return {
-      std::string(ZEL_TEST_HELPER_DIR) + "/hold_database", db, workgroup, kUser, kPassword, "30"};
+  return {std::string(ZEL_TEST_HELPER_DIR) + "/hold_database" + ZEL_EXE_SUFFIX,
+          db,
+          workgroup,
+          kUser,
+          kPassword,
+          "30"};
 }
 
 }  // namespace
 
 TEST_F(EngineTest, DatabaseHeldByAnotherProcessGives3051AfterAShortWait) {
   createWithTable("a.db");
-  Child holder(holdArgs(path("a.db"), workgroup()));
+  testsupport::Background holder(holdArgs(path("a.db"), workgroup()));
   ASSERT_EQ(holder.firstLine(), "held");
 
   auto e = engine();
@@ -82,8 +48,9 @@ TEST_F(EngineTest, DatabaseHeldByAnotherProcessGives3051AfterAShortWait) {
 }
 
 TEST_F(EngineTest, SharedOpensFromTwoProcessesBothWrite) {
+  ZEL_SKIP_WITHOUT_POSIX("fork()");
   createWithTable("a.db");
-  int ready[2];
+  int ready[2] = {-1, -1};
   ASSERT_EQ(pipe(ready), 0);
   pid_t child = fork();
   ASSERT_GE(child, 0);

@@ -135,6 +135,7 @@ TEST_F(ProfileWrite, FailsWhenTheFolderIsMissingAndLeavesNoTemporaryBehind) {
 // Several processes rewriting the file at once: each rename replaces the
 // file whole, so whatever wins, the file is one of the complete versions.
 TEST_F(ProfileWrite, ConcurrentWritersLeaveAWholeFile) {
+  ZEL_SKIP_WITHOUT_POSIX("fork()");
   std::string body = "[Options]\r\n";
   for (int i = 0; i < 200; ++i)
     body += "Filler" + std::to_string(i) + "=some text to make it long\r\n";
@@ -163,6 +164,7 @@ TEST_F(ProfileWrite, ConcurrentWritersLeaveAWholeFile) {
 // Two processes updating keys of their own: each update is made on the file
 // the other left, so none is lost.
 TEST_F(ProfileWrite, WritersTakeTurnsAndLoseNoUpdate) {
+  ZEL_SKIP_WITHOUT_POSIX("fork()");
   writeFile(ini(), "[Options]\r\n");
   constexpr int kWriters = 2;
   constexpr int kKeys = 150;
@@ -186,6 +188,7 @@ TEST_F(ProfileWrite, WritersTakeTurnsAndLoseNoUpdate) {
 }
 
 TEST_F(ProfileWrite, ALinkIsFollowedAndWhatAKilledWriterLeftIsSwept) {
+  ZEL_SKIP_WITHOUT_POSIX("symbolic links");
   writeFile(dir_ / "real.ini", "[Options]\r\nA=1\r\n");
   ASSERT_EQ(symlink("real.ini", ini().c_str()), 0);
   writeFile(dir_ / ".real.ini.x1Y2z3", "half written");  // a killed writer's

@@ -3,6 +3,7 @@
 #include "tests/support/test_support.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,7 +125,47 @@ RunResult runProcess(const std::vector<std::string>& argv,
   return result;
 }
 
+Background::Background(const std::vector<std::string>& argv,
+                       const std::map<std::string, std::string>& env) {
+  std::vector<std::string> envStrings = childEnvironment(env);
+  std::vector<char*> args, envp;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  for (auto& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  int out[2];
+  if (pipe(out) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    close(out[1]);
+    const int none = open("/dev/null", O_RDONLY);
+    dup2(none, 0);
+    execve(args[0], args.data(), envp.data());
+    std::fprintf(stderr, "exec %s: %s\n", args[0], std::strerror(errno));
+    _exit(127);
+  }
+  pid_ = pid;
+  close(out[1]);
+  char c = 0;
+  while (read(out[0], &c, 1) == 1 && c != '\n') firstLine_ += c;
+  close(out[0]);
+}
+
+void Background::end(bool abruptly) {
+  if (pid_ <= 0) return;
+  const pid_t pid = static_cast<pid_t>(pid_);
+  ::kill(pid, abruptly ? SIGKILL : SIGTERM);
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+}
+
 bool systemIsWindows() { return false; }
+
+std::string systemWords(int posixError, unsigned long) { return std::strerror(posixError); }
 
 std::string findProgram(const std::string& name) {
   const char* path = std::getenv("PATH");

@@ -122,7 +122,50 @@ RunResult runProcess(const std::vector<std::string>& argv,
   return result;
 }
 
+Background::Background(const std::vector<std::string>& argv,
+                       const std::map<std::string, std::string>& env) {
+  Pipe out(false);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = out.write;
+  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  std::wstring line = platform::windows::commandLine(argv);
+  std::wstring block = environmentBlock(childEnvironment(env));
+  const BOOL started = ::CreateProcessW(widen(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
+                                        nullptr, &startup, &process);
+  ::CloseHandle(out.write);
+  if (!started) {
+    ::CloseHandle(out.read);
+    throw std::runtime_error("CreateProcessW " + argv[0] + ": error " +
+                             std::to_string(::GetLastError()));
+  }
+  ::CloseHandle(process.hThread);
+  pid_ = reinterpret_cast<long long>(process.hProcess);
+  char c = 0;
+  DWORD got = 0;
+  while (::ReadFile(out.read, &c, 1, &got, nullptr) && got == 1 && c != '\n') firstLine_ += c;
+  ::CloseHandle(out.read);
+  if (!firstLine_.empty() && firstLine_.back() == '\r') firstLine_.pop_back();
+}
+
+void Background::end(bool /*abruptly*/) {
+  if (pid_ <= 0) return;
+  const HANDLE process = reinterpret_cast<HANDLE>(pid_);
+  ::TerminateProcess(process, 1);
+  ::WaitForSingleObject(process, INFINITE);
+  ::CloseHandle(process);
+  pid_ = -1;
+}
+
 bool systemIsWindows() { return true; }
+
+std::string systemWords(int, unsigned long win32Error) {
+  return "(Win32 error " + std::to_string(win32Error) + ")";
+}
 
 std::string findProgram(const std::string& name) {
   return platform::windows::narrowPath(platform::windows::programPath(name));

@@ -42,6 +42,28 @@ RunResult runProcess(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env = {},
                      const std::string& input = "");
 
+// A program left running beside the test until end() or destruction,
+// started with childEnvironment(env) and standard input closed.
+// `firstLine` is the first line it wrote to standard output ("" when it ended
+// or closed it first); its standard error is the test's own.
+class Background {
+ public:
+  explicit Background(const std::vector<std::string>& argv,
+                      const std::map<std::string, std::string>& env = {});
+  ~Background() { end(false); }
+  Background(const Background&) = delete;
+  Background& operator=(const Background&) = delete;
+
+  const std::string& firstLine() const { return firstLine_; }
+  // Ends it and waits for it: asked to end (SIGTERM), or `abruptly` as a
+  // power cut or kill -9 would (SIGKILL). Windows has only the abrupt way.
+  void end(bool abruptly);
+
+ private:
+  std::string firstLine_;
+  long long pid_ = -1;  // POSIX: the process id; Windows: the process handle
+};
+
 std::string readFile(const std::string& path);  // "" when missing
 void writeFile(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
@@ -53,9 +75,18 @@ std::vector<std::string> listFolder(const std::string& path);  // the names in i
 // looks for programs (PATH; on Windows with ".exe"); "" when there is none.
 std::string findProgram(const std::string& name);
 
+// How a cause quotes what the system said: on POSIX strerror's words for
+// `posixError`, on Windows the number of `win32Error` ("(Win32 error 3)").
+std::string systemWords(int posixError, unsigned long win32Error);
+
 // True in a Windows build: tests of what only POSIX has (permission bits,
 // names that differ in case only, the configuration folder) skip there.
 bool systemIsWindows();
+
+// Skips the test in a Windows build, naming the POSIX facility it needs
+// (fork(), a pseudo-terminal, a FIFO, symbolic links, permission bits).
+#define ZEL_SKIP_WITHOUT_POSIX(what) \
+  if (::testsupport::systemIsWindows()) GTEST_SKIP() << "needs " what ", which Windows lacks"
 
 // A ZEL_MESSAGE_LOG entry split into the box without its "cause" field and
 // that field's (JSON-escaped) text, "" when it has none.
