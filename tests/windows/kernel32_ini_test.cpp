@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
+#include <string>
 
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -128,6 +130,15 @@ std::vector<std::string> entries(const std::string& path) {
   return all;
 }
 
+// The line ends a file uses ("\r\n", "\n"), each once. Wine rewrites the
+// whole file with its own; what both leave is one end for every line.
+std::set<std::string> lineEnds(const std::string& bytes) {
+  std::set<std::string> ends;
+  for (std::size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1))
+    ends.insert(at > 0 && bytes[at - 1] == '\r' ? "\r\n" : "\n");
+  return ends;
+}
+
 struct WriteCase {
   const char* what;
   std::string before;
@@ -161,6 +172,9 @@ TEST(Kernel32Ini, WritesMakeTheSameChange) {
                                              theirs.c_str()))
         << c.what;
     EXPECT_EQ(entries(mine), entries(theirs)) << c.what;
+    EXPECT_EQ(lineEnds(testsupport::readFile(mine)).size(),
+              lineEnds(testsupport::readFile(theirs)).size())
+        << c.what;
   }
 }
 
