@@ -22,5 +22,9 @@ fi
 # A server left by an interrupted run of this prefix would refuse a new one.
 wineserver -k 2>/dev/null || true
 wineserver -p
+# The desktop process, started now: started by a test's first window (a
+# message box), it would keep that test's output pipe open, and ctest would
+# wait for its end.
+wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
 trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --test-dir "$build" --output-on-failure "$@"
