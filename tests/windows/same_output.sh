@@ -2,8 +2,8 @@
 # The Windows build, under Wine, writes what the Linux build writes: on a
 # fresh host made by each build's zelhost init, formsetup, zelhost sample
 # and sendsummary exit 0, and the summaries (text, spool and its copy) and
-# formsetup's send configuration file and the rows of SPOOL, CAB, DET, PARAM and cont are the same bytes, for the
-# same host folder and clock.
+# formsetup's send configuration file and the rows of SPOOL, CAB, DET, PARAM
+# and cont are the same bytes, for the same host folder and clock.
 # Usage: same_output.sh LINUX_BUILD WINDOWS_BUILD (exit 77: no Wine)
 set -uo pipefail
 linux=$(cd "$1" && pwd)/bin
