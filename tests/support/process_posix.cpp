@@ -85,34 +85,41 @@ std::vector<std::string> currentEnvironment() {
   return entries;
 }
 
-RunResult runProcess(const std::vector<std::string>& argv,
-                     const std::map<std::string, std::string>& env, const std::string& input) {
-  std::vector<std::string> envStrings = childEnvironment(env);
+namespace {
 
+// Starts `argv` with childEnvironment(env) and the descriptors `in`, `out`
+// and `err` as its standard ones; the child closes `unused` first.
+pid_t startChild(const std::vector<std::string>& argv,
+                 const std::map<std::string, std::string>& env, int in, int out, int err,
+                 const std::vector<int>& unused) {
+  std::vector<std::string> envStrings = childEnvironment(env);
   std::vector<char*> args, envp;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   for (auto& e : envStrings) envp.push_back(e.data());
   envp.push_back(nullptr);
-
-  int out[2], err[2], in[2];
-  if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe failed");
-  pid_t pid = fork();
+  const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    dup2(err[1], 2);
-    close(in[0]);
-    close(in[1]);
-    close(out[0]);
-    close(out[1]);
-    close(err[0]);
-    close(err[1]);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (const int fd : unused) close(fd);
     execve(args[0], args.data(), envp.data());
     std::fprintf(stderr, "exec %s: %s\n", args[0], std::strerror(errno));
     _exit(127);
   }
+  return pid;
+}
+
+}  // namespace
+
+RunResult runProcess(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& env, const std::string& input) {
+  int out[2], err[2], in[2];
+  if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid =
+      startChild(argv, env, in[0], out[1], err[1], {in[0], in[1], out[0], out[1], err[0], err[1]});
   close(in[0]);
   close(out[1]);
   close(err[1]);
@@ -127,27 +134,11 @@ RunResult runProcess(const std::vector<std::string>& argv,
 
 Background::Background(const std::vector<std::string>& argv,
                        const std::map<std::string, std::string>& env) {
-  std::vector<std::string> envStrings = childEnvironment(env);
-  std::vector<char*> args, envp;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  for (auto& e : envStrings) envp.push_back(e.data());
-  envp.push_back(nullptr);
   int out[2];
   if (pipe(out) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    close(out[1]);
-    const int none = open("/dev/null", O_RDONLY);
-    dup2(none, 0);
-    execve(args[0], args.data(), envp.data());
-    std::fprintf(stderr, "exec %s: %s\n", args[0], std::strerror(errno));
-    _exit(127);
-  }
-  pid_ = pid;
+  const int none = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  pid_ = startChild(argv, env, none, out[1], 2, {out[0], out[1], none});
+  close(none);
   close(out[1]);
   char c = 0;
   while (read(out[0], &c, 1) == 1 && c != '\n') firstLine_ += c;

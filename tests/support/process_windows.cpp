@@ -76,21 +76,35 @@ std::vector<std::string> currentEnvironment() {
   return entries;
 }
 
-RunResult runProcess(const std::vector<std::string>& argv,
-                     const std::map<std::string, std::string>& env, const std::string& input) {
-  Pipe in(true), out(false), err(false);
+namespace {
+
+// Starts `argv` with childEnvironment(env) and the handles `in`, `out` and
+// `err` as its standard ones; false when it cannot be started.
+bool startChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+                HANDLE in, HANDLE out, HANDLE err, PROCESS_INFORMATION& process) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = in.read;
-  startup.hStdOutput = out.write;
-  startup.hStdError = err.write;
-  PROCESS_INFORMATION process{};
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
   std::wstring line = platform::windows::commandLine(argv);
   std::wstring block = environmentBlock(childEnvironment(env));
-  const BOOL started = ::CreateProcessW(widen(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
-                                        nullptr, &startup, &process);
+  if (!::CreateProcessW(widen(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE,
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(), nullptr,
+                        &startup, &process))
+    return false;
+  ::CloseHandle(process.hThread);
+  return true;
+}
+
+}  // namespace
+
+RunResult runProcess(const std::vector<std::string>& argv,
+                     const std::map<std::string, std::string>& env, const std::string& input) {
+  Pipe in(true), out(false), err(false);
+  PROCESS_INFORMATION process{};
+  const bool started = startChild(argv, env, in.read, out.write, err.write, process);
   ::CloseHandle(in.read);
   ::CloseHandle(out.write);
   ::CloseHandle(err.write);
@@ -103,7 +117,6 @@ RunResult runProcess(const std::vector<std::string>& argv,
     result.err = "CreateProcessW " + argv[0] + ": error " + std::to_string(::GetLastError()) + "\n";
     return result;
   }
-  ::CloseHandle(process.hThread);
   std::thread writer([&] {
     DWORD written = 0;
     if (!input.empty())
@@ -125,25 +138,15 @@ RunResult runProcess(const std::vector<std::string>& argv,
 Background::Background(const std::vector<std::string>& argv,
                        const std::map<std::string, std::string>& env) {
   Pipe out(false);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = out.write;
-  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
-  std::wstring line = platform::windows::commandLine(argv);
-  std::wstring block = environmentBlock(childEnvironment(env));
-  const BOOL started = ::CreateProcessW(widen(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
-                                        nullptr, &startup, &process);
+  const bool started =
+      startChild(argv, env, nullptr, out.write, ::GetStdHandle(STD_ERROR_HANDLE), process);
   ::CloseHandle(out.write);
   if (!started) {
     ::CloseHandle(out.read);
     throw std::runtime_error("CreateProcessW " + argv[0] + ": error " +
                              std::to_string(::GetLastError()));
   }
-  ::CloseHandle(process.hThread);
   pid_ = reinterpret_cast<long long>(process.hProcess);
   char c = 0;
   DWORD got = 0;
