@@ -13,7 +13,7 @@ prefix=${1:-$root/build-windows/deps}
 host=x86_64-w64-mingw32
 jobs=$(nproc 2>/dev/null || echo 2)
 
-packages=(cmake make g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64
+packages=(cmake make pkg-config g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64
           dpkg-dev tcl libgtest-dev libgmock-dev)
 missing=()
 for p in "${packages[@]}"; do
