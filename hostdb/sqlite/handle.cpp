@@ -10,6 +10,7 @@
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/jet_sql.h"
+#include "hostdb/sqlite/patient_vfs.h"
 #include "hostdb/sqlite/sql_errors.h"
 #include "platform/ascii.h"
 #include "platform/env.h"
@@ -170,6 +171,7 @@ Handle openHandle(const std::string& nativePath, std::string_view displayPath, O
     flags |= SQLITE_OPEN_READWRITE;
     if (mode.create) flags |= SQLITE_OPEN_CREATE;
   }
+  installPatientVfs();
   sqlite3* opened = nullptr;
   int rc = sqlite3_open_v2(nativePath.c_str(), &opened, flags, nullptr);
   Handle handle(opened);  // closed on every way out but the return
