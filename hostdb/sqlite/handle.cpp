@@ -127,8 +127,14 @@ bool hasCatalog(sqlite3* db, std::string_view display) {
 // and a file that is not a host is left byte for byte as it was.
 void verifyHost(sqlite3* db, std::string_view display, const OpenMode& mode) {
   exec(db, "PRAGMA query_only=ON", display);
-  if (!hasCatalog(db, display) && !mode.create) {
+  if (!mode.create && !hasCatalog(db, display)) {
     raise(err::kUnrecognizedFormat, {display}, "the file holds no host catalog");
+  }
+  // Catalog tables alone, without the workgroup that made the host, are no
+  // host either: the opening would refuse the file afterwards, once its
+  // journal mode had been written.
+  if (!mode.create && !workgroupIdentity(db)) {
+    raise(err::kUnrecognizedFormat, {display}, "the host catalog names no workgroup");
   }
   exec(db, "PRAGMA query_only=OFF", display);
 }

@@ -84,15 +84,27 @@ TEST(OddFiles, NoProgramOrCommandWritesToAFileThatIsNoHostDatabase) {
     expectEveryRunRefused(host, "an empty file");
   }
   if (clienttest::onPath("sqlite3").empty()) GTEST_SKIP() << "sqlite3 is not installed";
-  TestHost host;
-  host.init();
-  std::remove(host.databasePath().c_str());
-  ASSERT_EQ(clienttest::sqliteShell(host.databasePath(),
-                                    "CREATE TABLE x (a); INSERT INTO x "
-                                    "VALUES (1);")
-                .exitCode,
-            0);
-  expectEveryRunRefused(host, "a SQLite file of another program");
+  const struct {
+    const char* kind;
+    const char* sql;
+  } files[] = {
+      {"a SQLite file of another program", "CREATE TABLE x (a); INSERT INTO x VALUES (1);"},
+      // The engine's catalog tables, empty: no workgroup ever made a host of it.
+      {"a file of empty catalog tables",
+       "CREATE TABLE MSysDb (Property TEXT NOT NULL PRIMARY KEY, Value TEXT) WITHOUT ROWID;"
+       "CREATE TABLE MSysObjects (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL);"
+       "CREATE TABLE MSysColumns (TableName TEXT, Position INTEGER, Name TEXT, Type TEXT,"
+       " Size INTEGER, AllowZeroLength INTEGER);"
+       "CREATE TABLE MSysIndexes (TableName TEXT, IndexName TEXT, Position INTEGER,"
+       " ColumnName TEXT);"},
+  };
+  for (const auto& file : files) {
+    TestHost host;
+    host.init();
+    std::remove(host.databasePath().c_str());
+    ASSERT_EQ(clienttest::sqliteShell(host.databasePath(), file.sql).exitCode, 0) << file.kind;
+    expectEveryRunRefused(host, file.kind);
+  }
 }
 
 // Reading a FIFO waits for a writer that never comes: the path is refused
