@@ -1,5 +1,7 @@
 #include "hostdb/host_session.h"
 
+#include <exception>
+
 #include "build_account.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -42,10 +44,9 @@ HostSession::~HostSession() {
 void HostSession::open(const std::string& systemDb, const std::string& path) {
   lock_ = std::make_unique<RunLock>(platform::nativePath(path), path);
   lock_->take();
-  // No box waits for a person while the lock is held.
-  platform::setBeforeBoxHook([this] {
-    if (lock_) lock_->giveBack();
-  });
+  // No box waits for a person while the lock is held, nor shows before the
+  // statements ahead of it are committed.
+  platform::setBeforeBoxHook([this] { beforeBox(); });
   try {
     DBEngine& dbEngine = engine();
     // The engine itself reads no INI file; the setting is kept as the
@@ -61,11 +62,90 @@ void HostSession::open(const std::string& systemDb, const std::string& path) {
 
 Database& HostSession::database() {
   if (!database_) throw platform::makeError(platform::err::kObjectNotSet);
+  if (lostCommit_) {
+    const platform::Error lost = *lostCommit_;
+    lostCommit_.reset();
+    throw lost;
+  }
   if (lock_ && !lock_->held()) lock_->take();
+  if (sharing_ && !sharedOpen_ && !sharingRefused_) {
+    // A database another process keeps locked refuses the transaction: the
+    // statements then run, and meet the lock, each on its own, as without
+    // one, until the next box or commit tries again.
+    try {
+      workspace().BeginTrans();
+      sharedOpen_ = true;
+    } catch (const platform::Error&) {
+      sharingRefused_ = true;
+    }
+  }
   return *database_;
 }
 
+void HostSession::commitShared() {
+  sharingRefused_ = false;
+  if (!sharedOpen_) return;
+  sharedOpen_ = false;
+  try {
+    workspace().CommitTrans();
+  } catch (...) {
+    try {
+      workspace().Rollback();
+    } catch (const platform::Error&) {
+      // A commit that failed may have ended the transaction already.
+    }
+    throw;
+  }
+}
+
+void HostSession::rollbackShared() noexcept {
+  if (!sharedOpen_) return;
+  sharedOpen_ = false;
+  try {
+    workspace().Rollback();
+  } catch (...) {
+    // A failure that ended the transaction has undone it already.
+  }
+}
+
+HostSession::KeptTogether::KeptTogether(HostSession& session)
+    : session_(session), exceptionsBefore_(std::uncaught_exceptions()) {
+  session_.commitShared();
+  ++session_.together_;
+}
+
+HostSession::KeptTogether::~KeptTogether() {
+  --session_.together_;
+  if (std::uncaught_exceptions() > exceptionsBefore_) session_.rollbackShared();
+}
+
+void HostSession::beforeBox() noexcept {
+  if (together_ > 0) return;
+  try {
+    commitShared();
+  } catch (const platform::Error& e) {
+    if (!lostCommit_) lostCommit_ = e;
+  } catch (...) {
+    if (!lostCommit_) lostCommit_ = platform::makeError(platform::err::kOutOfMemory);
+  }
+  if (lock_) lock_->giveBack();
+}
+
 void HostSession::closeDatabase() {
+  if (database_ && (lostCommit_ || sharedOpen_)) {
+    try {
+      if (lostCommit_) {
+        const platform::Error lost = *lostCommit_;
+        lostCommit_.reset();
+        throw lost;
+      }
+      commitShared();
+    } catch (...) {
+      releaseDatabase(database_);
+      if (lock_) lock_->giveBack();
+      throw;
+    }
+  }
   std::unique_ptr<Database> db = std::move(database_);
   try {
     if (db) {
@@ -81,6 +161,12 @@ void HostSession::closeDatabase() {
 }
 
 void HostSession::reset() noexcept {
+  // What the shared transaction holds is undone as the database closes.
+  sharing_ = false;
+  sharedOpen_ = false;
+  sharingRefused_ = false;
+  together_ = 0;
+  lostCommit_.reset();
   releaseDatabase(database_);
   lock_.reset();
   platform::setBeforeBoxHook(nullptr);

@@ -9,10 +9,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hostdb/dbengine.h"
 #include "hostdb/run_lock.h"
+#include "platform/errors.h"
 
 namespace hostdb {
 
@@ -42,6 +44,35 @@ class HostSession {
   Database& database();
   bool holdsRunLock() const { return lock_ && lock_->held(); }
 
+  // From the next use of the database on, the run's statements share one
+  // transaction: it is committed before every message box, by
+  // commitShared() and when the database closes, and a new one begins at
+  // the next use. A run on a file server so pays one synced commit between
+  // two boxes rather than one a statement, and a run that ends early leaves
+  // whole statements only. A commit that fails before a box is rolled back
+  // and raised by the next use of the database, or by closeDatabase.
+  void shareTransactions() { sharing_ = true; }
+  // Commits the shared transaction when one is open; raises what committing
+  // raises, the transaction rolled back then.
+  void commitShared();
+
+  // Statements to be committed whole or not at all: made after what came
+  // before is committed (commitShared), and while one lives a box neither
+  // commits nor gives the run lock back. Left through an exception, it
+  // rolls its statements back; left otherwise, they are committed by the
+  // next box, commitShared() or closeDatabase.
+  class KeptTogether {
+   public:
+    explicit KeptTogether(HostSession& session);
+    ~KeptTogether();
+    KeptTogether(const KeptTogether&) = delete;
+    KeptTogether& operator=(const KeptTogether&) = delete;
+
+   private:
+    HostSession& session_;
+    int exceptionsBefore_;
+  };
+
   // Makes what was committed durable, closes the database and gives the run
   // lock back; raises what syncing or closing raises. Nothing is open after.
   void closeDatabase();
@@ -50,10 +81,17 @@ class HostSession {
   void reset() noexcept;
 
  private:
+  void beforeBox() noexcept;
+  void rollbackShared() noexcept;
   // Declared first, so that it is given back after the database closes.
   std::unique_ptr<RunLock> lock_;
   std::unique_ptr<DBEngine> engine_;
   std::unique_ptr<Database> database_;
+  bool sharing_ = false;
+  bool sharedOpen_ = false;
+  bool sharingRefused_ = false;
+  int together_ = 0;
+  std::optional<platform::Error> lostCommit_;  // a commit before a box that failed
 };
 
 // Sets `engine` to log on to the workgroup file `systemDb` with the build's

@@ -105,13 +105,19 @@ void loadSendConfiguration() {
     platform::endProgram();
   }
 
-  executeSql(std::string("Delete from envio_t where FORMULARIO= '") + kForm + "'");
-  // A later line for the same tabla_o updates the row an earlier one inserted.
-  for (const SendConfigLine& line : file.lines) {
-    if (findSendConfig(line.tablaO)) executeSql(updateStatement(line));
-    else
-      insertSeedRow(insertStatement(line),
-                    rowName("envio_t", {{"formulario", kForm}, {"tabla_o", line.tablaO}}));
+  {
+    // The old rows and the new ones are committed together: a run ended on
+    // the way leaves the old configuration, never part of the new one.
+    hostdb::HostSession::KeptTogether together(hostdb::hostSession());
+    executeSql(std::string("Delete from envio_t where FORMULARIO= '") + kForm + "'");
+    // A later line for the same tabla_o updates the row an earlier one inserted.
+    for (const SendConfigLine& line : file.lines) {
+      if (findSendConfig(line.tablaO)) executeSql(updateStatement(line));
+      else
+        insertSeedRow(insertStatement(line),
+                      rowName("envio_t", {{"formulario", kForm}, {"tabla_o", line.tablaO}}));
+    }
+    hostdb::hostSession().commitShared();
   }
 
   // Nothing after this step uses the database.

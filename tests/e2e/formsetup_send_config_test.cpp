@@ -8,6 +8,7 @@
 
 #include "gtest/gtest.h"
 #include "platform/text.h"
+#include "tests/e2e/formsetup_kill.h"
 #include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
@@ -266,3 +267,19 @@ TEST(FormsetupSendConfig, LastSeparatorAtTheLastPositionIsAccepted) {
 }
 
 }  // namespace
+
+// A run killed while it writes the new configuration leaves the old one
+// whole: its rows are replaced in one transaction.
+TEST(FormsetupSendConfig, ARunKilledWhileWritingTheRowsLeavesTheOldOnes) {
+  ZEL_SKIP_WITHOUT_POSIX("a FIFO and fork()");
+  TestHost host;
+  host.init();
+  writeConfiguration(host, {"1|OLD1|d|e|1|1|1|1|1|1|1|1|1|", "2|OLD2|d|e|1|1|1|1|1|1|1|1|1|"});
+  ASSERT_EQ(runFormsetup(host).exitCode, 0);
+  const std::vector<std::string> before = rows(host, kEnvioRows);
+  ASSERT_EQ(before.size(), 2u);
+  writeConfiguration(host, {"1|NEW1|d|e|2|2|2|2|2|2|2|2|2|", "2|NEW2|d|e|2|2|2|2|2|2|2|2|2|",
+                            "3|NEW3|d|e|2|2|2|2|2|2|2|2|2|"});
+  ASSERT_TRUE(e2etest::killBefore(host, "insert into envio_t values ( '0661','NEW2'"));
+  EXPECT_EQ(rows(host, kEnvioRows), before);
+}

@@ -17,9 +17,11 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
+#include "tests/e2e/formsetup_kill.h"
 #include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
+using e2etest::killBefore;
 using testsupport::errorOf;
 using testsupport::RunResult;
 using testsupport::TestHost;
@@ -361,85 +363,61 @@ TEST_F(FormTables, TextFieldsRefuseEmptyStringsUnlessAdjusted) {
   EXPECT_EQ(o.count("TMP_F0657CORREL"), 1);
 }
 
-// Starts formsetup with its SQL trace going into a named pipe and kills it
-// once the statement after `statement` is about to be traced. Each trace line
-// opens the pipe anew, and opening it waits for a reader: once the test stops
-// reading, formsetup waits before its next statement, with the one before
-// done. Returns false when the run could not be stopped there.
-bool killBefore(const TestHost& host, const std::string& statement) {
-  const std::string fifo = host.root() + "/trace.fifo";
-  std::remove(fifo.c_str());
-  if (mkfifo(fifo.c_str(), 0600) != 0) return false;
-  const pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    for (const auto& [name, value] : host.env()) setenv(name.c_str(), value.c_str(), 1);
-    setenv("ZEL_SQL_LOG", fifo.c_str(), 1);
-    const std::string formsetup = testsupport::program("formsetup");
-    execl(formsetup.c_str(), formsetup.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  bool seen = false;
-  while (!seen) {
-    const int fd = open(fifo.c_str(), O_RDONLY);
-    if (fd < 0) break;
-    std::string lines;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-      lines.append(buffer, static_cast<std::size_t>(n));
-    close(fd);
-    if (lines.empty()) break;  // formsetup has ended
-    seen = lines.find("E\t" + statement) != std::string::npos;
-  }
-  usleep(300 * 1000);  // let it reach the next statement's trace
-  int status = 0;
-  const bool running = waitpid(child, &status, WNOHANG) == 0;
-  kill(child, SIGKILL);
-  waitpid(child, &status, 0);
-  return seen && running;
+
+// The statements between two boxes share one transaction: a run killed
+// between a table's CREATE TABLE and its key statement leaves neither.
+TEST(FormTablesAfterAKill, ARunKilledBetweenATableAndItsKeyLeavesNeither) {
+  ZEL_SKIP_WITHOUT_POSIX("a FIFO and fork()");
+  TestHost fresh;
+  fresh.init();
+  ASSERT_TRUE(killBefore(fresh, "CREATE TABLE F0651DIVIDEND("));
+  testsupport::OpenedHost o = testsupport::openHost(fresh);
+  EXPECT_EQ(errorOf([&] { o.db->TableDefs().Item(std::string_view("F0651DIVIDEND")); }), 3265);
 }
 
-// A run killed between a table's CREATE TABLE and its key statement leaves the
-// table without a key; the next run adds the form's key to it, and only that.
+// A form table without its key, as a run of an earlier version could leave
+// it when killed between the table and its key: the next run adds the form's
+// key to it, and only that.
 TEST(FormTablesAfterAKill, TableLeftWithoutItsKeyGetsItInTheNextRun) {
-  ZEL_SKIP_WITHOUT_POSIX("a FIFO and fork()");
-  const std::string create = "CREATE TABLE F0651DIVIDEND(";
-  bool keyless = false;
-  for (int attempt = 0; attempt < 3 && !keyless; ++attempt) {
-    TestHost fresh;
-    fresh.init();
-    ASSERT_TRUE(killBefore(fresh, create));
-    testsupport::OpenedHost o = testsupport::openHost(fresh);
-    hostdb::TableDef& def = o.db->TableDefs().Item(std::string_view("F0651DIVIDEND"));
-    keyless = def.PrimaryKeyName().empty();
-    if (!keyless) continue;  // the kill came after the key statement: try again
-    EXPECT_EQ(errorOf([&] { o.db->TableDefs().Item(std::string_view("HF0651DIVIDEND")); }), 3265);
-    o.db->Close();
-
-    std::remove(fresh.sqlLogPath().c_str());
-    RunResult r = fresh.run("formsetup");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(fresh.transcript().empty()) << fresh.transcript().front();
-    std::vector<std::string> statements = takeDefinitions(fresh);
-    ASSERT_FALSE(statements.empty());
-    EXPECT_EQ(statements.front(),
-              "ALTER TABLE F0651DIVIDEND ADD CONSTRAINT PK_F0651DIVIDEND PRIMARY KEY "
-              "([tip_doc_d],[doc_id_d],[periodo],[Formulario],[num_ruc],[fec_retenida])");
-    statements.erase(statements.begin());
-    std::vector<std::string> rest = allNames();
-    rest.erase(rest.begin());
-    expectCreatedInOrder(statements, rest);
-
-    testsupport::OpenedHost after = testsupport::openHost(fresh);
-    EXPECT_EQ(describe(after.db->TableDefs().Item(std::string_view("F0651DIVIDEND"))),
-              kFormTables[0]);
-    const std::string row =
-        "INSERT INTO F0651DIVIDEND VALUES (6, '20100000001', '202403', '0661', '20100000002', "
-        "'Pagadora', #2024-03-31#, '10', '1', '000001')";
-    after.exec(row);
-    EXPECT_EQ(errorOf([&] { after.exec(row); }), 3022);
+  // The table's own statement, as formsetup runs it.
+  std::string create;
+  {
+    TestHost traced;
+    traced.init();
+    ASSERT_EQ(traced.run("formsetup").exitCode, 0);
+    for (const std::string& line : traced.sqlLog())
+      if (line.rfind("E\tCREATE TABLE F0651DIVIDEND(", 0) == 0) create = line.substr(2);
   }
-  EXPECT_TRUE(keyless) << "no run could be stopped between CREATE TABLE and its key";
+  ASSERT_FALSE(create.empty());
+  TestHost fresh;
+  fresh.init();
+  {
+    testsupport::OpenedHost o = testsupport::openHost(fresh);
+    o.exec(create);
+    ASSERT_TRUE(o.db->TableDefs().Item(std::string_view("F0651DIVIDEND")).PrimaryKeyName().empty());
+  }
+  std::remove(fresh.sqlLogPath().c_str());
+  RunResult r = fresh.run("formsetup");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(fresh.transcript().empty()) << fresh.transcript().front();
+  std::vector<std::string> statements = takeDefinitions(fresh);
+  ASSERT_FALSE(statements.empty());
+  EXPECT_EQ(statements.front(),
+            "ALTER TABLE F0651DIVIDEND ADD CONSTRAINT PK_F0651DIVIDEND PRIMARY KEY "
+            "([tip_doc_d],[doc_id_d],[periodo],[Formulario],[num_ruc],[fec_retenida])");
+  statements.erase(statements.begin());
+  std::vector<std::string> rest = allNames();
+  rest.erase(rest.begin());
+  expectCreatedInOrder(statements, rest);
+
+  testsupport::OpenedHost after = testsupport::openHost(fresh);
+  EXPECT_EQ(describe(after.db->TableDefs().Item(std::string_view("F0651DIVIDEND"))),
+            kFormTables[0]);
+  const std::string row =
+      "INSERT INTO F0651DIVIDEND VALUES (6, '20100000001', '202403', '0661', '20100000002', "
+      "'Pagadora', #2024-03-31#, '10', '1', '000001')";
+  after.exec(row);
+  EXPECT_EQ(errorOf([&] { after.exec(row); }), 3022);
 }
 
 }  // namespace
