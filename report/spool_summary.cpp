@@ -113,6 +113,10 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
   try {
     state.spoolPath = state.reportFolder + "\\" +
                       registerSpoolFile(kReportCode, platform::trimSpaces(request.docId));
+    // The number just taken is greater than every row's: a file under it
+    // belongs to no row, left by a run killed between placing its file and
+    // committing its row. It goes now, whatever becomes of this run.
+    discardFile(state.spoolPath);
     state.yPosition = 0;
     std::string bytes;
     for (const std::string& line : spoolSummaryLines(request, declaration))

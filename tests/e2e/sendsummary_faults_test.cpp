@@ -221,6 +221,18 @@ TEST(SendsummaryPublish, NothingAKilledRunLeavesOutlivesTheNextRun) {
     EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
   }
   {
+    // Killed with its spool file in place and its row not yet committed: the
+    // next run removes the file, even one that fails before it writes its own.
+    InProcessRun r;
+    runKilled(r, at(Op::SyncFolder, "/RPT"));
+    ASSERT_TRUE(std::filesystem::exists(r.host.rpt("00000001.PRN")));
+    ASSERT_TRUE(r.host.spoolRows().empty());
+    r.env.failOn(Op::Write, "00000001.PRN", 61);
+    EXPECT_EQ(r.run(), 1);
+    EXPECT_TRUE(r.host.filesIn("RPT").empty());
+    EXPECT_TRUE(r.host.spoolRows().empty());
+  }
+  {
     // A resend killed with its text copy kept aside and the new one not yet
     // in place: the next run puts the earlier one back, even one that fails.
     InProcessRun r;
