@@ -16,6 +16,7 @@
 #include "installer/send_config.h"
 #include "installer/startup.h"
 #include "tests/installer/installer_fixture.h"
+#include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;
@@ -137,6 +138,28 @@ TEST_F(InstallerTest, LoadSeedDataClosesTheDatabase) {
   installer::executeSql("DROP TABLE PARAM");
   ASSERT_EQ(host.transcript().size(), 1u);
   EXPECT_THAT(host.transcript()[0], HasSubstr("Error Número : 91"));
+}
+
+}  // namespace
+
+namespace {
+
+// The statements between two boxes share one transaction: a box shows only
+// once those before it are committed, and what follows the last box is
+// undone when the run ends without closing the database (a kill).
+TEST_F(InstallerTest, ABoxShowsAfterItsStatementsAreCommittedAndAKillUndoesOnlyTheRest) {
+  open();
+  auto codes = [this] {
+    testsupport::OpenedHost other = testsupport::openHost(host);
+    return testsupport::rowsOf(*other.db, "SELECT codrep FROM reportes ORDER BY codrep");
+  };
+  installer::executeSql("insert into reportes values ('RP0003','before the box',1)");
+  EXPECT_TRUE(codes().empty()) << "committed with the statements up to the next box";
+  installer::executeSql("DROP TABLE NO_SUCH_TABLE");  // its box
+  EXPECT_EQ(codes(), std::vector<std::string>{"RP0003"});
+  installer::executeSql("insert into reportes values ('RP0004','after the box',1)");
+  installer::resetModuleState();
+  EXPECT_EQ(codes(), std::vector<std::string>{"RP0003"});
 }
 
 }  // namespace
