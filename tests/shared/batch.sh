@@ -149,9 +149,11 @@ check_batch() {
     fi
   done
 
-  # Nothing else in the outputs' folders: no staged file left behind.
+  # Nothing else in the outputs' folders: no staged file left behind. (On
+  # a share that ignores case, as SMB does, TMP is also tmp, which holds
+  # env661.txt.)
   local stray
-  stray=$(ls -A "$host/RPT" "$host/TMP" 2>/dev/null | grep -v -e '^$' -e ':$' \
+  stray=$(ls -A "$host/RPT" "$host/TMP" 2>/dev/null | grep -v -e '^$' -e ':$' -e '^env661\.txt$' \
     -e '^[0-9]\{8\}\.PRN$' -e "^$output[0-9]\{8\}\.\(PRN\|txt\)$" | tr '\n' ' ')
   [ -z "$stray" ] || faults+=("files left in RPT or TMP: $stray")
   # Nor in the host folder: no lock or temporary file outlives the runs.

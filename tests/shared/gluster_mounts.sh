@@ -1,8 +1,7 @@
 # FUSE mounts of a one-brick GlusterFS volume. glusterd is started when it is
 # not running (and stopped again after); the volume is made on a brick in the
 # harness's folder, with `force` because the brick is on the root filesystem,
-# and deleted after. Sourced by shared_host_test.sh, which sets ROOT and calls
-# fs_start, fs_mount for each PC and fs_stop.
+# and deleted after. Sourced through mounts.sh.
 
 fs_needs_fuse=yes
 fs_commands=(glusterd gluster glusterfs mount.glusterfs)
