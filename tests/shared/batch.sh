@@ -18,7 +18,7 @@ RUN_TIMEOUT=180  # seconds; a run stuck on a mount is killed, and fails
 KILLS=8
 CUT_RUNS_END=20  # seconds after the cut by which PC 2's runs must have ended
 TAKEOVER_LIMIT=75  # seconds from the lock's last renewal to PC 1's takeover
-TAKEOVER_GIVE_UP=150  # seconds after the cut PC 1 goes on trying
+TAKEOVER_GIVE_UP=100  # seconds after the cut PC 1 goes on trying
 
 # Milliseconds since the epoch.
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -97,14 +97,19 @@ run_batch() {
   done
   local started
   started=$(now_ms)
-  touch "$RUNS/go"
   FAULTS=() NOTES=()
+  watch_lock "${fs_served:+$ROOT/$fs_served/host$n}" &
+  local watcher=$!
+  touch "$RUNS/go"
   case $MODE in
     kill) kill_runs "$host1" ;;
     cut) cut_pc2 "$host1" ;;
   esac
-  wait
+  wait $(jobs -p | grep -vx "$watcher")
   local elapsed=$(($(now_ms) - started))
+  touch "$RUNS/done"
+  wait "$watcher"
+  [ -z "${fs_served:-}" ] || lock_seen_free "$started"
   case $MODE in
     kill) next_run "$prefix" ;;
     cut) cut_outcome "$prefix" ;;
@@ -138,6 +143,48 @@ kill_runs() {
     [ ! -e "$RUNS/$victim.rc" ] && kill -9 "$pid" 2>/dev/null || continue
     KILLED+="$victim "
     kills=$((kills + 1))
+  done
+}
+
+# watch_lock SERVED_HOST: the host's run lock as the file server holds it
+# (where the harness has the served folder: sshfs, smb, local), sampled
+# every 20 ms until the batch is done (300 s at most): one line a change,
+# "MS held" or "MS free", in $RUNS/lock.log.
+watch_lock() {
+  [ -n "$1" ] || return 0
+  local state= now tries=15000
+  : >"$RUNS/lock.log"
+  until [ -e "$RUNS/done" ] || [ $tries -le 0 ]; do
+    now=free
+    [ ! -e "$1/zel.db.lock" ] || now=held
+    [ "$now" = "$state" ] || echo "$(now_ms) $now" >>"$RUNS/lock.log"
+    state=$now
+    sleep 0.02
+    tries=$((tries - 1))
+  done
+}
+
+# lock_seen_free STARTED_MS: how long the lock was free on the server while
+# runs were still going, and a fault for each run that gave up waiting (box
+# 516) at a moment the server held no lock: its PC saw one that was gone.
+lock_seen_free() {
+  local last_end free=0 since= ms state
+  last_end=$(cat "$RUNS"/s*.end "$RUNS"/formsetup.end | sort -n | tail -1)
+  while read -r ms state; do
+    if [ "$state" = free ]; then since=$ms; else
+      [ -z "$since" ] || free=$((free + ms - since)); since=
+    fi
+  done <"$RUNS/lock.log"
+  [ -z "$since" ] || [ "$since" -ge "$last_end" ] || free=$((free + last_end - since))
+  NOTES+=("the run lock was free on the server for $(seconds "$free") s of the $(seconds $((last_end - $1))) s the runs took")
+  local file id end at
+  for file in $(grep -l '"text":"[^"]*siendo usada por otro proceso' "$RUNS"/*.msg 2>/dev/null); do
+    id=${file##*/}
+    id=${id%.msg}
+    end=$(cat "$RUNS/$id.end")
+    # The server's state at the run's end, less the time a box takes.
+    at=$(awk -v t=$((end - 100)) '$1 <= t { s = $2 } END { print s }' "$RUNS/lock.log")
+    [ "$at" != free ] || FAULTS+=("run $id showed box 516 while the server held no lock")
   done
 }
 

@@ -4,6 +4,8 @@
 # mounts.sh.
 
 fs_commands=()
+# The folder the server shares, as the server sees it, under $ROOT.
+fs_served=served
 fs_needs_fuse=no
 
 fs_start() { mkdir -p "$ROOT/served"; }

@@ -4,6 +4,8 @@
 # client (one PC) has its own HOME with its own smbnetfs configuration.
 # Sourced through mounts.sh.
 
+# The folder the server shares, as the server sees it, under $ROOT.
+fs_served=served
 fs_needs_fuse=yes
 fs_commands=(smbd smbnetfs fusermount3 ss)
 

@@ -2,6 +2,8 @@
 # its configuration, host key, client key and port live in the harness's
 # folder. Sourced through mounts.sh.
 
+# The folder the server shares, as the server sees it, under $ROOT.
+fs_served=served
 fs_needs_fuse=yes
 fs_commands=(/usr/sbin/sshd ssh-keygen sshfs fusermount3)
 
