@@ -42,6 +42,9 @@ fs_start() {
   printcap name = /dev/null
   disable spoolss = yes
   map to guest = Bad User
+  # No RPC helper daemons (samba-dcerpcd), which smbd would otherwise start
+  # on demand, for a listing of the shares, and leave running.
+  rpc start on demand helpers = no
 [$SMB_SHARE]
   path = $ROOT/served
   read only = no
@@ -85,12 +88,14 @@ EOF
 # The share under the mount: smbnetfs shows servers and their shares.
 fs_folder() { echo "$1/127.0.0.1:$SMBD_PORT/$SMB_SHARE"; }
 
-# Stops our smbd and the processes it forked, once the mounts are gone.
+# Stops our smbd and the processes it forked, once the mounts are gone,
+# and any helper started with our configuration.
 fs_stop() {
   [ -n "${SMBD_PID:-}" ] || return 0
-  local children
-  children=$(pgrep -P "$SMBD_PID")
+  local pids pid
+  pids=$(pgrep -P "$SMBD_PID")
   stop_pid "$SMBD_PID"
-  for pid in $children; do stop_pid "$pid" 2; done
+  pids+=" $(pgrep -f -- "--configfile=$ROOT/smbd/smb.conf")"
+  for pid in $pids; do stop_pid "$pid" 2; done
   SMBD_PID=
 }
