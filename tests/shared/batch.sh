@@ -152,7 +152,7 @@ kill_runs() {
 # "MS held" or "MS free", in $RUNS/lock.log.
 watch_lock() {
   [ -n "$1" ] || return 0
-  local state= now tries=15000
+  local state='' now tries=15000
   : >"$RUNS/lock.log"
   until [ -e "$RUNS/done" ] || [ $tries -le 0 ]; do
     now=free
@@ -168,7 +168,7 @@ watch_lock() {
 # runs were still going, and a fault for each run that gave up waiting (box
 # 516) at a moment the server held no lock: its PC saw one that was gone.
 lock_seen_free() {
-  local last_end free=0 since= ms state
+  local last_end free=0 since='' ms state
   last_end=$(cat "$RUNS"/s*.end "$RUNS"/formsetup.end | sort -n | tail -1)
   while read -r ms state; do
     if [ "$state" = free ]; then since=$ms; else
@@ -205,7 +205,8 @@ live_runs() {
 # next_run PREFIX: after a batch with kills, one more sendsummary from PC 1,
 # which must exit 0 and leave nothing of the killed runs half done.
 next_run() {
-  local nc=$(nc_number $((2 * RUNS_PER_PC + 1)))
+  local nc
+  nc=$(nc_number $((2 * RUNS_PER_PC + 1)))
   run_program next pc1 sendsummary "$1$nc"
   local rc
   rc=$(cat "$RUNS/next.rc")
@@ -265,7 +266,7 @@ cut_outcome() {
     fi
   done
   [ -n "$CUT_HELD" ] || return 0
-  local taken= n=$((2 * RUNS_PER_PC)) deadline=$((CUT_MS + TAKEOVER_GIVE_UP * 1000))
+  local taken='' n=$((2 * RUNS_PER_PC)) deadline=$((CUT_MS + TAKEOVER_GIVE_UP * 1000))
   for i in $(seq 1 "$RUNS_PER_PC"); do
     [ "$(cat "$RUNS/s$i.rc")" = 0 ] && [ "$(cat "$RUNS/s$i.end")" -gt "$CUT_MS" ] || continue
     end=$(cat "$RUNS/s$i.end")

@@ -75,7 +75,7 @@ fs_mount() {
 fs_stop() {
   stop_pid "${MFS_CHUNKSERVER_PID:-}" 20
   stop_pid "${MFS_MASTER_PID:-}" 20
-  MFS_CHUNKSERVER_PID= MFS_MASTER_PID=
+  MFS_CHUNKSERVER_PID='' MFS_MASTER_PID=''
   [ -z "${MFS_NETNS:-}" ] || ip netns del "$MFS_NETNS" 2>/dev/null || true
   MFS_NETNS=
 }
