@@ -83,7 +83,7 @@ run_batch() {
     echo "batch $n: the host could not be made through the mount"
     return 1
   fi
-  local prefix=${record%????????} i pc
+  local prefix=${record%????????} i pc runs=()
   OUTPUT=${prefix:17:4}${prefix:21:6}${prefix:27:1}  # form, period and part, week
   echo "$FS batch $n: host made in $(seconds $(($(now_ms) - made))) s"
   for i in $(seq 1 $((2 * RUNS_PER_PC))); do
@@ -91,21 +91,28 @@ run_batch() {
     [ "$i" -le "$RUNS_PER_PC" ] || pc=pc2
     # (The shell's word of a run killed on purpose goes to shell.err.)
     run_program "s$i" "$pc" sendsummary "$prefix$(nc_number "$i")" 2>>"$RUNS/shell.err" &
+    runs+=($!)
     # formsetup starts among them, from PC 2.
-    [ "$i" -ne $((RUNS_PER_PC + RUNS_PER_PC / 2)) ] ||
+    if [ "$i" -eq $((RUNS_PER_PC + RUNS_PER_PC / 2)) ]; then
       run_program formsetup pc2 formsetup 2>>"$RUNS/shell.err" &
+      runs+=($!)
+    fi
   done
   local started
   started=$(now_ms)
   FAULTS=() NOTES=()
-  watch_lock "${fs_served:+$ROOT/$fs_served/host$n}" &
+  # The host as the file server holds it, where the harness has it: the
+  # lock read there is no client's cached view.
+  local served=$host1
+  [ -z "${fs_served:-}" ] || served=$ROOT/$fs_served/host$n
+  watch_lock "${fs_served:+$served}" &
   local watcher=$!
   touch "$RUNS/go"
   case $MODE in
-    kill) kill_runs "$host1" ;;
-    cut) cut_pc2 "$host1" ;;
+    kill) kill_runs "$served" ;;
+    cut) cut_pc2 "$served" ;;
   esac
-  wait $(jobs -p | grep -vx "$watcher")
+  wait "${runs[@]}"
   local elapsed=$(($(now_ms) - started))
   touch "$RUNS/done"
   wait "$watcher"
@@ -124,7 +131,7 @@ run_batch() {
   return $whole
 }
 
-# kill_runs HOST: kills up to KILLS runs with kill -9, one every 50–400 ms:
+# kill_runs SERVED_HOST: kills up to KILLS runs with kill -9, one every 50–400 ms:
 # the run holding the run lock when there is one, else one still going.
 kill_runs() {
   local kills=0 tries=0 pid victim
@@ -214,7 +221,7 @@ next_run() {
   [ "$rc" = 0 ] || FAULTS+=("the run after the kills failed (exit $rc): $(first_box "$RUNS/next.msg" "$RUNS/next.out" "$rc")")
 }
 
-# cut_pc2 HOST: waits (30 s at most) until a run of PC 2 holds the run lock,
+# cut_pc2 SERVED_HOST: waits (30 s at most) until a run of PC 2 holds the run lock,
 # then kills PC 2's FUSE client: PC 2 has lost its connection.
 cut_pc2() {
   local lock=$1/zel.db.lock tries=0 client workers
@@ -239,7 +246,7 @@ cut_pc2() {
   if lock_owner "$1" | grep -qx "machine=$PC2_MACHINE"; then
     CUT_HELD=$lock
     RENEWED_MS=$(find "$lock" -maxdepth 1 -printf '%T@\n' 2>/dev/null | sort -n | tail -1 |
-      awk '{ printf "%d", $1 * 1000 }')
+      awk '{ printf "%.0f", $1 * 1000 }')
   else
     CUT_HELD=
     NOTES+=("PC 2's run gave the lock back as it was cut off")
@@ -272,10 +279,11 @@ cut_outcome() {
     end=$(cat "$RUNS/s$i.end")
     [ -n "$taken" ] && [ "$taken" -le "$end" ] || taken=$end
   done
-  while [ -z "$taken" ] && [ "$(now_ms)" -lt "$deadline" ]; do
+  while [ -z "$taken" ]; do
     n=$((n + 1))
     run_program "t$n" pc1 sendsummary "$1$(nc_number "$n")"
     [ "$(cat "$RUNS/t$n.rc")" != 0 ] || taken=$(cat "$RUNS/t$n.end")
+    [ "$(now_ms)" -lt "$deadline" ] || break
   done
   if [ -z "$taken" ]; then
     FAULTS+=("PC 1 had not taken over PC 2's lock $TAKEOVER_GIVE_UP s after the cut: $(first_box "$RUNS/t$n.msg" "$RUNS/t$n.out" 1)")

@@ -106,7 +106,7 @@ mounts_client_pid() {
   fi
   local proc found=
   for proc in /proc/[0-9]*; do
-    tr '\0' '\n' <"$proc/cmdline" 2>/dev/null | grep -qxF "$dir" || continue
+    tr '\0' '\n' 2>/dev/null <"$proc/cmdline" | grep -qxF "$dir" || continue
     local pid=${proc#/proc/}
     # A worker forked by the client has the client's command line too.
     if [ -z "$found" ] || [ "$pid" -lt "$found" ]; then found=$pid; fi
