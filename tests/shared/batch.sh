@@ -131,13 +131,13 @@ run_batch() {
   return $whole
 }
 
-# kill_runs SERVED_HOST: kills up to KILLS runs with kill -9, one every 50–400 ms:
+# kill_runs SERVED_HOST: kills up to KILLS runs with kill -9, one every 30–300 ms:
 # the run holding the run lock when there is one, else one still going.
 kill_runs() {
   local kills=0 tries=0 pid victim
   while [ $kills -lt $KILLS ] && [ $tries -lt 400 ]; do
     tries=$((tries + 1))
-    sleep "0.$(printf '%03d' $((50 + RANDOM % 350)))"
+    sleep "0.$(printf '%03d' $((30 + RANDOM % 270)))"
     pid=$(lock_owner "$1" | sed -n 's/^process=//p')
     victim=
     [ -z "$pid" ] || victim=$(grep -lx "$pid" "$RUNS"/*.pid 2>/dev/null | head -1)
