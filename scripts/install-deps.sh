@@ -28,7 +28,7 @@ group_packages=(
   "libgtk-3-dev xvfb xdotool imagemagick"
   "sqlite3 python3"
   "dpkg-dev man-db"
-  "openssh-server sshfs glusterfs-server glusterfs-client"
+  "openssh-server sshfs glusterfs-server glusterfs-client samba smbnetfs moosefs-master moosefs-chunkserver moosefs-client"
   ""
 )
 group_skips=(

@@ -1,9 +1,10 @@
 # FUSE mounts of a one-brick GlusterFS volume. glusterd is started when it is
 # not running (and stopped again after); the volume is made on a brick in the
 # harness's folder, with `force` because the brick is on the root filesystem,
-# and deleted after. Sourced by shared_host_test.sh, which sets ROOT and calls
-# fs_start, fs_mount for each PC and fs_stop.
+# and deleted after. Sourced through mounts.sh.
 
+# The folder the server shares, as the server sees it, under $ROOT.
+fs_served=brick
 fs_needs_fuse=yes
 fs_commands=(glusterd gluster glusterfs mount.glusterfs)
 
@@ -41,7 +42,8 @@ fs_stop() {
     VOLUME=
   fi
   if [ -n "${GLUSTERD_PID:-}" ]; then
-    kill "$GLUSTERD_PID" 2>/dev/null || true
+    # Waited for: a glusterd still ending would be taken for a running one.
+    stop_pid "$GLUSTERD_PID"
     GLUSTERD_PID=
   fi
 }

@@ -1,9 +1,11 @@
 # The control: one local folder seen by both PCs through two links, where
 # SQLite's own locking holds. A batch that fails here is the harness's fault
-# or the programs', not the filesystem's. Sourced by shared_host_test.sh,
-# which sets ROOT and calls fs_start, fs_mount for each PC and fs_stop.
+# or the programs', not the filesystem's. Sourced through
+# mounts.sh.
 
 fs_commands=()
+# The folder the server shares, as the server sees it, under $ROOT.
+fs_served=served
 fs_needs_fuse=no
 
 fs_start() { mkdir -p "$ROOT/served"; }

@@ -1,8 +1,9 @@
 # sshfs mounts of one folder, served by an sshd of our own on the loopback:
 # its configuration, host key, client key and port live in the harness's
-# folder. Sourced by shared_host_test.sh, which sets ROOT and calls fs_start,
-# fs_mount for each PC and fs_stop.
+# folder. Sourced through mounts.sh.
 
+# The folder the server shares, as the server sees it, under $ROOT.
+fs_served=served
 fs_needs_fuse=yes
 fs_commands=(/usr/sbin/sshd ssh-keygen sshfs fusermount3)
 
@@ -39,9 +40,10 @@ EOF
   [ -n "${SSHD_PID:-}" ] || { echo "sshd did not start: $(tail -3 "$dir/sshd.log")" >&2; return 1; }
 }
 
-# fs_mount DIR: mounts the served folder on DIR.
+# fs_mount DIR: mounts the served folder on DIR (the client in the
+# foreground, so that its PID is known).
 fs_mount() {
-  sshfs -p "$SSHD_PORT" \
+  start_fuse_client "$1" "${1%/*}/sshfs.log" sshfs -f -p "$SSHD_PORT" \
     -o "IdentityFile=$ROOT/sshd/client_key,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null" \
     -o BatchMode=yes,ServerAliveInterval=5,ServerAliveCountMax=3 \
     "$(id -un)@127.0.0.1:$ROOT/served" "$1"
