@@ -234,8 +234,14 @@ std::int64_t RunLock::serverNow() {
     std::optional<platform::env::Instant> stamped;
     try {
       std::unique_ptr<platform::env::WritableFile> file = env.newFile(probe, false);
-      file->append("0");
-      file->close();
+      try {
+        file->append("0");
+        file->close();
+      } catch (const platform::Error&) {
+        file.reset();  // closed before it is removed, as a file server requires
+        env.removeFile(probe);
+        throw;
+      }
       stamped = env.modifiedAt(probe);
       env.removeFile(probe);
     } catch (const platform::Error&) {

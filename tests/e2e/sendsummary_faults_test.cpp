@@ -173,14 +173,32 @@ TEST(SendsummaryPublish, ACopyThatCannotBePutInPlaceLeavesTheTargetsAsTheyWere) 
   }
 }
 
-// As on an SMB share or on Windows, where a file open under its name cannot
-// be renamed.
-TEST(SendsummaryPublish, NoFileIsRenamedWhileOpen) {
+// As on an SMB share or on Windows, where a file open in this process cannot
+// be renamed, be replaced by a rename or be removed: a first send, a resend
+// that keeps the earlier copies aside and drops them, with PM000.INI
+// rewritten, and a resend that fails and puts them back.
+TEST(SendsummaryPublish, NoFileIsRenamedOrRemovedWhileOpen) {
   InProcessRun r;
-  r.env.refuseRenamingOpenFiles();
-  EXPECT_EQ(r.run(), 0);
+  r.env.refuseChangingOpenFiles();
+  ASSERT_EQ(r.run(), 0);
+  const std::string ini = testsupport::readFile(r.host.iniPath());
+  const std::string systemDb = "SystemDB=";
+  ASSERT_NE(ini.find(systemDb), std::string::npos);
+  testsupport::writeFile(r.host.iniPath(),
+                         std::string(ini).insert(ini.find(systemDb) + systemDb.size(), "X"));
+  EXPECT_EQ(r.run(), 0) << (r.host.transcript().empty() ? "" : r.host.transcript().back());
   EXPECT_EQ(r.env.faultsRaised(), 0);
-  EXPECT_EQ(r.host.filesIn("RPT"), (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+  EXPECT_EQ(testsupport::readFile(r.host.iniPath()), ini);
+  EXPECT_EQ(r.host.filesIn("RPT"),
+            (std::vector<std::string>{"00000001.PRN", "00000002.PRN", kOutput + ".PRN"}));
+  EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+
+  testsupport::writeFile(r.host.tmp(kOutput + ".txt"), "earlier text copy\r\n");
+  r.env.failWhen(onceAt(Op::Rename, r.host.folder() + "/TMP/" + kOutput + ".txt"), 57);
+  EXPECT_EQ(r.run(), 1);
+  EXPECT_EQ(r.env.faultsRaised(), 1) << "only the fault asked for";
+  EXPECT_EQ(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
+  EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
 }
 
 // Runs sendsummary in a child process killed (SIGKILL) where `killHere`

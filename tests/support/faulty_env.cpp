@@ -16,7 +16,7 @@ class FaultyFile final : public WritableFile {
       : env_(env), file_(std::move(file)), path_(std::move(path)), openPath_(std::move(openPath)) {
     env_.setOpen(openPath_, true);
   }
-  ~FaultyFile() override { env_.setOpen(openPath_, false); }
+  ~FaultyFile() override { closed(); }
   void append(std::string_view bytes) override {
     env_.check(FaultyEnv::Operation::Write, path_);
     file_->append(bytes);
@@ -26,15 +26,39 @@ class FaultyFile final : public WritableFile {
     file_->sync();
   }
   void close() override {
-    env_.setOpen(openPath_, false);
+    closed();
     file_->close();
   }
 
  private:
+  void closed() {
+    if (open_) env_.setOpen(openPath_, false);
+    open_ = false;
+  }
+
   FaultyEnv& env_;
   std::unique_ptr<WritableFile> file_;
   std::string path_;
   std::string openPath_;
+  bool open_ = true;
+};
+
+// A lock whose file counts as open while it is held.
+class TrackedLock final : public platform::env::HeldLock {
+ public:
+  TrackedLock(FaultyEnv& env, std::unique_ptr<platform::env::HeldLock> lock, std::string path)
+      : env_(env), lock_(std::move(lock)), path_(std::move(path)) {
+    env_.setOpen(path_, true);
+  }
+  ~TrackedLock() override {
+    lock_.reset();
+    env_.setOpen(path_, false);
+  }
+
+ private:
+  FaultyEnv& env_;
+  std::unique_ptr<platform::env::HeldLock> lock_;
+  std::string path_;
 };
 
 }  // namespace
@@ -70,9 +94,17 @@ void FaultyEnv::check(Operation operation, const std::string& path) {
 void FaultyEnv::setOpen(const std::string& path, bool open) {
   if (open) {
     openFiles_.insert(path);
-  } else {
-    openFiles_.erase(path);
+  } else if (const auto it = openFiles_.find(path); it != openFiles_.end()) {
+    openFiles_.erase(it);  // one of its openings
   }
+}
+
+void FaultyEnv::refuseIfOpen(const char* call, const std::string& path) {
+  if (!refuseChangingOpenFiles_ || openFiles_.count(path) == 0) return;
+  ++raised_;
+  throw platform::Error(platform::err::kPermissionDenied,
+                        platform::describe(platform::err::kPermissionDenied),
+                        std::string(call) + " " + path + ": the file is open in this process");
 }
 
 std::optional<std::string> FaultyEnv::variable(const char* name) {
@@ -92,12 +124,19 @@ std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& tar
 }
 
 void FaultyEnv::renameFile(const std::string& from, const std::string& to) {
-  if (refuseRenamingOpenFiles_ && openFiles_.count(from) != 0) {
-    ++raised_;
-    throw platform::makeError(platform::err::kPermissionDenied);
-  }
+  refuseIfOpen("rename", from);
+  refuseIfOpen("rename onto", to);
   check(Operation::Rename, to);
   EnvWrapper::renameFile(from, to);
+}
+
+void FaultyEnv::removeFile(const std::string& path) {
+  refuseIfOpen("unlink", path);
+  EnvWrapper::removeFile(path);
+}
+
+std::unique_ptr<platform::env::HeldLock> FaultyEnv::lockFile(const std::string& path) {
+  return std::make_unique<TrackedLock>(*this, EnvWrapper::lockFile(path), path);
 }
 
 void FaultyEnv::syncFolder(const std::string& folder) {

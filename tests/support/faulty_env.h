@@ -31,9 +31,10 @@ class FaultyEnv : public platform::env::EnvWrapper {
   // fails raising `errorNumber`. It may also end the process, as a kill would.
   using Rule = std::function<bool(Operation operation, const std::string& path)>;
   void failWhen(Rule decide, int errorNumber);
-  // Renames of a file this Env handed out fail with error 70 while the file
-  // is open, as on an SMB share or on Windows.
-  void refuseRenamingOpenFiles() { refuseRenamingOpenFiles_ = true; }
+  // While a file this Env handed out (newFile, newTemporaryFile, lockFile)
+  // is open, a rename of it or onto it and its removal fail with error 70,
+  // as an SMB share (EBUSY) and Windows refuse them.
+  void refuseChangingOpenFiles() { refuseChangingOpenFiles_ = true; }
   // How many operations failed so far.
   int faultsRaised() const { return raised_; }
   // For the files this Env hands out: the file at `path` opened or closed.
@@ -48,6 +49,8 @@ class FaultyEnv : public platform::env::EnvWrapper {
   std::unique_ptr<platform::env::WritableFile> newTemporaryFile(const std::string& target,
                                                                 std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
+  void removeFile(const std::string& path) override;
+  std::unique_ptr<platform::env::HeldLock> lockFile(const std::string& path) override;
   void syncFolder(const std::string& folder) override;
 
  private:
@@ -57,8 +60,10 @@ class FaultyEnv : public platform::env::EnvWrapper {
   };
   std::map<std::string, std::string> variables_;
   std::vector<Fault> faults_;
-  std::set<std::string> openFiles_;
-  bool refuseRenamingOpenFiles_ = false;
+  void refuseIfOpen(const char* call, const std::string& path);
+
+  std::multiset<std::string> openFiles_;
+  bool refuseChangingOpenFiles_ = false;
   int raised_ = 0;
 };
 
