@@ -137,16 +137,17 @@ void RunLock::take() {
 }
 
 // A lock folder that cannot be made is the database's own trouble, told as
-// opening it would tell it: a full disk, or a folder that takes no new files
-// (which leaves the database read-only to a writer).
+// opening it would tell it, with the system's words: a full disk, or a
+// folder that takes no new files (which leaves the database read-only to a
+// writer). Any other failure (a lost connection among them) is passed on.
 bool RunLock::makeOrRaise() {
   try {
     return tryMake();
   } catch (const platform::Error& e) {
-    if (e.number() == platform::err::kDiskFull) raise(err::kNotEnoughDiskSpace);
+    if (e.number() == platform::err::kDiskFull) raise(err::kNotEnoughDiskSpace, {}, e.cause());
     if (e.number() == platform::err::kPermissionDenied ||
         e.number() == platform::err::kPathFileAccess) {
-      raise(err::kReadOnly);
+      raise(err::kReadOnly, {}, e.cause());
     }
     throw;
   }

@@ -58,8 +58,10 @@ class Env {
 
   virtual bool isFile(const std::string& path) = 0;
   virtual bool isDirectory(const std::string& path) = 0;
-  // What stands at `path` (links followed), or why nothing can be found there.
-  enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable };
+  // What stands at `path` (links followed), or why nothing can be found
+  // there; Disconnected: the file server that keeps it can no longer be
+  // reached (the call fails with err::kConnectionLost).
+  enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable, Disconnected };
   virtual PathKind pathKind(const std::string& path) = 0;
   // Empty when this process may read (and, with `forWriting`, write) `path`;
   // otherwise why not, in the system's words, with the call and the path.

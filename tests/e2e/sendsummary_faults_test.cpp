@@ -44,16 +44,19 @@ struct InProcessRun {
   // Afterwards the run's own connection is asked what it sees, so that a
   // transaction the run left open shows.
   int run() {
-    std::string arg = record("20123456789");
-    char name[] = "sendsummary";
-    char* argv[] = {name, arg.data(), nullptr};
-    const int status = platform::runProgram("sendsummary", 2, argv, [] { report::runReport(); });
+    const int status = runOnly();
     auto rows = report::hostDatabase().OpenRecordset("SELECT count(*) AS n FROM SPOOL",
                                                      hostdb::dbOpenSnapshot);
     rowsSeenByTheRun = rows->Fields("n").Value().toText();
     rows->Close();
     report::resetModuleState();
     return status;
+  }
+  int runOnly() {
+    std::string arg = record("20123456789");
+    char name[] = "sendsummary";
+    char* argv[] = {name, arg.data(), nullptr};
+    return platform::runProgram("sendsummary", 2, argv, [] { report::runReport(); });
   }
 
   ReportHost host;
@@ -252,6 +255,53 @@ TEST(SendsummaryPublish, NothingAKilledRunLeavesOutlivesTheNextRun) {
     EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
     EXPECT_EQ(r.host.filesIn("RPT"),
               (std::vector<std::string>{"00000001.PRN", "00000002.PRN", kOutput + ".PRN"}));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A host whose file server is lost before the database opens (the run lock
+// cannot be made) or in the middle of the run (the spool file cannot be
+// synced): one box, error 3043, its cause naming the call and the file.
+TEST(SendsummaryLostConnection, IsErrorNetworkOrDiskWithItsCause) {
+  struct Case {
+    const char* when;
+    std::string box;
+    std::string call;
+    std::string file;
+  };
+  const Case cases[] = {
+      {"before the database opens", boxLine("Mensaje", "\\nError de red o de disco.\\nIntente "
+                                                       "nuevamente por favor."),
+       "mkdir", "/zel.db.lock"},
+      {"in the middle of the run",
+       boxLine("Mensaje", "Error tecnico:  3043\\nError de red o de disco.\\nIntente nuevamente "
+                          "por favor."),
+       "fsync", "/RPT/.00000001.PRN."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.when);
+    InProcessRun r;
+    const std::string host = r.host.folder();
+    if (c.call == "mkdir") {
+      r.env.cutOff(host);
+    } else {
+      r.env.failWhen(
+          [&r, host](Op op, const std::string& path) {
+            if (op == Op::Write && path.find("/RPT/00000001.PRN") != std::string::npos)
+              r.env.cutOff(host);
+            return false;
+          },
+          0);
+    }
+    EXPECT_EQ(r.runOnly(), 1);
+    report::resetModuleState();
+    EXPECT_EQ(testsupport::oneBoxWithCause(r.host.transcript(), c.box, {c.call, host + c.file}),
+              "");
+    r.env.cutOff("");  // the connection back: nothing was registered
+    EXPECT_TRUE(r.host.spoolRows().empty());
   }
 }
 
