@@ -29,6 +29,33 @@ TEST_F(LostConnection, FormsetupShowsErrorNetworkOrDiskWithItsCause) {
             "");
 }
 
+// The host cut off while formsetup runs, when it reads its send
+// configuration: the statement error box of a lasting fault, and the end.
+class CutAtSendConfiguration : public testsupport::FaultyEnv {
+ public:
+  explicit CutAtSendConfiguration(std::string folder) : folder_(std::move(folder)) {}
+  std::string readFile(const std::string& path) override {
+    if (path.find("env661.txt") != std::string::npos) cutOff(folder_);
+    return FaultyEnv::readFile(path);
+  }
+
+ private:
+  std::string folder_;
+};
+
+TEST_F(LostConnection, FormsetupCutOffMidRunEndsWithOneBox) {
+  host.init();
+  CutAtSendConfiguration env(host.folder());
+  char name[] = "formsetup";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); }), 1);
+  const std::string box =
+      R"({"program":"formsetup","title":"Error al Ejecutar Sentencia SQL","text":"Error Número )"
+      R"(: 3043\nError de red o de disco.","icon":"critical","buttons":"ok","default":"ok",)"
+      R"("answer":"ok"})";
+  EXPECT_EQ(testsupport::oneBoxWithCause(host.transcript(), box, {"open", "env661.txt"}), "");
+}
+
 // zelhost check and repair open the file as SQLite's; sql and shell through
 // the engine with the workgroup file.
 TEST_F(LostConnection, OpeningAHostTellsTheLostConnection) {
