@@ -14,6 +14,9 @@
 // it ends.
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/temporary_name.h"
 #include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
@@ -106,10 +109,15 @@ void WindowsEnv::syncFolder(const std::string& folder) {
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
                                             const env::TargetFilter& isOurs) noexcept {
-  const Handle held(openFolder(folder, true));
+  Handle held(openFolder(folder, true));
   if (!held.valid()) return;  // in use, or not there
   const std::string prefix =
       folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+  // A rename into a folder opens the folder to add an entry, which the
+  // sweep's own handle does not share: the files kept aside go back once it
+  // is closed, each only while its target is still missing (never replacing
+  // one a living process has put there since).
+  std::vector<std::pair<std::wstring, std::wstring>> putBack;
   for (const std::string& name : folderEntries(folder)) {
     if (name.front() != '.') continue;  // most names stop here
     std::string_view target;
@@ -125,12 +133,14 @@ void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
         ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
         ::GetLastError() == ERROR_FILE_NOT_FOUND;
     if (naming == env::Naming::KeptAside && targetMissing) {
-      ::MoveFileExW(file.c_str(), targetPath.c_str(),
-                    MOVEFILE_WRITE_THROUGH);  // a publication cut short
+      putBack.emplace_back(file, targetPath);  // a publication cut short
     } else {
       ::DeleteFileW(file.c_str());
     }
   }
+  held.reset();
+  for (const auto& [file, targetPath] : putBack)
+    ::MoveFileExW(file.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH);
 }
 
 std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {
