@@ -12,15 +12,25 @@
 
 namespace {
 
-using LostConnection = InstallerTest;
+// formsetup run in this process; the tests after it run as no program
+// again, as they expect.
+class LostConnection : public InstallerTest {
+ protected:
+  int runFormsetup() {
+    char name[] = "formsetup";
+    char* argv[] = {name, nullptr};
+    const int status =
+        platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); });
+    platform::runProgram("", 1, argv, [] {});
+    return status;
+  }
+};
 
 TEST_F(LostConnection, FormsetupShowsErrorNetworkOrDiskWithItsCause) {
   host.init();
   testsupport::FaultyEnv env;
   env.cutOff(host.folder());
-  char name[] = "formsetup";
-  char* argv[] = {name, nullptr};
-  EXPECT_EQ(platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); }), 1);
+  EXPECT_EQ(runFormsetup(), 1);
   const std::string box =
       R"({"program":"formsetup","title":"Error de Conección","text":"Error de red o de disco.\n )"
       R"(3043","icon":"none","buttons":"ok","default":"ok","answer":"ok"})";
@@ -46,9 +56,7 @@ class CutAtSendConfiguration : public testsupport::FaultyEnv {
 TEST_F(LostConnection, FormsetupCutOffMidRunEndsWithOneBox) {
   host.init();
   CutAtSendConfiguration env(host.folder());
-  char name[] = "formsetup";
-  char* argv[] = {name, nullptr};
-  EXPECT_EQ(platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); }), 1);
+  EXPECT_EQ(runFormsetup(), 1);
   const std::string box =
       R"({"program":"formsetup","title":"Error al Ejecutar Sentencia SQL","text":"Error Número )"
       R"(: 3043\nError de red o de disco.","icon":"critical","buttons":"ok","default":"ok",)"
