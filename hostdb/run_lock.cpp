@@ -137,16 +137,17 @@ void RunLock::take() {
 }
 
 // A lock folder that cannot be made is the database's own trouble, told as
-// opening it would tell it: a full disk, or a folder that takes no new files
-// (which leaves the database read-only to a writer).
+// opening it would tell it, with the system's words: a full disk, or a
+// folder that takes no new files (which leaves the database read-only to a
+// writer). Any other failure (a lost connection among them) is passed on.
 bool RunLock::makeOrRaise() {
   try {
     return tryMake();
   } catch (const platform::Error& e) {
-    if (e.number() == platform::err::kDiskFull) raise(err::kNotEnoughDiskSpace);
+    if (e.number() == platform::err::kDiskFull) raise(err::kNotEnoughDiskSpace, {}, e.cause());
     if (e.number() == platform::err::kPermissionDenied ||
         e.number() == platform::err::kPathFileAccess) {
-      raise(err::kReadOnly);
+      raise(err::kReadOnly, {}, e.cause());
     }
     throw;
   }
@@ -234,8 +235,14 @@ std::int64_t RunLock::serverNow() {
     std::optional<platform::env::Instant> stamped;
     try {
       std::unique_ptr<platform::env::WritableFile> file = env.newFile(probe, false);
-      file->append("0");
-      file->close();
+      try {
+        file->append("0");
+        file->close();
+      } catch (const platform::Error&) {
+        file.reset();  // closed before it is removed, as a file server requires
+        env.removeFile(probe);
+        throw;
+      }
       stamped = env.modifiedAt(probe);
       env.removeFile(probe);
     } catch (const platform::Error&) {

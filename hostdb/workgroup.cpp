@@ -80,8 +80,11 @@ Workgroup Workgroup::load(std::string_view path) {
   std::string text;
   try {
     text = platform::readFileBytes(path);
-  } catch (const platform::Error&) {
-    raise(err::kWorkgroupUnavailable);  // missing or unreadable: no workgroup to log on with
+  } catch (const platform::Error& e) {
+    // A file that cannot be reached is no missing one: the connection is told.
+    if (e.number() == platform::err::kConnectionLost) throw;
+    // Missing or unreadable: no workgroup to log on with.
+    raise(err::kWorkgroupUnavailable, {}, e.cause());
   }
   std::istringstream in(text);
   std::string line;

@@ -32,6 +32,7 @@ void showStatementError(const platform::Error& e) {
 void endOnLastingFault(const platform::Error& e) {
   if (e.number() == hostdb::err::kCannotOpenFile) showLockedBox(e);
   else if (e.number() == hostdb::err::kNotEnoughDiskSpace ||
+           e.number() == hostdb::err::kNetworkOrDiskError ||
            e.number() == platform::err::kHostInUse)
     showStatementError(e);
   else return;

@@ -21,7 +21,8 @@ void openHostDatabase(const std::string& folder);
 std::int64_t executeSql(const std::string& statement);
 
 // A database locked by another process (kCannotOpenFile), a full disk
-// (kNotEnoughDiskSpace) or a host another run keeps in use (kHostInUse) would
+// (kNotEnoughDiskSpace), a lost connection to the host's file server
+// (kNetworkOrDiskError) or a host another run keeps in use (kHostInUse) would
 // fail every statement that follows: shows the one box for it (the locked
 // database's connection box, or the statement error box) and ends the run.
 // Returns for any other error.

@@ -96,7 +96,13 @@ void loadSendConfiguration() {
   // The whole file is read and checked before the old configuration goes, so
   // that a missing or broken file leaves envio_t as it was.
   const std::string path = state.hostFolder + "tmp\\" + "env661.txt";
-  const SendConfigFile file = readSendConfigFile(path, envioLimits());
+  SendConfigFile file;
+  try {
+    file = readSendConfigFile(path, envioLimits());
+  } catch (const platform::Error& e) {
+    endOnLastingFault(e);  // a lost connection: its box, and the end
+    throw;
+  }
   if (!file.problem.empty()) {
     platform::MessageBox(file.problem + "\nNo se ha cambiado la configuración de envío.", "Mensaje",
                          platform::Icon::Critical);

@@ -143,6 +143,8 @@ SendConfigFile readSendConfigFile(const std::string& path, const SendConfigLimit
       file.lines.push_back(std::move(values));
     }
   } catch (const platform::Error& e) {
+    // The host's file server gone is no fault of the file: told as such.
+    if (e.number() == platform::err::kConnectionLost) throw;
     file.lines.clear();
     file.problem = "No se pudo leer el archivo " + shown + ": " + e.description() + ".";
   }

@@ -34,7 +34,8 @@ struct SendConfigFile {
 // Reads the file at `path` (a Windows path; the messages name it as the
 // system does). Lines end at CR LF, at a lone CR or at a lone LF. A missing or
 // unreadable file or a malformed line gives no lines and a message that names
-// the file and, for a line, its number and what is wrong with it.
+// the file and, for a line, its number and what is wrong with it; a file
+// whose file server can no longer be reached raises err::kConnectionLost.
 SendConfigFile readSendConfigFile(const std::string& path, const SendConfigLimits& limits);
 
 // Splits one line and checks its values: fields 5-7 are numbers that round

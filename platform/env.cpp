@@ -3,15 +3,27 @@
 #include "platform/env.h"
 
 #include "platform/errors.h"
+#include "platform/temporary_name.h"
 
 namespace platform::env {
 namespace {
 
 Env* installed = nullptr;
 
+constexpr int kMostNameAttempts = 100;
+
 std::string folderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// Removes `path`, passing over a failure: a later sweep removes what is left.
+void removeQuietly(Env& env, const std::string& path) noexcept {
+  try {
+    env.removeFile(path);
+  } catch (const Error&) {
+    // The failure being reported matters more.
+  }
 }
 
 }  // namespace
@@ -39,9 +51,6 @@ std::unique_ptr<WritableFile> EnvWrapper::newFile(const std::string& path, bool 
 }
 std::unique_ptr<HeldLock> EnvWrapper::holdFolder(const std::string& folder) noexcept {
   return target_.holdFolder(folder);
-}
-bool EnvWrapper::keepAside(const std::string& target, std::string& asidePath) {
-  return target_.keepAside(target, asidePath);
 }
 std::unique_ptr<WritableFile> EnvWrapper::newTemporaryFile(const std::string& target,
                                                            std::string& path) {
@@ -95,6 +104,45 @@ std::string EnvWrapper::windowsDirectory() { return target_.windowsDirectory(); 
 
 // --- Files built on the Env ----------------------------------------------------
 
+bool keepAside(const std::string& target, std::string& asidePath) {
+  Env& env = Env::current();
+  if (!env.pathExists(target)) return false;
+  const std::size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string name = target.substr(folder.size());
+  // The name is made first, so that the rename can take no one else's; the
+  // file that holds it is closed before the target replaces it.
+  std::uint64_t state = env.clockSeed();
+  for (int attempt = 1;; ++attempt) {
+    asidePath = folder + "." + name + "~" + randomLetters(state);
+    std::unique_ptr<WritableFile> reserved;
+    try {
+      reserved = env.newFile(asidePath, true);
+    } catch (const Error& e) {
+      if (e.number() == err::kFileAlreadyExists && attempt < kMostNameAttempts) continue;
+      asidePath.clear();
+      throw;
+    }
+    try {
+      reserved->close();
+    } catch (...) {
+      reserved.reset();
+      removeQuietly(env, asidePath);
+      asidePath.clear();
+      throw;
+    }
+    break;
+  }
+  try {
+    env.renameFile(target, asidePath);
+  } catch (...) {
+    removeQuietly(env, asidePath);
+    asidePath.clear();
+    throw;
+  }
+  return true;
+}
+
 TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) : target_(target) {
   Env& env = Env::current();
   hold_ = env.holdFolder(folderOf(target));
@@ -104,12 +152,8 @@ TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) 
     file->sync();
     file->close();
   } catch (...) {
-    file.reset();
-    try {
-      env.removeFile(path_);
-    } catch (const Error&) {
-      // The failure being reported matters more.
-    }
+    file.reset();  // closed before it is removed
+    removeQuietly(env, path_);
     throw;
   }
 }
@@ -126,7 +170,7 @@ TemporaryFile::~TemporaryFile() {
 void TemporaryFile::renameOverTarget(bool keepTargetAside) {
   if (placed_) throw makeError(err::kBadFileName);
   Env& env = Env::current();
-  if (keepTargetAside) env.keepAside(target_, aside_);
+  if (keepTargetAside) keepAside(target_, aside_);
   env.renameFile(path_, target_);
   placed_ = true;
   // The rename itself lasts only once the folder is on disk too.

@@ -58,8 +58,10 @@ class Env {
 
   virtual bool isFile(const std::string& path) = 0;
   virtual bool isDirectory(const std::string& path) = 0;
-  // What stands at `path` (links followed), or why nothing can be found there.
-  enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable };
+  // What stands at `path` (links followed), or why nothing can be found
+  // there; Disconnected: the file server that keeps it can no longer be
+  // reached (the call fails with err::kConnectionLost).
+  enum class PathKind { File, Folder, Other, Missing, BadPath, Unreachable, Disconnected };
   virtual PathKind pathKind(const std::string& path) = 0;
   // Empty when this process may read (and, with `forWriting`, write) `path`;
   // otherwise why not, in the system's words, with the call and the path.
@@ -83,19 +85,16 @@ class Env {
   // Raises 76 when the folder is missing, 75 when the target is a folder.
   virtual std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
                                                          std::string& path) = 0;
-  // Renames `target`, when it exists, to a new name beside it,
-  // "." + its name + "~" + six letters or digits (set in `asidePath`), and
-  // returns true; false, changing nothing, when there is no target. Its
-  // folder is to be held (holdFolder) for as long as the file stays aside.
-  virtual bool keepAside(const std::string& target, std::string& asidePath) = 0;
-  // Replaces `to`; a symbolic link at `to` is replaced, not followed.
+  // Replaces `to`; a symbolic link at `to` is replaced, not followed. Neither
+  // file may be open in this process, nor a file `removeFile` removes: a
+  // file server over SMB, like Windows, refuses both for an open file.
   virtual void renameFile(const std::string& from, const std::string& to) = 0;
   virtual void removeFile(const std::string& path) = 0;
   // Flushes a folder's entries (a file made or renamed in it) to disk.
   virtual void syncFolder(const std::string& folder) = 0;
   // In a folder that no living process holds (holdFolder), removes the files
   // of newTemporaryFile's naming whose target name `isOurs` accepts, and puts
-  // each such file of keepAside's naming back in place of its target when the
+  // each such file of keepAside's naming (below) back in place of its target when the
   // target is missing (removes it otherwise); then syncs the folder. A held
   // folder is left as it is for a later sweep. Nothing else is touched;
   // failures are ignored.
@@ -181,7 +180,6 @@ class EnvWrapper : public Env {
   std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
                                                  std::string& path) override;
-  bool keepAside(const std::string& target, std::string& asidePath) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   void syncFolder(const std::string& folder) override;
@@ -253,6 +251,14 @@ inline DateTime localDateTime(std::int64_t seconds) {
 }
 inline std::uint64_t clockSeed() { return Env::current().clockSeed(); }
 
+// Renames `target`, when it exists, to a new name beside it,
+// "." + its name + "~" + six letters or digits (set in `asidePath`), and
+// returns true; false, changing nothing, when there is no target. The name
+// is taken first by an empty file of its own, closed before the target is
+// renamed onto it. Its folder is to be held (holdFolder) for as long as the
+// file stays aside.
+bool keepAside(const std::string& target, std::string& asidePath);
+
 // A file written beside its target (newTemporaryFile), flushed to disk and
 // closed: a file open under its name cannot be renamed on every system (SMB
 // shares and Windows refuse it). Its folder stays held (holdFolder) from
@@ -267,7 +273,7 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   // With `keepTargetAside`, a target that exists is first kept aside
-  // (keepAside) rather than replaced, until dropOldTarget() or restoreTarget().
+  // (keepAside above) rather than replaced, until dropOldTarget() or restoreTarget().
   void renameOverTarget(bool keepTargetAside = false);
   // Puts the target back as it was before renameOverTarget, whatever step of
   // it failed, and syncs the folder; failures are ignored (a sweep finishes).

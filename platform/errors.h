@@ -57,6 +57,11 @@ inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kObjectNotSet = 91;
 inline constexpr int kInvalidUseOfNull = 94;
+// A folder whose file server can no longer be reached (or that fails to
+// read or write there): the engine's "Error de red o de disco.", which the
+// platform raises itself, so that every program and layer shows the one
+// number for it whichever call met it first.
+inline constexpr int kConnectionLost = 3043;
 // The programs' own.
 inline constexpr int kRequestWeekNotDigit = 513;
 inline constexpr int kOutputNameNotPlain = 514;

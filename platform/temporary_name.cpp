@@ -25,4 +25,15 @@ Naming namingOf(std::string_view name, std::string_view& target) {
   }
 }
 
+std::string randomLetters(std::uint64_t& state) {
+  static constexpr char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string letters;
+  for (std::size_t i = 0; i < kTemporaryRandomLength; ++i) {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    letters += kAlphabet[(state >> 33) % (sizeof kAlphabet - 1)];
+  }
+  return letters;
+}
+
 }  // namespace platform::env

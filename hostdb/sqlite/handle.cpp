@@ -38,7 +38,9 @@ void checkPath(const std::string& native, std::string_view display, const OpenMo
     case Kind::Folder:
       raise(err::kNotValidPath, {display});
     case Kind::Unreachable:
-      raise(err::kCannotOpenFile, {display});
+      raise(err::kCannotOpenFile, {display}, platform::env::accessRefusal(native, false));
+    case Kind::Disconnected:
+      raise(err::kNetworkOrDiskError, {}, platform::env::accessRefusal(native, false));
     // A FIFO or a device is no database, and reading one may wait for ever.
     case Kind::Other:
       raise(err::kUnrecognizedFormat, {display});
@@ -58,29 +60,6 @@ void checkPath(const std::string& native, std::string_view display, const OpenMo
   if (writing) {
     std::string refusal = platform::env::accessRefusal(parentOf(native), true);
     if (!refusal.empty()) raise(err::kReadOnly, {}, std::move(refusal));
-  }
-}
-
-// Maps a failure of the opening steps (`step`: the statement or the call) to
-// the engine's number.
-[[noreturn]] void raiseOpenFailure(sqlite3* db, int code, std::string_view display,
-                                   std::string_view step) {
-  std::string cause = sqliteCause(db, code, step);
-  // No room to grow the shared-memory index or to write a journal: the
-  // disk is full, whatever lock SQLite was taking at the time.
-  if (code == SQLITE_IOERR_SHMSIZE) raise(err::kNotEnoughDiskSpace, {}, std::move(cause));
-  switch (code & 0xff) {
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
-      raise(err::kUnrecognizedFormat, {display}, std::move(cause));
-    case SQLITE_FULL:
-      raise(err::kNotEnoughDiskSpace, {}, std::move(cause));
-    case SQLITE_READONLY:
-      raise(err::kReadOnly, {}, std::move(cause));
-    case SQLITE_NOMEM:
-      raise(platform::err::kOutOfMemory, {}, std::move(cause));
-    default:  // BUSY, LOCKED, CANTOPEN, PERM, IOERR
-      raise(err::kCannotOpenFile, {display}, std::move(cause));
   }
 }
 

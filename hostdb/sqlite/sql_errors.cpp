@@ -7,6 +7,7 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/jet_sql.h"
+#include "platform/system_error.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -54,6 +55,64 @@ int syntaxErrorNumber(Verb verb) {
   return err::kSelectSyntax;
 }
 
+namespace {
+
+// What a failure of SQLite becomes, while a database is being opened and in
+// a statement of an open one. A code is looked up whole (an extended code)
+// first, then by its primary code; 0 stands for the stage's default: at
+// opening kCannotOpenFile, in a statement kReservedError with SQLite's words.
+struct SqliteNumbers {
+  int code;
+  int atOpening;
+  int inStatement;
+};
+
+constexpr SqliteNumbers kSqliteNumbers[] = {
+    // No room to grow the shared-memory index: the disk is full, whatever
+    // lock SQLite was taking at the time.
+    {SQLITE_IOERR_SHMSIZE, err::kNotEnoughDiskSpace, err::kNetworkOrDiskError},
+    {SQLITE_NOTADB, err::kUnrecognizedFormat, 0},
+    {SQLITE_CORRUPT, err::kUnrecognizedFormat, err::kNetworkOrDiskError},
+    {SQLITE_FULL, err::kNotEnoughDiskSpace, err::kNotEnoughDiskSpace},
+    {SQLITE_READONLY, err::kReadOnly, err::kReadOnly},
+    {SQLITE_NOMEM, platform::err::kOutOfMemory, platform::err::kOutOfMemory},
+    {SQLITE_BUSY, err::kCannotOpenFile, err::kCannotOpenFile},
+    {SQLITE_LOCKED, err::kCannotOpenFile, err::kCannotOpenFile},
+    {SQLITE_IOERR, err::kCannotOpenFile, err::kNetworkOrDiskError},
+    {kInvalidArgumentCode, 0, platform::err::kInvalidArgument},
+};
+
+int numberOf(int code, bool atOpening) {
+  for (const bool whole : {true, false}) {
+    for (const SqliteNumbers& entry : kSqliteNumbers) {
+      if (entry.code == (whole ? code : code & 0xFF))
+        return atOpening ? entry.atOpening : entry.inStatement;
+    }
+  }
+  return 0;
+}
+
+// A failure of SQLite's file calls that the system put down to a lost
+// connection (SQLite keeps the system's code of its last failed call).
+bool connectionLost(sqlite3* db, int code) {
+  if (db == nullptr) return false;
+  switch (code & 0xFF) {
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      break;
+    default:
+      return false;
+  }
+  const int system = sqlite3_system_errno(db);
+  const char* file = sqlite3_db_filename(db, "main");
+  return system != 0 && platform::systemErrorNumber(system, file != nullptr ? file : "") ==
+                            platform::err::kConnectionLost;
+}
+
+}  // namespace
+
 void raiseSqliteError(sqlite3* db, int rc, RuleReport rules, std::string_view sql) {
   if (rules.fault) throw *rules.fault;
   const int extended = db ? sqlite3_extended_errcode(db) : rc;
@@ -69,27 +128,19 @@ void raiseSqliteError(sqlite3* db, int rc, RuleReport rules, std::string_view sq
     default:
       break;
   }
-  switch (rc & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      raise(err::kCannotOpenFile, {db ? sqlite3_db_filename(db, "main") : ""}, std::move(cause));
-    case SQLITE_FULL:
-      raise(err::kNotEnoughDiskSpace, {}, std::move(cause));
-    case SQLITE_IOERR:
-    case SQLITE_CORRUPT:
-      raise(err::kNetworkOrDiskError, {}, std::move(cause));
-    case SQLITE_READONLY:
-      raise(err::kReadOnly, {}, std::move(cause));
-    case SQLITE_NOMEM:
-      raise(platform::err::kOutOfMemory, {}, std::move(cause));
-    case kInvalidArgumentCode:
-      raise(platform::err::kInvalidArgument, {}, std::move(cause));
-    default:
-      break;
-  }
+  if (connectionLost(db, rc)) raise(err::kNetworkOrDiskError, {}, std::move(cause));
+  if (const int number = numberOf(rc, false); number != 0)
+    raise(number, {db ? sqlite3_db_filename(db, "main") : ""}, std::move(cause));
   // Passed on as SQLite words it, for whoever reads the box.
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   raise(err::kReservedError, {message}, std::move(cause));
+}
+
+void raiseOpenFailure(sqlite3* db, int rc, std::string_view display, std::string_view step) {
+  std::string cause = sqliteCause(db, rc, step);
+  if (connectionLost(db, rc)) raise(err::kNetworkOrDiskError, {}, std::move(cause));
+  const int number = numberOf(rc, true);
+  raise(number != 0 ? number : err::kCannotOpenFile, {display}, std::move(cause));
 }
 
 }  // namespace hostdb::sqlite

@@ -50,12 +50,22 @@ class UnpreparedStatement : public EngineError {
 //  when it reported none),
 //  a function given an argument it cannot take -> 5, no memory -> 7,
 //  UNIQUE -> kDuplicateKey, NOT NULL -> kNullInKey, busy or locked ->
-//  kCannotOpenFile, a full disk -> kNotEnoughDiskSpace, an I/O fault or a
-//  damaged file -> kNetworkOrDiskError, a read-only file -> kReadOnly;
+//  kCannotOpenFile, a full disk -> kNotEnoughDiskSpace, an I/O fault, a
+//  lost connection to the file server or a damaged file ->
+//  kNetworkOrDiskError, a read-only file -> kReadOnly;
 //  any other failure -> kReservedError with SQLite's own words as its text.
 // The error's cause is sqliteCause(db, rc, sql).
 [[noreturn]] void raiseSqliteError(sqlite3* db, int rc, RuleReport rules = {},
                                    std::string_view sql = {});
+
+// Raises the engine error for a failure `rc` of a step of opening a database
+// (`step`: the statement or the call, for the cause; `display` names the
+// file): a file that is no database or a damaged one -> kUnrecognizedFormat,
+// a full disk -> kNotEnoughDiskSpace, a read-only one -> kReadOnly, a lost
+// connection -> kNetworkOrDiskError, no memory -> 7, any other failure (a
+// lock, a file that cannot be opened) -> kCannotOpenFile.
+[[noreturn]] void raiseOpenFailure(sqlite3* db, int rc, std::string_view display,
+                                   std::string_view step);
 
 // What SQLite says of the failure `rc` on `db`: the file, sqlite3_errmsg, the
 // extended result code, the system's error number when the file system

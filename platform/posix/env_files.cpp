@@ -26,6 +26,8 @@ env::Env::PathKind PosixEnv::pathKind(const std::string& path) {
   if (::stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT) return PathKind::Missing;
     if (errno == ENOTDIR || errno == ENAMETOOLONG) return PathKind::BadPath;
+    if (errorFor(errno, "stat", path).number() == err::kConnectionLost)
+      return PathKind::Disconnected;
     return PathKind::Unreachable;
   }
   if (S_ISDIR(st.st_mode)) return PathKind::Folder;

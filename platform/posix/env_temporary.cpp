@@ -1,5 +1,5 @@
-// Temporary files beside their targets, targets kept aside, the sweep of
-// what a killed process left of them, advisory locks, folder syncs, symbolic
+// Temporary files beside their targets, the sweep of what a killed process
+// left of them and of targets kept aside, advisory locks, folder syncs, symbolic
 // links followed, and the system's Env.
 //
 // A temporary or kept-aside file is closed as soon as it is written (SMB
@@ -106,30 +106,11 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
   const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
   if (::fchmod(fd.get(), mode) != 0) {
     const int error = errno;
+    fd.reset();  // closed before it is removed: a file server refuses to remove an open file
     ::unlink(path.c_str());
     throw errorFor(error, "fchmod", path);
   }
   return std::make_unique<DescriptorFile>(fd.release(), target);
-}
-
-bool PosixEnv::keepAside(const std::string& target, std::string& asidePath) {
-  struct stat st {};
-  if (::lstat(target.c_str(), &st) != 0) {
-    if (errno == ENOENT) return false;
-    raiseErrno("lstat", target);
-  }
-  // The name is made first, so that the rename can take no one else's.
-  const Descriptor fd(
-      uniqueFile(folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix, asidePath));
-  if (fd.get() < 0)
-    raiseErrno("mkstemp", folderOf(target) + "." + nameOf(target) + env::kKeptAsideSuffix);
-  if (::rename(target.c_str(), asidePath.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(asidePath.c_str());
-    asidePath.clear();
-    throw errorFor(error, "rename", target);
-  }
-  return true;
 }
 
 void PosixEnv::syncFolder(const std::string& folder) {

@@ -19,7 +19,6 @@ class PosixEnv final : public env::Env {
   std::unique_ptr<env::HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<env::WritableFile> newTemporaryFile(const std::string& target,
                                                       std::string& path) override;
-  bool keepAside(const std::string& target, std::string& asidePath) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   void syncFolder(const std::string& folder) override;

@@ -18,7 +18,9 @@ HANDLE openToLook(const std::string& path, DWORD access) {
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-env::Env::PathKind kindOfFailure(DWORD error) {
+env::Env::PathKind kindOfFailure(DWORD error, const std::string& path) {
+  if (errorFor(error, path).number() == err::kConnectionLost)
+    return env::Env::PathKind::Disconnected;
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -37,10 +39,10 @@ env::Env::PathKind kindOfFailure(DWORD error) {
 
 env::Env::PathKind WindowsEnv::pathKind(const std::string& path) {
   const Handle h(openToLook(path, 0));
-  if (!h.valid()) return kindOfFailure(::GetLastError());
+  if (!h.valid()) return kindOfFailure(::GetLastError(), path);
   if (::GetFileType(h.get()) != FILE_TYPE_DISK) return PathKind::Other;
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(h.get(), &info)) return PathKind::Unreachable;
+  if (!::GetFileInformationByHandle(h.get(), &info)) return kindOfFailure(::GetLastError(), path);
   return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder
                                                                  : PathKind::File;
 }

@@ -1,5 +1,5 @@
-// Temporary files beside their targets, targets kept aside, the sweep of
-// what a killed process left of them, advisory locks, folder syncs, symbolic
+// Temporary files beside their targets, the sweep of what a killed process
+// left of them and of targets kept aside, advisory locks, folder syncs, symbolic
 // links followed, and the system's Env.
 //
 // A temporary or kept-aside file is closed as soon as it is written (Windows
@@ -13,6 +13,9 @@
 // was left by a killed process. The system closes a process's handles however
 // it ends.
 #include <windows.h>
+
+#include <utility>
+#include <vector>
 
 #include "platform/temporary_name.h"
 #include "platform/windows/handle.h"
@@ -33,18 +36,6 @@ std::string folderOf(const std::string& path) {
 std::string nameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Six letters or digits, different in each call and in each process.
-std::string randomLetters(std::uint64_t& state) {
-  static constexpr char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  std::string letters;
-  for (std::size_t i = 0; i < env::kTemporaryRandomLength; ++i) {
-    state = state * 6364136223846793005u + 1442695040888963407u;
-    letters += kAlphabet[(state >> 33) % (sizeof kAlphabet - 1)];
-  }
-  return letters;
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -99,7 +90,7 @@ std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::strin
   if (isDirectory(target)) throw errorFor(ERROR_ACCESS_DENIED, target, "CreateFileW");
   std::uint64_t state = clockSeed();
   for (int attempt = 1;; ++attempt) {
-    path = folder + "." + nameOf(target) + "." + randomLetters(state);
+    path = folder + "." + nameOf(target) + "." + env::randomLetters(state);
     HANDLE h =
         ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -107,36 +98,6 @@ std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::strin
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS || attempt == kMostAttempts) throw errorFor(error, target);
   }
-}
-
-bool WindowsEnv::keepAside(const std::string& target, std::string& asidePath) {
-  const DWORD attributes = ::GetFileAttributesW(widePath(target).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return false;
-    throw errorFor(error, target);
-  }
-  // The name is made first, so that the rename can take no one else's.
-  std::uint64_t state = clockSeed();
-  for (int attempt = 1;; ++attempt) {
-    asidePath = folderOf(target) + "." + nameOf(target) + "~" + randomLetters(state);
-    const Handle h(::CreateFileW(widePath(asidePath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (h.valid()) break;
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_EXISTS || attempt == kMostAttempts) {
-      asidePath.clear();
-      throw errorFor(error, target);
-    }
-  }
-  if (!::MoveFileExW(widePath(target).c_str(), widePath(asidePath).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = ::GetLastError();
-    ::DeleteFileW(widePath(asidePath).c_str());
-    asidePath.clear();
-    throw errorFor(error, target);
-  }
-  return true;
 }
 
 // Windows writes a folder's entries with the rename (MOVEFILE_WRITE_THROUGH)
@@ -148,10 +109,15 @@ void WindowsEnv::syncFolder(const std::string& folder) {
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
                                             const env::TargetFilter& isOurs) noexcept {
-  const Handle held(openFolder(folder, true));
+  Handle held(openFolder(folder, true));
   if (!held.valid()) return;  // in use, or not there
   const std::string prefix =
       folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
+  // A rename into a folder opens the folder to add an entry, which the
+  // sweep's own handle does not share: the files kept aside go back once it
+  // is closed, each only while its target is still missing (never replacing
+  // one a living process has put there since).
+  std::vector<std::pair<std::wstring, std::wstring>> putBack;
   for (const std::string& name : folderEntries(folder)) {
     if (name.front() != '.') continue;  // most names stop here
     std::string_view target;
@@ -167,12 +133,14 @@ void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
         ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
         ::GetLastError() == ERROR_FILE_NOT_FOUND;
     if (naming == env::Naming::KeptAside && targetMissing) {
-      ::MoveFileExW(file.c_str(), targetPath.c_str(),
-                    MOVEFILE_WRITE_THROUGH);  // a publication cut short
+      putBack.emplace_back(file, targetPath);  // a publication cut short
     } else {
       ::DeleteFileW(file.c_str());
     }
   }
+  held.reset();
+  for (const auto& [file, targetPath] : putBack)
+    ::MoveFileExW(file.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH);
 }
 
 std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/env.h"
+#include "platform/system_error.h"
 #include "platform/windows/wide.h"
 
 namespace platform::windows {
@@ -17,37 +19,75 @@ bool parentExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+struct Win32Number {
+  unsigned long win32Error;
+  int number;
+};
+
+// Every Win32 error with a number of its own; any other is 75 (access
+// denied, write-protected, ...). ERROR_FILE_NOT_FOUND (53 or 76) and the
+// device faults (57, or a lost connection on a file server's folder) depend
+// on the path, below.
+constexpr Win32Number kWin32Numbers[] = {
+    {ERROR_PATH_NOT_FOUND, err::kPathNotFound},
+    {ERROR_DIRECTORY, err::kPathNotFound},
+    {ERROR_FILE_EXISTS, err::kFileAlreadyExists},
+    {ERROR_ALREADY_EXISTS, err::kFileAlreadyExists},
+    {ERROR_DISK_FULL, err::kDiskFull},
+    {ERROR_HANDLE_DISK_FULL, err::kDiskFull},
+    {ERROR_FILE_TOO_LARGE, err::kDiskFull},
+    {ERROR_CRC, err::kDeviceIOError},
+    {ERROR_IO_DEVICE, err::kDeviceIOError},
+    {ERROR_READ_FAULT, err::kDeviceIOError},
+    {ERROR_WRITE_FAULT, err::kDeviceIOError},
+    {ERROR_INVALID_NAME, err::kBadFileName},
+    {ERROR_BAD_PATHNAME, err::kBadFileName},
+    {ERROR_FILENAME_EXCED_RANGE, err::kBadFileName},
+    {ERROR_INVALID_PARAMETER, err::kBadFileName},
+    {ERROR_SHARING_VIOLATION, err::kPermissionDenied},
+    {ERROR_LOCK_VIOLATION, err::kPermissionDenied},
+    {ERROR_BUSY, err::kPermissionDenied},
+    // The file server, its share or the network to it is gone.
+    {ERROR_NETNAME_DELETED, err::kConnectionLost},
+    {ERROR_UNEXP_NET_ERR, err::kConnectionLost},
+    {ERROR_BAD_NETPATH, err::kConnectionLost},
+    {ERROR_BAD_NET_NAME, err::kConnectionLost},
+    {ERROR_BAD_NET_RESP, err::kConnectionLost},
+    {ERROR_REM_NOT_LIST, err::kConnectionLost},
+    {ERROR_NET_WRITE_FAULT, err::kConnectionLost},
+    {ERROR_NETWORK_BUSY, err::kConnectionLost},
+    {ERROR_DEV_NOT_EXIST, err::kConnectionLost},
+    {ERROR_NETWORK_UNREACHABLE, err::kConnectionLost},
+    {ERROR_HOST_UNREACHABLE, err::kConnectionLost},
+    {ERROR_PORT_UNREACHABLE, err::kConnectionLost},
+    {ERROR_CONNECTION_ABORTED, err::kConnectionLost},
+    {ERROR_CONNECTION_REFUSED, err::kConnectionLost},
+    {ERROR_CONNECTION_INVALID, err::kConnectionLost},
+    {ERROR_VC_DISCONNECTED, err::kConnectionLost},
+    {ERROR_NO_NETWORK, err::kConnectionLost},
+    {ERROR_NOT_CONNECTED, err::kConnectionLost},
+    {ERROR_DEVICE_NOT_CONNECTED, err::kConnectionLost},
+    {ERROR_SEM_TIMEOUT, err::kConnectionLost},
+};
+
+std::string parentOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  if (slash == std::string::npos) return ".";
+  return path.substr(0, slash == 0 ? 1 : slash);
+}
+
 int numberFor(unsigned long win32Error, const std::string& path) {
-  switch (win32Error) {
-    case ERROR_FILE_NOT_FOUND:
-      return parentExists(path) ? err::kFileNotFound : err::kPathNotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DIRECTORY:
-      return err::kPathNotFound;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return err::kFileAlreadyExists;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_FILE_TOO_LARGE:
-      return err::kDiskFull;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-      return err::kDeviceIOError;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_INVALID_PARAMETER:
-      return err::kBadFileName;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_BUSY:
-      return err::kPermissionDenied;
-    default:
-      return err::kPathFileAccess;  // access denied, write-protected, ...
+  if (win32Error == ERROR_FILE_NOT_FOUND)
+    return parentExists(path) ? err::kFileNotFound : err::kPathNotFound;
+  for (const Win32Number& entry : kWin32Numbers) {
+    if (entry.win32Error != win32Error) continue;
+    // A read or write that fails on a file server is its connection's fault.
+    if (entry.number == err::kDeviceIOError &&
+        env::Env::current().folderKind(parentOf(path)) == env::Env::FolderKind::Network)
+      return err::kConnectionLost;
+    return entry.number;
   }
+  return err::kPathFileAccess;
 }
 
 }  // namespace
@@ -79,3 +119,7 @@ void raiseLastError(const std::string& path, std::string_view operation) {
 }
 
 }  // namespace platform::windows
+
+int platform::systemErrorNumber(long systemError, const std::string& path) {
+  return windows::errorFor(static_cast<unsigned long>(systemError), path).number();
+}

@@ -44,16 +44,19 @@ struct InProcessRun {
   // Afterwards the run's own connection is asked what it sees, so that a
   // transaction the run left open shows.
   int run() {
-    std::string arg = record("20123456789");
-    char name[] = "sendsummary";
-    char* argv[] = {name, arg.data(), nullptr};
-    const int status = platform::runProgram("sendsummary", 2, argv, [] { report::runReport(); });
+    const int status = runOnly();
     auto rows = report::hostDatabase().OpenRecordset("SELECT count(*) AS n FROM SPOOL",
                                                      hostdb::dbOpenSnapshot);
     rowsSeenByTheRun = rows->Fields("n").Value().toText();
     rows->Close();
     report::resetModuleState();
     return status;
+  }
+  int runOnly() {
+    std::string arg = record("20123456789");
+    char name[] = "sendsummary";
+    char* argv[] = {name, arg.data(), nullptr};
+    return platform::runProgram("sendsummary", 2, argv, [] { report::runReport(); });
   }
 
   ReportHost host;
@@ -173,14 +176,32 @@ TEST(SendsummaryPublish, ACopyThatCannotBePutInPlaceLeavesTheTargetsAsTheyWere) 
   }
 }
 
-// As on an SMB share or on Windows, where a file open under its name cannot
-// be renamed.
-TEST(SendsummaryPublish, NoFileIsRenamedWhileOpen) {
+// As on an SMB share or on Windows, where a file open in this process cannot
+// be renamed, be replaced by a rename or be removed: a first send, a resend
+// that keeps the earlier copies aside and drops them, with PM000.INI
+// rewritten, and a resend that fails and puts them back.
+TEST(SendsummaryPublish, NoFileIsRenamedOrRemovedWhileOpen) {
   InProcessRun r;
-  r.env.refuseRenamingOpenFiles();
-  EXPECT_EQ(r.run(), 0);
+  r.env.refuseChangingOpenFiles();
+  ASSERT_EQ(r.run(), 0);
+  const std::string ini = testsupport::readFile(r.host.iniPath());
+  const std::string systemDb = "SystemDB=";
+  ASSERT_NE(ini.find(systemDb), std::string::npos);
+  testsupport::writeFile(r.host.iniPath(),
+                         std::string(ini).insert(ini.find(systemDb) + systemDb.size(), "X"));
+  EXPECT_EQ(r.run(), 0) << (r.host.transcript().empty() ? "" : r.host.transcript().back());
   EXPECT_EQ(r.env.faultsRaised(), 0);
-  EXPECT_EQ(r.host.filesIn("RPT"), (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+  EXPECT_EQ(testsupport::readFile(r.host.iniPath()), ini);
+  EXPECT_EQ(r.host.filesIn("RPT"),
+            (std::vector<std::string>{"00000001.PRN", "00000002.PRN", kOutput + ".PRN"}));
+  EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+
+  testsupport::writeFile(r.host.tmp(kOutput + ".txt"), "earlier text copy\r\n");
+  r.env.failWhen(onceAt(Op::Rename, r.host.folder() + "/TMP/" + kOutput + ".txt"), 57);
+  EXPECT_EQ(r.run(), 1);
+  EXPECT_EQ(r.env.faultsRaised(), 1) << "only the fault asked for";
+  EXPECT_EQ(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
+  EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
 }
 
 // Runs sendsummary in a child process killed (SIGKILL) where `killHere`
@@ -246,6 +267,53 @@ TEST(SendsummaryPublish, NothingAKilledRunLeavesOutlivesTheNextRun) {
     EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
     EXPECT_EQ(r.host.filesIn("RPT"),
               (std::vector<std::string>{"00000001.PRN", "00000002.PRN", kOutput + ".PRN"}));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A host whose file server is lost before the database opens (the run lock
+// cannot be made) or in the middle of the run (the spool file cannot be
+// synced): one box, error 3043, its cause naming the call and the file.
+TEST(SendsummaryLostConnection, IsErrorNetworkOrDiskWithItsCause) {
+  struct Case {
+    const char* when;
+    std::string box;
+    std::string call;
+    std::string file;
+  };
+  const Case cases[] = {
+      {"before the database opens", boxLine("Mensaje", "\\nError de red o de disco.\\nIntente "
+                                                       "nuevamente por favor."),
+       "mkdir", "/zel.db.lock"},
+      {"in the middle of the run",
+       boxLine("Mensaje", "Error tecnico:  3043\\nError de red o de disco.\\nIntente nuevamente "
+                          "por favor."),
+       "fsync", "/RPT/.00000001.PRN."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.when);
+    InProcessRun r;
+    const std::string host = r.host.folder();
+    if (c.call == "mkdir") {
+      r.env.cutOff(host);
+    } else {
+      r.env.failWhen(
+          [&r, host](Op op, const std::string& path) {
+            if (op == Op::Write && path.find("/RPT/00000001.PRN") != std::string::npos)
+              r.env.cutOff(host);
+            return false;
+          },
+          0);
+    }
+    EXPECT_EQ(r.runOnly(), 1);
+    report::resetModuleState();
+    EXPECT_EQ(testsupport::oneBoxWithCause(r.host.transcript(), c.box, {c.call, host + c.file}),
+              "");
+    r.env.cutOff("");  // the connection back: nothing was registered
+    EXPECT_TRUE(r.host.spoolRows().empty());
   }
 }
 
