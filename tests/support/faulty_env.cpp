@@ -55,12 +55,20 @@ void FaultyEnv::failOn(Operation operation, std::string pathPart, int errorNumbe
 }
 
 void FaultyEnv::failWhen(Rule decide, int errorNumber) {
+  const std::lock_guard<std::mutex> hold(mutex_);
   faults_.push_back({std::move(decide), errorNumber});
 }
 
 void FaultyEnv::check(Operation operation, const std::string& path) {
-  for (const Fault& fault : faults_) {
+  std::vector<Fault> faults;
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    faults = faults_;
+  }
+  // Asked without the mutex: a rule may call this Env.
+  for (const Fault& fault : faults) {
     if (fault.decide(operation, path)) {
+      const std::lock_guard<std::mutex> hold(mutex_);
       ++raised_;
       throw platform::makeError(fault.errorNumber);
     }
@@ -68,6 +76,7 @@ void FaultyEnv::check(Operation operation, const std::string& path) {
 }
 
 void FaultyEnv::setOpen(const std::string& path, bool open) {
+  const std::lock_guard<std::mutex> hold(mutex_);
   if (open) {
     openFiles_.insert(path);
   } else {
@@ -92,9 +101,12 @@ std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& tar
 }
 
 void FaultyEnv::renameFile(const std::string& from, const std::string& to) {
-  if (refuseRenamingOpenFiles_ && openFiles_.count(from) != 0) {
-    ++raised_;
-    throw platform::makeError(platform::err::kPermissionDenied);
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (refuseRenamingOpenFiles_ && openFiles_.count(from) != 0) {
+      ++raised_;
+      throw platform::makeError(platform::err::kPermissionDenied);
+    }
   }
   check(Operation::Rename, to);
   EnvWrapper::renameFile(from, to);
