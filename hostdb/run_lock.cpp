@@ -199,9 +199,14 @@ void RunLock::take() {
     }
     // No owner file however often read: this computer may show a lock the
     // server no longer has. Only the server can tell.
-    if (!seen && placeOverVanished()) return;
+    const bool late = std::chrono::steady_clock::now() >= deadline;
+    if (!seen) {
+      if (placeOverVanished()) return;
+      // Neither placed nor readable for the whole wait: nothing more to learn.
+      if (late) raiseInUse("");
+    }
     if (takeOverIfAbandoned(seen.value_or(""))) continue;
-    if (std::chrono::steady_clock::now() >= deadline) raiseInUse(seen.value_or(""));
+    if (late) raiseInUse(seen.value_or(""));
     std::this_thread::sleep_for(kPollEvery);
   }
 }

@@ -58,10 +58,12 @@ bool PosixEnv::placeFolder(const std::string& from, const std::string& to) {
   }
 #endif
   // A file system without it (several FUSE ones): rename refuses a folder
-  // that holds anything.
+  // that holds anything. sshfs tells that refusal as EPERM (SFTP has no
+  // word for it): a failure with something standing at `to` is taken for it.
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
-  if (errno == EEXIST || errno == ENOTEMPTY) return false;
   const int failure = errno;
+  struct stat st {};
+  if (failure == EEXIST || failure == ENOTEMPTY || ::lstat(to.c_str(), &st) == 0) return false;
   throw posix::errorFor(failure, "rename " + from + " to", to);
 }
 
