@@ -69,8 +69,12 @@ std::chrono::seconds secondsFrom(const char* variable, std::chrono::seconds othe
   return otherwise;
 }
 
-std::chrono::seconds waitAllowed() { return secondsFrom("ZEL_RUN_LOCK_WAIT", RunLock::kDefaultWait); }
-std::chrono::seconds staleAfter() { return secondsFrom("ZEL_RUN_LOCK_STALE", RunLock::kStaleAfter); }
+std::chrono::seconds waitAllowed() {
+  return secondsFrom("ZEL_RUN_LOCK_WAIT", RunLock::kDefaultWait);
+}
+std::chrono::seconds staleAfter() {
+  return secondsFrom("ZEL_RUN_LOCK_STALE", RunLock::kStaleAfter);
+}
 
 std::chrono::milliseconds renewEvery() {
   const auto quarter = std::chrono::duration_cast<std::chrono::milliseconds>(staleAfter()) / 4;
@@ -221,8 +225,8 @@ void RunLock::writeStaging() {
   try {
     if (!stagingWritten_) env.makeFolder(staging_);
     stagingWritten_ = now;
-    stagingOwner_ = ownerText(
-        {env.machineName(), env.bootId(), env.processId(), env.currentInstant().seconds});
+    stagingOwner_ =
+        ownerText({env.machineName(), env.bootId(), env.processId(), env.currentInstant().seconds});
     // Not synced: a lock outlives no restart of its machine anyway (another
     // boot's lock is judged by its age), and closing passes it to a server.
     std::unique_ptr<platform::env::WritableFile> owner = env.newFile(staging_ + "/owner", false);
@@ -421,10 +425,10 @@ void RunLock::raiseInUse(const std::string& seen) {
   serverNow();
   const std::string lastSign = life.stamp ? shownMoment(*life.stamp - *serverOffset_) : "?";
   const std::string since = owner ? shownMoment(owner->since) : lastSign;
-  throw platform::makeError(platform::err::kHostInUse,
-                            {displayPath_, owner ? owner->machine : "?",
-                             owner ? std::to_string(owner->process) : "?", since, lastSign,
-                             folder_});
+  throw platform::makeError(
+      platform::err::kHostInUse,
+      {displayPath_, owner ? owner->machine : "?", owner ? std::to_string(owner->process) : "?",
+       since, lastSign, folder_});
 }
 
 void RunLock::giveBack() noexcept {
