@@ -37,6 +37,9 @@ bool WindowsEnv::placeFolder(const std::string& from, const std::string& to) {
     return true;
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+  // A server may tell the refusal otherwise (access denied): a failure with
+  // something standing at `to` is taken for it.
+  if (::GetFileAttributesW(widePath(to).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   throw errorFor(error, to, "MoveFileExW");
 }
 

@@ -140,8 +140,9 @@ TEST_F(RunLockTest, RenewedLockIsWaitedForAndTakenOverOnceSilent) {
   expectWhole();
 }
 
-// An owner file not yet (or half) written is a run starting: waited for,
-// never taken over while young.
+// An owner file half written, as an older version writes it into a lock
+// folder already standing, is such a run starting: waited for, never taken
+// over while young.
 TEST_F(RunLockTest, LockWithoutAWholeOwnerFileIsWaitedFor) {
   std::filesystem::create_directory(lockFolder());
   writeFile(lockFolder() + "/owner", "machine=PC-07\nboot=ab");
