@@ -196,4 +196,19 @@ TEST_F(RunLockTest, LockStillShownByTheClientIsAskedOfTheServer) {
   }
 }
 
+// Held, the lock shows life every quarter of a short limit, while the run
+// goes on using the Env; given back, it stops and leaves nothing.
+TEST_F(RunLockTest, HeldLockIsRenewedUntilGivenBack) {
+  FaultyEnv env(std::map<std::string, std::string>{{"ZEL_RUN_LOCK_STALE", "1"}});
+  hostdb::RunLock run(database(), "zel.db");
+  run.take();
+  setAge(lock() + "/alive", seconds(3600));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+  while (std::chrono::steady_clock::now() < until) env.newFile(dir_ / "busy", false)->close();
+  EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(lock() + "/alive"), seconds(1));
+  run.giveBack();
+  fs::remove(dir_ / "busy");
+  EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
 }  // namespace
