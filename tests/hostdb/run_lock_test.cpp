@@ -88,8 +88,11 @@ TEST_F(RunLockTest, TakesOverOnlyLocksWhoseOwnerIsGoneOrSilent) {
       {"older version, past ten minutes", other, seconds(700), kNoRenewal, 0},
       {"half an owner, young", half, seconds(1), kNoRenewal, kInUse},
       {"half an owner, past the limit", half, seconds(90), kNoRenewal, 0},
-      // Empty however often read again: no run is writing into it.
-      {"no owner file, young", "", seconds(1), kNoRenewal, 0},
+      // Empty however often read again: no run is writing into it, and a
+      // plain rename replaces it (Windows never replaces a folder: there it
+      // is judged by its age).
+      {"no owner file, young", "", seconds(1), kNoRenewal,
+       testsupport::systemIsWindows() ? kInUse : 0},
   };
   FaultyEnv env(kNoWait);
   for (const auto& c : cases) {
@@ -205,7 +208,7 @@ TEST_F(RunLockTest, HeldLockIsRenewedUntilGivenBack) {
   setAge(lock() + "/alive", seconds(3600));
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
   while (std::chrono::steady_clock::now() < until) env.newFile(dir_ / "busy", false)->close();
-  EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(lock() + "/alive"), seconds(1));
+  EXPECT_LT(fs::file_time_type::clock::now() - fs::last_write_time(lock() + "/alive"), seconds(5));
   run.giveBack();
   fs::remove(dir_ / "busy");
   EXPECT_EQ(leftovers(), std::vector<std::string>{});
