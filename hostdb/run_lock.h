@@ -1,14 +1,24 @@
 // A host's run lock: one run at a time writes a host, on every file system,
 // including those that do not pass SQLite's locks on to other computers.
 //
-// The lock is a folder beside the database ("<database>.lock"), made in one
-// step, with a file "owner" inside that names the machine, its boot, the
-// process and since when. The folder stands before its owner file is
-// written, so a reader copes with a folder without one, or with half of one.
+// The lock is a folder beside the database ("<database>.lock") with a file
+// "owner" inside that names the machine, its boot, the process and since
+// when, and a file "alive" that the holder rewrites every few seconds while
+// it runs (RunLockRenewal), so that the file server stamps it. A run makes
+// both in a folder of its own name beside the database first, then moves
+// that folder to "<database>.lock" in one step that fails when a lock
+// stands there: a lock never stands without its whole owner file, whenever
+// a run is killed. Older versions made the lock folder first and wrote the
+// owner file into it, without "alive"; their locks are still understood.
 //
 // A lock is taken over at once when its owner ran on this machine, in this
-// boot, and its process is gone; any other lock only once it is older than
-// any run holds one, its age judged by the file server's own clock.
+// boot, and its process is gone; any other lock once it shows no life for
+// longer than kStaleAfter (an older version's lock, which never renews,
+// only once older than kAbandonedAfter), judged by the file server's own
+// clock. Folders that killed runs left on their way (a run's own folder not
+// yet moved, a lock moved aside and not yet removed) are removed by a later
+// run: at once when their process ran here and is gone, otherwise once they
+// are as stale as a lock taken over.
 //
 // Taking the lock of a host on a file server also drops the pages of the
 // database (and of its journal) that this computer keeps in memory: a client
@@ -20,10 +30,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace hostdb {
+
+class RunLockRenewal;
 
 // Who holds a lock, as its owner file says.
 struct RunLockOwner {
@@ -34,15 +47,22 @@ struct RunLockOwner {
 };
 
 // The text of an owner file, and what a whole one gives back (nullopt for a
-// file not yet or only partly written).
+// file only partly written, as an older version left it when killed).
 std::string ownerText(const RunLockOwner& owner);
 std::optional<RunLockOwner> parseOwner(const std::string& text);
 
 class RunLock {
  public:
   // How long take() waits for another run, unless ZEL_RUN_LOCK_WAIT gives
-  // the seconds; and the age after which a lock no run can still hold.
+  // the seconds.
   static constexpr std::chrono::seconds kDefaultWait{30};
+  // How long a lock may show no life before another run takes it over,
+  // unless ZEL_RUN_LOCK_STALE gives the seconds; a holder renews it every
+  // kRenewEvery (every quarter of that time when it is shorter).
+  static constexpr std::chrono::seconds kStaleAfter{60};
+  static constexpr std::chrono::seconds kRenewEvery{5};
+  // The age after which an older version's lock, never renewed, is taken
+  // over.
   static constexpr std::chrono::seconds kAbandonedAfter{600};
 
   // The lock of the database at the native path `databasePath`, not taken;
@@ -52,21 +72,34 @@ class RunLock {
   RunLock(const RunLock&) = delete;
   RunLock& operator=(const RunLock&) = delete;
 
-  // Takes the lock, waiting for another run to give it back; raises 516
-  // (naming the owner, since when and the folder) when it is still held
-  // after the wait. When the folder cannot be made raises 3026 for a full
-  // disk, 3027 for a folder that refuses new files, otherwise the file
-  // system's error.
+  // Takes the lock, waiting for another run to give it back, and renews it
+  // from a thread of its own until giveBack(); raises 516 (naming the owner,
+  // since when, its last sign of life and the folder) when it is still held
+  // after the wait. When the run's own folder cannot be made raises 3026 for
+  // a full disk, 3027 for a folder that refuses new files, otherwise the
+  // file system's error.
   void take();
-  // Gives the lock back when it is held and still this process's.
+  // Stops renewing, and gives the lock back when it is still this process's.
   void giveBack() noexcept;
   bool held() const { return held_; }
   const std::string& folder() const { return folder_; }
 
  private:
-  bool makeOrRaise();
-  bool tryMake();
+  // When a lock last showed life, by the server's clock, and how long it may
+  // stay silent.
+  struct Life {
+    std::optional<std::int64_t> stamp;
+    std::int64_t limit = 0;
+  };
+
+  bool tryPlace();
+  bool placeOverVanished();
+  void writeStaging();
+  void placed();
+  std::string leftoverName(const char* why);
+  void removeLeftovers() noexcept;
   void forgetCachedDatabase() noexcept;
+  Life lastLife(const std::string& folder, bool ownerWhole);
   bool takeOverIfAbandoned(const std::string& seen);
   std::int64_t serverNow();
   [[noreturn]] void raiseInUse(const std::string& seen);
@@ -74,10 +107,16 @@ class RunLock {
   std::string database_;
   std::string folder_;
   std::string ownerPath_;
+  std::string alivePath_;
   std::string displayPath_;
-  std::string written_;  // the owner file this process wrote
+  std::string staging_;  // this run's own folder, moved to folder_ to take the lock
+  std::optional<std::chrono::steady_clock::time_point> stagingWritten_;
+  std::string stagingOwner_;  // the owner file written there
+  std::string written_;       // the owner file of the lock this process holds
   bool held_ = false;
+  bool swept_ = false;
   std::optional<std::int64_t> serverOffset_;  // server clock minus ours
+  std::unique_ptr<RunLockRenewal> renewal_;
 };
 
 }  // namespace hostdb

@@ -77,6 +77,9 @@ bool EnvWrapper::inputIsTerminal() { return target_.inputIsTerminal(); }
 std::optional<std::string> EnvWrapper::readInputLine() { return target_.readInputLine(); }
 bool EnvWrapper::makeFolder(const std::string& path) { return target_.makeFolder(path); }
 void EnvWrapper::removeFolder(const std::string& path) { target_.removeFolder(path); }
+bool EnvWrapper::placeFolder(const std::string& from, const std::string& to) {
+  return target_.placeFolder(from, to);
+}
 std::optional<Instant> EnvWrapper::modifiedAt(const std::string& path) {
   return target_.modifiedAt(path);
 }

@@ -120,6 +120,13 @@ class Env {
   virtual bool makeFolder(const std::string& path) = 0;
   // Removes the empty folder `path`; raises when it cannot.
   virtual void removeFolder(const std::string& path) = 0;
+  // Moves the folder `from`, with what it holds, to `to` in one step: true
+  // when moved, false, changing nothing, when something stands at `to`
+  // already; raises for any other failure. Where the file system cannot
+  // refuse every target, a plain rename is used, which refuses a folder that
+  // holds anything but replaces an empty one. A client of a file server may
+  // answer false from what it keeps in memory of a folder since removed.
+  virtual bool placeFolder(const std::string& from, const std::string& to) = 0;
   // When the file or folder at `path` was last modified, by the clock of the
   // computer that keeps it; nullopt when nothing can be found there.
   virtual std::optional<Instant> modifiedAt(const std::string& path) = 0;
@@ -193,6 +200,7 @@ class EnvWrapper : public Env {
   std::optional<std::string> readInputLine() override;
   bool makeFolder(const std::string& path) override;
   void removeFolder(const std::string& path) override;
+  bool placeFolder(const std::string& from, const std::string& to) override;
   std::optional<Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
   void dropCachedPages(const std::string& path) noexcept override;

@@ -41,7 +41,8 @@ constexpr Entry kTable[] = {
      "El registro de informes no tiene más nombres de archivo de ocho cifras: el último es |."},
     {516,
      "La base de datos '|' está siendo usada por otro proceso (equipo '|', proceso |) desde "
-     "|. Si ese proceso ya no existe, el administrador puede quitar la carpeta '|'."},
+     "| (última señal de vida: |). Si ese proceso ya no existe, el administrador puede quitar "
+     "la carpeta '|'."},
     {517, "El registro de informes no tiene más números de secuencia para '|': el último es |."},
     {3000, "Error reservado (|); no existe ningún mensaje para este error."},
     {3001, "Argumento no válido."},

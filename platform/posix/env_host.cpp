@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 
 #include "platform/posix/descriptor.h"
@@ -44,6 +45,26 @@ bool PosixEnv::makeFolder(const std::string& path) {
 
 void PosixEnv::removeFolder(const std::string& path) {
   if (::rmdir(path.c_str()) != 0) raiseErrno("rmdir", path);
+}
+
+bool PosixEnv::placeFolder(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+  // Refuses any target, an empty folder included, where the file system can.
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    const int failure = errno;
+    throw posix::errorFor(failure, "renameat2 " + from + " to", to);
+  }
+#endif
+  // A file system without it (several FUSE ones): rename refuses a folder
+  // that holds anything. sshfs tells that refusal as EPERM (SFTP has no
+  // word for it): a failure with something standing at `to` is taken for it.
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  const int failure = errno;
+  struct stat st {};
+  if (failure == EEXIST || failure == ENOTEMPTY || ::lstat(to.c_str(), &st) == 0) return false;
+  throw posix::errorFor(failure, "rename " + from + " to", to);
 }
 
 std::optional<env::Instant> PosixEnv::modifiedAt(const std::string& path) {

@@ -31,6 +31,18 @@ void WindowsEnv::removeFolder(const std::string& path) {
   if (!::RemoveDirectoryW(widePath(path).c_str())) raiseLastError(path, "RemoveDirectoryW");
 }
 
+bool WindowsEnv::placeFolder(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING, a target of any kind is refused.
+  if (::MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    return true;
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return false;
+  // A server may tell the refusal otherwise (access denied): a failure with
+  // something standing at `to` is taken for it.
+  if (::GetFileAttributesW(widePath(to).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  throw errorFor(error, to, "MoveFileExW");
+}
+
 std::optional<env::Instant> WindowsEnv::modifiedAt(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data))

@@ -33,6 +33,7 @@ class WindowsEnv final : public env::Env {
   std::optional<std::string> readInputLine() override;
   bool makeFolder(const std::string& path) override;
   void removeFolder(const std::string& path) override;
+  bool placeFolder(const std::string& from, const std::string& to) override;
   std::optional<env::Instant> modifiedAt(const std::string& path) override;
   FolderKind folderKind(const std::string& folder) override;
   void dropCachedPages(const std::string& path) noexcept override;

@@ -2,6 +2,7 @@
 // released or killed.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -11,8 +12,10 @@ namespace e2etest {
 
 class Holder {
  public:
-  // `mode` "exclusive", "write" or "runlock" (see tests/helpers/hold_database.cpp).
-  Holder(const testsupport::TestHost& host, const std::string& mode);
+  // `mode` "exclusive", "write" or "runlock" (see tests/helpers/hold_database.cpp),
+  // with the environment variables `env` (ZEL_TEST_MACHINE: another machine's).
+  Holder(const testsupport::TestHost& host, const std::string& mode,
+         const std::map<std::string, std::string>& env = {});
 
   bool held() const { return held_; }
   // Ends it, or as a power cut or kill -9 would.

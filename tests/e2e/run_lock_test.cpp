@@ -2,7 +2,9 @@
 // run left, and one that another machine holds.
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gmock/gmock.h"
@@ -106,8 +108,41 @@ TEST_F(RunLockTest, AbandonedLockOfAnotherMachineIsTakenOver) {
   expectWhole();
 }
 
-// An owner file not yet (or half) written is a run starting: waited for,
-// never taken over while young.
+// A run on another machine renews its lock: older than the limit but
+// renewed, it is waited for and named with its last sign of life; once its
+// run is killed and silent past the limit, taken over.
+TEST_F(RunLockTest, RenewedLockIsWaitedForAndTakenOverOnceSilent) {
+  const std::map<std::string, std::string> shortLimit = {{"ZEL_RUN_LOCK_STALE", "2"}};
+  std::map<std::string, std::string> otherMachine = shortLimit;
+  otherMachine["ZEL_TEST_MACHINE"] = "CONTABILIDAD-02";
+  Holder holder(host_, "runlock", otherMachine);
+  ASSERT_TRUE(holder.held()) << "the holder did not start";
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+
+  std::map<std::string, std::string> brief = shortLimit;
+  brief["ZEL_RUN_LOCK_WAIT"] = "1";
+  EXPECT_EQ(host_.sendsummary(record(kDocId), brief).exitCode, 1);
+  ASSERT_EQ(host_.transcript().size(), 1u);
+  const std::string box = host_.transcript()[0];
+  EXPECT_THAT(box, HasSubstr("(equipo 'CONTABILIDAD-02', proceso "));
+  EXPECT_THAT(box, HasSubstr(" (última señal de vida: "));
+  EXPECT_THAT(box, HasSubstr("). Si ese proceso ya no existe"));
+
+  holder.kill();
+  std::map<std::string, std::string> patient = shortLimit;
+  patient["ZEL_RUN_LOCK_WAIT"] = "10";
+  const auto killed = std::chrono::steady_clock::now();
+  const RunResult r = host_.sendsummary(record(kDocId), patient);
+  EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::seconds(5));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(host_.spoolRows().size(), 1u);
+  EXPECT_FALSE(fileExists(lockFolder()));
+  expectWhole();
+}
+
+// An owner file half written, as an older version writes it into a lock
+// folder already standing, is such a run starting: waited for, never taken
+// over while young.
 TEST_F(RunLockTest, LockWithoutAWholeOwnerFileIsWaitedFor) {
   std::filesystem::create_directory(lockFolder());
   writeFile(lockFolder() + "/owner", "machine=PC-07\nboot=ab");

@@ -6,6 +6,8 @@
 // that every other connection may read and none may write; "runlock" is
 // "write" with the host's run lock taken first, as a run of the programs
 // holds it. On failure prints "error N: description" on stderr and exits 1.
+// With ZEL_TEST_MACHINE set, the process stands for a run on the machine of
+// that name (and of another boot).
 #include <chrono>
 
 #include <cstdio>
@@ -17,6 +19,22 @@
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
 #include "hostdb/run_lock.h"
+#include "platform/env.h"
+
+namespace {
+
+class OtherMachine final : public platform::env::EnvWrapper {
+ public:
+  explicit OtherMachine(std::string name)
+      : EnvWrapper(platform::env::Env::system()), name_(std::move(name)) {}
+  std::string machineName() override { return name_; }
+  std::string bootId() override { return "0ther-b00t"; }
+
+ private:
+  std::string name_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const bool runLock = argc == 7 && std::strcmp(argv[6], "runlock") == 0;
@@ -26,6 +44,9 @@ int main(int argc, char** argv) {
                  "usage: hold_database DBPATH WORKGROUP USER PASSWORD SECONDS [write|runlock]\n");
     return 2;
   }
+  const char* machine = std::getenv("ZEL_TEST_MACHINE");
+  OtherMachine other(machine ? machine : "");
+  if (machine) platform::env::Env::install(&other);
   try {
     hostdb::RunLock lock(argv[1], argv[1]);
     if (runLock) lock.take();

@@ -83,12 +83,20 @@ void FaultyEnv::failOn(Operation operation, std::string pathPart, int errorNumbe
 }
 
 void FaultyEnv::failWhen(Rule decide, int errorNumber) {
+  const std::lock_guard<std::mutex> hold(mutex_);
   faults_.push_back({std::move(decide), errorNumber});
 }
 
 void FaultyEnv::check(Operation operation, const std::string& path) {
-  for (const Fault& fault : faults_) {
+  std::vector<Fault> faults;
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    faults = faults_;
+  }
+  // Asked without the mutex: a rule may call this Env.
+  for (const Fault& fault : faults) {
     if (fault.decide(operation, path)) {
+      const std::lock_guard<std::mutex> hold(mutex_);
       ++raised_;
       throw platform::makeError(fault.errorNumber);
     }
@@ -96,6 +104,7 @@ void FaultyEnv::check(Operation operation, const std::string& path) {
 }
 
 void FaultyEnv::setOpen(const std::string& path, bool open) {
+  const std::lock_guard<std::mutex> hold(mutex_);
   if (open) {
     openFiles_.insert(path);
   } else if (const auto it = openFiles_.find(path); it != openFiles_.end()) {
@@ -104,8 +113,11 @@ void FaultyEnv::setOpen(const std::string& path, bool open) {
 }
 
 void FaultyEnv::refuseIfOpen(const char* call, const std::string& path) {
-  if (!refuseChangingOpenFiles_ || openFiles_.count(path) == 0) return;
-  ++raised_;
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (!refuseChangingOpenFiles_ || openFiles_.count(path) == 0) return;
+    ++raised_;
+  }
   throw platform::Error(platform::err::kPermissionDenied,
                         platform::describe(platform::err::kPermissionDenied),
                         std::string(call) + " " + path + ": the file is open in this process");
@@ -117,7 +129,10 @@ bool FaultyEnv::isCutOff(const std::string& path) const {
 
 void FaultyEnv::checkReachable(std::string_view call, const std::string& path) {
   if (!isCutOff(path)) return;
-  ++raised_;
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    ++raised_;
+  }
   throw lostConnectionError(call, path);
 }
 

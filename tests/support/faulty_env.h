@@ -2,11 +2,13 @@
 // with environment variables of the test's own and faults where the test
 // asks for them: a write, a sync or a rename of a chosen file fails with a
 // chosen run-time error (or the process is killed there). Installed while
-// the object lives.
+// the object lives. Safe to use from several threads (a held run lock
+// renews itself from one of its own).
 #pragma once
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -45,7 +47,10 @@ class FaultyEnv : public platform::env::EnvWrapper {
   void checkReachable(std::string_view call, const std::string& path);
 
   // How many operations failed so far.
-  int faultsRaised() const { return raised_; }
+  int faultsRaised() const {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return raised_;
+  }
   // For the files this Env hands out: the file at `path` opened or closed.
   void setOpen(const std::string& path, bool open);
 
@@ -82,6 +87,7 @@ class FaultyEnv : public platform::env::EnvWrapper {
     int errorNumber;
   };
   std::map<std::string, std::string> variables_;
+  mutable std::mutex mutex_;  // for what follows
   std::vector<Fault> faults_;
   void refuseIfOpen(const char* call, const std::string& path);
   bool isCutOff(const std::string& path) const;
