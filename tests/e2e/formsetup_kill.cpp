@@ -1,49 +1,62 @@
 #include "tests/e2e/formsetup_kill.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "installer/startup.h"
+#include "platform/env.h"
+#include "platform/program.h"
 
 namespace e2etest {
+namespace {
 
-using testsupport::TestHost;
+// Passes every call on, and ends the process with SIGKILL at the SQL trace's
+// first line after the one that begins with "E\t" + `statement`: the
+// statement has run, the next one not yet.
+class KillingEnv final : public platform::env::EnvWrapper {
+ public:
+  KillingEnv(std::string trace, std::string statement)
+      : EnvWrapper(platform::env::Env::system()),
+        trace_(std::move(trace)),
+        line_("E\t" + std::move(statement)) {}
 
-bool killBefore(const TestHost& host, const std::string& statement) {
-  const std::string fifo = host.root() + "/trace.fifo";
-  std::remove(fifo.c_str());
-  if (mkfifo(fifo.c_str(), 0600) != 0) return false;
-  const pid_t child = fork();
+  void appendToFile(const std::string& path, std::string_view bytes) noexcept override {
+    if (path == trace_) {
+      if (seen_) ::kill(::getpid(), SIGKILL);
+      seen_ = bytes.substr(0, line_.size()) == line_;
+    }
+    EnvWrapper::appendToFile(path, bytes);
+  }
+
+ private:
+  std::string trace_;
+  std::string line_;
+  bool seen_ = false;
+};
+
+}  // namespace
+
+bool killBefore(const testsupport::TestHost& host, const std::string& statement) {
+  const pid_t child = ::fork();
   if (child < 0) return false;
   if (child == 0) {
-    for (const auto& [name, value] : host.env()) setenv(name.c_str(), value.c_str(), 1);
-    setenv("ZEL_SQL_LOG", fifo.c_str(), 1);
-    const std::string formsetup = testsupport::program("formsetup");
-    execl(formsetup.c_str(), formsetup.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
+    for (const auto& [name, value] : host.env()) ::setenv(name.c_str(), value.c_str(), 1);
+    const std::string trace = host.root() + "/killed.sql.log";
+    ::setenv("ZEL_SQL_LOG", trace.c_str(), 1);
+    KillingEnv env(trace, statement);
+    platform::env::Env::install(&env);
+    char name[] = "formsetup";
+    char* argv[] = {name, nullptr};
+    platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); });
+    ::_exit(0);  // the statement never came
   }
-  bool seen = false;
-  while (!seen) {
-    const int fd = open(fifo.c_str(), O_RDONLY);
-    if (fd < 0) break;
-    std::string lines;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-      lines.append(buffer, static_cast<std::size_t>(n));
-    close(fd);
-    if (lines.empty()) break;  // formsetup has ended
-    seen = lines.find("E\t" + statement) != std::string::npos;
-  }
-  usleep(300 * 1000);  // let it reach the next statement's trace
   int status = 0;
-  const bool running = waitpid(child, &status, WNOHANG) == 0;
-  kill(child, SIGKILL);
-  waitpid(child, &status, 0);
-  return seen && running;
+  if (::waitpid(child, &status, 0) != child) return false;
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 }  // namespace e2etest

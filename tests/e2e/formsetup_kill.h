@@ -7,12 +7,10 @@
 
 namespace e2etest {
 
-// Starts formsetup with its SQL trace going into a named pipe and kills it
-// once the statement after the first traced statement beginning with
-// `statement` is about to be traced. Each trace line opens the pipe anew, and
-// opening it waits for a reader: once the test stops reading, formsetup waits
-// before its next statement, with the one before done. Returns false when the
-// run could not be stopped there.
+// Runs formsetup, in a child process of this one, against `host` with its
+// SQL trace on, and kills it (SIGKILL) once the first statement beginning
+// with `statement` has run and before the next one does. Returns false when
+// the run ended some other way.
 bool killBefore(const testsupport::TestHost& host, const std::string& statement);
 
 }  // namespace e2etest
