@@ -7,6 +7,7 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/jet_sql.h"
+#include "platform/env.h"
 #include "platform/system_error.h"
 
 namespace hostdb::sqlite {
@@ -96,6 +97,14 @@ int numberOf(int code, bool atOpening) {
 // connection (SQLite keeps the system's code of its last failed call).
 bool connectionLost(sqlite3* db, int code) {
   if (db == nullptr) return false;
+  // A read cut short by a client that lost its server comes back as no
+  // error at all, and the pages it left empty as a file that is no database:
+  // the file itself, asked again, says which.
+  if ((code & 0xFF) == SQLITE_NOTADB || (code & 0xFF) == SQLITE_CORRUPT) {
+    const char* file = sqlite3_db_filename(db, "main");
+    return file != nullptr && *file != '\0' &&
+           platform::env::pathKind(file) == platform::env::Env::PathKind::Disconnected;
+  }
   switch (code & 0xFF) {
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:

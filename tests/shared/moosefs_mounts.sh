@@ -45,6 +45,9 @@ MATOCS_LISTEN_HOST = $MFS_ADDRESS
 MATOCL_LISTEN_HOST = $MFS_ADDRESS
 NICE_LEVEL = 0
 DISABLE_OOM_KILLER = 0
+# A client gone for good gives back its session, and the locks it held on
+# files (SQLite's on the database), after a minute rather than a day.
+SESSION_SUSTAIN_TIME = 60
 EOF
   cat >"$dir/mfschunkserver.cfg" <<EOF
 WORKING_USER = root
