@@ -275,7 +275,7 @@ cut_outcome() {
     fi
   done
   [ -n "$CUT_HELD" ] || { after_cut "$1"; return 0; }
-  local taken='' n=$((2 * RUNS_PER_PC)) deadline=$((CUT_MS + TAKEOVER_GIVE_UP * 1000))
+  local taken='' n=$((2 * RUNS_PER_PC)) deadline=$((CUT_MS + ${fs_takeover_give_up:-$TAKEOVER_GIVE_UP} * 1000))
   for i in $(seq 1 "$RUNS_PER_PC"); do
     [ "$(cat "$RUNS/s$i.rc")" = 0 ] && [ "$(cat "$RUNS/s$i.end")" -gt "$CUT_MS" ] || continue
     end=$(cat "$RUNS/s$i.end")
@@ -288,12 +288,12 @@ cut_outcome() {
     [ "$(now_ms)" -lt "$deadline" ] || break
   done
   if [ -z "$taken" ]; then
-    FAULTS+=("PC 1 had not taken over PC 2's lock $TAKEOVER_GIVE_UP s after the cut: $(first_box "$RUNS/t$n.msg" "$RUNS/t$n.out" 1)")
+    FAULTS+=("PC 1 had not taken over PC 2's lock ${fs_takeover_give_up:-$TAKEOVER_GIVE_UP} s after the cut: $(first_box "$RUNS/t$n.msg" "$RUNS/t$n.out" 1)")
     return
   fi
   local after=$((taken - RENEWED_MS))
   NOTES+=("PC 1 took over PC 2's lock $(seconds "$after") s after its last renewal ($(seconds $((taken - CUT_MS))) s after the cut)")
-  [ "$after" -le $((TAKEOVER_LIMIT * 1000)) ] ||
+  [ "$after" -le $((${fs_takeover_limit:-$TAKEOVER_LIMIT} * 1000)) ] ||
     FAULTS+=("PC 1 took over PC 2's lock only $(seconds "$after") s after its last renewal")
   after_cut "$1"
 }

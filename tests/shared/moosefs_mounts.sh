@@ -9,6 +9,12 @@ fs_needs_fuse=yes
 fs_commands=(mfsmaster mfschunkserver mfsmount ip nsenter)
 
 MFS_ADDRESS=192.0.2.1
+# The master gives SQLite's locks of a client that is gone back only with its
+# session (SESSION_SUSTAIN_TIME below, a minute, and about a minute more to
+# notice the client gone: 118 s measured): the run lock of a cut PC is taken
+# over after a minute, but the database opens for the other PC only then.
+fs_takeover_limit=150
+fs_takeover_give_up=170
 
 
 # waits_for FILE TEXT [SECONDS]: waits (30 s) until a daemon's log says TEXT.
