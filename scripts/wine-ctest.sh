@@ -26,5 +26,10 @@ wineserver -p
 # message box), it would keep that test's output pipe open, and ctest would
 # wait for its end.
 wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+# Wine's services (services.exe, rpcss, plugplay …) start with the first
+# process and keep the descriptors it had: started by a test beside the
+# desktop, they kept that test's output pipe, and ctest waited for ever.
+# They are started here first, on /dev/null.
+wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --test-dir "$build" --output-on-failure "$@"
