@@ -26,7 +26,8 @@ constexpr std::chrono::milliseconds kOwnerReadAgainAfter{50};
 constexpr std::chrono::milliseconds kShortestRenewal{50};
 // Why a folder beside the database bears the lock's name and a run's.
 constexpr const char* kStagingWhy = "taking";
-constexpr const char* kLeftoverWhys[] = {kStagingWhy, "released", "abandoned"};
+// The clock probe is a file; the others are lock folders.
+constexpr const char* kLeftoverWhys[] = {kStagingWhy, "released", "abandoned", "clock"};
 
 std::string fieldOf(const std::string& text, std::string_view key) {
   const std::string prefix = std::string(key) + "=";
@@ -315,7 +316,9 @@ void RunLock::removeLeftovers() noexcept {
         const Life life = lastLife(path, false);
         gone = life.stamp && serverNow() - *life.stamp > staleAfter().count();
       }
-      if (gone) removeLockFolder(path, 1);
+      if (!gone) continue;
+      if (env.isFile(path)) env.removeFile(path);
+      else removeLockFolder(path, 1);
     }
   } catch (...) {
     // What cannot be removed now is for a later run.
@@ -402,8 +405,8 @@ std::int64_t RunLock::serverNow() {
   const std::int64_t ours = env.currentInstant().seconds;
   if (!serverOffset_) {
     // A file written now carries the server's time.
-    const std::string probe =
-        parentOf(folder_) + "/.clock." + env.machineName() + "." + std::to_string(env.processId());
+    // Named as the lock's leftovers are, so that a killed run's is removed.
+    const std::string probe = leftoverName("clock");
     std::optional<platform::env::Instant> stamped;
     try {
       std::unique_ptr<platform::env::WritableFile> file = env.newFile(probe, false);
