@@ -64,7 +64,10 @@ int main(int argc, char** argv) {
   std::string codes;
   for (const auto& [code, count] : failures) {
     failed += count;
-    codes += " " + std::to_string(count) + "x" + std::to_string(code) + " (" + sqlite3_errstr(code) + ")";
+    // Appended piece by piece: g++ 12 at -O3 takes `" " + std::to_string(…)`
+    // for an overlapping copy (-Wrestrict).
+    codes.append(" ").append(std::to_string(count)).append("x").append(std::to_string(code));
+    codes.append(" (").append(sqlite3_errstr(code)).append(")");
   }
   std::printf("%s: %d commits, %d failed%s; per commit median %.2f ms, slowest %.2f ms\n", mode.c_str(), commits,
               failed, codes.c_str(), times.empty() ? 0.0 : times[times.size() / 2],
