@@ -62,11 +62,7 @@ void HostSession::open(const std::string& systemDb, const std::string& path) {
 
 Database& HostSession::database() {
   if (!database_) throw platform::makeError(platform::err::kObjectNotSet);
-  if (lostCommit_) {
-    const platform::Error lost = *lostCommit_;
-    lostCommit_.reset();
-    throw lost;
-  }
+  raiseLostCommit();
   if (lock_ && !lock_->held()) lock_->take();
   if (sharing_ && !sharedOpen_ && !sharingRefused_) {
     // A database another process keeps locked refuses the transaction: the
@@ -82,18 +78,21 @@ Database& HostSession::database() {
   return *database_;
 }
 
+void HostSession::raiseLostCommit() {
+  if (!lostCommit_) return;
+  const platform::Error lost = *lostCommit_;
+  lostCommit_.reset();
+  throw lost;
+}
+
 void HostSession::commitShared() {
   sharingRefused_ = false;
   if (!sharedOpen_) return;
-  sharedOpen_ = false;
   try {
     workspace().CommitTrans();
+    sharedOpen_ = false;
   } catch (...) {
-    try {
-      workspace().Rollback();
-    } catch (const platform::Error&) {
-      // A commit that failed may have ended the transaction already.
-    }
+    rollbackShared();
     throw;
   }
 }
@@ -104,7 +103,8 @@ void HostSession::rollbackShared() noexcept {
   try {
     workspace().Rollback();
   } catch (...) {
-    // A failure that ended the transaction has undone it already.
+    // A failure that ended the transaction (a commit's among them) has
+    // undone it already.
   }
 }
 
@@ -132,13 +132,9 @@ void HostSession::beforeBox() noexcept {
 }
 
 void HostSession::closeDatabase() {
-  if (database_ && (lostCommit_ || sharedOpen_)) {
+  if (database_) {
     try {
-      if (lostCommit_) {
-        const platform::Error lost = *lostCommit_;
-        lostCommit_.reset();
-        throw lost;
-      }
+      raiseLostCommit();
       commitShared();
     } catch (...) {
       releaseDatabase(database_);

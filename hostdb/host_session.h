@@ -82,6 +82,7 @@ class HostSession {
 
  private:
   void beforeBox() noexcept;
+  void raiseLostCommit();
   void rollbackShared() noexcept;
   // Declared first, so that it is given back after the database closes.
   std::unique_ptr<RunLock> lock_;

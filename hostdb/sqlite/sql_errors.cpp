@@ -93,26 +93,26 @@ int numberOf(int code, bool atOpening) {
   return 0;
 }
 
-// The database's folder, asked again after a failure: a client that lost
-// its server says so there.
-bool folderUnreachable(sqlite3* db) {
-  const char* file = sqlite3_db_filename(db, "main");
-  return file != nullptr && *file != '\0' &&
-         platform::env::pathKind(file) == platform::env::Env::PathKind::Disconnected;
-}
-
 // A failure of SQLite's file calls that comes of a lost connection: put down
 // to one by the system (SQLite keeps the code of its last failed call), or
 // met while the database's folder can no longer be reached.
 bool connectionLost(sqlite3* db, int code) {
   if (db == nullptr) return false;
+  const char* name = sqlite3_db_filename(db, "main");
+  const std::string file = name != nullptr ? name : "";
+  // The database's folder, asked again after a failure: a client that lost
+  // its server says so there.
+  auto unreachable = [&file] {
+    return !file.empty() &&
+           platform::env::pathKind(file) == platform::env::Env::PathKind::Disconnected;
+  };
   switch (code & 0xFF) {
     // A read cut short by a client that lost its server comes back as no
     // error at all, and the pages it left empty as a file that is no
     // database: only the file itself, asked again, says which.
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-      return folderUnreachable(db);
+      return unreachable();
     case SQLITE_IOERR:
     case SQLITE_CANTOPEN:
     case SQLITE_READONLY:
@@ -122,13 +122,11 @@ bool connectionLost(sqlite3* db, int code) {
       return false;
   }
   const int system = sqlite3_system_errno(db);
-  const char* file = sqlite3_db_filename(db, "main");
-  if (system != 0 && platform::systemErrorNumber(system, file != nullptr ? file : "") ==
-                         platform::err::kConnectionLost)
+  if (system != 0 && platform::systemErrorNumber(system, file) == platform::err::kConnectionLost)
     return true;
   // A client may also answer with an error of its own choosing (a write
   // refused as if the file were read-only): the folder tells.
-  return folderUnreachable(db);
+  return unreachable();
 }
 
 }  // namespace

@@ -51,11 +51,6 @@ class PatientVfsTest : public ::testing::Test {
     client_.zName = "zel-test-client";
     client_.xDelete = clientDelete;
     client_.xAccess = clientAccess;
-    // The system's own methods get the system's VFS through pAppData only
-    // in the patient VFS; here they are called with ours, so open must be
-    // the system's with its own pointer.
-    client_.xOpen = [](sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
-                       int* out) { return systemVfs->xOpen(systemVfs, name, file, flags, out); };
     ASSERT_EQ(sqlite3_vfs_register(&client_, 0), SQLITE_OK);
     patient_ = hostdb::sqlite::patientVfsOver(&client_);
     patient_.zName = "zel-test-patient";
