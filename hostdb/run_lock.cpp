@@ -292,11 +292,12 @@ void RunLock::placed() {
   forgetCachedDatabase();
 }
 
-std::string RunLock::leftoverName(const char* why) {
+std::string RunLock::runSuffix() {
   Env& env = Env::current();
-  return folder_ + "." + why + "." + env.machineName() + "." + env.bootId() + "." +
-         std::to_string(env.processId());
+  return env.machineName() + "." + env.bootId() + "." + std::to_string(env.processId());
 }
+
+std::string RunLock::leftoverName(const char* why) { return folder_ + "." + why + "." + runSuffix(); }
 
 void RunLock::removeLeftovers() noexcept {
   try {
@@ -372,23 +373,66 @@ bool RunLock::takeOverIfAbandoned(const std::string& seen) {
     abandoned = serverNow() - *life.stamp > life.limit;
   }
   if (!abandoned) return false;
+  return owner ? claimAbandoned(seen, judged) : moveAsideOwnerless(seen);
+}
 
-  // Moved aside first, so that of several runs that judged it abandoned one
-  // removes it; should the folder moved hold another owner by then (a run
-  // took it anew in the meantime), or have shown life since it was judged
-  // (its run was only stopped for a while), it is put back.
+// Of several runs that judged the lock abandoned, the one that moves its
+// owner file to a name of its own (inside the folder) claims it. The folder
+// stays where it is meanwhile: should it be another run's lock by now (the
+// lock was taken anew between judging and claiming), nothing else can be
+// placed while the owner file is away, and it goes back. Only a folder
+// claimed with the owner judged, and no life shown since, is moved aside and
+// removed.
+bool RunLock::claimAbandoned(const std::string& seen, std::optional<std::int64_t> judged) {
+  Env& env = Env::current();
+  const std::string claimed = ownerPath_ + ".abandoned." + runSuffix();
+  try {
+    env.renameFile(ownerPath_, claimed);
+  } catch (const platform::Error&) {
+    return false;  // claimed by another run, or refused for now (a reader has it open)
+  }
+  bool keep = readText(claimed).value_or("") != seen;
+  if (!keep && judged) {
+    // Its run was only stopped for a while, and has renewed it since.
+    const auto alive = env.modifiedAt(alivePath_);
+    keep = alive && alive->seconds > *judged;
+  }
+  const std::string aside = leftoverName("abandoned");
+  for (int attempt = 1; !keep; ++attempt) {
+    try {
+      env.renameFile(folder_, aside);
+      removeLockFolder(aside);
+      return true;
+    } catch (const platform::Error&) {
+      // A reader holds a file in it open, which a file server or Windows
+      // will not move; once given up, the lock is left as it was found.
+      if (attempt >= kRemoveAttempts) break;
+      std::this_thread::sleep_for(kRemoveAgainAfter);
+    }
+  }
+  for (int attempt = 1; attempt <= kRemoveAttempts; ++attempt) {
+    try {
+      env.renameFile(claimed, ownerPath_);
+      break;
+    } catch (const platform::Error&) {
+      std::this_thread::sleep_for(kRemoveAgainAfter);
+    }
+  }
+  return false;
+}
+
+// A lock without a whole owner file (an older version's, killed while
+// writing it) has nothing to claim: it is moved aside whole, and put back
+// should it hold another owner by then.
+bool RunLock::moveAsideOwnerless(const std::string& seen) {
+  Env& env = Env::current();
   const std::string aside = leftoverName("abandoned");
   try {
     env.renameFile(folder_, aside);
   } catch (const platform::Error&) {
     return true;  // another run moved it first
   }
-  bool putBack = readText(aside + "/owner").value_or("") != seen;
-  if (!putBack && judged) {
-    const Life now = lastLife(aside, owner.has_value());
-    putBack = now.stamp && *now.stamp > *judged;
-  }
-  if (putBack) {
+  if (readText(aside + "/owner").value_or("") != seen) {
     try {
       if (env.placeFolder(aside, folder_)) return false;
     } catch (const platform::Error&) {
@@ -446,7 +490,14 @@ void RunLock::giveBack() noexcept {
   if (!held_) return;
   held_ = false;
   // Only a lock still ours: one taken over as abandoned is its new owner's.
-  if (readText(ownerPath_) != written_) return;
+  // A missing owner file is read again: a waiting run that judged another
+  // lock abandoned may have it away for a moment, and puts it back.
+  std::optional<std::string> owner = readText(ownerPath_);
+  for (int read = 1; !owner && read < kOwnerReads; ++read) {
+    std::this_thread::sleep_for(kOwnerReadAgainAfter);
+    owner = readText(ownerPath_);
+  }
+  if (owner != written_) return;
   // Moved aside first, so that the lock is free at once, however long its
   // folder takes to remove; where a folder with a file open in it cannot be
   // moved (Windows), it is removed where it is.

@@ -15,7 +15,10 @@
 // boot, and its process is gone; any other lock once it shows no life for
 // longer than kStaleAfter (an older version's lock, which never renews,
 // only once older than kAbandonedAfter), judged by the file server's own
-// clock. Folders that killed runs left on their way (a run's own folder not
+// clock. Of several runs that judge a lock abandoned, the one that moves its
+// owner file to a name of its own inside the folder takes it over; the
+// folder never leaves its place until its owner is checked, so a lock taken
+// anew meanwhile is never removed. Folders that killed runs left on their way (a run's own folder not
 // yet moved, a lock moved aside and not yet removed) are removed by a later
 // run: at once when their process ran here and is gone, otherwise once they
 // are as stale as a lock taken over.
@@ -96,11 +99,14 @@ class RunLock {
   bool placeOverVanished();
   void writeStaging();
   void placed();
+  std::string runSuffix();
   std::string leftoverName(const char* why);
   void removeLeftovers() noexcept;
   void forgetCachedDatabase() noexcept;
   Life lastLife(const std::string& folder, bool ownerWhole);
   bool takeOverIfAbandoned(const std::string& seen);
+  bool claimAbandoned(const std::string& seen, std::optional<std::int64_t> judged);
+  bool moveAsideOwnerless(const std::string& seen);
   std::int64_t serverNow();
   [[noreturn]] void raiseInUse(const std::string& seen);
 

@@ -138,28 +138,55 @@ TEST_F(RunLockTest, RunKilledBeforeItsOwnerIsWrittenLeavesNoLock) {
   EXPECT_EQ(leftovers(), std::vector<std::string>{fresh});
 }
 
-// Between judging a lock silent and moving it aside, its run shows life
-// again, or the lock is another by then: what was moved is put back, and
-// the run waits.
-TEST_F(RunLockTest, TakeoverPutsBackALockThatChangedMeanwhile) {
+// A run waiting for the lock, in another process: it places its own lock
+// the moment the lock folder is not there.
+class WaitingRunEnv : public FaultyEnv {
+ public:
+  WaitingRunEnv(std::string lock, std::string owner)
+      : FaultyEnv(kNoWait), lock_(std::move(lock)), owner_(std::move(owner)) {}
+  bool placeFolder(const std::string& from, const std::string& to) override {
+    placeIfFree();
+    return FaultyEnv::placeFolder(from, to);
+  }
+  void renameFile(const std::string& from, const std::string& to) override {
+    placeIfFree();
+    FaultyEnv::renameFile(from, to);
+  }
+  bool waiting = false;
+
+ private:
+  void placeIfFree() {
+    if (!waiting || fs::exists(lock_)) return;
+    fs::create_directory(lock_);
+    testsupport::writeFile(lock_ + "/owner", owner_);
+    testsupport::writeFile(lock_ + "/alive", "1\n");
+  }
+  std::string lock_, owner_;
+};
+
+// Between judging a lock silent and claiming it, its run shows life again,
+// or the lock is another by then: the lock is left as it was, never out of
+// its place for a waiting run to take, and the run waits.
+TEST_F(RunLockTest, TakeoverLeavesALockThatChangedMeanwhile) {
   const std::string stale = owner("CONTA-02", "b", 4242);
   const std::string fresh = owner("CONTA-07", "c", 77);
   for (const bool replaced : {true, false}) {
     SCOPED_TRACE(replaced ? "another lock" : "renewed");
     placeLock(lock(), stale, seconds(3600), seconds(120));
-    FaultyEnv env(kNoWait);
+    WaitingRunEnv env(lock(), owner("CONTA-09", "d", 99));
     env.failWhen(
         [&](FaultyEnv::Operation op, const std::string& to) {
           if (op != FaultyEnv::Operation::Rename || to.find(".abandoned.") == std::string::npos)
             return false;
-          if (replaced) {
+          if (replaced && !env.waiting) {
             // Its stamp no newer (a lock put back by a third run): only its
             // owner tells it from the one judged.
             const auto stamp = fs::last_write_time(lock() + "/alive");
             fs::remove_all(lock());
             placeLock(lock(), fresh, seconds(0), seconds(0));
             fs::last_write_time(lock() + "/alive", stamp);
-          } else {
+            env.waiting = true;
+          } else if (!replaced) {
             setAge(lock() + "/alive", seconds(0));
           }
           return false;
@@ -169,6 +196,7 @@ TEST_F(RunLockTest, TakeoverPutsBackALockThatChangedMeanwhile) {
     EXPECT_EQ(errorOf([&] { run.take(); }), kInUse);
     EXPECT_EQ(readFile(lock() + "/owner"), replaced ? fresh : stale);
     fs::remove_all(lock());
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
   }
 }
 
