@@ -58,11 +58,26 @@ int access(sqlite3_vfs* vfs, const char* path, int flags, int* exists) {
   return SQLITE_OK;
 }
 
+// A journal made anew where the client still keeps the entry of one another
+// computer deleted: the client opens what it knows, and the server has no
+// such file. Asked again to make it exclusively, the client must ask the
+// server (a FUSE client looks the name up afresh), which makes it. Should
+// the exclusive open fail too, the first failure is the one reported.
+int open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
+  sqlite3_vfs* base = baseOf(vfs);
+  const int rc = base->xOpen(base, name, file, flags, outFlags);
+  const int makesJournal = SQLITE_OPEN_MAIN_JOURNAL | SQLITE_OPEN_CREATE;
+  if (rc != SQLITE_CANTOPEN || (flags & makesJournal) != makesJournal ||
+      (flags & SQLITE_OPEN_EXCLUSIVE) || !base->xGetLastError ||
+      !isNotFound(base->xGetLastError(base, 0, nullptr))) {
+    return rc;
+  }
+  return base->xOpen(base, name, file, flags | SQLITE_OPEN_EXCLUSIVE, outFlags) == SQLITE_OK ? SQLITE_OK
+                                                                                             : rc;
+}
+
 // Everything else is the base's, called with the base itself: the system
 // VFSes keep their own state in it.
-int open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
-  return baseOf(vfs)->xOpen(baseOf(vfs), name, file, flags, outFlags);
-}
 int fullPathname(sqlite3_vfs* vfs, const char* name, int size, char* out) {
   return baseOf(vfs)->xFullPathname(baseOf(vfs), name, size, out);
 }

@@ -9,7 +9,9 @@
 // - A client may go on seeing, for about a second, a journal that another
 //   computer has rolled back and deleted. SQLite takes such a journal for a
 //   hot one and fails to open it. Before a journal is said to exist, it is
-//   opened: only the server answers that.
+//   opened: only the server answers that. Such a client, asked to make the
+//   journal anew, may answer that there is no such file: it is asked again
+//   to make it exclusively, which it must ask the server.
 //
 // Neither changes what is written, nor when: on a local disk the delete
 // succeeds at once and the journal that exists opens.

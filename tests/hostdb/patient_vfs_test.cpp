@@ -19,6 +19,8 @@ namespace {
 struct ClientHabits {
   int refuseDeletes = 0;      // deletes refused before one succeeds
   bool ghostJournal = false;  // a missing journal is said to exist
+  bool staleEntry = false;    // a missing journal is opened, not made, unless exclusively
+  int lastError = 0;
   int deletesRefused = 0;
 };
 ClientHabits habits;
@@ -42,6 +44,20 @@ int clientAccess(sqlite3_vfs*, const char* path, int flags, int* exists) {
   return rc;
 }
 
+int clientOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
+  if (habits.staleEntry && name && isJournal(name) && !(flags & SQLITE_OPEN_EXCLUSIVE) &&
+      !std::filesystem::exists(name)) {
+    file->pMethods = nullptr;
+    habits.lastError = 2;  // no such file
+    return SQLITE_CANTOPEN;
+  }
+  const int rc = systemVfs->xOpen(systemVfs, name, file, flags, outFlags);
+  habits.lastError = rc == SQLITE_OK ? 0 : systemVfs->xGetLastError(systemVfs, 0, nullptr);
+  return rc;
+}
+
+int clientLastError(sqlite3_vfs*, int, char*) { return habits.lastError; }
+
 class PatientVfsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,6 +67,8 @@ class PatientVfsTest : public ::testing::Test {
     client_.zName = "zel-test-client";
     client_.xDelete = clientDelete;
     client_.xAccess = clientAccess;
+    client_.xOpen = clientOpen;
+    client_.xGetLastError = clientLastError;
     ASSERT_EQ(sqlite3_vfs_register(&client_, 0), SQLITE_OK);
     patient_ = hostdb::sqlite::patientVfsOver(&client_);
     patient_.zName = "zel-test-patient";
@@ -95,6 +113,13 @@ TEST_F(PatientVfsTest, ADeleteRefusedForGoodStillFailsTheCommit) {
   habits.refuseDeletes = 1 << 20;
   EXPECT_EQ(writeThrough("zel-test-patient"), SQLITE_IOERR_DELETE);
   EXPECT_GT(habits.deletesRefused, 3);
+}
+
+TEST_F(PatientVfsTest, AJournalTheClientStillKeepsAnEntryOfIsMadeExclusively) {
+  habits.staleEntry = true;
+  EXPECT_EQ(writeThrough("zel-test-client"), SQLITE_CANTOPEN);
+  EXPECT_EQ(writeThrough("zel-test-patient"), SQLITE_OK);
+  EXPECT_FALSE(std::filesystem::exists(file_ + "-journal"));
 }
 
 TEST_F(PatientVfsTest, AJournalSeenAfterItIsGoneIsNotTakenForAHotOne) {
