@@ -8,6 +8,7 @@
 #include "installer/module_state.h"
 #include "installer/send_config.h"
 #include "installer/text_fields.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "platform/program.h"
@@ -17,6 +18,13 @@ namespace installer {
 namespace {
 
 constexpr unsigned kBufferSize = 255;
+
+// Where the host folder was looked for, for a run that found none.
+std::string missingHostCause() {
+  const std::string ini = platform::profilePath("PM000.INI");
+  if (!platform::fileExists(ini)) return "no " + ini;
+  return "no SysPath in [Options] of " + ini;
+}
 
 }  // namespace
 
@@ -38,7 +46,8 @@ void startInstaller() {
   ModuleState& state = moduleState();
   state.hostFolder = readHostFolder();
   if (platform::trimSpaces(state.hostFolder).empty()) {
-    platform::MessageBox("Debe instalar primero el ZEL ", "Mensaje", platform::Icon::Information);
+    platform::ErrorBox("Debe instalar primero el ZEL ", "Mensaje", platform::Icon::Information,
+                       missingHostCause());
     platform::endProgram();
   }
   openHostDatabase(state.hostFolder);

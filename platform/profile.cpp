@@ -10,15 +10,6 @@
 namespace platform {
 namespace {
 
-// A bare name lives in the Windows directory; a name with a folder is used
-// as it is. Either is found in any case.
-std::string profilePath(std::string_view fileName) {
-  if (fileName.find_first_of("\\/") == std::string_view::npos) {
-    return nativePath(windowsDirectory() + "/" + std::string(fileName));
-  }
-  return nativePath(fileName);
-}
-
 // The file's bytes; nullopt when it is missing or cannot be read.
 std::optional<std::string> readProfile(const std::string& path) {
   if (!env::isFile(path)) return std::nullopt;
@@ -30,6 +21,13 @@ std::optional<std::string> readProfile(const std::string& path) {
 }
 
 }  // namespace
+
+std::string profilePath(std::string_view fileName) {
+  if (fileName.find_first_of("\\/") == std::string_view::npos) {
+    return nativePath(windowsDirectory() + "/" + std::string(fileName));
+  }
+  return nativePath(fileName);
+}
 
 std::string windowsDirectory() {
   if (auto chosen = env::variable("ZEL_WINDIR"); chosen && !chosen->empty()) return *chosen;

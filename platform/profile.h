@@ -35,4 +35,8 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
 // ${XDG_CONFIG_HOME:-$HOME/.config}/zel).
 std::string windowsDirectory();
 
+// Where the profile functions look for `fileName`: a bare name in
+// windowsDirectory(), a name with a folder as it is; found in any case.
+std::string profilePath(std::string_view fileName);
+
 }  // namespace platform

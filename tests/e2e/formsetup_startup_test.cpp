@@ -38,19 +38,25 @@ std::string connectionBox(const std::string& jsonText) {
 }
 
 TEST(FormsetupStartup, WithoutHostShowsTheInstallMessageAndTouchesNothing) {
-  const std::vector<std::string> inis = {
-      "",                                // no PM000.INI at all
-      "[Options]\r\nDBName=zel.db\r\n",  // no SysPath
-      "[Options]\r\nSysPath=\r\nDBName=zel.db\r\n",
-      "[Options]\r\nSysPath=    \r\nDBName=zel.db\r\n",
+  // The box as the originals showed it; its cause names where it looked.
+  const struct {
+    std::string ini;
+    std::string cause;
+  } cases[] = {
+      {"", "no "},  // no PM000.INI at all
+      {"[Options]\r\nDBName=zel.db\r\n", "no SysPath in [Options] of "},
+      {"[Options]\r\nSysPath=\r\nDBName=zel.db\r\n", "no SysPath in [Options] of "},
+      {"[Options]\r\nSysPath=    \r\nDBName=zel.db\r\n", "no SysPath in [Options] of "},
   };
-  for (const std::string& ini : inis) {
+  for (const auto& [ini, cause] : cases) {
     SCOPED_TRACE(ini);
     TestHost host;
     if (!ini.empty()) writeFile(host.iniPath(), ini);
     RunResult r = host.run("formsetup");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(host.transcript(), std::vector<std::string>{kNoHostBox});
+    EXPECT_EQ(testsupport::oneBoxWithCause(host.transcript(), kNoHostBox,
+                                           {cause, "PM000.INI"}),
+              "");
     EXPECT_FALSE(testsupport::fileExists(host.sqlLogPath())) << "no statement may run";
     EXPECT_EQ(readFile(host.iniPath()), ini) << "PM000.INI must stay as it was";
   }

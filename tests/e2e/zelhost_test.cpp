@@ -158,6 +158,11 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   EXPECT_EQ(record.substr(21, 4), "2024");
   EXPECT_EQ(record.substr(27, 1), "1");
   EXPECT_EQ(record.substr(28, 8), "00000001");
+  // Again: the same lines, and the declaration (checked below) once.
+  RunResult again = host.run("zelhost", {"sample", host.folder()});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(again.out, r.out);
+  EXPECT_THAT(again.err, HasSubstr("already"));
 
   testsupport::OpenedHost o = testsupport::openHost(host);
   auto cab = o.db->OpenRecordset(

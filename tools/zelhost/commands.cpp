@@ -11,6 +11,7 @@
 #include "build_account.h"
 #include "build_info.h"
 #include "hostdb/database.h"
+#include "hostdb/engine_error.h"
 #include "hostdb/sqlite/host_check.h"
 #include "hostdb/sqlite/schema_drift.h"
 #include "hostdb/workgroup.h"
@@ -115,6 +116,8 @@ int initCommand(const Args& args) {
                  platform::windowsDirectory().c_str());
     return 1;
   }
+  std::fprintf(stderr, "zelhost: PM000.INI in %s points at %s\n",
+               platform::windowsDirectory().c_str(), folderText.c_str());
   std::printf("%s\n", databasePath.c_str());
   return 0;
 }
@@ -174,8 +177,19 @@ int sampleCommand(const Args& args) {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 
   HostConnection host = openHostDatabase(folder + "/" + databaseName(), folder + "/PM000.MDW");
-  for (const std::string& sql : declarationStatements())
-    host.db->Execute(sql, hostdb::dbFailOnError);
+  // All of the declaration or none of it: a second call finds it whole, and
+  // prints the same record.
+  hostdb::Workspace& workspace = host.engine->Workspaces(0);
+  workspace.BeginTrans();
+  try {
+    for (const std::string& sql : declarationStatements())
+      host.db->Execute(sql, hostdb::dbFailOnError);
+    workspace.CommitTrans();
+  } catch (const platform::Error& e) {
+    workspace.Rollback();
+    if (e.number() != hostdb::err::kDuplicateKey) throw;
+    std::fprintf(stderr, "zelhost sample: the sample declaration is in the host already\n");
+  }
   host.db->Close();
 
   const std::string sendConfiguration = folder + "/tmp/env661.txt";
