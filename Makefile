@@ -17,6 +17,9 @@ WINDOWS_BUILD ?= build-windows
 WINDOWS_DEPS ?= $(CURDIR)/$(WINDOWS_BUILD)/deps
 WINDOWS_CTEST_FLAGS ?=
 
+# cmake's own makefiles are recursive: no "Entering directory" lines.
+MAKEFLAGS += --no-print-directory
+
 .PHONY: all deps configure build test demo bench fuzz clean install package windows-configure windows windows-test
 
 all: build
@@ -35,7 +38,10 @@ test: build
 	@status=0; ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_FLAGS) || status=$$?; \
 	  scripts/skipped-tests.sh $(BUILD); exit $$status
 
-demo: build
+# The demo needs the programs only, not the tests and benchmarks.
+demo: configure
+	@echo "== building the programs in $(BUILD)"
+	@cmake --build $(BUILD) -j $(JOBS) --target programs
 	@scripts/demo.sh $(BUILD)
 
 
