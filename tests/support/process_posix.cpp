@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +36,20 @@ TempDir::~TempDir() {
 
 namespace {
 
-void drain(int outFd, int errFd, const std::string& input, int inFd, RunResult& result) {
+// Milliseconds from now until `deadline`, for poll: at least 0.
+int msUntil(std::chrono::steady_clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return static_cast<int>(std::max<long long>(0, left.count()));
+}
+
+// Reads the child's output until it closes both pipes; a child still at it
+// past the time limit is killed (and whoever it left holding the pipes is
+// waited for a few seconds more). True when it was killed.
+bool drain(pid_t pid, int outFd, int errFd, const std::string& input, int inFd,
+           RunResult& result) {
+  auto deadline = std::chrono::steady_clock::now() + childTimeLimit();
+  bool killed = false;
   std::size_t written = 0;
   if (input.empty()) {
     close(inFd);
@@ -48,9 +62,18 @@ void drain(int outFd, int errFd, const std::string& input, int inFd, RunResult& 
     if (outFd >= 0) fds[n++] = {outFd, POLLIN, 0};
     if (errFd >= 0) fds[n++] = {errFd, POLLIN, 0};
     if (inFd >= 0) fds[n++] = {inFd, POLLOUT, 0};
-    if (poll(fds, static_cast<nfds_t>(n), -1) < 0) {
+    const int ready = poll(fds, static_cast<nfds_t>(n), msUntil(deadline));
+    if (ready < 0) {
       if (errno == EINTR) continue;
       break;
+    }
+    if (ready == 0) {
+      if (killed) break;
+      // The child leads a process group of its own: what it started goes too.
+      ::kill(-pid, SIGKILL);
+      killed = true;
+      deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      continue;
     }
     for (int i = 0; i < n; ++i) {
       if (fds[i].revents == 0) continue;
@@ -75,6 +98,9 @@ void drain(int outFd, int errFd, const std::string& input, int inFd, RunResult& 
     }
   }
   if (inFd >= 0) close(inFd);
+  if (outFd >= 0) close(outFd);
+  if (errFd >= 0) close(errFd);
+  return killed;
 }
 
 }  // namespace
@@ -88,10 +114,11 @@ std::vector<std::string> currentEnvironment() {
 namespace {
 
 // Starts `argv` with childEnvironment(env) and the descriptors `in`, `out`
-// and `err` as its standard ones; the child closes `unused` first.
+// and `err` as its standard ones; the child closes `unused` first and, with
+// `ownGroup`, leads a process group of its own.
 pid_t startChild(const std::vector<std::string>& argv,
                  const std::map<std::string, std::string>& env, int in, int out, int err,
-                 const std::vector<int>& unused) {
+                 const std::vector<int>& unused, bool ownGroup = false) {
   std::vector<std::string> envStrings = childEnvironment(env);
   std::vector<char*> args, envp;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -101,6 +128,7 @@ pid_t startChild(const std::vector<std::string>& argv,
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    if (ownGroup) setpgid(0, 0);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
@@ -118,17 +146,21 @@ RunResult runProcess(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env, const std::string& input) {
   int out[2], err[2], in[2];
   if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid =
-      startChild(argv, env, in[0], out[1], err[1], {in[0], in[1], out[0], out[1], err[0], err[1]});
+  const pid_t pid = startChild(argv, env, in[0], out[1], err[1],
+                               {in[0], in[1], out[0], out[1], err[0], err[1]}, true);
   close(in[0]);
   close(out[1]);
   close(err[1]);
   RunResult result;
-  drain(out[0], err[0], input, in[1], result);
+  const bool killed = drain(pid, out[0], err[0], input, in[1], result);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (killed) {
+    result.exitCode = kChildTimedOut;
+    result.err += "killed: still running after the test's limit for a child\n";
+  }
   return result;
 }
 

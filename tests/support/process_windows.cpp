@@ -123,15 +123,24 @@ RunResult runProcess(const std::vector<std::string>& argv,
       ::WriteFile(in.write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
     ::CloseHandle(in.write);
   });
+  // A child still running past the limit is ended, which closes its pipes.
+  bool killed = false;
+  std::thread watchdog([&] {
+    const auto limit = static_cast<DWORD>(childTimeLimit().count());
+    if (::WaitForSingleObject(process.hProcess, limit) == WAIT_TIMEOUT) {
+      killed = ::TerminateProcess(process.hProcess, kChildTimedOut) != 0;
+    }
+  });
   std::thread errors([&] { readAll(err.read, result.err); });
   readAll(out.read, result.out);
   errors.join();
   writer.join();
-  ::WaitForSingleObject(process.hProcess, INFINITE);
+  watchdog.join();
   DWORD code = 0;
   ::GetExitCodeProcess(process.hProcess, &code);
   ::CloseHandle(process.hProcess);
   result.exitCode = static_cast<int>(code);
+  if (killed) result.err += "killed: still running after the test's limit for a child\n";
   return result;
 }
 

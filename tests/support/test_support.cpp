@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include <cstdlib>
+
 #include "tests/support/process.h"
 
 #include <algorithm>
@@ -18,6 +20,16 @@ bool isScrubbed(const std::string& entry) {
 }
 
 }  // namespace
+
+std::chrono::milliseconds childTimeLimit() {
+  const char* given = std::getenv("ZEL_TEST_CHILD_SECONDS");
+  if (given && *given) {
+    char* end = nullptr;
+    const long seconds = std::strtol(given, &end, 10);
+    if (*end == '\0' && seconds > 0) return std::chrono::seconds(seconds);
+  }
+  return std::chrono::seconds(120);
+}
 
 std::vector<std::string> childEnvironment(const std::map<std::string, std::string>& env) {
   std::vector<std::string> envStrings;

@@ -3,6 +3,7 @@
 // installation made with zelhost.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,8 +37,16 @@ struct RunResult {
 // no test shows a dialog on a desktop it happens to run on), then `env` on top.
 std::vector<std::string> childEnvironment(const std::map<std::string, std::string>& env);
 
+// How long runProcess lets a child run: $ZEL_TEST_CHILD_SECONDS, or 120 s.
+std::chrono::milliseconds childTimeLimit();
+// The exit status of a child killed for running past that limit.
+inline constexpr int kChildTimedOut = 124;
+
 // Runs `argv` (argv[0] a path) and waits for it. The child gets
 // childEnvironment(env); standard input is `input` (empty: /dev/null-like).
+// A child still running after childTimeLimit() is killed: it ends with exit
+// status 124 and a line on its standard error saying so, and the test fails
+// on that rather than hanging.
 RunResult runProcess(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env = {},
                      const std::string& input = "");
