@@ -21,5 +21,5 @@ int main(int argc, char** argv) {
                                                 argv)) {
     return *answered;
   }
-  return platform::runProgram("formsetup", argc, argv, [] { installer::startInstaller(); });
+  return platform::runProgram("formsetup", [] { installer::startInstaller(); });
 }

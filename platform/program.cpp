@@ -14,11 +14,6 @@ std::string& nameStorage() {
   return name;
 }
 
-std::string& commandLineStorage() {
-  static std::string text;
-  return text;
-}
-
 // Thrown by endProgram. Not a std::exception, so that handlers for those do
 // not stop it on its way to runProgram.
 struct ProgramEnd {};
@@ -31,15 +26,8 @@ void showRunTimeError(std::string_view name, const Error& error) {
 
 }  // namespace
 
-int runProgram(std::string_view name, int argc, char** argv, const std::function<void()>& body) {
+int runProgram(std::string_view name, const std::function<void()>& body) {
   nameStorage() = name;
-  std::string& line = commandLineStorage();
-  line.clear();
-  for (const std::string& argument : env::Env::current().arguments(argc, argv)) {
-    if (!line.empty()) line += ' ';
-    line += argument;
-  }
-
   const int boxesBefore = messageBoxCount();
   try {
     body();
@@ -63,6 +51,13 @@ void endProgram() { throw ProgramEnd{}; }
 
 const std::string& programName() { return nameStorage(); }
 
-const std::string& commandLine() { return commandLineStorage(); }
+std::string commandLine(int argc, char** argv) {
+  std::string line;
+  for (const std::string& argument : env::Env::current().arguments(argc, argv)) {
+    if (!line.empty()) line += ' ';
+    line += argument;
+  }
+  return line;
+}
 
 }  // namespace platform

@@ -12,7 +12,7 @@ namespace platform {
 // "Error en tiempo de ejecución 'N':" + two line feeds + description), and the
 // program ends. Returns the exit status: 0 when the run completed without
 // showing any box, 1 otherwise.
-int runProgram(std::string_view name, int argc, char** argv, const std::function<void()>& body);
+int runProgram(std::string_view name, const std::function<void()>& body);
 
 // Ends the program at once (BASIC End). Unwinds to runProgram, so that open
 // files and databases are closed on the way.
@@ -21,7 +21,9 @@ int runProgram(std::string_view name, int argc, char** argv, const std::function
 // The program's name as given to runProgram ("formsetup").
 const std::string& programName();
 
-// The argument text: the arguments joined by single blanks.
-const std::string& commandLine();
+// The argument text of a program started with `argc` and `argv`: the
+// arguments (read as the system gives them: on Windows, from the wide
+// command line) joined by single blanks.
+std::string commandLine(int argc, char** argv);
 
 }  // namespace platform

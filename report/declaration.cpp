@@ -1,6 +1,5 @@
 // The declaration a run reads: its header in CAB (cash or cheque, and the
-// cheque's bank), its box values in DET and the taxpayer's name in cont; and
-// the report body, which reads them and writes both summaries.
+// cheque's bank), its box values in DET and the taxpayer's name in cont.
 #include "report/declaration.h"
 
 #include <cmath>
@@ -8,52 +7,11 @@
 #include "hostdb/database.h"
 #include "hostdb/sql_text.h"
 #include "platform/errors.h"
-#include "platform/message_box.h"
 #include "platform/numbers.h"
-#include "platform/program.h"
 #include "platform/text.h"
 #include "report/module_state.h"
-#include "report/spool_summary.h"
-#include "report/startup.h"
-#include "report/text_summary.h"
 
 namespace report {
-namespace {
-
-// Before anything is written.
-constexpr const char* kNoDataBeforeWriting =
-    "¡No existe data para generar el reporte de envío!\r\n\n";
-// The taxpayer's row went away after the text summary was written.
-constexpr const char* kNoDataAfterText = "No existe data para Generar Reporte de Envio!!!\r\n\n";
-
-[[noreturn]] void endWithoutData(const char* message) {
-  platform::MessageBox(message, "Error", platform::Icon::Critical);
-  platform::endProgram();
-}
-
-}  // namespace
-
-void generateReport() {
-  readConfiguration();
-  openReportDatabase();
-  ModuleState& state = moduleState();
-  state.request = parseReportRequest(platform::commandLine());
-  const ReportRequest& request = state.request;
-
-  Declaration declaration;
-  declaration.payment = readDeclarationHeader(request);
-  declaration.boxValues = readDeclarationBoxes(request);
-  auto name = lookUpTaxpayer(request.docId);
-  if (!name) endWithoutData(kNoDataBeforeWriting);
-  declaration.taxpayerName = std::move(*name);
-  removeAbandonedRunFiles();
-  writeTextSummary(request, declaration);
-  // The text summary written so far is removed by runReport as the program ends.
-  name = lookUpTaxpayer(request.docId);
-  if (!name) endWithoutData(kNoDataAfterText);
-  declaration.taxpayerName = std::move(*name);
-  writeSpoolSummary(request, declaration);
-}
 
 Payment readDeclarationHeader(const ReportRequest& request) {
   const std::string sql =

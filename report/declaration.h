@@ -1,23 +1,14 @@
-// What one run reads: the request on its command line and the declaration in
-// the host database, and the procedures that read them. The summaries are
-// laid out from these alone.
+// The declaration a run reads in the host database, and the procedures that
+// read it. The summaries are laid out from it and the request alone.
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 
-namespace report {
+#include "report/request.h"
 
-// The fields of the command-line record.
-struct ReportRequest {
-  std::string docId;       // 15 characters, blanks kept
-  std::string formNumber;  // 4
-  std::string period;      // 4
-  std::string week;        // 1
-  std::string ncNumber;    // 8
-  std::string outputName;  // form, period and two more, week, NC number
-};
+namespace report {
 
 // The DET values of a declaration by box number: boxes 1 to 700 and 800 to
 // 999. slot() of any other number raises 9 (subscript out of range).
@@ -52,10 +43,6 @@ inline constexpr int kRectifyingBox = 871;  // "RECTIFICATORIA"
 
 // Boxes that DET may hold but the summary does not read.
 bool isIgnoredBox(int box);
-
-// The report body: configuration, database, request, declaration, taxpayer,
-// both summaries. Ends the program itself after the no-data messages.
-void generateReport();
 
 // CAB: cash or cheque and, for a cheque, its bank's name.
 Payment readDeclarationHeader(const ReportRequest& request);

@@ -22,5 +22,6 @@ int main(int argc, char** argv) {
                                                 argv)) {
     return *answered;
   }
-  return platform::runProgram("sendsummary", argc, argv, [] { report::runReport(); });
+  const std::string record = platform::commandLine(argc, argv);
+  return platform::runProgram("sendsummary", [&] { report::runReport(record); });
 }

@@ -10,7 +10,7 @@
 
 #include "hostdb/host_session.h"
 #include "platform/files.h"
-#include "report/declaration.h"
+#include "report/request.h"
 
 namespace report {
 

@@ -14,8 +14,8 @@
 #include "report/declaration.h"
 #include "report/layout.h"
 #include "report/module_state.h"
+#include "report/output_copies.h"
 #include "report/spool_register.h"
-#include "report/startup.h"
 
 namespace report {
 namespace {

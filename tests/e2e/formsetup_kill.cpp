@@ -49,9 +49,7 @@ bool killBefore(const testsupport::TestHost& host, const std::string& statement)
     ::setenv("ZEL_SQL_LOG", trace.c_str(), 1);
     KillingEnv env(trace, statement);
     platform::env::Env::install(&env);
-    char name[] = "formsetup";
-    char* argv[] = {name, nullptr};
-    platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); });
+    platform::runProgram("formsetup", [] { installer::startInstaller(); });
     ::_exit(0);  // the statement never came
   }
   int status = 0;

@@ -53,10 +53,8 @@ struct InProcessRun {
     return status;
   }
   int runOnly() {
-    std::string arg = record("20123456789");
-    char name[] = "sendsummary";
-    char* argv[] = {name, arg.data(), nullptr};
-    return platform::runProgram("sendsummary", 2, argv, [] { report::runReport(); });
+    const std::string arg = record("20123456789");
+    return platform::runProgram("sendsummary", [&] { report::runReport(arg); });
   }
 
   ReportHost host;

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const Buttons buttons = std::string(argv[2]) == "yesno" ? Buttons::YesNo : Buttons::Ok;
-  return platform::runProgram("show_box", argc, argv, [&] {
+  return platform::runProgram("show_box", [&] {
     const Answer answer =
         platform::MessageBox(argv[5], argv[4], icons.at(argv[1]), buttons, answers.at(argv[3]));
     std::printf("%s\n", answer == Answer::Yes ? "yes" : answer == Answer::No ? "no" : "ok");

@@ -16,11 +16,8 @@ namespace {
 class LostConnection : public InstallerTest {
  protected:
   int runFormsetup() {
-    char name[] = "formsetup";
-    char* argv[] = {name, nullptr};
-    const int status =
-        platform::runProgram("formsetup", 1, argv, [] { installer::startInstaller(); });
-    platform::runProgram("", 1, argv, [] {});
+    const int status = platform::runProgram("formsetup", [] { installer::startInstaller(); });
+    platform::runProgram("", [] {});
     return status;
   }
 };

@@ -20,11 +20,10 @@ class RunProgram : public ::testing::Test {
   void SetUp() override { env_.set("ZEL_MESSAGE_LOG", log()); }
   std::string log() const { return dir_ / "messages.jsonl"; }
 
-  int run(const std::function<void()>& body) {
-    char arg0[] = "prog", arg1[] = "0000000001 0661", arg2[] = "x";
-    char* argv[] = {arg0, arg1, arg2, nullptr};
-    return runProgram("sendsummary", 3, argv, body);
-  }
+  int run(const std::function<void()>& body) { return runProgram("sendsummary", body); }
+
+  char arg0_[5] = "prog", arg1_[16] = "0000000001 0661", arg2_[2] = "x";
+  char* argv_[4] = {arg0_, arg1_, arg2_, nullptr};
 
   TempDir dir_;
   ScopedEnv env_;
@@ -40,7 +39,7 @@ struct Witness {
 
 TEST_F(RunProgram, CleanRunReturnsZeroAndSetsNameAndCommandLine) {
   std::string seen;
-  EXPECT_EQ(run([&] { seen = programName() + "|" + commandLine(); }), 0);
+  EXPECT_EQ(run([&] { seen = programName() + "|" + commandLine(3, argv_); }), 0);
   EXPECT_EQ(seen, "sendsummary|0000000001 0661 x");
   EXPECT_TRUE(readLines(log()).empty());
 }

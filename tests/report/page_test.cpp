@@ -7,7 +7,7 @@
 #include "report/labels.h"
 #include "report/layout.h"
 #include "report/spool_summary.h"
-#include "report/startup.h"
+#include "report/request.h"
 #include "report/text_summary.h"
 #include "tests/support/test_support.h"
 
