@@ -172,4 +172,15 @@ std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
   return db;
 }
 
+std::optional<std::string> runSqliteSql(Database& db, const std::string& sql) {
+  auto* host = dynamic_cast<SqliteDatabase*>(&db);
+  if (host == nullptr) raise(err::kInvalidOperation);
+  char* message = nullptr;
+  if (sqlite3_exec(host->handle(), sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+    return std::nullopt;
+  std::string said = message ? message : "";
+  sqlite3_free(message);
+  return said;
+}
+
 }  // namespace hostdb::sqlite
