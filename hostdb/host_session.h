@@ -44,7 +44,6 @@ class HostSession {
   // run give it back (raising 516 when another run keeps it); raises 91 when
   // none is open.
   Database& database();
-  bool holdsRunLock() const { return lock_ && lock_->held(); }
 
   // From the next use of the database on, the run's statements share one
   // transaction: it is committed before every message box, by
