@@ -18,12 +18,14 @@
 #include <vector>
 
 #include "hostdb/engine_error.h"
-#include "hostdb/sqlite/jet_ddl.h"
+#include "hostdb/jet/jet_ddl.h"
+#include "hostdb/jet/jet_tokens.h"
+#include "hostdb/jet/sql_diagnosis.h"
+#include "hostdb/jet/table_schema.h"
 #include "hostdb/sqlite/jet_sql.h"
-#include "hostdb/sqlite/jet_tokens.h"
 #include "hostdb/sqlite/jet_translate.h"
-#include "hostdb/sqlite/sql_diagnosis.h"
-#include "hostdb/sqlite/table_schema.h"
+#include "hostdb/sqlite/sql_errors.h"
+#include "hostdb/sqlite/table_sql.h"
 
 namespace {
 
@@ -114,14 +116,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     sqlite3_finalize(statement);
     if (rc == SQLITE_ERROR) {
-      raiseUnpreparable(*tokens, t.verb, t.whereText,
-                        [](std::string_view name) -> std::optional<std::vector<std::string>> {
-                          const TableSchema* table = lookUp(name);
-                          if (!table) return std::nullopt;
-                          std::vector<std::string> columns;
-                          for (const ColumnSchema& c : table->columns) columns.push_back(c.name);
-                          return columns;
-                        });
+      raiseUnpreparable(
+          *tokens, t.verb, t.whereText,
+          [](std::string_view name) -> std::optional<std::vector<std::string>> {
+            const TableSchema* table = lookUp(name);
+            if (!table) return std::nullopt;
+            std::vector<std::string> columns;
+            for (const ColumnSchema& c : table->columns) columns.push_back(c.name);
+            return columns;
+          },
+          isSqliteKeyword);
     }
   } catch (const hostdb::EngineError&) {
   }

@@ -1,11 +1,11 @@
 #include "hostdb/dbengine.h"
 
 #include "hostdb/engine_error.h"
-#include "hostdb/sqlite/sqlite_workspace.h"
+#include "hostdb/routing_workspace.h"
 
 namespace hostdb {
 
-DBEngine::DBEngine() : defaultWorkspace_(sqlite::makeDefaultWorkspace(*this)) {}
+DBEngine::DBEngine() : defaultWorkspace_(makeRoutingWorkspace(*this)) {}
 
 DBEngine::~DBEngine() = default;
 

@@ -49,7 +49,9 @@ class DBEngine {
   std::string DefaultPassword;
 
   // Item 0 is the default workspace, logged on with DefaultUser and
-  // DefaultPassword against SystemDB. Raises kItemNotFound for any other index.
+  // DefaultPassword against SystemDB; it opens each database with the engine
+  // that the path names (engines.h). Raises kItemNotFound for any other
+  // index.
   Workspace& Workspaces(std::size_t index);
 
   // Workspaces(0).OpenDatabase(...)

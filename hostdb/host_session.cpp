@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "build_account.h"
+#include "hostdb/engines.h"
 #include "platform/errors.h"
-#include "platform/files.h"
 #include "platform/message_box.h"
 
 namespace hostdb {
@@ -42,7 +42,7 @@ HostSession::~HostSession() {
 }
 
 void HostSession::open(const std::string& systemDb, const std::string& path) {
-  lock_ = std::make_unique<RunLock>(platform::nativePath(path), path);
+  lock_ = engineFor(path).hostLock(path);
   lock_->take();
   // No box waits for a person while the lock is held, nor shows before the
   // statements ahead of it are committed.

@@ -1,5 +1,7 @@
 // What both programs hold for the length of a run: the engine, its default
-// workspace, the host database open through it and the host's run lock. One
+// workspace, the host database open through it and the host's run lock, the
+// HostLock that the engine of the host's path gives (for a file host, the
+// folder lock of run_lock.h). One
 // per process, so that a reader finds it at once and a test can start from a
 // clean state with hostSession().reset().
 //
@@ -13,7 +15,7 @@
 #include <string>
 
 #include "hostdb/dbengine.h"
-#include "hostdb/run_lock.h"
+#include "hostdb/host_lock.h"
 #include "platform/errors.h"
 
 namespace hostdb {
@@ -42,7 +44,6 @@ class HostSession {
   // run give it back (raising 516 when another run keeps it); raises 91 when
   // none is open.
   Database& database();
-  bool holdsRunLock() const { return lock_ && lock_->held(); }
 
   // From the next use of the database on, the run's statements share one
   // transaction: it is committed before every message box, by
@@ -85,7 +86,7 @@ class HostSession {
   void raiseLostCommit();
   void rollbackShared() noexcept;
   // Declared first, so that it is given back after the database closes.
-  std::unique_ptr<RunLock> lock_;
+  std::unique_ptr<HostLock> lock_;
   std::unique_ptr<DBEngine> engine_;
   std::unique_ptr<Database> database_;
   bool sharing_ = false;

@@ -1,5 +1,6 @@
-// A host's run lock: one run at a time writes a host, on every file system,
-// including those that do not pass SQLite's locks on to other computers.
+// A file host's run lock (the HostLock of a host held in a file): one run at
+// a time writes a host, on every file system, including those that do not
+// pass SQLite's locks on to other computers.
 //
 // The lock is a folder beside the database ("<database>.lock") with a file
 // "owner" inside that names the machine, its boot, the process and since
@@ -37,6 +38,8 @@
 #include <optional>
 #include <string>
 
+#include "hostdb/host_lock.h"
+
 namespace hostdb {
 
 class RunLockRenewal;
@@ -54,7 +57,7 @@ struct RunLockOwner {
 std::string ownerText(const RunLockOwner& owner);
 std::optional<RunLockOwner> parseOwner(const std::string& text);
 
-class RunLock {
+class RunLock final : public HostLock {
  public:
   // How long take() waits for another run, unless ZEL_RUN_LOCK_WAIT gives
   // the seconds.
@@ -71,7 +74,7 @@ class RunLock {
   // The lock of the database at the native path `databasePath`, not taken;
   // `displayPath` names the database in messages.
   RunLock(const std::string& databasePath, std::string displayPath);
-  ~RunLock();
+  ~RunLock() override;
   RunLock(const RunLock&) = delete;
   RunLock& operator=(const RunLock&) = delete;
 
@@ -81,10 +84,10 @@ class RunLock {
   // after the wait. When the run's own folder cannot be made raises 3026 for
   // a full disk, 3027 for a folder that refuses new files, otherwise the
   // file system's error.
-  void take();
+  void take() override;
   // Stops renewing, and gives the lock back when it is still this process's.
-  void giveBack() noexcept;
-  bool held() const { return held_; }
+  void giveBack() noexcept override;
+  bool held() const override { return held_; }
   const std::string& folder() const { return folder_; }
 
  private:

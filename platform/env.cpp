@@ -46,6 +46,9 @@ std::vector<std::string> EnvWrapper::folderEntries(const std::string& folder) {
   return target_.folderEntries(folder);
 }
 std::string EnvWrapper::readFile(const std::string& path) { return target_.readFile(path); }
+std::string EnvWrapper::readFileStart(const std::string& path, std::size_t maxBytes) {
+  return target_.readFileStart(path, maxBytes);
+}
 std::unique_ptr<WritableFile> EnvWrapper::newFile(const std::string& path, bool exclusive) {
   return target_.newFile(path, exclusive);
 }

@@ -9,6 +9,7 @@
 // number that fits the system's failure (53, 61, 75, 76, ...).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -70,6 +71,8 @@ class Env {
   // The names in a folder, "." and ".." left out; empty when it cannot be read.
   virtual std::vector<std::string> folderEntries(const std::string& folder) = 0;
   virtual std::string readFile(const std::string& path) = 0;
+  // The file's first `maxBytes` bytes (all of a shorter one).
+  virtual std::string readFileStart(const std::string& path, std::size_t maxBytes) = 0;
   // Creates the file or empties it; with `exclusive` fails (58) when it exists.
   virtual std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) = 0;
   // Holds `folder` for this process (shared with other writers) while the
@@ -183,6 +186,7 @@ class EnvWrapper : public Env {
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
+  std::string readFileStart(const std::string& path, std::size_t maxBytes) override;
   std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) override;
   std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
@@ -236,6 +240,9 @@ inline std::vector<std::string> folderEntries(const std::string& folder) {
   return Env::current().folderEntries(folder);
 }
 inline std::string readFile(const std::string& path) { return Env::current().readFile(path); }
+inline std::string readFileStart(const std::string& path, std::size_t maxBytes) {
+  return Env::current().readFileStart(path, maxBytes);
+}
 inline void removeFile(const std::string& path) { Env::current().removeFile(path); }
 inline void syncFolder(const std::string& folder) { Env::current().syncFolder(folder); }
 inline void removeAbandonedTemporaries(const std::string& folder,

@@ -47,9 +47,6 @@ class TextWriter {
   void writeLine(std::string_view text);
   // Flushes and closes; raises on a failed write.
   void close();
-  // Writes the rest, flushes the file and its folder entry to disk, and
-  // closes: the file outlasts a crash from here on. Raises on any failure.
-  void closeDurably();
 
  private:
   struct Impl;

@@ -30,9 +30,6 @@ std::optional<double> parseNumber(std::string_view text);
 // an exponent. "1,5" (a decimal comma) is not read as 15, nor "&H10" as 16.
 std::optional<double> parsePlainNumber(std::string_view text);
 
-// IsNumeric of a text.
-bool isNumeric(std::string_view text);
-
 // CDbl of a text: raises 13 (type mismatch) when it is not a number.
 double toDouble(std::string_view text);
 

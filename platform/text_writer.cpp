@@ -36,14 +36,6 @@ void TextWriter::writeLine(std::string_view text) {
   }
 }
 
-void TextWriter::closeDurably() {
-  if (!impl_->file.isOpen()) throw makeError(err::kBadFileName);
-  impl_->file.write(impl_->pending);
-  impl_->pending.clear();
-  impl_->file.sync();
-  impl_->file.close();
-}
-
 void TextWriter::close() {
   if (!impl_->file.isOpen()) return;
   std::string rest;

@@ -6,6 +6,7 @@
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/schema_drift.h"
+#include "hostdb/sqlite/table_sql.h"
 #include "platform/ascii.h"
 
 namespace hostdb::sqlite {

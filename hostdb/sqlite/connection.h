@@ -12,11 +12,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "hostdb/sqlite/jet_ddl.h"
+#include "hostdb/sqlite/jet_names.h"
 #include "hostdb/sqlite/jet_rules.h"
 #include "hostdb/sqlite/schema_drift.h"
 #include "hostdb/sqlite/statement.h"
-#include "hostdb/sqlite/table_schema.h"
 
 namespace hostdb::sqlite {
 

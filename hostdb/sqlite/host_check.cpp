@@ -10,6 +10,7 @@
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/schema_drift.h"
 #include "hostdb/sqlite/statement.h"
+#include "hostdb/sqlite/table_sql.h"
 #include "platform/utf8.h"
 
 namespace hostdb::sqlite {

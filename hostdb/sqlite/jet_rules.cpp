@@ -2,16 +2,13 @@
 
 #include "hostdb/sqlite/sqlite_api.h"
 
-#include <cmath>
-#include <cstdint>
 #include <new>
 #include <optional>
 #include <string_view>
 
-#include "hostdb/date.h"
 #include "hostdb/engine_error.h"
+#include "hostdb/jet/row_rules.h"
 #include "hostdb/tabledef.h"
-#include "platform/utf8.h"
 
 namespace hostdb::sqlite {
 namespace {
@@ -99,50 +96,29 @@ void freeChannel(void* channel) { delete static_cast<RuleChannel*>(channel); }
 }  // namespace
 
 int ruleAtStake(sqlite3_value* value, FieldType type, int size) {
-  const int kind = sqlite3_value_type(value);
-  if (kind == SQLITE_NULL) return err::kNullInKey;
-  switch (type) {
-    case FieldType::Byte:
-    case FieldType::Integer:
-    case FieldType::Long:
-    case FieldType::YesNo: {
-      // A fraction cannot go into an integer field; a number too large for
-      // it is an overflow. (The column's affinity has already made a whole
-      // number that fits 64 bits an integer.)
-      if (kind == SQLITE_FLOAT) {
-        const double d = sqlite3_value_double(value);
-        return std::isfinite(d) && d == std::floor(d) ? err::kNumericFieldOverflow
-                                                      : err::kCriteriaTypeMismatch;
-      }
-      if (kind != SQLITE_INTEGER) return err::kCriteriaTypeMismatch;
-      const std::int64_t v = sqlite3_value_int64(value);
-      const std::int64_t low = type == FieldType::Byte      ? 0
-                               : type == FieldType::Integer ? -32768
-                               : type == FieldType::YesNo   ? -1
-                                                            : -2147483648LL;
-      const std::int64_t high = type == FieldType::Byte      ? 255
-                                : type == FieldType::Integer ? 32767
-                                : type == FieldType::YesNo   ? 1
-                                                             : 2147483647LL;
-      return v >= low && v <= high ? 0 : err::kNumericFieldOverflow;
-    }
-    case FieldType::Double:
-      return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT ? 0 : err::kCriteriaTypeMismatch;
-    case FieldType::Date:
-      return kind == SQLITE_TEXT && parseStoredDate(textOf(value)).has_value()
-                 ? 0
-                 : err::kCriteriaTypeMismatch;
-    case FieldType::Text:
-    case FieldType::Memo: {
-      if (kind != SQLITE_TEXT) return err::kCriteriaTypeMismatch;
-      const std::string_view text = textOf(value);
-      if (type == FieldType::Text && size > 0 &&
-          platform::utf8::charCount(text) > static_cast<std::size_t>(size))
-        return err::kFieldTooSmall;
-      return text.empty() ? err::kZeroLengthText : 0;
-    }
+  using Kind = jet::StoredValue::Kind;
+  jet::StoredValue stored;
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_NULL:
+      stored.kind = Kind::Null;
+      break;
+    case SQLITE_INTEGER:
+      stored.kind = Kind::Integer;
+      stored.integer = sqlite3_value_int64(value);
+      break;
+    case SQLITE_FLOAT:
+      stored.kind = Kind::Real;
+      stored.real = sqlite3_value_double(value);
+      break;
+    case SQLITE_TEXT:
+      stored.kind = Kind::Text;
+      stored.text = textOf(value);
+      break;
+    default:
+      stored.kind = Kind::Other;
+      break;
   }
-  return err::kCriteriaTypeMismatch;
+  return jet::ruleAtStake(stored, type, size);
 }
 
 int registerJetRules(sqlite3* db, RuleSource* source, RuleChannel** channel) {

@@ -8,7 +8,8 @@
 // (kFieldTooSmall), an empty text in a field that does not accept one (kZeroLengthText), a Null in
 // a key column (kNullInKey). The last two follow the field property and the primary key, which it
 // reads from the catalog, so that changing either changes catalog rows only and never the table's
-// SQLite definition. Built into the library and the loadable extension alike.
+// SQLite definition. The rules themselves are jet::ruleAtStake's
+// (hostdb/jet/row_rules.h). Built into the library and the loadable extension alike.
 #pragma once
 
 #include <optional>
@@ -45,10 +46,8 @@ struct RuleChannel {
   RuleSource* source = nullptr;
 };
 
-// The rule a stored `value` breaks in a column of `type` and `size` (characters
-// of a Text; 0: no size rule): its number, or 0 when it breaks none. A Null
-// (kNullInKey) breaks its rule only in a key column, an empty text (kZeroLengthText) only in a
-// field that does not accept one; the caller knows which the column is.
+// The rule a stored `value` breaks in a column of `type` and `size`
+// (jet::ruleAtStake, hostdb/jet/row_rules.h): its number, or 0.
 int ruleAtStake(sqlite3_value* value, FieldType type, int size);
 
 // Registers the function on `db`, with `source` (may be null); returns a

@@ -2,6 +2,7 @@
 // built into the library and into the loadable extension.
 #include "hostdb/sqlite/jet_sql.h"
 
+#include "hostdb/jet/jet_collation.h"
 #include "hostdb/sqlite/jet_rules.h"
 
 #include "hostdb/sqlite/sqlite_api.h"
@@ -15,22 +16,11 @@
 namespace hostdb::sqlite {
 namespace {
 
-constexpr char32_t kMalformed = 0x110000;
-
+using jet::compareJet;
+using jet::decodeChar;
+using jet::kMalformed;
 using platform::utf8::toLower;
 using platform::utf8::toUpper;
-
-// Decodes one UTF-8 character at s[i] (advancing i). A malformed byte stands
-// for itself, above every character, so that two different bytes never
-// compare equal.
-char32_t decode(const unsigned char* s, int n, int& i) {
-  const auto d = platform::utf8::decodeAt(
-      std::string_view(reinterpret_cast<const char*>(s), static_cast<std::size_t>(n)),
-      static_cast<std::size_t>(i));
-  const unsigned char first = s[i];
-  i += static_cast<int>(d.length);
-  return d.codePoint == platform::utf8::kInvalid ? kMalformed + first : d.codePoint;
-}
 
 void encode(char32_t cp, std::string& out) {
   if (cp >= kMalformed) {
@@ -38,11 +28,6 @@ void encode(char32_t cp, std::string& out) {
   } else {
     platform::utf8::append(out, cp);
   }
-}
-
-int trimmedLength(const char* s, int n) {
-  while (n > 0 && s[n - 1] == ' ') --n;
-  return n;
 }
 
 int collate(void*, int an, const void* a, int bn, const void* b) noexcept {
@@ -67,7 +52,7 @@ bool argText(sqlite3_value* v, Text& t) {
 int advance(const Text& t, int from, std::int64_t count) {
   int i = from;
   while (count > 0 && i < t.n) {
-    decode(t.s, t.n, i);
+    decodeChar(t.s, t.n, i);
     --count;
   }
   return i;
@@ -139,7 +124,7 @@ void fnCase(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
   std::string out;
   out.reserve(static_cast<std::size_t>(t.n));
-  for (int i = 0; i < t.n;) encode(Map(decode(t.s, t.n, i)), out);
+  for (int i = 0; i < t.n;) encode(Map(decodeChar(t.s, t.n, i)), out);
   sqlite3_result_text(ctx, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
 }
 
@@ -150,7 +135,7 @@ void fnLen(sqlite3_context* ctx, int, sqlite3_value** argv) {
     return;
   }
   std::int64_t count = 0;
-  for (int i = 0; i < t.n; ++count) decode(t.s, t.n, i);
+  for (int i = 0; i < t.n; ++count) decodeChar(t.s, t.n, i);
   sqlite3_result_int64(ctx, count);
 }
 
@@ -177,30 +162,6 @@ void fnDigits(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 }  // namespace
-
-int compareJet(const char* a, int an, const char* b, int bn) {
-  an = trimmedLength(a, an);
-  bn = trimmedLength(b, bn);
-  const auto* ua = reinterpret_cast<const unsigned char*>(a);
-  const auto* ub = reinterpret_cast<const unsigned char*>(b);
-  int i = 0, j = 0;
-  while (i < an && j < bn) {
-    char32_t ca, cb;
-    if (ua[i] < 0x80 && ub[j] < 0x80) {  // ASCII: no decoding
-      ca = ua[i++];
-      cb = ub[j++];
-      if (ca >= 'A' && ca <= 'Z') ca += 32;
-      if (cb >= 'A' && cb <= 'Z') cb += 32;
-    } else {
-      ca = toLower(decode(ua, an, i));
-      cb = toLower(decode(ub, bn, j));
-    }
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (i < an) return 1;
-  if (j < bn) return -1;
-  return 0;
-}
 
 namespace {
 

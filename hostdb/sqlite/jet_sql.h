@@ -2,8 +2,7 @@
 // connection. The same source is built into the loadable extension (zeljet), so
 // that the sqlite3 shell compares and computes as the programs do.
 //
-// Collation "JET": letter case is ignored (accented Latin letters too: ñ = Ñ;
-// accents themselves count) and so are trailing blanks on either side.
+// Collation "JET": the engine's text comparison (hostdb/jet/jet_collation.h).
 // Functions: Left(s,n), Mid(s,i[,n]) (1-based), Trim/LTrim/RTrim (blanks only),
 // UCase, LCase, Len; and the row-rule functions of jet_rules.h.
 #pragma once
@@ -21,8 +20,5 @@ inline constexpr int kInvalidArgumentCode = 24;
 
 // Registers the collation and the functions on `db`; returns a SQLite result code.
 int registerJetSql(sqlite3* db);
-
-// The collation's comparison, for code that compares outside SQLite.
-int compareJet(const char* a, int aLength, const char* b, int bLength);
 
 }  // namespace hostdb::sqlite

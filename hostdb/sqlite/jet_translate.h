@@ -9,14 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "hostdb/sqlite/jet_tokens.h"
-#include "hostdb/sqlite/sql_errors.h"
-#include "hostdb/sqlite/table_schema.h"
+#include "hostdb/sqlite/jet_names.h"
 
 namespace hostdb::sqlite {
-
-// The catalog's table of that name, or null.
-using TableLookup = std::function<const TableSchema*(std::string_view name)>;
 
 struct Translation {
   Verb verb = Verb::Other;

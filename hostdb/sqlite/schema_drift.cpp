@@ -9,6 +9,7 @@
 #include "hostdb/sql_text.h"
 #include "hostdb/sqlite/catalog.h"
 #include "hostdb/sqlite/statement.h"
+#include "hostdb/sqlite/table_sql.h"
 #include "platform/ascii.h"
 
 namespace hostdb::sqlite {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hostdb/sqlite/table_schema.h"
+#include "hostdb/sqlite/jet_names.h"
 
 struct sqlite3;
 

@@ -34,26 +34,8 @@ std::string sqliteCause(sqlite3* db, int rc, std::string_view sql) {
   return cause;
 }
 
-int syntaxErrorNumber(Verb verb) {
-  switch (verb) {
-    case Verb::Select:
-      return err::kSelectSyntax;
-    case Verb::Insert:
-      return err::kInsertSyntax;
-    case Verb::Update:
-      return err::kUpdateSyntax;
-    case Verb::Delete:
-      return err::kDeleteSyntax;
-    case Verb::Create:
-      return err::kCreateTableSyntax;
-    case Verb::Alter:
-      return err::kAlterTableSyntax;
-    case Verb::Drop:
-      return err::kDropSyntax;
-    case Verb::Other:
-      break;
-  }
-  return err::kSelectSyntax;
+bool isSqliteKeyword(std::string_view word) {
+  return sqlite3_keyword_check(word.data(), static_cast<int>(word.size())) != 0;
 }
 
 namespace {

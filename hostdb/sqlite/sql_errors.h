@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/sqlite/jet_names.h"
 
 struct sqlite3;
 
@@ -28,12 +29,6 @@ class RuleFindings {
   virtual RuleReport takeRuleReport() = 0;
 };
 
-// The kind of statement that failed: picks the number of a syntax error.
-enum class Verb { Select, Insert, Update, Delete, Create, Alter, Drop, Other };
-
-// The engine's syntax error number for a statement of `verb`.
-int syntaxErrorNumber(Verb verb);
-
 // A statement SQLite could not prepare for a reason it tells only in words
 // (SQLITE_ERROR): a misspelt table, a missing column or a syntax error.
 // Which one, the statement's tokens tell (sql_diagnosis.h); its own number
@@ -42,6 +37,10 @@ class UnpreparedStatement : public EngineError {
  public:
   using EngineError::EngineError;
 };
+
+// Whether SQLite reads `word` as one of its keywords, for the diagnosis of a
+// statement it could not prepare (jet::raiseUnpreparable).
+bool isSqliteKeyword(std::string_view word);
 
 // Raises the engine error for the failure `rc` that `db` reports, with what
 // the row rules found while the statement ran:

@@ -6,40 +6,14 @@
 
 #include "hostdb/engine_error.h"
 #include "hostdb/sqlite/connection.h"
-#include "hostdb/sqlite/jet_ddl.h"
+#include "hostdb/sqlite/jet_names.h"
 #include "hostdb/sqlite/jet_translate.h"
-#include "hostdb/sqlite/sql_diagnosis.h"
 #include "hostdb/sqlite/sql_errors.h"
-#include "hostdb/sqlite/sql_trace.h"
 #include "hostdb/sqlite/sqlite_recordset.h"
 #include "hostdb/sqlite/sqlite_tabledefs.h"
 
 namespace hostdb::sqlite {
 namespace {
-
-std::vector<Token> tokensOf(std::string_view sql, Verb fallback) {
-  auto tokens = tokenize(sql);
-  if (!tokens) {
-    // An unclosed literal, a bad #date# or a NUL byte: the statement's own
-    // syntax error, named after its first word.
-    Verb verb = fallback;
-    constexpr std::string_view kStops("'\"[#\0", 5);
-    auto firstWord = tokenize(sql.substr(0, sql.find_first_of(kStops)));
-    if (firstWord && !firstWord->empty()) {
-      const Token& w = firstWord->front();
-      verb = w.is("SELECT")   ? Verb::Select
-             : w.is("INSERT") ? Verb::Insert
-             : w.is("UPDATE") ? Verb::Update
-             : w.is("DELETE") ? Verb::Delete
-             : w.is("CREATE") ? Verb::Create
-             : w.is("ALTER")  ? Verb::Alter
-             : w.is("DROP")   ? Verb::Drop
-                              : fallback;
-    }
-    raise(syntaxErrorNumber(verb));
-  }
-  return std::move(*tokens);
-}
 
 class SqliteFileDatabase final : public SqliteDatabase {
  public:
@@ -79,7 +53,7 @@ class SqliteFileDatabase final : public SqliteDatabase {
     traceStatement('Q', sql);
     try {
       requireOpen();
-      const std::vector<Token> tokens = tokensOf(sql, Verb::Select);
+      const std::vector<Token> tokens = statementTokens(sql, Verb::Select);
       const Translation t = translateDml(sql, tokens, lookup(), false);
       if (t.verb != Verb::Select) raise(syntaxErrorNumber(Verb::Select));
       Statement query = prepare(t, tokens);
@@ -156,14 +130,15 @@ class SqliteFileDatabase final : public SqliteDatabase {
     try {
       return connection_.checkOut(t.sql, t.verb, t.whereText);
     } catch (const UnpreparedStatement&) {
-      raiseUnpreparable(tokens, t.verb, t.whereText, [this](std::string_view table) {
-        return connection_.storedColumns(table);
-      });
+      raiseUnpreparable(
+          tokens, t.verb, t.whereText,
+          [this](std::string_view table) { return connection_.storedColumns(table); },
+          isSqliteKeyword);
     }
   }
 
   void run(std::string_view sql, bool skipFailingRows) {
-    const std::vector<Token> tokens = tokensOf(sql, Verb::Other);
+    const std::vector<Token> tokens = statementTokens(sql, Verb::Other);
     if (auto ddl = parseDdl(tokens)) {
       connection_.apply(*ddl);
       recordsAffected_ = 0;
@@ -195,6 +170,17 @@ std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
                                                  std::move(workspace));
   if (registry) registry->databaseOpened(*db);
   return db;
+}
+
+std::optional<std::string> runSqliteSql(Database& db, const std::string& sql) {
+  auto* host = dynamic_cast<SqliteDatabase*>(&db);
+  if (host == nullptr) raise(err::kInvalidOperation);
+  char* message = nullptr;
+  if (sqlite3_exec(host->handle(), sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+    return std::nullopt;
+  std::string said = message ? message : "";
+  sqlite3_free(message);
+  return said;
 }
 
 }  // namespace hostdb::sqlite

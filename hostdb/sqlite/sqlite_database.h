@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hostdb/database.h"
@@ -33,5 +34,10 @@ class WorkspaceTransactions {
 // caller gave it. `workspace` may be null.
 std::unique_ptr<SqliteDatabase> makeDatabase(Handle handle, std::string name,
                                              std::shared_ptr<WorkspaceTransactions> workspace);
+
+// Runs `sql`, SQLite's own SQL rather than the engine's, on the file of
+// `db`: nullopt when it ran, SQLite's message when it failed. Raises
+// kInvalidOperation when `db` is not a database of this engine.
+std::optional<std::string> runSqliteSql(Database& db, const std::string& sql);
 
 }  // namespace hostdb::sqlite

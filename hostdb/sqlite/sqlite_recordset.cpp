@@ -7,7 +7,8 @@
 #include "hostdb/engine_error.h"
 #include "hostdb/date.h"
 #include "hostdb/sqlite/connection.h"
-#include "hostdb/sqlite/sql_diagnosis.h"
+#include "hostdb/sqlite/jet_names.h"
+#include "hostdb/sqlite/table_sql.h"
 
 namespace hostdb::sqlite {
 namespace {

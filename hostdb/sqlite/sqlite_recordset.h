@@ -9,7 +9,7 @@
 
 #include "hostdb/recordset.h"
 #include "hostdb/sqlite/statement.h"
-#include "hostdb/sqlite/table_schema.h"
+#include "hostdb/sqlite/jet_names.h"
 
 namespace hostdb::sqlite {
 

@@ -76,6 +76,27 @@ std::string PosixEnv::readFile(const std::string& path) {
   return bytes;
 }
 
+std::string PosixEnv::readFileStart(const std::string& path, std::size_t maxBytes) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) raiseErrno("open", path);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw posix::errorFor(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, "read", path);
+  std::string bytes(maxBytes, '\0');
+  std::size_t got = 0;
+  while (got < maxBytes) {
+    const ssize_t n = ::read(fd.get(), bytes.data() + got, maxBytes - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      raiseErrno("read", path);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
 void PosixEnv::removeFile(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))

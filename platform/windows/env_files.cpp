@@ -2,6 +2,8 @@
 // removing.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
 #include "platform/windows/win_error.h"
@@ -97,6 +99,24 @@ std::string WindowsEnv::readFile(const std::string& path) {
     if (got == 0) break;
     bytes.append(buffer, got);
   }
+  return bytes;
+}
+
+std::string WindowsEnv::readFileStart(const std::string& path, std::size_t maxBytes) {
+  const Handle h(::CreateFileW(widePath(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) raiseLastError(path, "CreateFileW");
+  std::string bytes(maxBytes, '\0');
+  std::size_t got = 0;
+  while (got < maxBytes) {
+    DWORD n = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(maxBytes - got, 65536));
+    if (!::ReadFile(h.get(), bytes.data() + got, wanted, &n, nullptr))
+      raiseLastError(path, "ReadFile");
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
   return bytes;
 }
 

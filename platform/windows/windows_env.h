@@ -16,6 +16,7 @@ class WindowsEnv final : public env::Env {
   bool pathExists(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
   std::string readFile(const std::string& path) override;
+  std::string readFileStart(const std::string& path, std::size_t maxBytes) override;
   std::unique_ptr<env::WritableFile> newFile(const std::string& path, bool exclusive) override;
   std::unique_ptr<env::HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<env::WritableFile> newTemporaryFile(const std::string& target,

@@ -8,7 +8,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "hostdb/sqlite/jet_sql.h"
-#include "hostdb/sqlite/jet_tokens.h"
+#include "hostdb/jet/jet_tokens.h"
 #include "hostdb/sqlite/jet_translate.h"
 #include "tests/e2e/report_host.h"
 

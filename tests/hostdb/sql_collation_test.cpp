@@ -1,6 +1,7 @@
 // The engine's text comparison (the JET collation) and its text functions,
 // as queries see them, and index use under the collation.
 #include "gmock/gmock.h"
+#include "hostdb/jet/jet_collation.h"
 #include "hostdb/sqlite/jet_translate.h"
 #include "tests/hostdb/sql_support.h"
 
@@ -8,7 +9,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-using hostdb::sqlite::compareJet;
+using hostdb::jet::compareJet;
 
 int cmp(std::string_view a, std::string_view b) {
   const int r =

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The layers include downward only: platform/ nothing above it; hostdb/ the
 # platform; the programs and the toolkit the engine's public headers and the
-# platform. Only hostdb/ itself and the toolkit (which makes SQLite indexes)
-# reach into the SQLite implementation, hostdb/sqlite/. The operating
+# platform. The engine-neutral reading of the engine's SQL, hostdb/jet/,
+# includes no engine's implementation. Only the SQLite implementation,
+# hostdb/sqlite/, the registration of engines (hostdb/engines.cpp) and the
+# toolkit (which checks, mends and indexes the SQLite file itself) reach into
+# hostdb/sqlite/, and only the implementation and the sqlite3 shell's
+# extension (hostdb/extension/) include SQLite's headers. The operating
 # system's side of the platform lies in platform/posix/ or platform/windows/,
 # one beside the other: each includes the portable platform and itself, the
 # portable platform includes neither, and nothing above the platform knows
@@ -43,6 +47,12 @@ deny hostdb installer report tools -- '^#include "platform/(posix|windows)/|^#in
 deny tests bench fuzz -- '^#\s*if.*(_WIN32|__MINGW)'
 check platform "platform/|$generated"
 check hostdb "hostdb/|platform/|$generated"
+check hostdb/jet "hostdb/jet/|hostdb/[a-z_]+\.h|platform/"
+hostdb_own=()
+for f in hostdb/*.cpp hostdb/*.h; do [ "$f" = hostdb/engines.cpp ] || hostdb_own+=("$f"); done
+deny "${hostdb_own[@]}" -- '^#include "hostdb/sqlite/'
+deny hostdb/*.cpp hostdb/*.h hostdb/jet installer report tools -- '^#include <sqlite3(ext)?\.h>'
+
 check installer "installer/|hostdb/[a-z_]+\.h|platform/|$generated"
 check report "report/|hostdb/[a-z_]+\.h|platform/|$generated"
 check tools/zelhost "tools/zelhost/|hostdb/|platform/|$generated"

@@ -1,7 +1,5 @@
 #include "tools/zelhost/host_indexes.h"
 
-#include <sqlite3.h>
-
 #include <cstdio>
 
 #include "hostdb/engine_error.h"
@@ -29,14 +27,9 @@ std::string createIndexSql(const HostIndex& index) {
 }
 
 void createHostIndexes(hostdb::Database& db) {
-  auto* host = dynamic_cast<hostdb::sqlite::SqliteDatabase*>(&db);
-  if (host == nullptr) hostdb::raise(hostdb::err::kInvalidOperation);
   for (const HostIndex& index : hostIndexes()) {
-    char* message = nullptr;
-    if (sqlite3_exec(host->handle(), createIndexSql(index).c_str(), nullptr, nullptr, &message) !=
-        SQLITE_OK) {
-      std::fprintf(stderr, "zelhost: index %s: %s\n", index.name, message ? message : "");
-      sqlite3_free(message);
+    if (const auto message = hostdb::sqlite::runSqliteSql(db, createIndexSql(index))) {
+      std::fprintf(stderr, "zelhost: index %s: %s\n", index.name, message->c_str());
       hostdb::raise(hostdb::err::kInvalidOperation);
     }
   }

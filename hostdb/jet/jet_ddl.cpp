@@ -1,10 +1,10 @@
-#include "hostdb/sqlite/jet_ddl.h"
+#include "hostdb/jet/jet_ddl.h"
 
 #include <cstdlib>
 
 #include "hostdb/engine_error.h"
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 namespace {
 
 class Parser {
@@ -179,4 +179,4 @@ std::optional<DdlStatement> parseDdl(const std::vector<Token>& tokens) {
   return std::nullopt;
 }
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

@@ -1,10 +1,10 @@
-#include "hostdb/sqlite/sql_trace.h"
+#include "hostdb/jet/sql_trace.h"
 
 #include <string>
 
 #include "platform/env.h"
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 namespace {
 
 // One write per line on a file opened for appending, so that lines of
@@ -42,4 +42,4 @@ void traceError(const platform::Error& error) {
   appendLine(lines);
 }
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

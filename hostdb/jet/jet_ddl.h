@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "hostdb/sqlite/jet_tokens.h"
-#include "hostdb/sqlite/table_schema.h"
+#include "hostdb/jet/jet_tokens.h"
+#include "hostdb/jet/table_schema.h"
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 
 struct DdlStatement {
   enum class Kind { CreateTable, DropTable, AddPrimaryKey } kind;
@@ -21,4 +21,4 @@ struct DdlStatement {
 // kAlterTableSyntax, kDropSyntax); a column named twice kFieldDefinedTwice.
 std::optional<DdlStatement> parseDdl(const std::vector<Token>& tokens);
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

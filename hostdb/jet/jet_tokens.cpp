@@ -1,10 +1,9 @@
-#include "hostdb/sqlite/jet_tokens.h"
+#include "hostdb/jet/jet_tokens.h"
 
 #include "hostdb/date.h"
 #include "platform/ascii.h"
-#include "hostdb/sqlite/table_schema.h"
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 namespace {
 
 bool isWordChar(unsigned char c) {
@@ -94,4 +93,4 @@ std::optional<std::vector<Token>> tokenize(std::string_view sql) {
   return out;
 }
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

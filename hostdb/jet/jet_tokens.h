@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 
 enum class TokenKind { Word, Name, String, Date, Number, Punct };
 
@@ -32,4 +32,4 @@ std::optional<std::vector<Token>> tokenize(std::string_view sql);
 // `end`; `end` when it is not closed.
 std::size_t closingParen(const std::vector<Token>& tokens, std::size_t open, std::size_t end);
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

@@ -9,9 +9,9 @@
 
 #include "platform/errors.h"
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 
 void traceStatement(char kind, std::string_view sql);
 void traceError(const platform::Error& error);
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

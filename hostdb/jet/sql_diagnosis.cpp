@@ -1,20 +1,13 @@
-#include "hostdb/sqlite/sql_diagnosis.h"
-
-#include <sqlite3.h>
+#include "hostdb/jet/sql_diagnosis.h"
 
 #include <map>
 
 #include "hostdb/engine_error.h"
-#include "hostdb/sqlite/table_schema.h"
+#include "hostdb/jet/table_schema.h"
 #include "platform/ascii.h"
 
-namespace hostdb::sqlite {
+namespace hostdb::jet {
 namespace {
-
-bool isKeyword(const Token& token) {
-  return token.kind == TokenKind::Word &&
-         sqlite3_keyword_check(token.text.data(), static_cast<int>(token.text.size())) != 0;
-}
 
 bool hasColumn(const std::vector<std::string>& columns, std::string_view column) {
   for (const std::string& c : columns)
@@ -29,8 +22,8 @@ struct TableUse {
 
 class Diagnosis {
  public:
-  Diagnosis(const std::vector<Token>& t, const StoredColumns& columnsOf)
-      : t_(t), end_(t.size()), columnsOf_(columnsOf) {}
+  Diagnosis(const std::vector<Token>& t, const StoredColumns& columnsOf, const IsKeyword& isKeyword)
+      : t_(t), end_(t.size()), columnsOf_(columnsOf), isKeyword_(isKeyword) {}
 
   void tables() {
     for (std::size_t i = 0; i < end_; ++i) {
@@ -106,6 +99,9 @@ class Diagnosis {
   }
 
  private:
+  bool isKeyword(const Token& token) const {
+    return token.kind == TokenKind::Word && isKeyword_(token.text);
+  }
   void use(const std::string& name) {
     std::optional<std::vector<std::string>> columns = columnsOf_(name);
     if (!columns) raise(err::kInputTableNotFound, {name});
@@ -120,7 +116,7 @@ class Diagnosis {
     return it == names_.end() ? nullptr : &uses_[it->second];
   }
   static bool hasColumn(const TableUse& table, std::string_view column) {
-    return sqlite::hasColumn(table.columns, column);
+    return jet::hasColumn(table.columns, column);
   }
   bool isOutputAlias(std::string_view name) const {
     for (std::size_t k = 1; k < end_; ++k)
@@ -131,6 +127,7 @@ class Diagnosis {
   const std::vector<Token>& t_;
   std::size_t end_;
   const StoredColumns& columnsOf_;
+  const IsKeyword& isKeyword_;
   std::vector<TableUse> uses_;
   std::map<std::string, std::size_t> names_;  // upper-cased table names and aliases
 };
@@ -146,8 +143,8 @@ void requireInsertColumns(std::string_view table, const std::vector<std::string>
 }
 
 void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb, std::string_view whereText,
-                       const StoredColumns& columnsOf) {
-  Diagnosis diagnosis(tokens, columnsOf);
+                       const StoredColumns& columnsOf, const IsKeyword& isKeyword) {
+  Diagnosis diagnosis(tokens, columnsOf, isKeyword);
   diagnosis.tables();
   diagnosis.insertColumns();
   diagnosis.names();
@@ -155,4 +152,4 @@ void raiseUnpreparable(const std::vector<Token>& tokens, Verb verb, std::string_
   raise(syntaxErrorNumber(verb));
 }
 
-}  // namespace hostdb::sqlite
+}  // namespace hostdb::jet

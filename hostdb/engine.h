@@ -1,0 +1,30 @@
+// An engine implementation of the object model: what DBEngine opens a host
+// database with, chosen by what the host's path holds (engines.h).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "hostdb/dbengine.h"
+#include "hostdb/host_lock.h"
+
+namespace hostdb {
+
+class Engine {
+ public:
+  virtual ~Engine() = default;
+
+  // Its name, for messages and tests ("sqlite").
+  virtual std::string_view name() const = 0;
+
+  // A default workspace that reads `settings`' SystemDB, DefaultUser and
+  // DefaultPassword when it logs on; `settings` must outlive it.
+  virtual std::unique_ptr<Workspace> makeDefaultWorkspace(const DBEngine& settings) = 0;
+
+  // The lock that lets one run at a time write the host at `path` (as the
+  // programs name it), not taken.
+  virtual std::unique_ptr<HostLock> hostLock(const std::string& path) = 0;
+};
+
+}  // namespace hostdb

@@ -1,0 +1,23 @@
+// Which engine a host's path names. Each registered engine says whether the
+// first bytes of the file at the path are its own; the first one that does
+// opens the host. The first engine registered, SQLite, also takes every path
+// that no engine claims (a file of no known format among them), so that
+// what it refuses is refused with the numbers it has always given.
+#pragma once
+
+#include <string_view>
+
+#include "hostdb/engine.h"
+
+namespace hostdb {
+
+// The engine for the host at `path` (a path as the programs write it).
+// Never raises: a path that cannot be read names the first engine, which
+// gives the error when it opens it.
+Engine& engineFor(std::string_view path);
+
+// The first engine registered: the one that makes new hosts and takes what
+// no engine claims.
+Engine& defaultEngine();
+
+}  // namespace hostdb
