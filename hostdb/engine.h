@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "hostdb/dbengine.h"
+#include "hostdb/workspace.h"
 #include "hostdb/host_lock.h"
 
 namespace hostdb {
@@ -20,7 +20,7 @@ class Engine {
 
   // A default workspace that reads `settings`' SystemDB, DefaultUser and
   // DefaultPassword when it logs on; `settings` must outlive it.
-  virtual std::unique_ptr<Workspace> makeDefaultWorkspace(const DBEngine& settings) = 0;
+  virtual std::unique_ptr<Workspace> makeDefaultWorkspace(const EngineSettings& settings) = 0;
 
   // The lock that lets one run at a time write the host at `path` (as the
   // programs name it), not taken.

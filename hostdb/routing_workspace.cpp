@@ -13,7 +13,7 @@ namespace {
 
 class RoutingWorkspace final : public Workspace {
  public:
-  explicit RoutingWorkspace(const DBEngine& settings) : settings_(settings) {
+  explicit RoutingWorkspace(const EngineSettings& settings) : settings_(settings) {
     // The default engine's workspace is there from the start, so that a
     // transaction begun before any database opens covers the first one.
     workspaceOf(defaultEngine());
@@ -84,14 +84,14 @@ class RoutingWorkspace final : public Workspace {
     if (failure) throw *failure;
   }
 
-  const DBEngine& settings_;
+  const EngineSettings& settings_;
   std::vector<Made> made_;
   bool inTransaction_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<Workspace> makeRoutingWorkspace(const DBEngine& settings) {
+std::unique_ptr<Workspace> makeRoutingWorkspace(const EngineSettings& settings) {
   return std::make_unique<RoutingWorkspace>(settings);
 }
 

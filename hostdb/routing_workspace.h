@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "hostdb/dbengine.h"
+#include "hostdb/workspace.h"
 
 namespace hostdb {
 
 // The workspace reads `settings`' SystemDB, DefaultUser and DefaultPassword
 // when it logs on; `settings` must outlive it.
-std::unique_ptr<Workspace> makeRoutingWorkspace(const DBEngine& settings);
+std::unique_ptr<Workspace> makeRoutingWorkspace(const EngineSettings& settings);
 
 }  // namespace hostdb

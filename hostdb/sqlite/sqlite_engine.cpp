@@ -13,7 +13,7 @@ class SqliteEngine final : public Engine {
  public:
   std::string_view name() const override { return "sqlite"; }
 
-  std::unique_ptr<Workspace> makeDefaultWorkspace(const DBEngine& settings) override {
+  std::unique_ptr<Workspace> makeDefaultWorkspace(const EngineSettings& settings) override {
     return sqlite::makeDefaultWorkspace(settings);
   }
 

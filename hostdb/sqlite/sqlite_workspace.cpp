@@ -38,7 +38,7 @@ class OpenDatabases final : public WorkspaceTransactions {
 
 class SqliteWorkspace final : public Workspace {
  public:
-  explicit SqliteWorkspace(const DBEngine& engine)
+  explicit SqliteWorkspace(const EngineSettings& engine)
       : engine_(engine), databases_(std::make_shared<OpenDatabases>()) {}
   SqliteWorkspace(const SqliteWorkspace&) = delete;
   SqliteWorkspace& operator=(const SqliteWorkspace&) = delete;
@@ -134,7 +134,7 @@ class SqliteWorkspace final : public Workspace {
     if (failure) throw *failure;
   }
 
-  const DBEngine& engine_;
+  const EngineSettings& engine_;
   std::shared_ptr<OpenDatabases> databases_;
   std::optional<std::string> identity_;
   bool inTransaction_ = false;
@@ -142,7 +142,7 @@ class SqliteWorkspace final : public Workspace {
 
 }  // namespace
 
-std::unique_ptr<Workspace> makeDefaultWorkspace(const DBEngine& engine) {
+std::unique_ptr<Workspace> makeDefaultWorkspace(const EngineSettings& engine) {
   return std::make_unique<SqliteWorkspace>(engine);
 }
 

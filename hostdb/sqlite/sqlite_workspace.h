@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "hostdb/dbengine.h"
+#include "hostdb/workspace.h"
 
 namespace hostdb::sqlite {
 
 // The workspace reads `engine`'s SystemDB, DefaultUser and DefaultPassword when
 // it logs on; `engine` must outlive it.
-std::unique_ptr<Workspace> makeDefaultWorkspace(const DBEngine& engine);
+std::unique_ptr<Workspace> makeDefaultWorkspace(const EngineSettings& engine);
 
 }  // namespace hostdb::sqlite
