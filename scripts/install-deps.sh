@@ -22,6 +22,7 @@ group_names=(
   clients
   package
   shared
+  postgres
   windows
 )
 group_packages=(
@@ -29,6 +30,7 @@ group_packages=(
   "sqlite3 python3"
   "dpkg-dev man-db"
   "openssh-server sshfs glusterfs-server glusterfs-client samba smbnetfs moosefs-master moosefs-chunkserver moosefs-client"
+  "postgresql libpq-dev"
   ""
 )
 group_skips=(
@@ -36,6 +38,7 @@ group_skips=(
   "the tests that open a host with the plain sqlite3 shell or Python"
   "the Debian package test"
   "the tests of hosts shared by several PCs (ctest label shared)"
+  "the tests on a database server (ctest label postgres)"
   "the Windows build's tests"
 )
 
@@ -44,7 +47,13 @@ case "${1:-}" in
   package) required+=(dpkg-dev) ;;
 esac
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+# A package counts as installed once it is unpacked and configured; one whose
+# triggers are still to run (another apt is busy, or was interrupted) is
+# installed all the same.
+installed() {
+  dpkg-query -W -f='${db:Status-Status}\n' "$1" 2>/dev/null |
+    grep -qxE 'installed|triggers-pending|triggers-awaited'
+}
 required_here() { [[ " ${required[*]} " == *" $1 "* ]]; }
 missing_of() {  # the packages of the arguments that are not installed
   local p
@@ -68,8 +77,11 @@ missing=("${missing_required[@]}" "${missing_optional[@]}")
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another apt (an unattended upgrade, another build) may hold dpkg's lock:
+  # wait for it rather than fail.
+  apt=(apt-get -o DPkg::Lock::Timeout=300)
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
   exit 0
 fi
 

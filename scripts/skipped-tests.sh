@@ -2,7 +2,7 @@
 # Says which tests the last ctest run of a build skipped, and why: one line a
 # reason, with how many tests and which suites. Reads the run's log, where a
 # GoogleTest skip prints its reason on the line after "Skipped" and a script
-# test prints "SKIP: reason".
+# test prints "SKIP: reason" (the shared-filesystem harness "SKIPPED: reason").
 #   skipped-tests.sh BUILD_DIR
 set -euo pipefail
 log=$1/Testing/Temporary/LastTest.log
@@ -12,7 +12,7 @@ awk '
   /^[0-9]+\/[0-9]+ Test: / { test = $0; sub(/^[0-9]+\/[0-9]+ Test: /, "", test); after = 0; next }
   after && NF { reason[test] = $0; after = 0; next }
   /: Skipped$/ { if (!(test in reason)) after = 1; next }
-  /^SKIP: / { if (!(test in reason)) { r = $0; sub(/^SKIP: /, "", r); reason[test] = r } }
+  /^SKIP(PED)?: / { if (!(test in reason)) { r = $0; sub(/^SKIP(PED)?: /, "", r); reason[test] = r } }
   END {
     for (t in reason) {
       r = reason[t]; suite = t; sub(/\..*/, "", suite)

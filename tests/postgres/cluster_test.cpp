@@ -1,0 +1,106 @@
+// The tests' PostgreSQL cluster as the engine's tests will rely on it:
+// reached on its socket only, commits synchronous, databases copied from a
+// template and dropped, the case-blind ICU collation available, and two
+// connections seeing each other's committed rows.
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/support/pg_connection.h"
+#include "tests/support/pg_scratch_database.h"
+#include "tests/support/pg_test_cluster.h"
+
+namespace {
+
+using pgtest::Connection;
+using pgtest::ScratchDatabase;
+
+std::string cluster() { return *pgtest::testClusterConninfo(); }
+
+TEST(PostgresTestCluster, ListensOnItsSocketOnlyAndCommitsSynchronously) {
+  ZEL_SKIP_WITHOUT_POSTGRES();
+  Connection conn(cluster());
+  EXPECT_EQ(PQhost(conn.get())[0], '/') << "not a Unix socket: " << PQhost(conn.get());
+  struct Setting {
+    const char* name;
+    const char* expected;
+  };
+  for (const Setting& s : std::vector<Setting>{{"listen_addresses", ""},
+                                               {"synchronous_commit", "on"},
+                                               {"server_encoding", "UTF8"},
+                                               {"unix_socket_permissions", "0700"}}) {
+    EXPECT_EQ(conn.value(std::string("SHOW ") + s.name), s.expected) << s.name;
+  }
+}
+
+TEST(PostgresScratchDatabase, CopiesItsTemplateAndIsDroppedEvenWhileInUse) {
+  ZEL_SKIP_WITHOUT_POSTGRES();
+  Connection admin(cluster());
+  const std::string countNamed = "SELECT count(*) FROM pg_database WHERE datname = $1";
+  ScratchDatabase model(cluster());
+  {
+    Connection conn(model.conninfo());
+    EXPECT_EQ(conn.value("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), "0");
+    conn.exec("CREATE TABLE param (name text PRIMARY KEY, value text)");
+    conn.exec("INSERT INTO param VALUES ('serie', '0661')");
+  }  // a template must have no connection while it is copied
+
+  std::string copyName;
+  {
+    ScratchDatabase copy(cluster(), model.name());
+    copyName = copy.name();
+    EXPECT_NE(copyName, model.name());
+    Connection conn(copy.conninfo());
+    EXPECT_EQ(conn.value("SELECT current_database()"), copyName);
+    EXPECT_EQ(conn.value("SELECT value FROM param WHERE name = 'serie'"), "0661");
+    conn.exec("UPDATE param SET value = 'changed'");
+    EXPECT_EQ(admin.value(countNamed, {copyName}), "1");
+  }  // dropped with `conn` still open
+  EXPECT_EQ(admin.value(countNamed, {copyName}), "0");
+  EXPECT_EQ(Connection(model.conninfo()).value("SELECT value FROM param"), "0661");
+}
+
+TEST(PostgresTestCluster, IcuCollationComparesWithoutCaseButWithAccentsAndBlanks) {
+  ZEL_SKIP_WITHOUT_POSTGRES();
+  ScratchDatabase db(cluster());
+  Connection conn(db.conninfo());
+  conn.exec(
+      "CREATE COLLATION nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)");
+  struct Pair {
+    const char* a;
+    const char* b;
+    const char* equal;
+  };
+  for (const Pair& p : std::vector<Pair>{{"perez", "PEREZ", "t"},
+                                         {"Pérez", "PÉREZ", "t"},
+                                         {"Perez", "Pérez", "f"},
+                                         {"20123456789", "20123456789   ", "f"}}) {
+    EXPECT_EQ(conn.value("SELECT $1::text = $2::text COLLATE nocase", {p.a, p.b}), p.equal)
+        << p.a << " / " << p.b;
+  }
+  // A key over the collation honours it.
+  conn.exec("CREATE TABLE cab (doc text COLLATE nocase PRIMARY KEY)");
+  conn.exec("INSERT INTO cab VALUES ('Pérez')");
+  EXPECT_EQ(conn.sqlstateOf("INSERT INTO cab VALUES ('PÉREZ')"), "23505");
+  EXPECT_EQ(conn.sqlstateOf("INSERT INTO cab VALUES ('Perez')"), "");
+}
+
+TEST(PostgresTestCluster, ConnectionsSeeEachOthersRowsOnceCommitted) {
+  ZEL_SKIP_WITHOUT_POSTGRES();
+  ScratchDatabase db(cluster());
+  Connection first(db.conninfo());
+  Connection second(db.conninfo());
+  first.exec("CREATE TABLE spool (nc integer PRIMARY KEY)");
+  const std::string count = "SELECT count(*) FROM spool";
+
+  first.exec("BEGIN");
+  first.exec("INSERT INTO spool VALUES (1)");
+  EXPECT_EQ(second.value(count), "0");
+  first.exec("COMMIT");
+  EXPECT_EQ(second.value(count), "1");
+  second.exec("INSERT INTO spool VALUES (2)");
+  EXPECT_EQ(first.value(count), "2");
+  EXPECT_EQ(first.sqlstateOf("INSERT INTO spool VALUES (2)"), "23505");
+}
+
+}  // namespace
