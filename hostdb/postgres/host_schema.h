@@ -42,10 +42,10 @@ std::vector<std::string> hostSchemaStatements();
 
 // Makes the support objects in the database `db` is connected to and
 // records `workgroupIdentity`, in one transaction of its own (`db` is not in
-// one; a second maker at the same time waits for the first). Run again on a host made under the same
-// identity, it changes nothing; under another identity it raises
-// kNoPermission and changes nothing. A database whose encoding is not UTF8
-// raises kUnrecognizedFormat. `display` names the host for the errors.
+// one; a second maker at the same time waits for the first). Run again on a host made under the
+// same identity, it changes nothing; under another identity it raises kNoPermission and changes
+// nothing. A database whose encoding is not UTF8 raises kUnrecognizedFormat. `display` names the
+// host for the errors.
 void makeHostSchema(PgConnection& db, std::string_view workgroupIdentity,
                     std::string_view display = {});
 

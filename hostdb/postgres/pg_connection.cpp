@@ -148,8 +148,7 @@ PgConnection::PgConnection(std::string_view conninfo, std::string_view applicati
     Diagnostics d;
     d.message = parseError ? oneLine(parseError) : "out of memory";
     if (parseError) PQfreemem(parseError);
-    raise(err::kUnrecognizedFormat, {display_},
-          serverCause(d, "connection string", {}));
+    raise(err::kUnrecognizedFormat, {display_}, serverCause(d, "connection string", {}));
   }
   const std::string name(application);
   std::vector<const char*> keywords, values;
@@ -247,9 +246,9 @@ PgResult PgConnection::exec(std::string_view sql, std::span<const Param> params)
   const std::vector<const char*> values = paramValues(params, refusal);
   const int count = paramCount(params, refusal);
   if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
-  return checked(PQexecParams(conn_.get(), text.c_str(), count, nullptr, values.data(), nullptr,
-                              nullptr, 0),
-                 sql);
+  return checked(
+      PQexecParams(conn_.get(), text.c_str(), count, nullptr, values.data(), nullptr, nullptr, 0),
+      sql);
 }
 
 const std::string& PgConnection::prepare(const std::string& sql) {

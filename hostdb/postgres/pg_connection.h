@@ -65,8 +65,7 @@ class PgConnection {
   // kUnrecognizedFormat; a server that cannot be reached or the time spent ->
   // kNetworkOrDiskError; a refused log-on -> kNotValidAccount; no such
   // database -> kCannotFindFile; and so on by pg_errors.h.
-  PgConnection(std::string_view conninfo, std::string_view application,
-               std::string display = {});
+  PgConnection(std::string_view conninfo, std::string_view application, std::string display = {});
   PgConnection(PgConnection&&) noexcept = default;
   PgConnection& operator=(PgConnection&&) noexcept = default;
   ~PgConnection() = default;

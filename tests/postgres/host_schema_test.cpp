@@ -47,8 +47,7 @@ std::string onFileHost(sqlite3* db, const std::string& sql, const std::vector<Ar
     if (args[i].kind == Arg::Text)
       sqlite3_bind_text(stmt, slot, args[i].text.data(), static_cast<int>(args[i].text.size()),
                         SQLITE_TRANSIENT);
-    else if (args[i].kind == Arg::Number)
-      sqlite3_bind_int64(stmt, slot, args[i].number);
+    else if (args[i].kind == Arg::Number) sqlite3_bind_int64(stmt, slot, args[i].number);
   }
   std::string out;
   const int rc = sqlite3_step(stmt);
@@ -116,6 +115,7 @@ class ServerHost : public ::testing::Test {
   sqlite3* file_ = nullptr;
 };
 
+// clang-format off
 const std::vector<std::string> kTexts = {
     "",          " ",         "abc",         "  a b  ",    "\ta\t",       "Año ñandú",
     "ÁÉÍÓÚÜÑ",   "ÿŸ œŒ šŠ",  "ß µ ı İ ƒ",   "ǅ ǆ ǈ",      "çà€ ¿¡",      "20123456789    ",
@@ -123,6 +123,7 @@ const std::vector<std::string> kTexts = {
     "1234567890123456789",    " 12",         "12 ",        "-1",          "1.5",
     "١٢٣",       "日本語 😀", "Ｗｉｄｅ",
 };
+// clang-format on
 const std::int64_t kCounts[] = {-1, 0, 1, 3, 100, INT64_MAX};
 const std::int64_t kStarts[] = {INT64_MIN, 0, 1, 2, 5, 100, INT64_MAX};
 
@@ -155,10 +156,12 @@ TEST_F(ServerHost, FunctionsComputeWhatTheFileHostComputes) {
 // Texts compared as the layer writes a comparison on the server: rtrim() on
 // both sides under jet.jet, since no collation ignores trailing blanks. With
 // every character of Windows-1252 beside these.
+// clang-format off
 const std::vector<std::string> kWords = {
     "a ",  " a",  "abc", "ABC", "abc  ", "ab",  "AB", "abd", "ABE", "a0", "0a",
     "Año", "AÑO", "ano", "10",  "zz",    "ÑU ", "ñu", "a\xC2\xAD" "b", "",
 };
+// clang-format on
 
 // Every character of Windows-1252, as UTF-8.
 std::vector<std::string> windows1252Characters() {
@@ -242,8 +245,7 @@ TEST_F(ServerHost, TextsCompareAsOnTheFileHost) {
 TEST_F(ServerHost, KeysHonourTheComparison) {
   server_->exec("CREATE TABLE t (k text COLLATE jet.jet NOT NULL)");
   server_->exec("CREATE UNIQUE INDEX t_key ON t (jet.rtrim(k))");
-  sqlite3_exec(file_, "CREATE TABLE t (k TEXT COLLATE JET PRIMARY KEY)", nullptr, nullptr,
-               nullptr);
+  sqlite3_exec(file_, "CREATE TABLE t (k TEXT COLLATE JET PRIMARY KEY)", nullptr, nullptr, nullptr);
   for (const char* k : {"Año", "AÑO  ", "año", "Ano", "12", "12 ", "1"}) {
     SCOPED_TRACE(k);
     EXPECT_EQ(onServer(*server_, "INSERT INTO t VALUES ($1) RETURNING k", {text(k)}),

@@ -20,8 +20,8 @@ TEST(PgConnection, NamesItselfAsProgramAndMachineWhateverTheStringSays) {
   pgtest::ScratchDatabase scratch;
   PgConnection db(scratch.conninfo() + " application_name=other",
                   hostdb::postgres::applicationName("formsetup", "PC-07"));
-  const auto seen = db.exec(
-      "SELECT application_name FROM pg_stat_activity WHERE pid = pg_backend_pid()");
+  const auto seen =
+      db.exec("SELECT application_name FROM pg_stat_activity WHERE pid = pg_backend_pid()");
   EXPECT_EQ(seen.text(0, 0), "formsetup@PC-07");
   EXPECT_EQ(db.exec("SHOW client_encoding").text(0, 0), "UTF8");
 }
@@ -38,9 +38,8 @@ TEST(PgConnection, ParametersArriveAsTheyAre) {
   EXPECT_EQ(row.text(0, 0), tricky);
   EXPECT_EQ(row.text(0, 1), "t");
   // A NUL would cut the text short on its way: refused, nothing stored.
-  EXPECT_NE(testsupport::errorOf([&] {
-              db.exec("INSERT INTO t VALUES ($1, 1)", {std::string("ab\0cd", 5)});
-            }),
+  EXPECT_NE(testsupport::errorOf(
+                [&] { db.exec("INSERT INTO t VALUES ($1, 1)", {std::string("ab\0cd", 5)}); }),
             0);
   EXPECT_EQ(db.exec("SELECT count(*) FROM t").text(0, 0), "1");
 }
@@ -50,7 +49,8 @@ TEST(PgConnection, PreparedStatementsAreKeptByTextAndBounded) {
   pgtest::ScratchDatabase scratch;
   PgConnection db = scratch.connect();
   auto serverCount = [&db] {
-    return std::stoi(std::string(db.exec("SELECT count(*) FROM pg_prepared_statements").text(0, 0)));
+    return std::stoi(
+        std::string(db.exec("SELECT count(*) FROM pg_prepared_statements").text(0, 0)));
   };
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(db.run("SELECT $1::integer + 1", {std::to_string(i)}).text(0, 0),

@@ -79,8 +79,7 @@ TEST(PgErrors, ARefusedLogOnAndAMissingDatabaseHaveTheirNumbers) {
     int number;
     const char* sqlstate;
   } cases[] = {
-      {"no such database", cluster + " dbname=zel_no_such_database", err::kCannotFindFile,
-       "3D000"},
+      {"no such database", cluster + " dbname=zel_no_such_database", err::kCannotFindFile, "3D000"},
       {"no such role", cluster + " user=zel_no_such_role", err::kNotValidAccount, "28000"},
   };
   for (const auto& c : cases) {

@@ -15,9 +15,9 @@ namespace pgtest {
 // ZEL_TEST_PG, nullopt when unset or empty.
 std::optional<std::string> clusterConninfo();
 
-#define ZEL_REQUIRE_PG_CLUSTER()                                       \
-  do {                                                                 \
-    if (!pgtest::clusterConninfo())                                    \
+#define ZEL_REQUIRE_PG_CLUSTER()                                        \
+  do {                                                                  \
+    if (!pgtest::clusterConninfo())                                     \
       GTEST_SKIP() << "SKIP: no PostgreSQL test cluster (ZEL_TEST_PG)"; \
   } while (0)
 
