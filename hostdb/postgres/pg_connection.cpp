@@ -1,0 +1,295 @@
+#include "hostdb/postgres/pg_connection.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/postgres/pg_errors.h"
+#include "platform/socket_wait.h"
+
+namespace hostdb::postgres {
+namespace {
+
+struct OptionsFree {
+  void operator()(PQconninfoOption* options) const { PQconninfoFree(options); }
+};
+using Options = std::unique_ptr<PQconninfoOption, OptionsFree>;
+
+// Keywords the connection sets itself, whatever the string says.
+constexpr std::string_view kOwnKeywords[] = {"application_name", "client_encoding"};
+
+bool isOwnKeyword(std::string_view keyword) {
+  for (const std::string_view own : kOwnKeywords)
+    if (keyword == own) return true;
+  return false;
+}
+
+std::string field(const PGresult* result, int code) {
+  const char* value = result ? PQresultErrorField(result, code) : nullptr;
+  return value ? value : "";
+}
+
+bool isStateChar(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+
+// The last SQLSTATE in a message written in the verbose form ("FATAL:  3D000:
+// database ... does not exist"): what a failed log-on's code is, since libpq
+// keeps no result for it.
+std::string verboseSqlstate(std::string_view message) {
+  std::string found;
+  for (std::size_t at = message.find(":  "); at != std::string_view::npos;
+       at = message.find(":  ", at + 1)) {
+    const std::string_view rest = message.substr(at + 3);
+    if (rest.size() >= 7 && rest.substr(5, 2) == ": ") {
+      bool code = true;
+      for (const char c : rest.substr(0, 5)) code = code && isStateChar(c);
+      if (code) found = rest.substr(0, 5);
+    }
+  }
+  return found;
+}
+
+// libpq's words on one line, without the source locations of the verbose
+// form.
+std::string oneLine(std::string_view message) {
+  std::string out;
+  while (!message.empty()) {
+    const std::size_t end = message.find('\n');
+    std::string_view line = message.substr(0, end);
+    message = end == std::string_view::npos ? std::string_view() : message.substr(end + 1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (line.empty() || line.starts_with("LOCATION:")) continue;
+    if (!out.empty()) out.append(" / ");
+    out.append(line);
+  }
+  return out;
+}
+
+std::string describeServer(const PGconn* conn) {
+  std::string out;
+  auto add = [&out](const char* keyword, const char* value) {
+    if (value == nullptr || *value == '\0') return;
+    if (!out.empty()) out.append(" ");
+    out.append(keyword).append("=").append(value);
+  };
+  add("host", PQhost(conn));
+  add("port", PQport(conn));
+  add("dbname", PQdb(conn));
+  add("user", PQuser(conn));
+  return out;
+}
+
+// Seconds the connection may take, from connect_timeout (libpq's rule: none
+// or a number below 1 waits without end; 1 is taken for 2).
+int connectSeconds(const PQconninfoOption* options) {
+  for (const PQconninfoOption* o = options; o->keyword; ++o) {
+    if (std::string_view(o->keyword) != "connect_timeout" || o->val == nullptr || *o->val == '\0')
+      continue;
+    const long seconds = std::strtol(o->val, nullptr, 10);
+    if (seconds <= 0) return -1;
+    return seconds == 1 ? 2 : static_cast<int>(std::min(seconds, 86400L));
+  }
+  return PgConnection::kDefaultConnectSeconds;
+}
+
+void discardNotice(void*, const char*) {}
+
+// Drives a started connection to its end. False: failed, or out of time
+// (then `timedOut`).
+bool finishConnecting(PGconn* conn, int seconds, bool& timedOut) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
+  PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+  for (;;) {
+    if (state == PGRES_POLLING_OK) return true;
+    if (state == PGRES_POLLING_FAILED) return false;
+    int wait = -1;
+    if (seconds >= 0) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      wait = left > 0 ? static_cast<int>(left) : 0;
+    }
+    const platform::SocketState ready =
+        platform::waitForSocket(PQsocket(conn), state == PGRES_POLLING_WRITING, wait);
+    if (ready == platform::SocketState::TimedOut) {
+      timedOut = true;
+      return false;
+    }
+    if (ready == platform::SocketState::Failed) return false;
+    state = PQconnectPoll(conn);
+  }
+}
+
+}  // namespace
+
+std::string_view PgResult::text(int row, int column) const {
+  const char* value = PQgetvalue(result_.get(), row, column);
+  return std::string_view(value, static_cast<std::size_t>(PQgetlength(result_.get(), row, column)));
+}
+
+std::int64_t PgResult::affectedRows() const {
+  const char* tuples = PQcmdTuples(result_.get());
+  return tuples && *tuples ? std::strtoll(tuples, nullptr, 10) : 0;
+}
+
+std::string applicationName(std::string_view program, std::string_view machine) {
+  std::string name(program);
+  if (!machine.empty()) name.append("@").append(machine);
+  return name;
+}
+
+PgConnection::PgConnection(std::string_view conninfo, std::string_view application,
+                           std::string display)
+    : display_(std::move(display)) {
+  char* parseError = nullptr;
+  Options options(PQconninfoParse(std::string(conninfo).c_str(), &parseError));
+  if (!options) {
+    Diagnostics d;
+    d.message = parseError ? oneLine(parseError) : "out of memory";
+    if (parseError) PQfreemem(parseError);
+    raise(err::kUnrecognizedFormat, {display_}, serverCause(d, "connection string", {}));
+  }
+  const std::string name(application);
+  std::vector<const char*> keywords, values;
+  for (const PQconninfoOption* o = options.get(); o->keyword; ++o) {
+    if (o->val == nullptr || isOwnKeyword(o->keyword)) continue;
+    keywords.push_back(o->keyword);
+    values.push_back(o->val);
+  }
+  keywords.insert(keywords.end(), {"application_name", "client_encoding", nullptr});
+  values.insert(values.end(), {name.c_str(), "UTF8", nullptr});
+
+  conn_.reset(PQconnectStartParams(keywords.data(), values.data(), 0));
+  if (!conn_) raise(platform::err::kOutOfMemory, {}, "PostgreSQL: no memory for a connection");
+  // The verbose form carries the SQLSTATE of a refused log-on in its words.
+  PQsetErrorVerbosity(conn_.get(), PQERRORS_VERBOSE);
+  bool timedOut = false;
+  if (PQstatus(conn_.get()) == CONNECTION_BAD ||
+      !finishConnecting(conn_.get(), connectSeconds(options.get()), timedOut)) {
+    Diagnostics d;
+    const std::string words = PQerrorMessage(conn_.get());
+    d.sqlstate = verboseSqlstate(words);
+    d.message = oneLine(words);
+    if (timedOut) d.message.append(d.message.empty() ? "" : " / ").append("timeout expired");
+    d.connectionLost = true;
+    raiseServerError(std::move(d), describeServer(conn_.get()), display_);
+  }
+  PQsetErrorVerbosity(conn_.get(), PQERRORS_DEFAULT);
+  // The programs show nothing on success: the server's notices (a name cut
+  // to 63 bytes, an object that already exists) are not printed.
+  PQsetNoticeProcessor(conn_.get(), discardNotice, nullptr);
+  server_ = describeServer(conn_.get());
+}
+
+void PgConnection::raiseFailure(const PGresult* result, std::string_view sql) const {
+  Diagnostics d;
+  d.sqlstate = field(result, PG_DIAG_SQLSTATE);
+  d.message = field(result, PG_DIAG_MESSAGE_PRIMARY);
+  if (d.message.empty())
+    d.message = oneLine(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_.get()));
+  if (d.message.empty()) d.message = oneLine(PQerrorMessage(conn_.get()));
+  d.detail = field(result, PG_DIAG_MESSAGE_DETAIL);
+  d.hint = field(result, PG_DIAG_MESSAGE_HINT);
+  d.schema = field(result, PG_DIAG_SCHEMA_NAME);
+  d.table = field(result, PG_DIAG_TABLE_NAME);
+  d.column = field(result, PG_DIAG_COLUMN_NAME);
+  d.constraint = field(result, PG_DIAG_CONSTRAINT_NAME);
+  d.connectionLost = PQstatus(conn_.get()) == CONNECTION_BAD;
+  raiseServerError(std::move(d), server_, display_, sql);
+}
+
+PgResult PgConnection::checked(PGresult* raw, std::string_view sql) const {
+  PgResult result(raw);
+  switch (raw ? PQresultStatus(raw) : PGRES_FATAL_ERROR) {
+    case PGRES_COMMAND_OK:
+    case PGRES_TUPLES_OK:
+    case PGRES_EMPTY_QUERY:
+      return result;
+    default:
+      raiseFailure(raw, sql);
+  }
+}
+
+namespace {
+
+// The parameters as libpq takes them. A text holding a NUL character would
+// reach the server cut short at it: refused instead.
+std::vector<const char*> paramValues(std::span<const Param> params, Diagnostics& refusal) {
+  std::vector<const char*> values;
+  values.reserve(params.size());
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    if (params[i] && params[i]->find('\0') != std::string::npos) {
+      refusal.sqlstate = "22021";
+      refusal.message = "parameter $" + std::to_string(i + 1) +
+                        " holds a NUL character, which a text on the server cannot hold";
+    }
+    values.push_back(params[i] ? params[i]->c_str() : nullptr);
+  }
+  return values;
+}
+
+int paramCount(std::span<const Param> params, Diagnostics& refusal) {
+  if (params.size() > 65535) {
+    refusal.sqlstate = "54023";
+    refusal.message = "more than 65535 parameters";
+  }
+  return static_cast<int>(params.size());
+}
+
+}  // namespace
+
+PgResult PgConnection::exec(std::string_view sql, std::span<const Param> params) {
+  const std::string text(sql);
+  if (params.empty()) return checked(PQexec(conn_.get(), text.c_str()), sql);
+  Diagnostics refusal;
+  const std::vector<const char*> values = paramValues(params, refusal);
+  const int count = paramCount(params, refusal);
+  if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
+  return checked(
+      PQexecParams(conn_.get(), text.c_str(), count, nullptr, values.data(), nullptr, nullptr, 0),
+      sql);
+}
+
+const std::string& PgConnection::prepare(const std::string& sql) {
+  if (auto it = prepared_.find(sql); it != prepared_.end()) {
+    uses_.splice(uses_.begin(), uses_, it->second.use);
+    return it->second.name;
+  }
+  const std::string name = "zel_statement_" + std::to_string(++nextStatement_);
+  checked(PQprepare(conn_.get(), name.c_str(), sql.c_str(), 0, nullptr), sql);
+  if (prepared_.size() >= kMostPrepared) {
+    const std::string oldest = uses_.back();
+    // A statement that cannot be released now (in a failed transaction)
+    // stays on the server until the connection ends: its name is never
+    // used again.
+    PQclear(PQexec(conn_.get(), ("DEALLOCATE " + prepared_.at(oldest).name).c_str()));
+    prepared_.erase(oldest);
+    uses_.pop_back();
+  }
+  uses_.push_front(sql);
+  return prepared_.emplace(sql, Prepared{name, uses_.begin()}).first->second.name;
+}
+
+PgResult PgConnection::run(std::string_view sql, std::span<const Param> params) {
+  Diagnostics refusal;
+  const std::vector<const char*> values = paramValues(params, refusal);
+  const int count = paramCount(params, refusal);
+  if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
+  const std::string text(sql);
+  const std::string name = prepare(text);
+  PGresult* raw =
+      PQexecPrepared(conn_.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0);
+  const std::string state = field(raw, PG_DIAG_SQLSTATE);
+  // A plan that a change of the tables made unusable (0A000: "cached plan
+  // must not change result type"), or a statement the session no longer
+  // has (26000): prepared anew on the next run.
+  if (state == "0A000" || state == "26000") {
+    auto it = prepared_.find(text);
+    uses_.erase(it->second.use);
+    prepared_.erase(it);
+  }
+  return checked(raw, sql);
+}
+
+}  // namespace hostdb::postgres

@@ -1,0 +1,117 @@
+// One connection to a PostgreSQL server, and the results of its statements,
+// each owned by one object (PQfinish, PQclear on destruction). Every failure
+// is raised as a ServerError (pg_errors.h): the engine's number, a cause
+// naming the server (host, port, database), the SQLSTATE, libpq's or the
+// server's words and the diagnostic fields.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include <libpq-fe.h>
+
+namespace hostdb::postgres {
+
+// A statement's parameter: its text, or Null. Parameters are sent as text
+// and typed by the server from the statement, as the layer's literals are.
+using Param = std::optional<std::string>;
+
+// What a statement gave: its rows as text (the text result format).
+class PgResult {
+ public:
+  explicit PgResult(PGresult* result) : result_(result) {}
+  int rows() const { return PQntuples(result_.get()); }
+  int columns() const { return PQnfields(result_.get()); }
+  bool isNull(int row, int column) const { return PQgetisnull(result_.get(), row, column) != 0; }
+  // The value's text ("" for a Null).
+  std::string_view text(int row, int column) const;
+  std::string_view columnName(int column) const { return PQfname(result_.get(), column); }
+  // Rows an INSERT, UPDATE or DELETE touched (0 for other statements).
+  std::int64_t affectedRows() const;
+  PGresult* get() const { return result_.get(); }
+
+ private:
+  struct Clear {
+    void operator()(PGresult* result) const { PQclear(result); }
+  };
+  std::unique_ptr<PGresult, Clear> result_;
+};
+
+// "program@machine": how a session names itself to the server
+// (application_name, seen in pg_stat_activity), so that the holder of a lock
+// can be named.
+std::string applicationName(std::string_view program, std::string_view machine);
+
+class PgConnection {
+ public:
+  // How long a connection may take when the connection string sets no
+  // connect_timeout.
+  static constexpr int kDefaultConnectSeconds = 15;
+  // Statements kept prepared at once; the least recently used goes first.
+  static constexpr std::size_t kMostPrepared = 64;
+
+  // Connects to the server `conninfo` names (taken as it is: a dbname value
+  // is never read as a connection string of its own), as `application`
+  // (overriding the string's application_name), in UTF-8. `display` names
+  // the host as the user knows it (the descriptor file), for the errors'
+  // descriptions. Raises: a string libpq does not parse ->
+  // kUnrecognizedFormat; a server that cannot be reached or the time spent ->
+  // kNetworkOrDiskError; a refused log-on -> kNotValidAccount; no such
+  // database -> kCannotFindFile; and so on by pg_errors.h.
+  PgConnection(std::string_view conninfo, std::string_view application, std::string display = {});
+  PgConnection(PgConnection&&) noexcept = default;
+  PgConnection& operator=(PgConnection&&) noexcept = default;
+  ~PgConnection() = default;
+
+  // Runs `sql`. Without parameters it may hold several statements (the
+  // result is the last one's); with them, one statement whose $1, $2, ...
+  // take `params`.
+  PgResult exec(std::string_view sql, std::span<const Param> params = {});
+  PgResult exec(std::string_view sql, std::initializer_list<Param> params) {
+    return exec(sql, std::span<const Param>(params.begin(), params.size()));
+  }
+
+  // Runs the one statement `sql` as a prepared statement: prepared on its
+  // first run and kept, by its text, for the next ones.
+  PgResult run(std::string_view sql, std::span<const Param> params = {});
+  PgResult run(std::string_view sql, std::initializer_list<Param> params) {
+    return run(sql, std::span<const Param>(params.begin(), params.size()));
+  }
+
+  // Statements kept prepared now.
+  std::size_t preparedCount() const { return prepared_.size(); }
+
+  // "host=... port=... dbname=...": the server, for causes.
+  const std::string& server() const { return server_; }
+  PGconn* get() const { return conn_.get(); }
+
+ private:
+  struct Finish {
+    void operator()(PGconn* conn) const { PQfinish(conn); }
+  };
+  struct Prepared {
+    std::string name;
+    std::list<std::string>::iterator use;  // its place in uses_
+  };
+
+  // The result, or the ServerError its failure is.
+  PgResult checked(PGresult* result, std::string_view sql) const;
+  [[noreturn]] void raiseFailure(const PGresult* result, std::string_view sql) const;
+  const std::string& prepare(const std::string& sql);
+
+  std::unique_ptr<PGconn, Finish> conn_;
+  std::string display_;
+  std::string server_;
+  std::unordered_map<std::string, Prepared> prepared_;
+  std::list<std::string> uses_;  // statement texts, most recently run first
+  std::uint64_t nextStatement_ = 0;
+};
+
+}  // namespace hostdb::postgres
