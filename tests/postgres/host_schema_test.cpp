@@ -16,6 +16,7 @@
 #include "hostdb/engine_error.h"
 #include "hostdb/postgres/pg_connection.h"
 #include "hostdb/postgres/pg_errors.h"
+#include "hostdb/jet/jet_collation.h"
 #include "hostdb/sqlite/jet_sql.h"
 #include "hostdb/sqlite/sql_errors.h"
 #include "platform/utf8.h"
@@ -110,7 +111,7 @@ class ServerHost : public ::testing::Test {
     }
   }
 
-  std::optional<pgtest::ScratchDatabase> scratch_;
+  std::optional<pgtest::EngineScratchDatabase> scratch_;
   std::optional<PgConnection> server_;
   sqlite3* file_ = nullptr;
 };
@@ -197,7 +198,7 @@ std::string serverFold(const std::string& s) {
 }
 
 int fileHostSign(const std::string& a, const std::string& b) {
-  const int c = hostdb::sqlite::compareJet(a.data(), static_cast<int>(a.size()), b.data(),
+  const int c = hostdb::jet::compareJet(a.data(), static_cast<int>(a.size()), b.data(),
                                            static_cast<int>(b.size()));
   return (c > 0) - (c < 0);
 }

@@ -17,7 +17,7 @@ using hostdb::postgres::PgConnection;
 
 TEST(PgConnection, NamesItselfAsProgramAndMachineWhateverTheStringSays) {
   ZEL_REQUIRE_PG_CLUSTER();
-  pgtest::ScratchDatabase scratch;
+  pgtest::EngineScratchDatabase scratch;
   PgConnection db(scratch.conninfo() + " application_name=other",
                   hostdb::postgres::applicationName("formsetup", "PC-07"));
   const auto seen =
@@ -28,7 +28,7 @@ TEST(PgConnection, NamesItselfAsProgramAndMachineWhateverTheStringSays) {
 
 TEST(PgConnection, ParametersArriveAsTheyAre) {
   ZEL_REQUIRE_PG_CLUSTER();
-  pgtest::ScratchDatabase scratch;
+  pgtest::EngineScratchDatabase scratch;
   PgConnection db = scratch.connect();
   db.exec("CREATE TABLE t (a text, b integer)");
   const std::string tricky = "O'Brien'); DROP TABLE t; --\\ ñ";
@@ -46,7 +46,7 @@ TEST(PgConnection, ParametersArriveAsTheyAre) {
 
 TEST(PgConnection, PreparedStatementsAreKeptByTextAndBounded) {
   ZEL_REQUIRE_PG_CLUSTER();
-  pgtest::ScratchDatabase scratch;
+  pgtest::EngineScratchDatabase scratch;
   PgConnection db = scratch.connect();
   auto serverCount = [&db] {
     return std::stoi(

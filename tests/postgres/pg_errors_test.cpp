@@ -99,7 +99,7 @@ TEST(PgErrors, ARefusedLogOnAndAMissingDatabaseHaveTheirNumbers) {
 
 TEST(PgErrors, RefusedStatementsKeepTheirDiagnostics) {
   ZEL_REQUIRE_PG_CLUSTER();
-  pgtest::ScratchDatabase scratch;
+  pgtest::EngineScratchDatabase scratch;
   PgConnection db = scratch.connect();
   db.exec(
       "CREATE TABLE t (k varchar(3) CONSTRAINT t_key PRIMARY KEY, n smallint,"
@@ -143,7 +143,7 @@ TEST(PgErrors, RefusedStatementsKeepTheirDiagnostics) {
 // A session the server ends (as at a shutdown) is a lost connection.
 TEST(PgErrors, ASessionTheServerEndsIsANetworkError) {
   ZEL_REQUIRE_PG_CLUSTER();
-  pgtest::ScratchDatabase scratch;
+  pgtest::EngineScratchDatabase scratch;
   PgConnection victim = scratch.connect("victim");
   PgConnection admin = scratch.connect();
   const std::string pid = std::to_string(PQbackendPID(victim.get()));

@@ -1,5 +1,5 @@
-// A database of the test cluster (tests/support/pg_test_cluster.h) for one
-// test: created empty, dropped when the test ends.
+// A scratch database of the test cluster (tests/support/) for one test of
+// the engine, empty, reached through the engine's own connection.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,32 +8,22 @@
 #include <string>
 
 #include "hostdb/postgres/pg_connection.h"
+#include "tests/support/pg_scratch_database.h"
 #include "tests/support/pg_test_cluster.h"
 
 namespace pgtest {
 
 // The test cluster's connection string; nullopt where none runs.
-std::optional<std::string> clusterConninfo();
+inline std::optional<std::string> clusterConninfo() { return testClusterConninfo(); }
 
 #define ZEL_REQUIRE_PG_CLUSTER() ZEL_SKIP_WITHOUT_POSTGRES()
 
-class ScratchDatabase {
+class EngineScratchDatabase : public ScratchDatabase {
  public:
-  ScratchDatabase();  // requires clusterConninfo()
-  ~ScratchDatabase();
-  ScratchDatabase(const ScratchDatabase&) = delete;
-  ScratchDatabase& operator=(const ScratchDatabase&) = delete;
-
-  const std::string& name() const { return name_; }
-  // The cluster's connection string with this database.
-  const std::string& conninfo() const { return conninfo_; }
+  EngineScratchDatabase() : ScratchDatabase(*clusterConninfo()) {}  // requires a cluster
   hostdb::postgres::PgConnection connect(const std::string& application = "pg_tests") const {
-    return hostdb::postgres::PgConnection(conninfo_, application, name_);
+    return hostdb::postgres::PgConnection(conninfo(), application, name());
   }
-
- private:
-  std::string name_;
-  std::string conninfo_;
 };
 
 }  // namespace pgtest
