@@ -44,6 +44,7 @@ inline constexpr int kTooFewParameters = 3061;
 inline constexpr int kCannotRunSelect = 3065;
 inline constexpr int kExpressionSyntax = 3075;
 inline constexpr int kInputTableNotFound = 3078;
+inline constexpr int kNotValidName = 3125;
 inline constexpr int kUnknownInsertField = 3127;
 inline constexpr int kDeleteSyntax = 3130;
 inline constexpr int kInsertSyntax = 3134;
