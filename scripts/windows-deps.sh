@@ -33,15 +33,16 @@ add_source_entries() {
     sed -nE 's/^deb (.*)/deb-src \1/p' >"$entries"
   if [ -s "$entries" ]; then cp "$entries" "$list.list"; fi
   rm -f "$entries"
-  apt-get update -qq
+  apt-get -o DPkg::Lock::Timeout=300 update -qq
 }
 
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
   export DEBIAN_FRONTEND=noninteractive
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Waiting for another apt that holds dpkg's lock, rather than failing.
+    apt-get -o DPkg::Lock::Timeout=300 update -qq
+    apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
   add_source_entries
 elif [ ${#missing[@]} -gt 0 ]; then
