@@ -1,6 +1,7 @@
 #include "hostdb/postgres/pg_translate.h"
 
 #include "hostdb/engine_error.h"
+#include "hostdb/jet/dml_shape.h"
 #include "hostdb/postgres/pg_names.h"
 #include "hostdb/postgres/pg_value_rules.h"
 #include "platform/ascii.h"
@@ -57,37 +58,6 @@ bool isComparison(const Token& t) {
   for (const char* p : {"=", "<>", "!=", "<", ">", "<=", ">="})
     if (t.isPunct(p)) return true;
   return false;
-}
-
-Verb verbOf(const Token& first) {
-  if (first.is("SELECT")) return Verb::Select;
-  if (first.is("INSERT")) return Verb::Insert;
-  if (first.is("UPDATE")) return Verb::Update;
-  if (first.is("DELETE")) return Verb::Delete;
-  return Verb::Other;
-}
-
-std::size_t checkedEnd(const std::vector<Token>& t, Verb& verb) {
-  std::size_t end = t.size();
-  while (end > 0 && t[end - 1].isPunct(";")) --end;
-  if (end == 0) raise(jet::syntaxErrorNumber(Verb::Other));
-  verb = verbOf(t[0]);
-  if (verb == Verb::Other) raise(jet::syntaxErrorNumber(Verb::Other));
-  for (std::size_t i = 0; i < end; ++i)
-    if (t[i].isPunct(";")) raise(jet::syntaxErrorNumber(verb));
-  return end;
-}
-
-std::string whereTextOf(std::string_view original, const std::vector<Token>& t, std::size_t end) {
-  for (std::size_t i = 0; i < end; ++i) {
-    if (!t[i].is("WHERE")) continue;
-    const std::size_t stop = end < t.size() ? t[end].offset : original.size();
-    std::string_view where = original.substr(t[i].offset + 5, stop - t[i].offset - 5);
-    while (!where.empty() && where.front() == ' ') where.remove_prefix(1);
-    while (!where.empty() && (where.back() == ' ' || where.back() == ';')) where.remove_suffix(1);
-    if (!where.empty()) return std::string(where);
-  }
-  return {};
 }
 
 // What an operand is, for the choice of comparing it blank-insensitively.
@@ -562,22 +532,17 @@ class Rewriter {
   std::vector<std::optional<std::string>> bound_;  // a judged literal's value
 };
 
-std::string singleTableOf(const std::vector<Token>& t, std::size_t end, Verb verb) {
-  if (verb == Verb::Select && end >= 4 && t[1].isPunct("*") && t[2].is("FROM") && t[3].isName() &&
-      (end == 4 || t[4].is("WHERE") || t[4].is("ORDER")))
-    return t[3].text;
-  return {};
-}
 
 }  // namespace
 
 Translation translateDml(std::string_view original, const std::vector<Token>& tokens,
                          const TableLookup& lookup, bool skipFailingRows) {
   Translation out;
-  const std::size_t end = checkedEnd(tokens, out.verb);
-  out.whereText = whereTextOf(original, tokens, end);
-  out.singleTable = singleTableOf(tokens, end, out.verb);
-  Rewriter(tokens, end, lookup, out).run(skipFailingRows);
+  jet::DmlShape shape = jet::dmlShape(original, tokens);
+  out.verb = shape.verb;
+  out.whereText = std::move(shape.whereText);
+  out.singleTable = std::move(shape.singleTable);
+  Rewriter(tokens, shape.end, lookup, out).run(skipFailingRows);
   return out;
 }
 
