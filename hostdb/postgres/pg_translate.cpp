@@ -532,7 +532,6 @@ class Rewriter {
   std::vector<std::optional<std::string>> bound_;  // a judged literal's value
 };
 
-
 }  // namespace
 
 Translation translateDml(std::string_view original, const std::vector<Token>& tokens,
