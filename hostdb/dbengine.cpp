@@ -10,7 +10,7 @@ DBEngine::DBEngine() : defaultWorkspace_(makeRoutingWorkspace(*this)) {}
 DBEngine::~DBEngine() = default;
 
 Workspace& DBEngine::Workspaces(std::size_t index) {
-  if (index != 0) raise(err::kItemNotFound);
+  if (index != 0) raiseItemNotFound("Workspaces", std::to_string(index));
   return *defaultWorkspace_;
 }
 

@@ -20,6 +20,10 @@ class EngineError : public platform::Error {
 [[noreturn]] void raise(int number, std::initializer_list<std::string_view> args = {},
                         std::string cause = {});
 
+// Error 3265 (item not found in this collection), its cause naming the
+// collection ("Fields of SPOOL") and the item looked for.
+[[noreturn]] void raiseItemNotFound(std::string_view collection, std::string_view item);
+
 // The engine's error numbers, each by one name (the run-time numbers are
 // platform::err's). The texts are in the error table of platform/errors.
 namespace err {

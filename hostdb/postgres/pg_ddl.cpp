@@ -67,7 +67,7 @@ std::vector<std::string> addPrimaryKey(const TableSchema& added, const TableLook
   std::string notNull = "ALTER TABLE " + quoteName(table.name);
   for (std::size_t i = 0; i < added.primaryKeyColumns.size(); ++i) {
     const ColumnSchema* c = table.column(added.primaryKeyColumns[i]);
-    if (!c) raise(err::kItemNotFound);
+    if (!c) raiseItemNotFound("Fields of " + table.name, added.primaryKeyColumns[i]);
     table.primaryKeyColumns.push_back(c->name);
     notNull += std::string(i ? "," : "") + " ALTER COLUMN " + quoteName(c->name) + " SET NOT NULL";
   }

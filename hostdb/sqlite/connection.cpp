@@ -241,7 +241,7 @@ void Connection::addPrimaryKey(const DdlStatement& ddl) {
   std::string columns, anyNull;
   for (const std::string& k : ddl.table.primaryKeyColumns) {
     const ColumnSchema* c = table.column(k);
-    if (!c) raise(err::kItemNotFound);
+    if (!c) raiseItemNotFound("Fields of " + table.name, k);
     table.primaryKeyColumns.push_back(c->name);
     columns += (columns.empty() ? "" : ", ") + quoteIdentifier(c->name);
     anyNull += (anyNull.empty() ? "" : " OR ") + quoteIdentifier(c->name) + " IS NULL";
@@ -269,10 +269,10 @@ void Connection::setAllowZeroLength(std::string_view tableName, std::string_view
       if (isTextType(column->type) && column->allowZeroLength == allow) return;
   WriteTransaction tx(db_);
   const TableSchema* found = findTable(tableName);
-  if (!found) raise(err::kItemNotFound);
+  if (!found) raiseItemNotFound("TableDefs", tableName);
   TableSchema table = *found;
   ColumnSchema* column = table.column(columnName);
-  if (!column) raise(err::kItemNotFound);
+  if (!column) raiseItemNotFound("Fields of " + table.name, columnName);
   if (!isTextType(column->type)) raise(err::kInvalidOperation);
   if (column->allowZeroLength == allow) return;
   column->allowZeroLength = allow;

@@ -44,13 +44,13 @@ class SqliteTableDef : public TableDef {
   const std::string& Name() const override { return name_; }
   std::size_t FieldCount() const override { return load().size(); }
   Field& FieldAt(std::size_t index) override {
-    if (index >= load().size()) raise(err::kItemNotFound);
+    if (index >= load().size()) raiseItemNotFound("Fields of " + name_, std::to_string(index));
     return *fields_[index];
   }
   Field& Fields(std::string_view name) override {
     for (auto& f : load())
       if (sameName(f->Name(), name)) return *f;
-    raise(err::kItemNotFound);
+    raiseItemNotFound("Fields of " + name_, name);
   }
   std::string PrimaryKeyName() const override {
     load();
@@ -102,13 +102,13 @@ class SqliteTableDefs : public TableDefs {
   }
   std::size_t Count() override { return load().size(); }
   TableDef& Item(std::size_t index) override {
-    if (index >= load().size()) raise(err::kItemNotFound);
+    if (index >= load().size()) raiseItemNotFound("TableDefs", std::to_string(index));
     return *tables_[index];
   }
   TableDef& Item(std::string_view name) override {
     for (auto& t : load())
       if (sameName(t->Name(), name)) return *t;
-    raise(err::kItemNotFound);
+    raiseItemNotFound("TableDefs", name);
   }
 
  private:

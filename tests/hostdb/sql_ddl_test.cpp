@@ -59,8 +59,12 @@ TEST_F(SqlDdlTest, ColumnTypesInEveryWrittenForm) {
     EXPECT_EQ(odd.Fields(name).Type(), typeSize.first) << name;
     EXPECT_EQ(odd.Fields(name).Size(), typeSize.second) << name;
   }
-  EXPECT_EQ(errorOf([&] { odd.Fields("zz"); }), 3265);
-  EXPECT_EQ(errorOf([&] { defs.Item("NoSuchTable"); }), 3265);
+  // 3265 names the collection and the item looked for.
+  using testsupport::errorWithCause;
+  EXPECT_EQ(errorWithCause([&] { odd.Fields("zz"); }), "3265: no item 'zz' in Fields of Odd");
+  EXPECT_EQ(errorWithCause([&] { odd.FieldAt(12); }), "3265: no item '12' in Fields of Odd");
+  EXPECT_EQ(errorWithCause([&] { defs.Item("NoSuchTable"); }),
+            "3265: no item 'NoSuchTable' in TableDefs");
 }
 
 TEST_F(SqlDdlTest, PrimaryKeyNamesAreScopedToTheirTable) {

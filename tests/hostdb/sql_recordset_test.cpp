@@ -26,7 +26,8 @@ TEST_F(SqlRecordsetTest, MovesOverTheRowsAndReadsTypedValues) {
   EXPECT_EQ(rs->Value("SECUENCIA"), hostdb::Variant(1));
   EXPECT_EQ(rs->Value("Fecha"), hostdb::Variant(hostdb::Date{2024, 3, 1, 9, 30, 0}));
   EXPECT_EQ(rs->Value("Monto"), hostdb::Variant(1.5));
-  EXPECT_EQ(errorOf([&] { rs->Value("nada"); }), 3265);
+  EXPECT_EQ(testsupport::errorWithCause([&] { rs->Value("nada"); }),
+            "3265: no item 'nada' in Fields of the recordset");
   rs->MoveNext();
   EXPECT_TRUE(rs->Value("Archivo").isNull());
   EXPECT_TRUE(rs->Value("Fecha").isNull());
@@ -61,7 +62,8 @@ TEST_F(SqlRecordsetTest, DynasetAppendsRowsWithTheRowRules) {
   rs->setValue("Archivo", "12345678.PRN");
   rs->setValue("Fecha", "2024-03-01 09:30:00");
   rs->setValue("Monto", 2);
-  EXPECT_EQ(errorOf([&] { rs->setValue("Nada", 1); }), 3265);
+  EXPECT_EQ(testsupport::errorWithCause([&] { rs->setValue("Nada", 1); }),
+            "3265: no item 'Nada' in Fields of SPOOL");
   rs->Update();
   rs->Close();
   EXPECT_EQ(scalar("SELECT Fecha FROM SPOOL"), "2024-03-01 09:30:00");

@@ -154,4 +154,15 @@ int errorOf(Body&& body) {
   return 0;
 }
 
+// "number: cause" of the error `body` raises; "" when it raises none.
+template <typename Body>
+std::string errorWithCause(Body&& body) {
+  try {
+    body();
+  } catch (const platform::Error& e) {
+    return std::to_string(e.number()) + ": " + e.cause();
+  }
+  return "";
+}
+
 }  // namespace testsupport
