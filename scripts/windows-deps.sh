@@ -62,7 +62,11 @@ debian_source() {
   local dir
   dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)
   if [ -z "$dir" ]; then
+    # An earlier run may have added the deb-src entries and been stopped
+    # before apt read them: as root, the lists are read again once.
     (cd "$sources" && apt-get source -qq "$1" >/dev/null 2>&1) ||
+      { [ "$(id -u)" -eq 0 ] && apt-get -o DPkg::Lock::Timeout=300 update -qq &&
+        (cd "$sources" && apt-get source -qq "$1" >/dev/null 2>&1); } ||
       { echo "apt-get source $1 failed: are deb-src entries configured?" >&2; exit 1; }
     dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)
   fi
