@@ -20,7 +20,7 @@ WINDOWS_CTEST_FLAGS ?=
 # cmake's own makefiles are recursive: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build test demo bench fuzz clean install package windows-configure windows windows-test
+.PHONY: all deps configure build test demo bench fuzz clean install uninstall package windows-configure windows windows-test
 
 all: build
 
@@ -44,6 +44,13 @@ demo: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target programs
 	@scripts/demo.sh $(BUILD)
 
+
+# Removes what `make install` put in place, as its manifest lists it.
+uninstall:
+	@manifest=$(BUILD)-release/install_manifest.txt; \
+	  [ -f "$$manifest" ] || { echo "nothing to remove: no $$manifest (make install writes it)"; exit 1; }; \
+	  xargs -d '\n' rm -f -- < "$$manifest"; \
+	  echo "removed the $$(wc -l < "$$manifest") files $$manifest lists"; rm -f "$$manifest"
 
 install: deps
 	@cmake -S . -B $(BUILD)-release -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZEL_BUILD_TESTS=OFF \

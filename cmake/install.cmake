@@ -1,10 +1,14 @@
 # What `cmake --install` (and `make install`) puts in place, and the Debian
 # package made of it (`make package`): the three programs, the extension in a
-# folder of the project's own, the man pages, the README and the licence.
+# folder of the project's own, the man pages, the README and the licence,
+# and zelhost's bash completion.
 # Nothing else: no tests, no benchmarks, no static libraries.
 install(TARGETS formsetup sendsummary zelhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS zeljet LIBRARY DESTINATION ${ZEL_EXTENSION_DIR})
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Where bash-completion looks for a command's completion.
+install(FILES tools/zelhost/zelhost.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zelhost)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})

@@ -24,6 +24,7 @@ cat >"$work/expected" <<LIST
 /usr/bin/sendsummary
 /usr/bin/zelhost
 /usr/lib/zel0661/zeljet.so
+/usr/share/bash-completion/completions/zelhost
 /usr/share/doc/zel0661/LICENSE
 /usr/share/doc/zel0661/README.md
 /usr/share/man/man1/formsetup.1.gz
