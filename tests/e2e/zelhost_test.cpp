@@ -1,5 +1,6 @@
 // zelhost, run as a process: host installations, statements, the sample.
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/dbengine.h"
 #include "hostdb/engine_error.h"
+#include "platform/text.h"
 #include "tests/e2e/plain_client.h"
 #include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
@@ -110,6 +112,25 @@ TEST(ZelhostInit, NamedDatabaseAndUserAndRefusalToOverwrite) {
   auto rs = o.db->OpenRecordset("SELECT nombre FROM cont", hostdb::dbOpenSnapshot);
   ASSERT_FALSE(rs->Eof());
   EXPECT_EQ(rs->Value("nombre").text(), "kept");
+}
+
+// PM000.INI holds the folder in the ANSI code page: a name it can hold is
+// written there (and read back) as it is; one it cannot is refused before
+// anything is made.
+TEST(ZelhostInit, FolderNamesTheCodePageHoldsOrRefused) {
+  TestHost host;
+  const std::string held = host.root() + "/ZEL Año";
+  RunResult r = host.run("zelhost", {"init", held});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(readFile(host.iniPath()).find("SysPath=" + platform::toAnsi(held) + "/\r\n"),
+            std::string::npos);
+  std::filesystem::remove(host.iniPath());
+  const std::string lacking = host.root() + "/Жёлтый";
+  r = host.run("zelhost", {"init", lacking});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_THAT(r.err, HasSubstr("ANSI code page"));
+  EXPECT_FALSE(std::filesystem::exists(lacking));
+  EXPECT_FALSE(std::filesystem::exists(host.iniPath()));
 }
 
 TEST(ZelhostSql, PrintsRowsTabSeparatedUnderTheColumnNames) {

@@ -19,6 +19,7 @@
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "tools/zelhost/host_file.h"
 #include "tools/zelhost/host_indexes.h"
 #include "tools/zelhost/host_logon.h"
@@ -92,6 +93,15 @@ int initCommand(const Args& args) {
   std::string folderText = folder.generic_string();
   if (folderText.size() > 1 && folderText.back() == '/') folderText.pop_back();
   const std::string databasePath = folderText + "/" + options.dbName;
+  // PM000.INI is in the ANSI code page: a folder it cannot hold would be
+  // written with '?' in its name, and the programs would look elsewhere.
+  if (platform::fromAnsi(platform::toAnsi(folderText)) != folderText) {
+    std::fprintf(stderr,
+                 "zelhost: %s cannot be named in PM000.INI: the ANSI code page (Windows-1252) "
+                 "lacks characters of its name\n",
+                 folderText.c_str());
+    return 1;
+  }
   if (platform::fileExists(databasePath)) {
     std::fprintf(stderr, "zelhost: %s exists already; it is left as it is\n", databasePath.c_str());
     return 1;
