@@ -22,9 +22,9 @@ class Engine {
   // DefaultPassword when it logs on; `settings` must outlive it.
   virtual std::unique_ptr<Workspace> makeDefaultWorkspace(const EngineSettings& settings) = 0;
 
-  // The lock that lets one run at a time write the host at `path` (as the
-  // programs name it), not taken.
-  virtual std::unique_ptr<HostLock> hostLock(const std::string& path) = 0;
+  // The lock that keeps runs that do `work` on the host at `path` (as the
+  // programs name it) apart, not taken.
+  virtual std::unique_ptr<HostLock> hostLock(const std::string& path, HostWork work) = 0;
 };
 
 }  // namespace hostdb

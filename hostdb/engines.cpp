@@ -4,6 +4,9 @@
 #include <string>
 
 #include "hostdb/sqlite/sqlite_engine.h"
+#if ZEL_HAVE_POSTGRES
+#include "hostdb/postgres/pg_engine.h"
+#endif
 #include "platform/env.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -17,14 +20,20 @@ struct RegisteredEngine {
   Engine& (*engine)();
 };
 
-// The engines in the order they are asked; the first is the default.
+// The engines in the order they are asked; the first is the default. The
+// server engine is built where libpq is (ZEL_HAVE_POSTGRES); without it a
+// descriptor is a file of no known format, which SQLite refuses.
 constexpr RegisteredEngine kEngines[] = {
     {sqlite::claimsHostFile, sqlite::engine},
+#if ZEL_HAVE_POSTGRES
+    {postgres::claimsHostFile, postgres::engine},
+#endif
 };
 
 // Enough of a file for any engine to know its own: SQLite's header is 16
-// bytes, a server's descriptor one short line.
-constexpr std::size_t kSampleBytes = 4096;
+// bytes, a server's descriptor one short line of at most 4096 bytes (one
+// byte more tells a longer file).
+constexpr std::size_t kSampleBytes = 4097;
 
 // The first bytes of the regular file at `path`; "" for anything else (no
 // file, a folder, a device or FIFO, which reading could block on, a file

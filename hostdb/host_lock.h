@@ -5,6 +5,11 @@
 
 namespace hostdb {
 
+// What a run does with the host while it holds the lock: a run that changes
+// the schema (formsetup's tables) needs the host to itself; runs that read
+// and write rows may share it where the engine keeps their writes apart.
+enum class HostWork { Rows, Schema };
+
 class HostLock {
  public:
   virtual ~HostLock() = default;

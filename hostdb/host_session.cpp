@@ -41,8 +41,8 @@ HostSession::~HostSession() {
   lock_.reset();
 }
 
-void HostSession::open(const std::string& systemDb, const std::string& path) {
-  lock_ = engineFor(path).hostLock(path);
+void HostSession::open(const std::string& systemDb, const std::string& path, HostWork work) {
+  lock_ = engineFor(path).hostLock(path, work);
   lock_->take();
   // No box waits for a person while the lock is held, nor shows before the
   // statements ahead of it are committed.

@@ -35,9 +35,11 @@ class HostSession {
   // Takes the host's run lock (raising 516 when another run keeps it), logs
   // on to the workgroup file `systemDb` with the build's workgroup account
   // and opens the database at `path`, shared and writable, through the
-  // default workspace. Raises what the engine raises; nothing is open and
-  // the lock is given back then.
-  void open(const std::string& systemDb, const std::string& path);
+  // default workspace. `work` says what the run does with the host, for the
+  // engine's lock (host_lock.h). Raises what the engine raises; nothing is
+  // open and the lock is given back then.
+  void open(const std::string& systemDb, const std::string& path,
+            HostWork work = HostWork::Rows);
 
   bool isOpen() const { return database_ != nullptr; }
   // The open database, the run lock taken again first when a box made the

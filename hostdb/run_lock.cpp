@@ -511,4 +511,6 @@ void RunLock::giveBack() noexcept {
   removeLockFolder(aside);
 }
 
+std::chrono::seconds runLockWait() { return waitAllowed(); }
+
 }  // namespace hostdb

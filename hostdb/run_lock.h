@@ -57,6 +57,11 @@ struct RunLockOwner {
 std::string ownerText(const RunLockOwner& owner);
 std::optional<RunLockOwner> parseOwner(const std::string& text);
 
+// How long a run waits for another run to give a host back: ZEL_RUN_LOCK_WAIT
+// seconds when set, else RunLock::kDefaultWait. Every engine's host lock
+// waits as long.
+std::chrono::seconds runLockWait();
+
 class RunLock final : public HostLock {
  public:
   // How long take() waits for another run, unless ZEL_RUN_LOCK_WAIT gives

@@ -45,7 +45,9 @@ void openHostDatabase(const std::string& folder) {
     unsigned copied =
         platform::GetPrivateProfileStringA("Options", "DBName", "", buffer, 255, "PM000.INI");
     const std::string dbName = platform::leftChars(buffer, copied);
-    hostdb::hostSession().open(folder + "\\PM000.MDW", folder + dbName);
+    // The run drops and creates tables: it has the host to itself.
+    hostdb::hostSession().open(folder + "\\PM000.MDW", folder + dbName,
+                               hostdb::HostWork::Schema);
     // Hundreds of statements, each its own synced commit, are slow on a file
     // server: those between two boxes share one.
     hostdb::hostSession().shareTransactions();

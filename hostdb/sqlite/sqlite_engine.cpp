@@ -17,7 +17,9 @@ class SqliteEngine final : public Engine {
     return sqlite::makeDefaultWorkspace(settings);
   }
 
-  std::unique_ptr<HostLock> hostLock(const std::string& path) override {
+  // The folder lock lets one run at a time in, whatever it does: SQLite's own
+  // locks are not trusted across a network file system.
+  std::unique_ptr<HostLock> hostLock(const std::string& path, HostWork /*work*/) override {
     return std::make_unique<RunLock>(platform::nativePath(path), path);
   }
 };

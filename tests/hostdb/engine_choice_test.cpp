@@ -1,6 +1,8 @@
 // Which engine opens the host a path names, and what opening it gives: a
 // path no engine claims goes to SQLite, which refuses it as it always has,
-// and writes nothing beside it.
+// and writes nothing beside it. A server's descriptor is the server
+// engine's where it is built (a server that cannot be reached: 3043), and
+// a file of no known format otherwise.
 #include <random>
 
 #include "hostdb/engines.h"
@@ -32,8 +34,15 @@ TEST_F(EngineTest, PathNamesItsEngineAndOpeningGivesItsError) {
       {"a host database", true, false, "", "sqlite", 0},
       {"a missing path", false, true, "", "sqlite", hostdb::err::kCannotFindFile},
       {"an empty file", false, false, "", "sqlite", hostdb::err::kUnrecognizedFormat},
-      {"a server's connection string", false, false, "host=db.example dbname=zel user=zel\n",
-       "sqlite", hostdb::err::kUnrecognizedFormat},
+#if ZEL_HAVE_POSTGRES
+      {"a server's connection string", false, false,
+       "host=/nonexistent-zel-socket-dir dbname=zel user=zel\n", "postgres",
+       hostdb::err::kNetworkOrDiskError},
+#else
+      {"a server's connection string", false, false,
+       "host=/nonexistent-zel-socket-dir dbname=zel user=zel\n", "sqlite",
+       hostdb::err::kUnrecognizedFormat},
+#endif
       {"SQLite's header and nothing after", false, false, std::string("SQLite format 3\0", 16),
        "sqlite", hostdb::err::kUnrecognizedFormat},
       {"random bytes", false, false, randomBytes(8192), "sqlite", hostdb::err::kUnrecognizedFormat},

@@ -51,6 +51,12 @@ check hostdb/jet "hostdb/jet/|hostdb/[a-z_]+\.h|platform/"
 hostdb_own=()
 for f in hostdb/*.cpp hostdb/*.h; do [ "$f" = hostdb/engines.cpp ] || hostdb_own+=("$f"); done
 deny "${hostdb_own[@]}" -- '^#include "hostdb/sqlite/'
+deny "${hostdb_own[@]}" -- '^#include "hostdb/postgres/'
+# The two engines know nothing of each other; only the server engine
+# includes libpq's headers.
+deny hostdb/postgres -- '^#include "hostdb/sqlite/'
+deny hostdb/sqlite -- '^#include "hostdb/postgres/'
+deny hostdb/*.cpp hostdb/*.h hostdb/jet hostdb/sqlite installer report -- '^#include <libpq-fe\.h>'
 deny hostdb/*.cpp hostdb/*.h hostdb/jet installer report tools -- '^#include <sqlite3(ext)?\.h>'
 
 check installer "installer/|hostdb/[a-z_]+\.h|platform/|$generated"

@@ -1,0 +1,36 @@
+// The PostgreSQL implementation of Database, and what a workspace needs of it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "hostdb/database.h"
+#include "hostdb/postgres/pg_session.h"
+
+namespace hostdb::postgres {
+
+class WorkspaceTransactions;
+
+class PgDatabase : public Database {
+ public:
+  // Workspace transactions on this database's session (pg_session.h).
+  virtual void beginTransaction() = 0;
+  virtual void commitTransaction() = 0;
+  virtual void rollbackTransaction() = 0;
+};
+
+// Callbacks through which an open database tells its workspace that it opened
+// and closed, so that the workspace's transactions cover it.
+class WorkspaceTransactions {
+ public:
+  virtual ~WorkspaceTransactions() = default;
+  virtual void databaseOpened(PgDatabase& db) = 0;
+  virtual void databaseClosed(PgDatabase& db) = 0;
+};
+
+// A database on `session`, connected and checked (pg_workspace.h). `name` is
+// the path as the caller gave it; `workspace` may be null.
+std::unique_ptr<PgDatabase> makeDatabase(std::shared_ptr<PgSession> session, std::string name,
+                                         std::shared_ptr<WorkspaceTransactions> workspace);
+
+}  // namespace hostdb::postgres

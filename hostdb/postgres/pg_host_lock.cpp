@@ -1,0 +1,76 @@
+#include "hostdb/postgres/pg_host_lock.h"
+
+#include <chrono>
+#include <thread>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/postgres/host_connection.h"
+#include "hostdb/postgres/pg_lock_holders.h"
+#include "hostdb/postgres/pg_lock_keys.h"
+#include "hostdb/run_lock.h"
+#include "platform/env.h"
+#include "platform/format.h"
+
+namespace hostdb::postgres {
+namespace {
+
+std::string call(const char* function) {
+  return std::string("SELECT pg_catalog.") + function + "(" + std::to_string(kHostRun.group) +
+         ", " + std::to_string(kHostRun.id) + ")";
+}
+
+std::string shownMoment(std::int64_t seconds) {
+  return platform::formatDateTime(platform::env::localDateTime(seconds), "dd/mm/yyyy hh:nn:ss");
+}
+
+}  // namespace
+
+PgHostLock::PgHostLock(std::string path, HostWork work) : path_(std::move(path)), work_(work) {}
+
+void PgHostLock::take() {
+  if (held_) return;
+  if (!connection_) connection_.emplace(connectToHost(path_));
+  const std::string tryLock =
+      call(work_ == HostWork::Schema ? "pg_try_advisory_lock" : "pg_try_advisory_lock_shared");
+  const auto deadline = std::chrono::steady_clock::now() + runLockWait();
+  for (;;) {
+    try {
+      if (connection_->exec(tryLock).text(0, 0) == "t") {
+        held_ = true;
+        return;
+      }
+    } catch (...) {
+      connection_.reset();  // connected anew by the next take()
+      throw;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) raiseInUse();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMilliseconds));
+  }
+}
+
+void PgHostLock::raiseInUse() {
+  // Only an exclusive holder keeps a shared taker out; anyone an exclusive one.
+  const std::vector<LockHolder> holders =
+      lockHolders(*connection_, kHostRun, work_ == HostWork::Rows);
+  const LockHolder holder = holders.empty() ? LockHolder{} : holders.front();
+  const std::string application = holder.application.empty() ? "?" : holder.application;
+  throw platform::makeError(
+      platform::err::kHostInUse,
+      {path_, application, holders.empty() ? "?" : std::to_string(holder.process),
+       holders.empty() ? "?" : shownMoment(holder.since),
+       holders.empty() ? "?" : shownMoment(holder.lastState), connection_->server()});
+}
+
+void PgHostLock::giveBack() noexcept {
+  if (!held_) return;
+  held_ = false;
+  try {
+    connection_->exec(
+        call(work_ == HostWork::Schema ? "pg_advisory_unlock" : "pg_advisory_unlock_shared"));
+  } catch (...) {
+    // The lock goes with the session.
+    connection_.reset();
+  }
+}
+
+}  // namespace hostdb::postgres

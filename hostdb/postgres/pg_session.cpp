@@ -1,0 +1,221 @@
+#include "hostdb/postgres/pg_session.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/postgres/pg_ddl.h"
+#include "hostdb/postgres/pg_lock_keys.h"
+#include "hostdb/postgres/pg_names.h"
+#include "hostdb/run_lock.h"
+#include "platform/ascii.h"
+
+namespace hostdb::postgres {
+namespace {
+
+using jet::DdlStatement;
+using jet::TableSchema;
+
+std::string lockCall(const char* function, LockKey key) {
+  return std::string("SELECT pg_catalog.") + function + "(" + std::to_string(key.group) + ", " +
+         std::to_string(key.id) + ")";
+}
+
+}  // namespace
+
+PgSession::PgSession(PgConnection connection, std::string display)
+    : connection_(std::move(connection)), display_(std::move(display)) {}
+
+void PgSession::raiseAfterUndo(const std::string& undo) {
+  try {
+    connection_.exec(undo);
+  } catch (const EngineError&) {
+    // The connection is gone: the server has undone the work already.
+  }
+  throw;
+}
+
+void PgSession::statement(const std::function<void()>& work) {
+  if (!inTransaction_) {
+    work();
+    return;
+  }
+  change(work);
+}
+
+void PgSession::change(const std::function<void()>& work) {
+  const bool nested = inTransaction_;
+  connection_.exec(nested ? "SAVEPOINT zel_statement" : "BEGIN");
+  try {
+    work();
+  } catch (...) {
+    // What the copy of the catalog took from the work is undone with it.
+    stale_ = true;
+    raiseAfterUndo(nested ? "ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement"
+                          : "ROLLBACK");
+  }
+  try {
+    connection_.exec(nested ? "RELEASE SAVEPOINT zel_statement" : "COMMIT");
+  } catch (...) {
+    stale_ = true;
+    throw;
+  }
+}
+
+void PgSession::beginTransaction() {
+  // One level only: the programs never nest transactions.
+  if (inTransaction_) raise(err::kInvalidOperation);
+  const std::string wait = std::to_string(runLockWait().count() * 1000) + "ms";
+  connection_.exec("BEGIN; SET LOCAL lock_timeout = '" + wait + "'");
+  try {
+    connection_.exec(lockCall("pg_advisory_xact_lock", kTransaction));
+  } catch (...) {
+    raiseAfterUndo("ROLLBACK");
+  }
+  inTransaction_ = true;
+}
+
+void PgSession::commitTransaction() {
+  inTransaction_ = false;
+  try {
+    connection_.exec("COMMIT");
+  } catch (...) {
+    stale_ = true;
+    throw;
+  }
+}
+
+void PgSession::rollbackTransaction() {
+  inTransaction_ = false;
+  // Changes of the catalog made inside the transaction are undone too.
+  stale_ = true;
+  connection_.exec("ROLLBACK");
+}
+
+void PgSession::load() {
+  if (!stale_) return;
+  tables_ = loadSchemas(connection_);
+  stale_ = false;
+}
+
+const TableSchema* PgSession::findTable(std::string_view name) {
+  if (stale_) statement([this] { load(); });
+  for (const TableSchema& t : tables_)
+    if (jet::sameName(t.name, name)) return &t;
+  std::vector<TableSchema> found;
+  statement([&] { found = loadSchemas(connection_, name); });
+  if (found.empty()) return nullptr;
+  remember(found.front());
+  return findTable(name);
+}
+
+void PgSession::remember(const TableSchema& table) {
+  for (TableSchema& t : tables_)
+    if (jet::sameName(t.name, table.name)) {
+      t = table;
+      return;
+    }
+  tables_.push_back(table);
+}
+
+void PgSession::forget(std::string_view name) {
+  std::erase_if(tables_, [&](const TableSchema& t) { return jet::sameName(t.name, name); });
+}
+
+std::vector<std::string> PgSession::storedTables() {
+  stale_ = true;
+  std::vector<std::string> names;
+  statement([&] {
+    load();
+    for (const std::string& stored : storedHostTables(connection_)) {
+      std::string shown = stored;
+      for (const TableSchema& t : tables_)
+        if (canonicalName(t.name) == stored) shown = t.name;
+      names.push_back(std::move(shown));
+    }
+  });
+  for (const char* catalog : kCatalogTables) names.emplace_back(catalog);
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return platform::ascii::compareNoCase(a, b) < 0;
+  });
+  return names;
+}
+
+std::optional<std::vector<std::string>> PgSession::storedColumnNames(std::string_view table) {
+  std::optional<std::vector<std::string>> out;
+  statement([&] {
+    const std::optional<StoredTable> stored = storedTable(connection_, table);
+    if (!stored) return;
+    const auto columns = storedColumns(connection_, *stored);
+    if (!columns) return;
+    out.emplace();
+    for (const jet::ColumnSchema& c : *columns) out->push_back(c.name);
+  });
+  return out;
+}
+
+bool PgSession::isKeyword(std::string_view word) {
+  if (!keywords_) {
+    std::set<std::string> words;
+    statement([&] {
+      // Reserved words, and those that cannot name a column or a function.
+      const PgResult r = connection_.run(
+          "SELECT word FROM pg_catalog.pg_get_keywords() WHERE catcode IN ('R', 'T', 'C')");
+      for (int i = 0; i < r.rows(); ++i) words.emplace(r.text(i, 0));
+    });
+    keywords_ = std::move(words);
+  }
+  return keywords_->contains(canonicalName(word));
+}
+
+void PgSession::apply(const DdlStatement& ddl) {
+  const TableLookup lookup = [this](std::string_view name) { return findTable(name); };
+  const std::vector<std::string> statements = translateDdl(ddl, lookup);
+  switch (ddl.kind) {
+    case DdlStatement::Kind::CreateTable:
+      change([&] {
+        for (const std::string& sql : statements) connection_.exec(sql);
+        insertSchema(connection_, ddl.table);
+      });
+      remember(ddl.table);
+      break;
+    case DdlStatement::Kind::DropTable: {
+      const std::string stored = findTable(ddl.table.name)->name;
+      change([&] {
+        for (const std::string& sql : statements) connection_.exec(sql);
+        deleteSchema(connection_, stored);
+      });
+      forget(stored);
+      break;
+    }
+    case DdlStatement::Kind::AddPrimaryKey: {
+      TableSchema table = *findTable(ddl.table.name);
+      table.primaryKeyName = ddl.table.primaryKeyName;
+      for (const std::string& k : ddl.table.primaryKeyColumns)
+        table.primaryKeyColumns.push_back(table.column(k)->name);
+      change([&] {
+        for (const std::string& sql : statements) connection_.exec(sql);
+        savePrimaryKey(connection_, table);
+      });
+      remember(table);
+      break;
+    }
+  }
+}
+
+void PgSession::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
+                                   bool allow) {
+  const TableSchema* found = findTable(tableName);
+  if (!found) raise(err::kItemNotFound);
+  TableSchema table = *found;
+  jet::ColumnSchema* column = table.column(columnName);
+  if (!column) raise(err::kItemNotFound);
+  if (!jet::isTextType(column->type)) raise(err::kInvalidOperation);
+  // Setting the value a field already has writes nothing.
+  if (column->allowZeroLength == allow) return;
+  column->allowZeroLength = allow;
+  statement([&] { saveAllowZeroLength(connection_, table.name, column->name, allow); });
+  remember(table);
+}
+
+}  // namespace hostdb::postgres

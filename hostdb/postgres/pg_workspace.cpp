@@ -1,0 +1,144 @@
+#include "hostdb/postgres/pg_workspace.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hostdb/engine_error.h"
+#include "hostdb/postgres/host_connection.h"
+#include "hostdb/postgres/host_schema.h"
+#include "hostdb/postgres/pg_database.h"
+#include "hostdb/postgres/pg_lock_holders.h"
+#include "hostdb/postgres/pg_lock_keys.h"
+#include "hostdb/workgroup.h"
+
+namespace hostdb::postgres {
+namespace {
+
+class OpenDatabases final : public WorkspaceTransactions {
+ public:
+  void databaseOpened(PgDatabase& db) override {
+    if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
+  }
+  void databaseClosed(PgDatabase& db) override { std::erase(open_, &db); }
+  const std::vector<PgDatabase*>& all() const { return open_; }
+
+ private:
+  std::vector<PgDatabase*> open_;
+};
+
+// Every open database holds the open lock shared; an exclusive open holds it
+// alone. Refused: kCannotOpenFile, naming who holds it.
+void takeOpenLock(PgConnection& db, std::string_view path, bool exclusive) {
+  const char* call = exclusive ? "pg_try_advisory_lock" : "pg_try_advisory_lock_shared";
+  const PgResult taken = db.exec(std::string("SELECT pg_catalog.") + call + "(" +
+                                 std::to_string(kOpenDatabase.group) + ", " +
+                                 std::to_string(kOpenDatabase.id) + ")");
+  if (taken.text(0, 0) == "t") return;
+  const std::string holders = describeHolders(lockHolders(db, kOpenDatabase, !exclusive));
+  raise(err::kCannotOpenFile, {path},
+        "PostgreSQL " + db.server() + ": " +
+            (exclusive ? "the host is open in other sessions: " : "the host is open exclusively by ") +
+            holders);
+}
+
+class ServerWorkspace final : public Workspace {
+ public:
+  explicit ServerWorkspace(const EngineSettings& engine)
+      : engine_(engine), databases_(std::make_shared<OpenDatabases>()) {}
+  ServerWorkspace(const ServerWorkspace&) = delete;
+  ServerWorkspace& operator=(const ServerWorkspace&) = delete;
+
+  std::unique_ptr<Database> OpenDatabase(std::string_view path, bool exclusive, bool readOnly,
+                                         std::string_view /*connect: no options apply*/) override {
+    const std::string& identity = logOn();
+    PgConnection db = connectToHost(path);
+    std::optional<std::string> recorded = workgroupIdentity(db);
+    if (!recorded)
+      raise(err::kUnrecognizedFormat, {path},
+            "PostgreSQL " + db.server() + ": the database holds no host (no jet.MSysDb)");
+    if (*recorded != identity)
+      raise(err::kNoPermission, {path},
+            "PostgreSQL " + db.server() + ": the host was made under another workgroup");
+    takeOpenLock(db, path, exclusive);
+    if (readOnly) db.exec("SET default_transaction_read_only = on");
+    auto session = std::make_shared<PgSession>(std::move(db), std::string(path));
+    std::unique_ptr<PgDatabase> opened = makeDatabase(session, std::string(path), databases_);
+    if (inTransaction_) opened->beginTransaction();
+    return opened;
+  }
+
+  std::unique_ptr<Database> CreateDatabase(std::string_view path) override {
+    // The descriptor names a database the administrator made; the host's
+    // objects in it are made by the toolkit (zelhost), never by a program.
+    raise(err::kDatabaseExists, {path},
+          "a server host's database is made by its administrator, its tables by zelhost");
+  }
+
+  void BeginTrans() override {
+    if (inTransaction_) raise(err::kInvalidOperation);
+    std::vector<PgDatabase*> begun;
+    try {
+      for (PgDatabase* db : databases_->all()) {
+        db->beginTransaction();
+        begun.push_back(db);
+      }
+    } catch (...) {
+      for (PgDatabase* db : begun) {
+        try {
+          db->rollbackTransaction();
+        } catch (const EngineError&) {
+          // Its connection is gone: the server has undone it.
+        }
+      }
+      throw;
+    }
+    inTransaction_ = true;
+  }
+
+  void CommitTrans() override { finish(&PgDatabase::commitTransaction); }
+  void Rollback() override { finish(&PgDatabase::rollbackTransaction); }
+
+ private:
+  // The workgroup's identity, after the first successful log-on.
+  const std::string& logOn() {
+    if (!identity_) {
+      Workgroup workgroup = Workgroup::load(engine_.SystemDB);
+      if (!workgroup.verify(engine_.DefaultUser, engine_.DefaultPassword))
+        raise(err::kNotValidAccount);
+      identity_ = workgroup.identity();
+    }
+    return *identity_;
+  }
+
+  void finish(void (PgDatabase::*step)()) {
+    if (!inTransaction_) raise(err::kNoTransaction);
+    inTransaction_ = false;
+    // Every database is finished even when one of them fails; the first
+    // failure is raised afterwards.
+    std::optional<EngineError> failure;
+    std::vector<PgDatabase*> all = databases_->all();
+    for (PgDatabase* db : all) {
+      try {
+        (db->*step)();
+      } catch (const EngineError& e) {
+        if (!failure) failure = e;
+      }
+    }
+    if (failure) throw *failure;
+  }
+
+  const EngineSettings& engine_;
+  std::shared_ptr<OpenDatabases> databases_;
+  std::optional<std::string> identity_;
+  bool inTransaction_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Workspace> makeDefaultWorkspace(const EngineSettings& engine) {
+  return std::make_unique<ServerWorkspace>(engine);
+}
+
+}  // namespace hostdb::postgres
