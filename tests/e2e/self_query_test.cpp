@@ -20,7 +20,7 @@ std::map<std::string, std::string> filesUnder(const std::string& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file())
-      files[fs::relative(entry.path(), folder).string()] = testsupport::readFile(entry.path());
+      files[fs::relative(entry.path(), folder).string()] = testsupport::readFile(entry.path().string());
   }
   return files;
 }
