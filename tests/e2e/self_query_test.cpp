@@ -19,8 +19,9 @@ using testsupport::TestHost;
 std::map<std::string, std::string> filesUnder(const std::string& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file())
-      files[fs::relative(entry.path(), folder).string()] = testsupport::readFile(entry.path().string());
+    if (!entry.is_regular_file()) continue;
+    const std::string path = entry.path().string();
+    files[fs::relative(entry.path(), folder).string()] = testsupport::readFile(path);
   }
   return files;
 }
