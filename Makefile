@@ -91,8 +91,8 @@ bench: build
 	@$(BUILD)/bench/host_check_bench 5
 	@$(BUILD)/bench/codepage_bench 9
 
-# The statement translator's fuzz target (clang's libFuzzer), in a build of its
-# own with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs it finds
+# The statement translator's fuzz targets (clang's libFuzzer; SQLite's dialect,
+# then PostgreSQL's where libpq is found), in a build of its own with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs it finds
 # go to $(FUZZ_BUILD)/corpus, fuzz/corpus/translate holds the seeds.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -103,3 +103,9 @@ fuzz:
 	@cmake --build $(FUZZ_BUILD) --target translate_fuzz -j $(JOBS)
 	@mkdir -p $(FUZZ_BUILD)/corpus
 	@$(FUZZ_BUILD)/fuzz/translate_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus fuzz/corpus/translate
+	@# The PostgreSQL dialect's translation, where libpq is found.
+	@if cmake --build $(FUZZ_BUILD) --target translate_pg_fuzz -j $(JOBS); then \
+	  mkdir -p $(FUZZ_BUILD)/corpus-pg; \
+	  $(FUZZ_BUILD)/fuzz/translate_pg_fuzz -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ_BUILD)/pg- \
+	    $(FUZZ_BUILD)/corpus-pg fuzz/corpus/translate; \
+	else echo "translate_pg_fuzz not built (no libpq): the PostgreSQL dialect is not fuzzed"; fi

@@ -163,13 +163,21 @@ class Rewriter {
     return std::nullopt;
   }
 
+  // From `first` to the ")" closing the "(" at `open`; nullopt when none does.
+  std::optional<Span> closedSpan(std::size_t first, std::size_t open) const {
+    const std::size_t close = jet::closingParen(t_, open, end_);
+    if (close >= end_) return std::nullopt;
+    return Span{first, close};
+  }
+
   std::optional<Span> operandStartingAt(std::size_t first) const {
     if (first >= end_) return std::nullopt;
     const Token& tok = t_[first];
-    if (tok.isPunct("(")) return Span{first, jet::closingParen(t_, first, end_)};
+    // A parenthesis left open is no operand (SQL to be refused as written).
+    if (tok.isPunct("(")) return closedSpan(first, first);
     if (tok.kind == TokenKind::Word && first + 1 < end_ && t_[first + 1].isPunct("(") &&
         functionOf(tok))
-      return Span{first, jet::closingParen(t_, first + 1, end_)};
+      return closedSpan(first, first + 1);
     if (tok.isName() && !isClauseWord(tok)) {
       std::size_t last = first;
       while (last + 2 < end_ && t_[last + 1].isPunct(".") && t_[last + 2].isName()) last += 2;
