@@ -6,6 +6,7 @@
 #include "hostdb/sqlite/sqlite_engine.h"
 #if ZEL_HAVE_POSTGRES
 #include "hostdb/postgres/pg_engine.h"
+#include "hostdb/postgres/pg_server_hosts.h"
 #endif
 #include "platform/env.h"
 #include "platform/errors.h"
@@ -49,6 +50,23 @@ std::string sampleOf(std::string_view path) {
 }
 
 }  // namespace
+
+bool isServerHost(std::string_view path) {
+#if ZEL_HAVE_POSTGRES
+  return &engineFor(path) == &postgres::engine();
+#else
+  (void)path;
+  return false;
+#endif
+}
+
+ServerHosts* serverHosts() {
+#if ZEL_HAVE_POSTGRES
+  return &postgres::serverHosts();
+#else
+  return nullptr;
+#endif
+}
 
 Engine& defaultEngine() { return kEngines[0].engine(); }
 

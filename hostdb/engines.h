@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "hostdb/engine.h"
+#include "hostdb/server_hosts.h"
 
 namespace hostdb {
 
@@ -19,5 +20,13 @@ Engine& engineFor(std::string_view path);
 // The first engine registered: the one that makes new hosts and takes what
 // no engine claims.
 Engine& defaultEngine();
+
+// Whether the host at `path` is kept on a database server (its file is a
+// descriptor the server engine claims).
+bool isServerHost(std::string_view path);
+
+// The toolkit's services for server hosts; null where this build has no
+// server engine.
+ServerHosts* serverHosts();
 
 }  // namespace hostdb

@@ -34,7 +34,7 @@ class PgConnection;
 
 inline constexpr const char* kSupportSchema = "jet";
 // As a statement names the collation: COLLATE jet.jet.
-inline constexpr const char* kCollation = "jet.jet";
+inline constexpr const char* kQualifiedCollation = "jet.jet";
 
 // The statements that make the support objects, in order; each may be run
 // again on a database that has them.

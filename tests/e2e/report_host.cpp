@@ -21,8 +21,10 @@ std::string record(const std::string& docId, const std::string& form, const std:
   return "01" + id + form + period + "00" + week + ncNumber;
 }
 
-ReportHost::ReportHost() {
-  init();
+ReportHost::ReportHost() : ReportHost(std::vector<std::string>{}) {}
+
+ReportHost::ReportHost(const std::vector<std::string>& initArgs) {
+  init(initArgs);
   // The trace then holds only what the tests' runs send.
   std::remove(sqlLogPath().c_str());
 }

@@ -22,6 +22,8 @@ std::string record(const std::string& docId, const std::string& form = "0661",
 class ReportHost : public testsupport::TestHost {
  public:
   ReportHost();  // initialised
+  // Initialised by zelhost init with these arguments after the folder.
+  explicit ReportHost(const std::vector<std::string>& initArgs);
 
   // Runs statements of the engine's dialect on the host database.
   void sql(const std::vector<std::string>& statements) const;

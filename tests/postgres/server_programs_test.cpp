@@ -1,5 +1,5 @@
-// The built programs on a host on the server against the same host in a
-// file: formsetup (twice) and sendsummary exit 0 without a box, the output
+// The built programs on a host that zelhost init --server made against the
+// same host in a file: formsetup (twice) and sendsummary exit 0 without a box, the output
 // files are the same bytes, and the host ends the same: its tables, their
 // keys and field properties, and the rows the programs write.
 #include <gtest/gtest.h>
@@ -52,25 +52,16 @@ std::vector<std::string> endState(hostdb::Database& db) {
   return out;
 }
 
-// A host folder as zelhost makes one, whose DBName names a descriptor of a
-// scratch database on the test cluster holding the host's schema and tables.
-class ServerReportHost : public reporttest::ReportHost {
- public:
-  ServerReportHost() {
-    hostdb::postgres::PgConnection admin = scratch_.connect();
-    hostdb::postgres::makeHostSchema(
-        admin, hostdb::Workgroup::load(folder() + "/PM000.MDW").identity());
-    writeFile(folder() + "/zel.pg", scratch_.conninfo() + "\n");
-    std::string ini = testsupport::readFile(iniPath());
-    const std::size_t at = ini.find("DBName=zel.db");
-    ini.replace(at, std::string("DBName=zel.db").size(), "DBName=zel.pg");
-    writeFile(iniPath(), ini);
-    testsupport::OpenedHost host = testsupport::openHost(*this, "zel.pg");
-    makeHostTables(*host.db);
-  }
+// A scratch database of the test cluster, made before the host that uses it.
+struct ScratchFirst {
+  EngineScratchDatabase scratch;
+};
 
- private:
-  EngineScratchDatabase scratch_;
+// A server host as zelhost init --server makes one in a scratch database of
+// the test cluster, its descriptor named zel.pg.
+class ServerReportHost : private ScratchFirst, public reporttest::ReportHost {
+ public:
+  ServerReportHost() : ReportHost({"--server", scratch.conninfo(), "--dbname", "zel.pg"}) {}
 };
 
 void addDeclaration(testsupport::OpenedHost host) {

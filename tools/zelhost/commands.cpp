@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,10 @@
 #include "build_info.h"
 #include "hostdb/database.h"
 #include "hostdb/engine_error.h"
+#include "hostdb/engines.h"
 #include "hostdb/sqlite/host_check.h"
 #include "hostdb/sqlite/schema_drift.h"
+#include "hostdb/run_lock.h"
 #include "hostdb/workgroup.h"
 #include "platform/ascii.h"
 #include "platform/env.h"
@@ -25,13 +28,16 @@
 #include "tools/zelhost/host_logon.h"
 #include "tools/zelhost/host_tables.h"
 #include "tools/zelhost/send_configuration.h"
+#include "tools/zelhost/server_init.h"
 #include "tools/zelhost/usage.h"
 
 namespace zelhost {
 
 // --------------------------------------------------------------------------
-// zelhost init FOLDER [--dbname NAME] [--user NAME]: a complete, empty host
-// installation, with its send configuration file tmp/env661.txt.
+// zelhost init [--server CONNINFO] FOLDER [--dbname NAME] [--user NAME]: a
+// complete, empty host installation, with its send configuration file
+// tmp/env661.txt; with --server, its database is the empty one CONNINFO
+// names on a PostgreSQL server, and DBName names the descriptor file.
 namespace {
 
 namespace fs = std::filesystem;
@@ -40,6 +46,7 @@ struct InitOptions {
   std::string folder;
   std::string dbName = "zel.db";
   std::string user = "ADMIN";
+  std::optional<std::string> server;  // the connection string of --server
 };
 
 bool parse(const Args& args, InitOptions& options) {
@@ -47,6 +54,8 @@ bool parse(const Args& args, InitOptions& options) {
     if ((args[i] == "--dbname" || args[i] == "--user") && i + 1 < args.size()) {
       (args[i] == "--dbname" ? options.dbName : options.user) = args[i + 1];
       ++i;
+    } else if (args[i] == "--server" && i + 1 < args.size() && !options.server) {
+      options.server = args[++i];
     } else if (options.folder.empty() && args[i].rfind("--", 0) != 0) {
       options.folder = args[i];
     } else {
@@ -54,21 +63,6 @@ bool parse(const Args& args, InitOptions& options) {
     }
   }
   return !options.folder.empty() && !options.dbName.empty();
-}
-
-void createTables(hostdb::Database& db) {
-  for (const HostTable& table : hostTables()) {
-    db.Execute(createTableSql(table), hostdb::dbFailOnError);
-  }
-  // Text fields made by DDL refuse empty strings; the host program's accept them.
-  hostdb::TableDefs& defs = db.TableDefs();
-  defs.Refresh();
-  for (const HostTable& table : hostTables()) {
-    hostdb::TableDef& def = defs.Item(std::string_view(table.name));
-    for (const HostColumn& column : table.columns) {
-      if (column.type == hostdb::FieldType::Text) def.Fields(column.name).setAllowZeroLength(true);
-    }
-  }
 }
 
 bool writeIni(const std::string& folderWithSeparator, const InitOptions& options) {
@@ -86,6 +80,16 @@ bool writeIni(const std::string& folderWithSeparator, const InitOptions& options
 int initCommand(const Args& args) {
   InitOptions options;
   if (!parse(args, options)) return commandUsageError("init", "wrong arguments");
+  hostdb::ServerHosts* server = nullptr;
+  if (options.server) {
+    server = hostdb::serverHosts();
+    if (server == nullptr) {
+      std::fprintf(stderr,
+                   "zelhost init: --server is not available: this build has no PostgreSQL "
+                   "engine (libpq)\n");
+      return 2;
+    }
+  }
 
   const fs::path folder = fs::absolute(options.folder).lexically_normal();
   // With `/` between names on both systems (Windows takes either), as the
@@ -107,6 +111,15 @@ int initCommand(const Args& args) {
     return 1;
   }
 
+  // A connection string that the descriptor could not hold, a server out of
+  // reach and a database that is not empty are refused before anything is
+  // written.
+  std::string descriptor;
+  if (server) {
+    descriptor = server->descriptorText(*options.server);
+    server->requireEmpty(*options.server);
+  }
+
   for (const char* sub : {"", "RPT", "TMP", "tmp"}) fs::create_directories(folder / sub);
 
   // A second database in the same folder shares the folder's workgroup.
@@ -116,10 +129,14 @@ int initCommand(const Args& args) {
   }
   const std::string sendConfiguration = folderText + "/tmp/env661.txt";
   if (!platform::fileExists(sendConfiguration)) writeSendConfiguration(sendConfiguration);
-  HostConnection host = createHostDatabase(databasePath, workgroup);
-  createTables(*host.db);
-  createHostIndexes(*host.db);
-  host.db->Close();
+  if (server) {
+    makeServerHost(*server, *options.server, descriptor, databasePath, workgroup);
+  } else {
+    HostConnection host = createHostDatabase(databasePath, workgroup);
+    createHostTables(*host.db);
+    createHostIndexes(*host.db, databasePath);
+    host.db->Close();
+  }
 
   if (!writeIni(folderText + "/", options)) {
     std::fprintf(stderr, "zelhost: cannot write PM000.INI in %s\n",
@@ -278,12 +295,32 @@ std::string findExtension() {
   return {};
 }
 
+// A server host's shell is the server's own client, psql, on the connection
+// string the descriptor holds, with the search path the programs' sessions
+// have (the host's tables, then the engine's functions before the server's
+// own). The server keeps its writers apart: it holds no run lock.
+int serverShell(hostdb::ServerHosts& server, const Args& args) {
+  std::vector<std::string> argv = {"env", "PGOPTIONS=-c search_path=public,jet,pg_catalog",
+                                   "psql", "--dbname=" + server.connectionString(args.front())};
+  argv.insert(argv.end(), args.begin() + 1, args.end());
+  const int status = platform::env::runAttached(argv);
+  if (status < 0) {
+    std::fprintf(stderr,
+                 "zelhost shell: psql cannot be started (apt-get install postgresql-client)\n");
+    return 1;
+  }
+  return status;
+}
+
 }  // namespace
 
 int shellCommand(const Args& args) {
   if (args.empty() || args.front().rfind("-", 0) == 0) {
     return commandUsageError("shell", "DATABASE comes first");
   }
+  if (hostdb::ServerHosts* server = hostdb::serverHosts();
+      server && hostdb::isServerHost(args.front()))
+    return serverShell(*server, args);
   // A FIFO would hold the shell for ever, and another program's file is not
   // ours to change: a path that exists must be a host database. A missing
   // one the shell makes (a dump restored into a new file).
@@ -308,11 +345,12 @@ int shellCommand(const Args& args) {
   argv.push_back(database);
   argv.insert(argv.end(), args.begin() + 1, args.end());
 
-  const std::unique_ptr<hostdb::RunLock> lock = takeRunLock(database);
+  hostdb::RunLock lock(database, database);
+  lock.take();
   std::fprintf(stderr,
                "zelhost shell: the host's run lock (%s) is held until the shell ends; "
                "formsetup and sendsummary wait meanwhile\n",
-               lock->folder().c_str());
+               lock.folder().c_str());
   const int status = platform::env::runAttached(argv);
   if (status < 0) {
     std::fprintf(stderr,
@@ -327,14 +365,35 @@ int shellCommand(const Args& args) {
 // line, tab-separated: the table ("-" for the file), the row's key ("-" for
 // the table as a whole), what is wrong. Exit status 1 when there is any.
 
+namespace {
+
+void printFinding(const std::string& table, const std::string& row, const std::string& what) {
+  std::printf("%s\t%s\t%s\n", table.empty() ? "-" : table.c_str(), row.empty() ? "-" : row.c_str(),
+              what.c_str());
+}
+
+// A server host: what the server lets drift (server_hosts.h).
+std::size_t checkServerHost(hostdb::ServerHosts& server, const std::string& path) {
+  const std::vector<hostdb::ServerFinding> findings = server.check(path);
+  for (const hostdb::ServerFinding& f : findings) printFinding(f.table, "", f.what);
+  return findings.size();
+}
+
+std::size_t checkFileHost(const std::string& path) {
+  HostFile host(path, true);
+  return hostdb::sqlite::checkHost(host.db(), [](const hostdb::sqlite::Finding& f) {
+    printFinding(f.table, f.row, f.what);
+  });
+}
+
+}  // namespace
+
 int checkCommand(const Args& args) {
   if (args.size() != 1) return commandUsageError("check", "DATABASE and nothing else");
-  HostFile host(args[0], true);
-  const std::size_t found =
-      hostdb::sqlite::checkHost(host.db(), [](const hostdb::sqlite::Finding& f) {
-        std::printf("%s\t%s\t%s\n", f.table.empty() ? "-" : f.table.c_str(),
-                    f.row.empty() ? "-" : f.row.c_str(), f.what.c_str());
-      });
+  hostdb::ServerHosts* server = hostdb::serverHosts();
+  const std::size_t found = server && hostdb::isServerHost(args[0])
+                                ? checkServerHost(*server, args[0])
+                                : checkFileHost(args[0]);
   std::fflush(stdout);
   if (found == 0) {
     std::fprintf(stderr, "zelhost check: %s is whole\n", args[0].c_str());
@@ -353,7 +412,15 @@ int checkCommand(const Args& args) {
 
 int repairCommand(const Args& args) {
   if (args.size() != 1) return commandUsageError("repair", "DATABASE and nothing else");
-  const std::unique_ptr<hostdb::RunLock> lock = takeRunLock(args[0]);
+  if (hostdb::isServerHost(args[0])) {
+    // The server engine writes each table and its catalog rows in one
+    // transaction, and reads past catalog rows of tables the server lacks.
+    std::fprintf(stderr,
+                 "zelhost repair: not needed on a server host: the catalog is kept by the server "
+                 "with the tables; zelhost check names what an administrator mends there\n");
+    return 0;
+  }
+  const std::unique_ptr<hostdb::HostLock> lock = takeRunLock(args[0]);
   HostFile host(args[0], false);
   const auto drift = hostdb::sqlite::repairCatalog(host.db());
   for (const hostdb::sqlite::Drift& d : drift)

@@ -1,28 +1,25 @@
 // Indexes of the host's tables beyond their primary keys, for the look-ups
-// the form's programs make. Held as descriptions from which the SQLite
-// statements are made (the engine's DDL has no expression indexes).
+// the form's programs make. Held as engine-neutral descriptions: the SQLite
+// statements are made from them here, a server host's by the server engine
+// (the engine's DDL has no expression indexes).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "hostdb/database.h"
+#include "hostdb/server_hosts.h"
 
 namespace zelhost {
 
-struct HostIndex {
-  const char* name;  // unique in the database: begins with the table's name
-  const char* table;
-  const char* expression;  // SQLite index key, as the layer's translated queries write it
-};
+const std::vector<hostdb::IndexDefinition>& hostIndexes();
 
-const std::vector<HostIndex>& hostIndexes();
+// "CREATE INDEX "name" ON "table" (keys)" for a file host: Digits() in the
+// engine's collation, as the layer's translated queries write it.
+std::string createIndexSql(const hostdb::IndexDefinition& index);
 
-// "CREATE INDEX "name" ON "table" (expression)"
-std::string createIndexSql(const HostIndex& index);
-
-// Creates every index of hostIndexes() in `db`, a host database of the SQLite
-// layer. Run after the tables have their final definitions.
-void createHostIndexes(hostdb::Database& db);
+// Creates every index of hostIndexes() in `db`, the host database at
+// `path`. Run after the tables have their final definitions.
+void createHostIndexes(hostdb::Database& db, const std::string& path);
 
 }  // namespace zelhost

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "hostdb/engines.h"
 #include "hostdb/host_session.h"
 
 namespace zelhost {
@@ -24,8 +25,9 @@ HostConnection openHostDatabase(const std::string& databasePath) {
   return openHostDatabase(databasePath, workgroupBeside(databasePath));
 }
 
-std::unique_ptr<hostdb::RunLock> takeRunLock(const std::string& databasePath) {
-  auto lock = std::make_unique<hostdb::RunLock>(databasePath, databasePath);
+std::unique_ptr<hostdb::HostLock> takeRunLock(const std::string& databasePath,
+                                              hostdb::HostWork work) {
+  std::unique_ptr<hostdb::HostLock> lock = hostdb::engineFor(databasePath).hostLock(databasePath, work);
   lock->take();
   return lock;
 }
@@ -33,6 +35,15 @@ std::unique_ptr<hostdb::RunLock> takeRunLock(const std::string& databasePath) {
 HostConnection openHostDatabase(const std::string& databasePath, const std::string& workgroupPath) {
   HostConnection c;
   c.lock = takeRunLock(databasePath);
+  c.engine = loggedOnEngine(workgroupPath);
+  c.db = c.engine->OpenDatabase(databasePath);
+  return c;
+}
+
+HostConnection openHostForSchema(const std::string& databasePath,
+                                 const std::string& workgroupPath) {
+  HostConnection c;
+  c.lock = takeRunLock(databasePath, hostdb::HostWork::Schema);
   c.engine = loggedOnEngine(workgroupPath);
   c.db = c.engine->OpenDatabase(databasePath);
   return c;

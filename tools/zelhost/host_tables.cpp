@@ -78,4 +78,19 @@ std::string createTableSql(const HostTable& table) {
   return sql + "))";
 }
 
+void createHostTables(hostdb::Database& db) {
+  for (const HostTable& table : hostTables()) {
+    db.Execute(createTableSql(table), hostdb::dbFailOnError);
+  }
+  // Text fields made by DDL refuse empty strings; the host program's accept them.
+  hostdb::TableDefs& defs = db.TableDefs();
+  defs.Refresh();
+  for (const HostTable& table : hostTables()) {
+    hostdb::TableDef& def = defs.Item(std::string_view(table.name));
+    for (const HostColumn& column : table.columns) {
+      if (column.type == hostdb::FieldType::Text) def.Fields(column.name).setAllowZeroLength(true);
+    }
+  }
+}
+
 }  // namespace zelhost

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "hostdb/database.h"
 #include "hostdb/tabledef.h"
 
 namespace zelhost {
@@ -25,5 +26,9 @@ const std::vector<HostTable>& hostTables();
 
 // "CREATE TABLE name (col TYPE, ..., CONSTRAINT PrimaryKey PRIMARY KEY (...))"
 std::string createTableSql(const HostTable& table);
+
+// Creates every table of hostTables() in `db` through the engine, their text
+// fields accepting empty strings as the host program's do.
+void createHostTables(hostdb::Database& db);
 
 }  // namespace zelhost

@@ -7,19 +7,24 @@ namespace zelhost {
 namespace {
 
 constexpr Command kCommands[] = {
-    {"init", "FOLDER [--dbname NAME] [--user NAME]",
-     "make an empty host installation in FOLDER and point PM000.INI at it", initCommand},
+    {"init", "[--server CONNINFO] FOLDER [--dbname NAME] [--user NAME]",
+     "make an empty host installation in FOLDER and point PM000.INI at it; with --server,\n"
+     "          its tables in the empty PostgreSQL database CONNINFO names",
+     initCommand},
     {"sample", "FOLDER", "add a sample declaration to the host in FOLDER; print its record",
      sampleCommand},
     {"sql", "DATABASE STATEMENT...", "run statements of the engine's SQL; print a SELECT's rows",
      sqlCommand},
     {"shell", "DATABASE [SQLITE3-ARGUMENT...]",
-     "start the sqlite3 shell on DATABASE with the engine's extension loaded", shellCommand},
+     "start the sqlite3 shell on DATABASE with the engine's extension loaded\n"
+     "          (psql on a server host's descriptor)",
+     shellCommand},
     {"check", "DATABASE",
      "report what breaks the engine's rules, keys or catalog, one line each; exit 1 if any",
      checkCommand},
     {"repair", "DATABASE",
-     "make the catalog follow SQLite's schema; print each change; rows stay as they are",
+     "make the catalog follow SQLite's schema; print each change; rows stay as they are\n"
+     "          (not needed on a server host)",
      repairCommand},
 };
 

@@ -1,0 +1,45 @@
+#include "tools/zelhost/server_init.h"
+
+#include "hostdb/workgroup.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "tools/zelhost/host_indexes.h"
+#include "tools/zelhost/host_logon.h"
+#include "tools/zelhost/host_tables.h"
+
+namespace zelhost {
+
+void makeServerHost(hostdb::ServerHosts& server, const std::string& conninfo,
+                    const std::string& descriptor, const std::string& descriptorPath,
+                    const std::string& workgroupPath) {
+  platform::writeFileAtomically(descriptorPath, descriptor + "\n");
+  try {
+    server.makeSupport(conninfo, hostdb::Workgroup::load(workgroupPath).identity());
+    HostConnection host = openHostForSchema(descriptorPath, workgroupPath);
+    hostdb::Workspace& workspace = host.engine->Workspaces(0);
+    workspace.BeginTrans();
+    try {
+      createHostTables(*host.db);
+      workspace.CommitTrans();
+    } catch (...) {
+      try {
+        workspace.Rollback();
+      } catch (const platform::Error&) {
+        // A lost connection has undone it already.
+      }
+      throw;
+    }
+    createHostIndexes(*host.db, descriptorPath);
+    host.db->Close();
+  } catch (...) {
+    server.discard(conninfo);
+    try {
+      platform::deleteFile(descriptorPath);
+    } catch (const platform::Error&) {
+      // The error that stopped the making is the one to tell.
+    }
+    throw;
+  }
+}
+
+}  // namespace zelhost
