@@ -95,6 +95,19 @@ int connectSeconds(const PQconninfoOption* options) {
 
 void discardNotice(void*, const char*) {}
 
+// Whether the connection is gone after a failed statement. libpq may report
+// the server's end before it marks the connection bad: when the server's
+// side closed while the connection was idle (a server stopped or crashed),
+// sending fails, and the status changes only at the next read. A failure
+// without a SQLSTATE is libpq's own, so the connection is read once more to
+// tell.
+bool connectionGone(PGconn* conn, const std::string& sqlstate) {
+  if (PQstatus(conn) == CONNECTION_BAD) return true;
+  if (!sqlstate.empty()) return false;
+  PQconsumeInput(conn);
+  return PQstatus(conn) == CONNECTION_BAD;
+}
+
 // Drives a started connection to its end. False: failed, or out of time
 // (then `timedOut`).
 bool finishConnecting(PGconn* conn, int seconds, bool& timedOut) {
@@ -195,7 +208,7 @@ void PgConnection::raiseFailure(const PGresult* result, std::string_view sql) co
   d.table = field(result, PG_DIAG_TABLE_NAME);
   d.column = field(result, PG_DIAG_COLUMN_NAME);
   d.constraint = field(result, PG_DIAG_CONSTRAINT_NAME);
-  d.connectionLost = PQstatus(conn_.get()) == CONNECTION_BAD;
+  d.connectionLost = connectionGone(conn_.get(), d.sqlstate);
   raiseServerError(std::move(d), server_, display_, sql);
 }
 
