@@ -26,6 +26,28 @@ bool isOwnKeyword(std::string_view keyword) {
   return false;
 }
 
+// What the connection sets where the string says nothing: a link that fails
+// without a word (a cable pulled, the server's machine gone) ends the
+// connection within about 15 s over TCP, by the kernel's keepalive probes
+// while a statement waits (5 s idle, then 3 probes 2 s apart) and its user
+// timeout while data goes unacknowledged, instead of after the system's two
+// hours: the run is told (3043) rather than left hanging. A Unix socket
+// ignores them.
+struct Default {
+  std::string_view keyword;
+  const char* value;
+};
+constexpr Default kLinkDefaults[] = {
+    {"keepalives", "1"},      {"keepalives_idle", "5"},      {"keepalives_interval", "2"},
+    {"keepalives_count", "3"}, {"tcp_user_timeout", "15000"},
+};
+
+const char* linkDefault(std::string_view keyword) {
+  for (const Default& d : kLinkDefaults)
+    if (keyword == d.keyword) return d.value;
+  return nullptr;
+}
+
 std::string field(const PGresult* result, int code) {
   const char* value = result ? PQresultErrorField(result, code) : nullptr;
   return value ? value : "";
@@ -95,6 +117,19 @@ int connectSeconds(const PQconninfoOption* options) {
 
 void discardNotice(void*, const char*) {}
 
+// Whether the connection is gone after a failed statement. libpq may report
+// the server's end before it marks the connection bad: when the server's
+// side closed while the connection was idle (a server stopped or crashed),
+// sending fails, and the status changes only at the next read. A failure
+// without a SQLSTATE is libpq's own, so the connection is read once more to
+// tell.
+bool connectionGone(PGconn* conn, const std::string& sqlstate) {
+  if (PQstatus(conn) == CONNECTION_BAD) return true;
+  if (!sqlstate.empty()) return false;
+  PQconsumeInput(conn);
+  return PQstatus(conn) == CONNECTION_BAD;
+}
+
 // Drives a started connection to its end. False: failed, or out of time
 // (then `timedOut`).
 bool finishConnecting(PGconn* conn, int seconds, bool& timedOut) {
@@ -152,10 +187,14 @@ PgConnection::PgConnection(std::string_view conninfo, std::string_view applicati
   }
   const std::string name(application);
   std::vector<const char*> keywords, values;
+  // Only keywords this libpq knows are given: an older one would refuse the
+  // others.
   for (const PQconninfoOption* o = options.get(); o->keyword; ++o) {
-    if (o->val == nullptr || isOwnKeyword(o->keyword)) continue;
+    if (isOwnKeyword(o->keyword)) continue;
+    const char* value = o->val ? o->val : linkDefault(o->keyword);
+    if (value == nullptr) continue;
     keywords.push_back(o->keyword);
-    values.push_back(o->val);
+    values.push_back(value);
   }
   keywords.insert(keywords.end(), {"application_name", "client_encoding", nullptr});
   values.insert(values.end(), {name.c_str(), "UTF8", nullptr});
@@ -195,7 +234,7 @@ void PgConnection::raiseFailure(const PGresult* result, std::string_view sql) co
   d.table = field(result, PG_DIAG_TABLE_NAME);
   d.column = field(result, PG_DIAG_COLUMN_NAME);
   d.constraint = field(result, PG_DIAG_CONSTRAINT_NAME);
-  d.connectionLost = PQstatus(conn_.get()) == CONNECTION_BAD;
+  d.connectionLost = connectionGone(conn_.get(), d.sqlstate);
   raiseServerError(std::move(d), server_, display_, sql);
 }
 

@@ -1,10 +1,13 @@
 #include "hostdb/postgres/pg_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/postgres/pg_commit_outcome.h"
 #include "hostdb/postgres/pg_ddl.h"
+#include "hostdb/postgres/pg_errors.h"
 #include "hostdb/postgres/pg_lock_keys.h"
 #include "hostdb/postgres/pg_names.h"
 #include "hostdb/run_lock.h"
@@ -20,6 +23,11 @@ std::string lockCall(const char* function, LockKey key) {
   return std::string("SELECT pg_catalog.") + function + "(" + std::to_string(key.group) + ", " +
          std::to_string(key.id) + ")";
 }
+
+// How long a commit whose answer was lost waits for the server to tell its
+// outcome: long enough for a server to restart, short enough that a run
+// whose server is gone is told within seconds.
+constexpr std::chrono::seconds kCommitOutcomePatience{10};
 
 }  // namespace
 
@@ -68,7 +76,11 @@ void PgSession::beginTransaction() {
   const std::string wait = std::to_string(runLockWait().count() * 1000) + "ms";
   connection_.exec("BEGIN; SET LOCAL lock_timeout = '" + wait + "'");
   try {
-    connection_.exec(lockCall("pg_advisory_xact_lock", kTransaction));
+    // Its id is what tells the transaction's outcome should the answer to
+    // its COMMIT be lost.
+    const PgResult begun = connection_.exec(lockCall("pg_advisory_xact_lock", kTransaction) +
+                                            ", pg_catalog.txid_current()");
+    transactionId_ = begun.text(0, 1);
   } catch (...) {
     raiseAfterUndo("ROLLBACK");
   }
@@ -79,6 +91,22 @@ void PgSession::commitTransaction() {
   inTransaction_ = false;
   try {
     connection_.exec("COMMIT");
+  } catch (const ServerError& e) {
+    stale_ = true;
+    if (!e.diagnostics().connectionLost) throw;
+    // The server may have committed before the connection went: a run told
+    // of a failure must not leave a committed row behind, nor a run told of
+    // success a row that is not there.
+    switch (commitOutcome(display_, transactionId_, kCommitOutcomePatience)) {
+      case CommitOutcome::Committed:
+        return;
+      case CommitOutcome::RolledBack:
+        throw;
+      case CommitOutcome::Unknown:
+        throw ServerError(e.number(), e.description(),
+                          e.cause() + "; whether the transaction was committed could not be learnt",
+                          e.diagnostics());
+    }
   } catch (...) {
     stale_ = true;
     throw;

@@ -41,7 +41,10 @@ class PgSession {
   void change(const std::function<void()>& work);
 
   // Workspace transactions: BEGIN and the transaction lock that lets one
-  // writer at a time number rows (pg_lock_keys.h); COMMIT; ROLLBACK.
+  // writer at a time number rows (pg_lock_keys.h); COMMIT; ROLLBACK. A
+  // COMMIT whose answer the lost connection took is asked about anew
+  // (pg_commit_outcome.h): it returns when the server committed, and raises
+  // the loss (3043) when it did not or cannot tell.
   void beginTransaction();
   void commitTransaction();
   void rollbackTransaction();
@@ -80,6 +83,7 @@ class PgSession {
   PgConnection connection_;
   std::string display_;
   bool inTransaction_ = false;
+  std::string transactionId_;  // of the workspace transaction, for its outcome
   bool stale_ = true;
   std::vector<jet::TableSchema> tables_;
   std::optional<std::set<std::string>> keywords_;

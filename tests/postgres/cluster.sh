@@ -7,6 +7,11 @@
 #   cluster.sh start DIR [--owner PID|parent] [--lifetime SECONDS]
 #                                     prints the libpq connection string
 #   cluster.sh stop DIR
+#   cluster.sh crash DIR              the server ended at once (pg_ctl stop -m
+#                                     immediate: no checkpoint, sessions cut),
+#                                     its data kept for restart
+#   cluster.sh restart DIR            started again on the same data (after
+#                                     crash recovery), on the same socket
 #
 # DIR keeps what a later stop needs (the server's folder, its PID, a watch's
 # PID) and the connection string, in DIR/conninfo. Start first stops and
@@ -22,7 +27,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 start DIR [--owner PID|parent] [--lifetime SECONDS] | stop DIR" >&2
+  echo "usage: $0 start DIR [--owner PID|parent] [--lifetime SECONDS] | stop|crash|restart DIR" >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
@@ -132,21 +137,22 @@ stop_cluster() {
 }
 
 # The watch: stops the cluster once its owner (if any) is gone or its time is
-# up, unless the cluster was stopped or replaced meanwhile.
+# up, unless the cluster was stopped or replaced meanwhile. A restart keeps
+# the cluster's folder (its PID changes): the watch stays with it.
 watch_cluster() {
-  local owner=$3 owner_since=$4 lifetime=$5 pid
-  pid=$(cat "$DIR/server.pid")
+  local owner=$3 owner_since=$4 lifetime=$5 folder
+  folder=$(cat "$DIR/server-dir")
   local deadline=$((SECONDS + lifetime))
   # An owner already gone when the cluster started has no start time.
   owner_here() {
     [ -z "$owner" ] || { [ -n "$owner_since" ] && [ "$(started_at "$owner")" = "$owner_since" ]; }
   }
   while owner_here && [ $SECONDS -lt "$deadline" ]; do
-    [ "$(cat "$DIR/server.pid" 2>/dev/null)" = "$pid" ] || return 0
+    [ "$(cat "$DIR/server-dir" 2>/dev/null)" = "$folder" ] || return 0
     sleep 1
   done
   lock_dir
-  [ "$(cat "$DIR/server.pid" 2>/dev/null)" = "$pid" ] || return 0
+  [ "$(cat "$DIR/server-dir" 2>/dev/null)" = "$folder" ] || return 0
   ZEL_PG_WATCH=$$ stop_cluster
 }
 
@@ -237,6 +243,33 @@ EOF
   echo "$conninfo"
 }
 
+# The folder of the running cluster recorded in DIR, or a failure.
+cluster_folder() {
+  local folder
+  folder=$(cat "$DIR/server-dir" 2>/dev/null) && [ -d "$folder/data" ] ||
+    { echo "no cluster in $DIR" >&2; return 1; }
+  echo "$folder"
+}
+
+# Ends the server as a crash would: every process at once, no checkpoint;
+# what was committed is in the WAL, which the restart replays.
+crash_cluster() {
+  local folder
+  folder=$(cluster_folder) || exit 1
+  as_server "$bindir/pg_ctl" stop -D "$folder/data" -m immediate -w -t 20 >/dev/null
+}
+
+restart_cluster() {
+  local folder
+  folder=$(cluster_folder) || exit 1
+  if ! as_server "$bindir/pg_ctl" start -D "$folder/data" -l "$folder/server.log" -w -t 60 >/dev/null; then
+    echo "the PostgreSQL server did not start again:" >&2
+    tail -5 "$folder/server.log" >&2
+    exit 1
+  fi
+  head -1 "$folder/data/postmaster.pid" >"$DIR/server.pid"
+}
+
 bindir=$(find_bindir) || bindir=
 case $command in
   start)
@@ -252,6 +285,12 @@ case $command in
     [ -d "$DIR" ] || exit 0
     lock_dir
     stop_cluster
+    ;;
+  crash | restart)
+    [ $# -eq 2 ] || usage
+    [ -n "$bindir" ] || { echo "SKIP: PostgreSQL is not installed (postgresql, libpq-dev)"; exit 77; }
+    lock_dir
+    "${command}_cluster"
     ;;
   watch) [ $# -eq 5 ] || usage; watch_cluster "$@" ;;
   *) usage ;;

@@ -26,6 +26,39 @@ TEST(PgConnection, NamesItselfAsProgramAndMachineWhateverTheStringSays) {
   EXPECT_EQ(db.exec("SHOW client_encoding").text(0, 0), "UTF8");
 }
 
+// The value libpq holds for `keyword` on the open connection.
+std::string optionOf(const PgConnection& db, std::string_view keyword) {
+  std::string value;
+  PQconninfoOption* options = PQconninfo(db.get());
+  for (const PQconninfoOption* o = options; o && o->keyword; ++o)
+    if (keyword == o->keyword && o->val) value = o->val;
+  PQconninfoFree(options);
+  return value;
+}
+
+// A link that fails silently over TCP must end the connection within about
+// 15 s: the keepalive and user timeout settings reach libpq where the
+// descriptor sets none, and the descriptor's own win.
+TEST(PgConnection, AFailingLinkIsToldWithinSecondsUnlessTheStringSaysOtherwise) {
+  ZEL_REQUIRE_PG_CLUSTER();
+  pgtest::EngineScratchDatabase scratch;
+  const struct {
+    const char* extra;
+    const char* idle;
+    const char* userTimeout;
+  } cases[] = {
+      {"", "5", "15000"},
+      {" keepalives_idle=60 tcp_user_timeout=0", "60", "0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.extra);
+    PgConnection db(scratch.conninfo() + c.extra, "pg_tests");
+    EXPECT_EQ(optionOf(db, "keepalives_idle"), c.idle);
+    EXPECT_EQ(optionOf(db, "tcp_user_timeout"), c.userTimeout);
+    EXPECT_EQ(optionOf(db, "keepalives_count"), "3");
+  }
+}
+
 TEST(PgConnection, ParametersArriveAsTheyAre) {
   ZEL_REQUIRE_PG_CLUSTER();
   pgtest::EngineScratchDatabase scratch;

@@ -13,26 +13,13 @@
 #include "hostdb/workgroup.h"
 #include "tests/hostdb/engine_fixture.h"
 #include "tests/postgres/scratch_database.h"
-#include "tools/zelhost/host_tables.h"
+#include "tests/postgres/server_host_tables.h"
 
 namespace pgtest {
 
 inline void writeFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
-}
-
-// Makes the host program's tables in `db`, their text fields accepting empty
-// strings, as a host the host program made has them.
-inline void makeHostTables(hostdb::Database& db) {
-  for (const zelhost::HostTable& table : zelhost::hostTables()) {
-    db.Execute(zelhost::createTableSql(table), hostdb::dbFailOnError);
-    hostdb::TableDefs& defs = db.TableDefs();
-    defs.Refresh();
-    for (const zelhost::HostColumn& c : table.columns)
-      if (c.type == hostdb::FieldType::Text)
-        defs.Item(std::string_view(table.name)).Fields(c.name).setAllowZeroLength(true);
-  }
 }
 
 class ServerHostTest : public enginetest::EngineTest {

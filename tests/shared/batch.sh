@@ -20,6 +20,9 @@ CUT_RUNS_END=20  # seconds after the cut by which PC 2's runs must have ended
 TAKEOVER_LIMIT=75  # seconds from the lock's last renewal to PC 1's takeover
 TAKEOVER_GIVE_UP=100  # seconds after the cut PC 1 goes on trying
 LEFTOVERS_SILENT=60  # seconds after which another PC's lock, or what it left, is taken as dead
+# The host database as DBName names it in the host folder. A harness of a
+# host of another kind sets it, and check_host, anew after sourcing this.
+HOST_DB=zel.db
 
 # Milliseconds since the epoch.
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -346,7 +349,7 @@ read_register() {
   local host=$1 spool sequence file name nc
   declare -gA rowOf=() ncFiles=()
   SPOOL_READ=yes ROWS=0 FILES=0
-  if ! spool=$(WINDIR=$ROOT/pc1/windows timeout 60 "$BIN/zelhost" sql "$host/zel.db" \
+  if ! spool=$(WINDIR=$ROOT/pc1/windows timeout 60 "$BIN/zelhost" sql "$host/$HOST_DB" \
       "SELECT Secuencia, Archivo FROM SPOOL WHERE CodRep = 'RP0019'" 2>"$RUNS/spool.err"); then
     FAULTS+=("the SPOOL table cannot be read: $(tail -1 "$RUNS/spool.err")")
     SPOOL_READ=
@@ -395,11 +398,17 @@ register_faults() {
   [ -z "$stray" ] || FAULTS+=("files left in RPT or TMP: $stray")
   # Nor in the host folder: no lock or temporary file outlives the runs.
   stray=$(ls -A "$host" | grep -v -x -e PM000.MDW -e RPT -e TMP -e tmp \
-    -e 'zel\.db\(-wal\|-shm\|-journal\)\?' | tr '\n' ' ')
+    -e "${HOST_DB//./\\.}\\(-wal\\|-shm\\|-journal\\)\\?" | tr '\n' ' ')
   [ -z "$stray" ] || FAULTS+=("left in the host folder: $stray")
+  check_host "$host"
+}
+
+# check_host HOST: WHOLE is "whole" when zelhost check finds the host
+# database whole, else "not whole" with a fault.
+check_host() {
   local check
   WHOLE=whole
-  if ! check=$(WINDIR=$ROOT/pc1/windows timeout 120 "$BIN/zelhost" check "$host/zel.db" 2>&1); then
+  if ! check=$(WINDIR=$ROOT/pc1/windows timeout 120 "$BIN/zelhost" check "$1/$HOST_DB" 2>&1); then
     WHOLE="not whole"
     FAULTS+=("zelhost check: $(echo "$check" | head -2 | tr '\n\t' '  ')")
   fi
@@ -451,7 +460,7 @@ check_batch() {
   formsetupRc=$(cat "$RUNS/formsetup.rc")
   if [ "$formsetupRc" = 0 ]; then
     local reports
-    reports=$(WINDIR=$ROOT/pc1/windows timeout 60 "$BIN/zelhost" sql "$host/zel.db" \
+    reports=$(WINDIR=$ROOT/pc1/windows timeout 60 "$BIN/zelhost" sql "$host/$HOST_DB" \
       "SELECT count(*) AS n FROM reportes WHERE CodRep IN ('RP0018', 'RP0019')" 2>/dev/null | tail -1)
     [ "$reports" = 2 ] || FAULTS+=("formsetup exited 0 but its reports are not registered")
   fi
