@@ -5,11 +5,10 @@
 #include <string>
 
 #include "hostdb/database.h"
+#include "hostdb/open_databases.h"
 #include "hostdb/postgres/pg_session.h"
 
 namespace hostdb::postgres {
-
-class WorkspaceTransactions;
 
 class PgDatabase : public Database {
  public:
@@ -19,14 +18,8 @@ class PgDatabase : public Database {
   virtual void rollbackTransaction() = 0;
 };
 
-// Callbacks through which an open database tells its workspace that it opened
-// and closed, so that the workspace's transactions cover it.
-class WorkspaceTransactions {
- public:
-  virtual ~WorkspaceTransactions() = default;
-  virtual void databaseOpened(PgDatabase& db) = 0;
-  virtual void databaseClosed(PgDatabase& db) = 0;
-};
+// The open databases of a workspace, which its transactions cover.
+using WorkspaceTransactions = OpenDatabases<PgDatabase>;
 
 // A database on `session`, connected and checked (pg_workspace.h). `name` is
 // the path as the caller gave it; `workspace` may be null.

@@ -16,17 +16,6 @@
 namespace hostdb::postgres {
 namespace {
 
-class OpenDatabases final : public WorkspaceTransactions {
- public:
-  void databaseOpened(PgDatabase& db) override {
-    if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
-  }
-  void databaseClosed(PgDatabase& db) override { std::erase(open_, &db); }
-  const std::vector<PgDatabase*>& all() const { return open_; }
-
- private:
-  std::vector<PgDatabase*> open_;
-};
 
 // Every open database holds the open lock shared; an exclusive open holds it
 // alone. Refused: kCannotOpenFile, naming who holds it.
@@ -46,7 +35,7 @@ void takeOpenLock(PgConnection& db, std::string_view path, bool exclusive) {
 class ServerWorkspace final : public Workspace {
  public:
   explicit ServerWorkspace(const EngineSettings& engine)
-      : engine_(engine), databases_(std::make_shared<OpenDatabases>()) {}
+      : engine_(engine), databases_(std::make_shared<WorkspaceTransactions>()) {}
   ServerWorkspace(const ServerWorkspace&) = delete;
   ServerWorkspace& operator=(const ServerWorkspace&) = delete;
 
@@ -115,22 +104,11 @@ class ServerWorkspace final : public Workspace {
   void finish(void (PgDatabase::*step)()) {
     if (!inTransaction_) raise(err::kNoTransaction);
     inTransaction_ = false;
-    // Every database is finished even when one of them fails; the first
-    // failure is raised afterwards.
-    std::optional<EngineError> failure;
-    std::vector<PgDatabase*> all = databases_->all();
-    for (PgDatabase* db : all) {
-      try {
-        (db->*step)();
-      } catch (const EngineError& e) {
-        if (!failure) failure = e;
-      }
-    }
-    if (failure) throw *failure;
+    databases_->finishAll(step);
   }
 
   const EngineSettings& engine_;
-  std::shared_ptr<OpenDatabases> databases_;
+  std::shared_ptr<WorkspaceTransactions> databases_;
   std::optional<std::string> identity_;
   bool inTransaction_ = false;
 };

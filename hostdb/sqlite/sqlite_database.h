@@ -6,11 +6,10 @@
 #include <string>
 
 #include "hostdb/database.h"
+#include "hostdb/open_databases.h"
 #include "hostdb/sqlite/handle.h"
 
 namespace hostdb::sqlite {
-
-class WorkspaceTransactions;
 
 class SqliteDatabase : public Database {
  public:
@@ -21,14 +20,8 @@ class SqliteDatabase : public Database {
   virtual void rollbackTransaction() = 0;
 };
 
-// Callbacks through which an open database tells its workspace that it opened
-// and closed, so that the workspace's transactions cover it.
-class WorkspaceTransactions {
- public:
-  virtual ~WorkspaceTransactions() = default;
-  virtual void databaseOpened(SqliteDatabase& db) = 0;
-  virtual void databaseClosed(SqliteDatabase& db) = 0;
-};
+// The open databases of a workspace, which its transactions cover.
+using WorkspaceTransactions = OpenDatabases<SqliteDatabase>;
 
 // Wraps an open, configured handle (see handle.h). `name` is the path as the
 // caller gave it. `workspace` may be null.

@@ -23,23 +23,11 @@ namespace {
 // The databases open in a workspace. Databases report to it when they close,
 // and may outlive the workspace (a Database kept after its DBEngine is gone):
 // the workspace and its databases share the registry.
-class OpenDatabases final : public WorkspaceTransactions {
- public:
-  void databaseOpened(SqliteDatabase& db) override {
-    if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
-  }
-  void databaseClosed(SqliteDatabase& db) override { std::erase(open_, &db); }
-
-  const std::vector<SqliteDatabase*>& all() const { return open_; }
-
- private:
-  std::vector<SqliteDatabase*> open_;
-};
 
 class SqliteWorkspace final : public Workspace {
  public:
   explicit SqliteWorkspace(const EngineSettings& engine)
-      : engine_(engine), databases_(std::make_shared<OpenDatabases>()) {}
+      : engine_(engine), databases_(std::make_shared<WorkspaceTransactions>()) {}
   SqliteWorkspace(const SqliteWorkspace&) = delete;
   SqliteWorkspace& operator=(const SqliteWorkspace&) = delete;
 
@@ -120,22 +108,11 @@ class SqliteWorkspace final : public Workspace {
   void finish(void (SqliteDatabase::*step)()) {
     if (!inTransaction_) raise(err::kNoTransaction);
     inTransaction_ = false;
-    // Every database is finished even when one of them fails; the first
-    // failure is raised afterwards.
-    std::optional<EngineError> failure;
-    std::vector<SqliteDatabase*> all = databases_->all();
-    for (SqliteDatabase* db : all) {
-      try {
-        (db->*step)();
-      } catch (const EngineError& e) {
-        if (!failure) failure = e;
-      }
-    }
-    if (failure) throw *failure;
+    databases_->finishAll(step);
   }
 
   const EngineSettings& engine_;
-  std::shared_ptr<OpenDatabases> databases_;
+  std::shared_ptr<WorkspaceTransactions> databases_;
   std::optional<std::string> identity_;
   bool inTransaction_ = false;
 };

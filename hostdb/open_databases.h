@@ -1,0 +1,42 @@
+// The databases open in one workspace, of one engine's kind: each tells the
+// workspace as it opens and closes, so that the workspace's transactions
+// cover it.
+#pragma once
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "hostdb/engine_error.h"
+
+namespace hostdb {
+
+template <typename Db>
+class OpenDatabases {
+ public:
+  void databaseOpened(Db& db) {
+    if (std::find(open_.begin(), open_.end(), &db) == open_.end()) open_.push_back(&db);
+  }
+  void databaseClosed(Db& db) { std::erase(open_, &db); }
+  const std::vector<Db*>& all() const { return open_; }
+
+  // Ends the workspace's transaction with `step` on every open database,
+  // even when one of them fails; the first failure is raised afterwards.
+  void finishAll(void (Db::*step)()) const {
+    std::optional<EngineError> failure;
+    const std::vector<Db*> all = open_;  // a step may close its database
+    for (Db* db : all) {
+      try {
+        (db->*step)();
+      } catch (const EngineError& e) {
+        if (!failure) failure = e;
+      }
+    }
+    if (failure) throw *failure;
+  }
+
+ private:
+  std::vector<Db*> open_;
+};
+
+}  // namespace hostdb
