@@ -20,6 +20,27 @@ class OpenDatabases {
   void databaseClosed(Db& db) { std::erase(open_, &db); }
   const std::vector<Db*>& all() const { return open_; }
 
+  // Begins the workspace's transaction on every open database; when one
+  // cannot begin, those begun are rolled back and the failure goes on.
+  void beginAll() const {
+    std::vector<Db*> begun;
+    try {
+      for (Db* db : open_) {
+        db->beginTransaction();
+        begun.push_back(db);
+      }
+    } catch (...) {
+      for (Db* db : begun) {
+        try {
+          db->rollbackTransaction();
+        } catch (const EngineError&) {
+          // The failure to begin is the one to report.
+        }
+      }
+      throw;
+    }
+  }
+
   // Ends the workspace's transaction with `step` on every open database,
   // even when one of them fails; the first failure is raised afterwards.
   void finishAll(void (Db::*step)()) const {

@@ -117,4 +117,10 @@ bool Workgroup::verify(std::string_view user, std::string_view password) const {
   return false;
 }
 
+std::string logOn(std::string_view path, std::string_view user, std::string_view password) {
+  const Workgroup workgroup = Workgroup::load(path);
+  if (!workgroup.verify(user, password)) raise(err::kNotValidAccount);
+  return workgroup.identity();
+}
+
 }  // namespace hostdb

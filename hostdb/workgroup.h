@@ -37,4 +37,10 @@ class Workgroup {
   std::vector<Entry> entries_;
 };
 
+// Logs `user` on with `password` against the workgroup file `path`, as a
+// workspace does before its first database: the workgroup's identity, which
+// a database made under it records; kWorkgroupUnavailable for no readable
+// workgroup file, kNotValidAccount for no such account or a wrong password.
+std::string logOn(std::string_view path, std::string_view user, std::string_view password);
+
 }  // namespace hostdb

@@ -67,22 +67,7 @@ class ServerWorkspace final : public Workspace {
 
   void BeginTrans() override {
     if (inTransaction_) raise(err::kInvalidOperation);
-    std::vector<PgDatabase*> begun;
-    try {
-      for (PgDatabase* db : databases_->all()) {
-        db->beginTransaction();
-        begun.push_back(db);
-      }
-    } catch (...) {
-      for (PgDatabase* db : begun) {
-        try {
-          db->rollbackTransaction();
-        } catch (const EngineError&) {
-          // Its connection is gone: the server has undone it.
-        }
-      }
-      throw;
-    }
+    databases_->beginAll();
     inTransaction_ = true;
   }
 
@@ -92,12 +77,8 @@ class ServerWorkspace final : public Workspace {
  private:
   // The workgroup's identity, after the first successful log-on.
   const std::string& logOn() {
-    if (!identity_) {
-      Workgroup workgroup = Workgroup::load(engine_.SystemDB);
-      if (!workgroup.verify(engine_.DefaultUser, engine_.DefaultPassword))
-        raise(err::kNotValidAccount);
-      identity_ = workgroup.identity();
-    }
+    if (!identity_)
+      identity_ = hostdb::logOn(engine_.SystemDB, engine_.DefaultUser, engine_.DefaultPassword);
     return *identity_;
   }
 

@@ -69,16 +69,7 @@ class SqliteWorkspace final : public Workspace {
   void BeginTrans() override {
     // One level only: the programs never nest transactions.
     if (inTransaction_) raise(err::kInvalidOperation);
-    std::vector<SqliteDatabase*> begun;
-    try {
-      for (SqliteDatabase* db : databases_->all()) {
-        db->beginTransaction();
-        begun.push_back(db);
-      }
-    } catch (...) {
-      for (SqliteDatabase* db : begun) db->rollbackTransaction();
-      throw;
-    }
+    databases_->beginAll();
     inTransaction_ = true;
   }
 
@@ -88,12 +79,8 @@ class SqliteWorkspace final : public Workspace {
  private:
   // The workgroup's identity, after the first successful log-on.
   const std::string& logOn() {
-    if (!identity_) {
-      Workgroup workgroup = Workgroup::load(engine_.SystemDB);
-      if (!workgroup.verify(engine_.DefaultUser, engine_.DefaultPassword))
-        raise(err::kNotValidAccount);
-      identity_ = workgroup.identity();
-    }
+    if (!identity_)
+      identity_ = hostdb::logOn(engine_.SystemDB, engine_.DefaultUser, engine_.DefaultPassword);
     return *identity_;
   }
 
