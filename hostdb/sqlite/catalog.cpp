@@ -8,6 +8,7 @@
 #include <map>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/sqlite/sql_errors.h"
 #include "hostdb/sqlite/statement.h"
 #include "platform/ascii.h"
 
@@ -69,16 +70,22 @@ void createCatalog(sqlite3* db, std::string_view identity) {
 }
 
 std::optional<std::string> workgroupIdentity(sqlite3* db) {
+  constexpr const char* kSql = "SELECT Value FROM MSysDb WHERE Property = 'WorkgroupIdentity'";
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, "SELECT Value FROM MSysDb WHERE Property = 'WorkgroupIdentity'", -1,
-                         &stmt, nullptr) != SQLITE_OK) {
+  int rc = sqlite3_prepare_v2(db, kSql, -1, &stmt, nullptr);
+  // No such table: a file without the catalog. Any other failure (the file
+  // unreadable, its server out of reach) is that failure, not "no host".
+  if (rc == SQLITE_ERROR) {
     sqlite3_finalize(stmt);
     return std::nullopt;
   }
+  if (rc != SQLITE_OK) raiseSqliteError(db, rc, {}, kSql);
   std::optional<std::string> out;
-  if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0))
+  rc = sqlite3_step(stmt);
+  if (rc == SQLITE_ROW && sqlite3_column_text(stmt, 0))
     out = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
   sqlite3_finalize(stmt);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) raiseSqliteError(db, rc, {}, kSql);
   return out;
 }
 

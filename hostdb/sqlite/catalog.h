@@ -21,7 +21,8 @@ namespace hostdb::sqlite {
 void createCatalog(sqlite3* db, std::string_view workgroupIdentity);
 
 // The workgroup identity the database records; nullopt when the file has no
-// catalog (a SQLite file that is not a host database).
+// catalog (a SQLite file that is not a host database). A catalog that cannot
+// be read raises its engine error (3043 for a file server out of reach).
 std::optional<std::string> workgroupIdentity(sqlite3* db);
 
 // --- The description of the stored tables ----------------------------------

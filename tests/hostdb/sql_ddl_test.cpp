@@ -1,5 +1,8 @@
 // Jet DDL: column types in their written forms, primary keys added later,
 // the errors the installer relies on, and the plain SQLite file it leaves.
+#include <filesystem>
+#include <fstream>
+
 #include "gmock/gmock.h"
 #include "hostdb/sqlite/sql_errors.h"
 #include "tests/hostdb/sql_support.h"
@@ -186,6 +189,19 @@ TEST_F(SqlDdlTest, TheFileIsPlainSqliteWithCatalogTables) {
             SQLITE_OK);
   EXPECT_EQ(hostdb::sqlite::workgroupIdentity(plain), std::optional<std::string>("test-identity"));
   sqlite3_close(plain);
+
+  // A file without the catalog has no workgroup; one that cannot be read (as
+  // when a file server's client is cut off mid-read) is a failure of its
+  // own, never "no workgroup".
+  const std::string other = path() + ".other";
+  for (const bool readable : {true, false}) {
+    SCOPED_TRACE(readable ? "no catalog" : "unreadable");
+    std::ofstream(other, std::ios::binary) << (readable ? "" : std::string(8192, '\xFF'));
+    ASSERT_EQ(sqlite3_open_v2(other.c_str(), &plain, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    if (readable) EXPECT_EQ(hostdb::sqlite::workgroupIdentity(plain), std::nullopt);
+    else EXPECT_NE(errorOf([&] { hostdb::sqlite::workgroupIdentity(plain); }), 0);
+    sqlite3_close(plain);
+  }
 }
 
 }  // namespace
