@@ -469,11 +469,15 @@ check_batch() {
   # that was not killed on purpose: a killed run's leftovers (a hot
   # journal, its lock) stop no other.
   if [ "${fs_every_run_exits_0:-no}" = yes ] && [ "$MODE" != cut ]; then
-    local spared=0
+    # (A run killed just after it ended counts as killed, whatever its exit.)
+    local spared=0 sparedFailed=0
     for i in $(seq 1 $((2 * RUNS_PER_PC))); do
-      [[ ${KILLED:-} == *" s$i "* ]] || spared=$((spared + 1))
+      [[ ${KILLED:-} == *" s$i "* ]] && continue
+      spared=$((spared + 1))
+      [ "$(cat "$RUNS/s$i.rc")" = 0 ] || sparedFailed=$((sparedFailed + 1))
     done
-    [ "$ok" -eq "$spared" ] || FAULTS+=("$((spared - ok)) sendsummary runs failed that were not killed")
+    [ "$sparedFailed" -eq 0 ] ||
+      FAULTS+=("$sparedFailed of the $spared sendsummary runs not killed failed")
     [ "$formsetupRc" = 0 ] || [[ ${KILLED:-} == *" formsetup "* ]] ||
       FAULTS+=("formsetup failed (exit $formsetupRc)")
   fi
