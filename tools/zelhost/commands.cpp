@@ -91,10 +91,15 @@ int initCommand(const Args& args) {
     }
   }
 
-  const fs::path folder = fs::absolute(options.folder).lexically_normal();
+  // The folder arrives in UTF-8 on both systems; a narrow path would be read
+  // in the ANSI code page on Windows, and "Año" would become "AÃ±o".
+  const fs::path folder =
+      fs::absolute(fs::path(std::u8string(options.folder.begin(), options.folder.end())))
+          .lexically_normal();
   // With `/` between names on both systems (Windows takes either), as the
   // folder is written everywhere else.
-  std::string folderText = folder.generic_string();
+  const std::u8string generic = folder.generic_u8string();
+  std::string folderText(generic.begin(), generic.end());
   if (folderText.size() > 1 && folderText.back() == '/') folderText.pop_back();
   const std::string databasePath = folderText + "/" + options.dbName;
   // PM000.INI is in the ANSI code page: a folder it cannot hold would be
