@@ -114,7 +114,7 @@ class ServerRecordset : public Recordset {
   void setValue(std::string_view name, Variant value) override {
     if (!adding_) raise(err::kUpdateWithoutEdit);
     const ColumnSchema* column = table_->column(name);
-    if (!column) raise(err::kItemNotFound);
+    if (!column) raiseItemNotFound("Fields of " + table_->name, name);
     pending_[column->name] = std::move(value);
   }
 
@@ -157,7 +157,7 @@ class ServerRecordset : public Recordset {
   std::size_t columnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < names_.size(); ++i)
       if (jet::sameName(names_[i], name)) return i;
-    raise(err::kItemNotFound);
+    raiseItemNotFound("Fields of the recordset", name);
   }
 
   std::shared_ptr<PgSession> session_;  // keeps the connection until Close

@@ -234,10 +234,10 @@ void PgSession::apply(const DdlStatement& ddl) {
 void PgSession::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
                                    bool allow) {
   const TableSchema* found = findTable(tableName);
-  if (!found) raise(err::kItemNotFound);
+  if (!found) raiseItemNotFound("TableDefs", tableName);
   TableSchema table = *found;
   jet::ColumnSchema* column = table.column(columnName);
-  if (!column) raise(err::kItemNotFound);
+  if (!column) raiseItemNotFound("Fields of " + table.name, columnName);
   if (!jet::isTextType(column->type)) raise(err::kInvalidOperation);
   // Setting the value a field already has writes nothing.
   if (column->allowZeroLength == allow) return;
