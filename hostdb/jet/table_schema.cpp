@@ -38,6 +38,30 @@ int storageSize(FieldType type) {
 
 bool isTextType(FieldType type) { return type == FieldType::Text || type == FieldType::Memo; }
 
+namespace {
+
+const struct {
+  FieldType type;
+  const char* name;
+} kTypeNames[] = {{FieldType::Byte, "Byte"},     {FieldType::Integer, "Integer"},
+                  {FieldType::Long, "Long"},     {FieldType::Double, "Double"},
+                  {FieldType::Text, "Text"},     {FieldType::Memo, "Memo"},
+                  {FieldType::Date, "DateTime"}, {FieldType::YesNo, "YesNo"}};
+
+}  // namespace
+
+const char* typeName(FieldType type) {
+  for (const auto& t : kTypeNames)
+    if (t.type == type) return t.name;
+  return "Text";
+}
+
+FieldType typeFromName(std::string_view name) {
+  for (const auto& t : kTypeNames)
+    if (name == t.name) return t.type;
+  return FieldType::Text;
+}
+
 bool sameName(std::string_view a, std::string_view b) {
   return compareJet(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) ==
          0;

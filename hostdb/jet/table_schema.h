@@ -33,6 +33,11 @@ struct TableSchema {
 int storageSize(FieldType type);
 bool isTextType(FieldType type);
 
+// A field type's name in the host's catalog (MSysColumns.Type: "Byte",
+// "DateTime", ...), and back; a name the catalog does not know is Text.
+const char* typeName(FieldType type);
+FieldType typeFromName(std::string_view name);
+
 // Names compared as the engine compares them (case and trailing blanks ignored).
 bool sameName(std::string_view a, std::string_view b);
 

@@ -12,28 +12,8 @@ namespace {
 
 using jet::ColumnSchema;
 using jet::TableSchema;
-
-// The catalog's names of the field types (MSysColumns.Type), as the file
-// host writes them.
-const struct {
-  FieldType type;
-  const char* name;
-} kTypeNames[] = {{FieldType::Byte, "Byte"},     {FieldType::Integer, "Integer"},
-                  {FieldType::Long, "Long"},     {FieldType::Double, "Double"},
-                  {FieldType::Text, "Text"},     {FieldType::Memo, "Memo"},
-                  {FieldType::Date, "DateTime"}, {FieldType::YesNo, "YesNo"}};
-
-const char* typeName(FieldType type) {
-  for (const auto& t : kTypeNames)
-    if (t.type == type) return t.name;
-  return "Text";
-}
-
-FieldType typeFromName(std::string_view name) {
-  for (const auto& t : kTypeNames)
-    if (name == t.name) return t.type;
-  return FieldType::Text;
-}
+using jet::typeFromName;
+using jet::typeName;
 
 // The server's types as the engine's field types, for tables the catalog
 // does not describe.

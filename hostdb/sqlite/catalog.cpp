@@ -27,20 +27,6 @@ constexpr const char* kCreateCatalog =
     " Position INTEGER NOT NULL, ColumnName TEXT NOT NULL, PRIMARY KEY (TableName, Position))"
     " WITHOUT ROWID;";
 
-const struct {
-  FieldType type;
-  const char* name;
-} kTypeNames[] = {{FieldType::Byte, "Byte"},     {FieldType::Integer, "Integer"},
-                  {FieldType::Long, "Long"},     {FieldType::Double, "Double"},
-                  {FieldType::Text, "Text"},     {FieldType::Memo, "Memo"},
-                  {FieldType::Date, "DateTime"}, {FieldType::YesNo, "YesNo"}};
-
-FieldType typeFromName(std::string_view name) {
-  for (const auto& t : kTypeNames)
-    if (name == t.name) return t.type;
-  return FieldType::Text;
-}
-
 void noteOrphan(std::vector<std::string>* orphaned, std::string name) {
   if (!orphaned) return;
   for (const std::string& known : *orphaned)
@@ -49,12 +35,6 @@ void noteOrphan(std::vector<std::string>* orphaned, std::string name) {
 }
 
 }  // namespace
-
-const char* typeName(FieldType type) {
-  for (const auto& t : kTypeNames)
-    if (t.type == type) return t.name;
-  return "Text";
-}
 
 void createCatalog(sqlite3* db, std::string_view identity) {
   execute(db, "SAVEPOINT create_catalog");

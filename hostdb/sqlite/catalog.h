@@ -46,7 +46,4 @@ void savePrimaryKey(sqlite3* db, const TableSchema& table);
 void saveAllowZeroLength(sqlite3* db, std::string_view tableName, std::string_view columnName,
                          bool allow);
 
-// The catalog's name of a field type (MSysColumns.Type).
-const char* typeName(FieldType type);
-
 }  // namespace hostdb::sqlite

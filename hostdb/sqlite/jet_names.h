@@ -23,6 +23,8 @@ using jet::requireInsertColumns;
 using jet::sameName;
 using jet::statementTokens;
 using jet::storageSize;
+using jet::typeFromName;
+using jet::typeName;
 using jet::StoredColumns;
 using jet::syntaxErrorNumber;
 using jet::TableLookup;
