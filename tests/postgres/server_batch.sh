@@ -209,24 +209,14 @@ record=$(make_server_host "$HOST")
 [ -n "$record" ] || { echo "$FS: the server host could not be made"; exit 1; }
 prefix=${record%????????}
 OUTPUT=${prefix:17:4}${prefix:21:6}${prefix:27:1}  # form, period and part, week
-runs=()
-for i in $(seq 1 $((2 * RUNS_PER_PC))); do
-  pc=pc1
-  [ "$i" -le "$RUNS_PER_PC" ] || pc=pc2
-  run_program "s$i" "$pc" sendsummary "$prefix$(nc_number "$i")" 2>>"$RUNS/shell.err" &
-  runs+=($!)
-  if [ "$i" -eq $((RUNS_PER_PC + RUNS_PER_PC / 2)) ]; then
-    run_program formsetup pc2 formsetup 2>>"$RUNS/shell.err" &
-    runs+=($!)
-  fi
-done
+start_runs "$prefix"
 STARTED_MS=$(now_ms)
 touch "$RUNS/go"
 case $MODE in
   kill) kill_runs "$HOST" ;;
   stop) stop_server ;;
 esac
-wait "${runs[@]}"
+wait "${RUN_PIDS[@]}"
 elapsed=$(($(now_ms) - STARTED_MS))
 NOTES+=("$((2 * RUNS_PER_PC)) sendsummary runs in $(seconds "$elapsed") s: $(awk -v n=$((2 * RUNS_PER_PC)) -v ms="$elapsed" 'BEGIN { printf "%.1f", n * 1000 / ms }') runs a second")
 [ "$MODE" != kill ] ||

@@ -71,6 +71,25 @@ run_program() {
 # the run's output name, and is printed in its spool file.
 nc_number() { printf '%08d' "$1"; }
 
+# start_runs PREFIX: the batch's runs, in the background: 2 × RUNS_PER_PC
+# sendsummary runs with PREFIX's records (PC 1's, then PC 2's), and
+# formsetup among them from PC 2. Their PIDs in RUN_PIDS.
+start_runs() {
+  local prefix=$1 i pc
+  RUN_PIDS=()
+  for i in $(seq 1 $((2 * RUNS_PER_PC))); do
+    pc=pc1
+    [ "$i" -le "$RUNS_PER_PC" ] || pc=pc2
+    # (The shell's word of a run killed on purpose goes to shell.err.)
+    run_program "s$i" "$pc" sendsummary "$prefix$(nc_number "$i")" 2>>"$RUNS/shell.err" &
+    RUN_PIDS+=($!)
+    if [ "$i" -eq $((RUNS_PER_PC + RUNS_PER_PC / 2)) ]; then
+      run_program formsetup pc2 formsetup 2>>"$RUNS/shell.err" &
+      RUN_PIDS+=($!)
+    fi
+  done
+}
+
 # run_batch N: runs and checks batch N; prints its figures on one line and
 # its faults after it. Returns 1 when the host is not as it should be.
 run_batch() {
@@ -87,21 +106,10 @@ run_batch() {
     echo "batch $n: the host could not be made through the mount"
     return 1
   fi
-  local prefix=${record%????????} i pc runs=()
+  local prefix=${record%????????}
   OUTPUT=${prefix:17:4}${prefix:21:6}${prefix:27:1}  # form, period and part, week
   echo "$FS batch $n: host made in $(seconds $(($(now_ms) - made))) s"
-  for i in $(seq 1 $((2 * RUNS_PER_PC))); do
-    pc=pc1
-    [ "$i" -le "$RUNS_PER_PC" ] || pc=pc2
-    # (The shell's word of a run killed on purpose goes to shell.err.)
-    run_program "s$i" "$pc" sendsummary "$prefix$(nc_number "$i")" 2>>"$RUNS/shell.err" &
-    runs+=($!)
-    # formsetup starts among them, from PC 2.
-    if [ "$i" -eq $((RUNS_PER_PC + RUNS_PER_PC / 2)) ]; then
-      run_program formsetup pc2 formsetup 2>>"$RUNS/shell.err" &
-      runs+=($!)
-    fi
-  done
+  start_runs "$prefix"
   local started
   started=$(now_ms)
   FAULTS=() NOTES=()
@@ -116,7 +124,7 @@ run_batch() {
     kill) kill_runs "$served" ;;
     cut) cut_pc2 "$served" ;;
   esac
-  wait "${runs[@]}"
+  wait "${RUN_PIDS[@]}"
   local elapsed=$(($(now_ms) - started))
   touch "$RUNS/done"
   wait "$watcher"
