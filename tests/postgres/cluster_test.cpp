@@ -1,7 +1,6 @@
-// The tests' PostgreSQL cluster as the engine's tests will rely on it:
-// reached on its socket only, commits synchronous, databases copied from a
-// template and dropped, the case-blind ICU collation available, and two
-// connections seeing each other's committed rows.
+// The tests' PostgreSQL cluster as the engine's tests rely on it: reached on
+// its socket only, commits synchronous, databases copied from a template and
+// dropped.
 #include <string>
 #include <vector>
 
@@ -58,49 +57,6 @@ TEST(PostgresScratchDatabase, CopiesItsTemplateAndIsDroppedEvenWhileInUse) {
   }  // dropped with `conn` still open
   EXPECT_EQ(admin.value(countNamed, {copyName}), "0");
   EXPECT_EQ(Connection(model.conninfo()).value("SELECT value FROM param"), "0661");
-}
-
-TEST(PostgresTestCluster, IcuCollationComparesWithoutCaseButWithAccentsAndBlanks) {
-  ZEL_SKIP_WITHOUT_POSTGRES();
-  ScratchDatabase db(cluster());
-  Connection conn(db.conninfo());
-  conn.exec(
-      "CREATE COLLATION nocase (provider = icu, locale = 'und-u-ks-level2', deterministic = false)");
-  struct Pair {
-    const char* a;
-    const char* b;
-    const char* equal;
-  };
-  for (const Pair& p : std::vector<Pair>{{"perez", "PEREZ", "t"},
-                                         {"Pérez", "PÉREZ", "t"},
-                                         {"Perez", "Pérez", "f"},
-                                         {"20123456789", "20123456789   ", "f"}}) {
-    EXPECT_EQ(conn.value("SELECT $1::text = $2::text COLLATE nocase", {p.a, p.b}), p.equal)
-        << p.a << " / " << p.b;
-  }
-  // A key over the collation honours it.
-  conn.exec("CREATE TABLE cab (doc text COLLATE nocase PRIMARY KEY)");
-  conn.exec("INSERT INTO cab VALUES ('Pérez')");
-  EXPECT_EQ(conn.sqlstateOf("INSERT INTO cab VALUES ('PÉREZ')"), "23505");
-  EXPECT_EQ(conn.sqlstateOf("INSERT INTO cab VALUES ('Perez')"), "");
-}
-
-TEST(PostgresTestCluster, ConnectionsSeeEachOthersRowsOnceCommitted) {
-  ZEL_SKIP_WITHOUT_POSTGRES();
-  ScratchDatabase db(cluster());
-  Connection first(db.conninfo());
-  Connection second(db.conninfo());
-  first.exec("CREATE TABLE spool (nc integer PRIMARY KEY)");
-  const std::string count = "SELECT count(*) FROM spool";
-
-  first.exec("BEGIN");
-  first.exec("INSERT INTO spool VALUES (1)");
-  EXPECT_EQ(second.value(count), "0");
-  first.exec("COMMIT");
-  EXPECT_EQ(second.value(count), "1");
-  second.exec("INSERT INTO spool VALUES (2)");
-  EXPECT_EQ(first.value(count), "2");
-  EXPECT_EQ(first.sqlstateOf("INSERT INTO spool VALUES (2)"), "23505");
 }
 
 }  // namespace

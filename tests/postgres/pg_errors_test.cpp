@@ -69,34 +69,6 @@ TEST(PgErrors, NoServerThereIsANetworkError) {
   }
 }
 
-// Connection strings to the test cluster that it refuses.
-TEST(PgErrors, ARefusedLogOnAndAMissingDatabaseHaveTheirNumbers) {
-  ZEL_REQUIRE_PG_CLUSTER();
-  const std::string cluster = *pgtest::clusterConninfo();
-  const struct {
-    const char* what;
-    std::string conninfo;
-    int number;
-    const char* sqlstate;
-  } cases[] = {
-      {"no such database", cluster + " dbname=zel_no_such_database", err::kCannotFindFile, "3D000"},
-      {"no such role", cluster + " user=zel_no_such_role", err::kNotValidAccount, "28000"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    try {
-      PgConnection db(c.conninfo, "pg_tests", "ZEL.MDB");
-      ADD_FAILURE() << "connected";
-    } catch (const ServerError& e) {
-      EXPECT_EQ(e.number(), c.number) << e.cause();
-      EXPECT_EQ(e.diagnostics().sqlstate, c.sqlstate) << e.cause();
-      if (c.number == err::kCannotFindFile) {
-        EXPECT_NE(e.description().find("ZEL.MDB"), std::string::npos);
-      }
-    }
-  }
-}
-
 TEST(PgErrors, RefusedStatementsKeepTheirDiagnostics) {
   ZEL_REQUIRE_PG_CLUSTER();
   pgtest::EngineScratchDatabase scratch;
