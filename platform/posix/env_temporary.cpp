@@ -90,9 +90,16 @@ std::unique_ptr<env::HeldLock> PosixEnv::holdFolder(const std::string& folder) n
 std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
                                                               std::string& path) {
   const std::string folder = folderOf(target);
-  if (!isDirectory(folder.empty() ? "." : folder)) {
+  const std::string where = folder.empty() ? "." : folder;
+  struct stat folderStat {};
+  if (::stat(where.c_str(), &folderStat) != 0 && errno != ENOENT && errno != ENOTDIR) {
+    // The folder is there but cannot be reached (a file server whose
+    // connection is gone, a loop of links): that is the error, not a missing path.
+    raiseErrno("stat", where);
+  }
+  if (!S_ISDIR(folderStat.st_mode)) {
     // 76 whether or not the folder's own parent exists: it is the path that is missing.
-    const Error missing = errorFor(ENOENT, "open", folder.empty() ? "." : folder);
+    const Error missing = errorFor(ENOENT, "open", where);
     throw Error(err::kPathNotFound, describe(err::kPathNotFound), missing.cause());
   }
   struct stat existing {};

@@ -49,6 +49,18 @@ HANDLE openFolder(const std::string& folder, bool asSweep) {
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+// The folder a file is made in must be there: a missing one is 76 (the path
+// is missing), one that cannot be reached (a share whose connection is gone)
+// says so with its own error.
+void requireFolder(const std::string& folder, const char* operation) {
+  const std::string where = folder.empty() ? "." : folder;
+  const DWORD attributes = ::GetFileAttributesW(widePath(where).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : ERROR_PATH_NOT_FOUND;
+  if (error == ERROR_FILE_NOT_FOUND) error = ERROR_PATH_NOT_FOUND;
+  throw errorFor(error, where, operation);
+}
+
 class FolderHold final : public env::HeldLock {
  public:
   explicit FolderHold(HANDLE h) : h_(h) {}
@@ -85,8 +97,7 @@ std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder)
 std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::string& target,
                                                                 std::string& path) {
   const std::string folder = folderOf(target);
-  if (!isDirectory(folder.empty() ? "." : folder))
-    throw errorFor(ERROR_PATH_NOT_FOUND, folder.empty() ? "." : folder, "CreateFileW");
+  requireFolder(folder, "CreateFileW");
   if (isDirectory(target)) throw errorFor(ERROR_ACCESS_DENIED, target, "CreateFileW");
   std::uint64_t state = clockSeed();
   for (int attempt = 1;; ++attempt) {
@@ -102,10 +113,7 @@ std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::strin
 
 // Windows writes a folder's entries with the rename (MOVEFILE_WRITE_THROUGH)
 // and offers no flush of a folder; what is left is to find it there.
-void WindowsEnv::syncFolder(const std::string& folder) {
-  if (!isDirectory(folder.empty() ? "." : folder))
-    throw errorFor(ERROR_PATH_NOT_FOUND, folder.empty() ? "." : folder, "GetFileAttributesW");
-}
+void WindowsEnv::syncFolder(const std::string& folder) { requireFolder(folder, "GetFileAttributesW"); }
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
                                             const env::TargetFilter& isOurs) noexcept {

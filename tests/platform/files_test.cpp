@@ -118,6 +118,17 @@ TEST(StagedFiles, TargetIsUntouchedUntilPublishedAndAnUnpublishedCopyGoes) {
   EXPECT_EQ(errorOf([&] { StagedFile(dir / "no/x.PRN", "x"); }), err::kPathNotFound);
 }
 
+// A folder that is there but cannot be reached (as a file server's folder
+// whose connection is gone) is reported with its own error, not as missing.
+TEST(StagedFiles, AnUnreachableFolderIsNotReportedAsMissing) {
+  ZEL_SKIP_WITHOUT_POSIX("symbolic links");
+  TempDir dir;
+  std::filesystem::create_directory_symlink("loop", dir / "loop");
+  EXPECT_EQ(testsupport::errorWithCause([&] { StagedFile(dir / "loop/x.PRN", "x"); }),
+            "75: stat " + (dir / "loop/") + ": " + std::strerror(ELOOP) + " (errno " +
+                std::to_string(ELOOP) + ")");
+}
+
 TEST(StagedFiles, SweepTakesOnlyAbandonedFilesOfOurNamingAndPutsBackWhatWasKeptAside) {
   TempDir dir;
   // What a killed writer leaves, and names that only look alike.
