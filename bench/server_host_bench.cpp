@@ -3,6 +3,12 @@
 // the medians of whole runs of the built programs, and their ratios.
 //
 //   build/bench/server_host_bench [runs]        (default 7; at least 5)
+//   build/bench/server_host_bench --link-ms 0,20,50 [runs]   (default 3)
+//
+// With --link-ms the server host is reached through a delaying proxy of the
+// tests' own (bench/delay_proxy.cpp) for each round-trip time given,
+// and the round trips each run made are counted. Targets at 20 ms: formsetup
+// on a new host at most 3 s, run again at most 2 s, sendsummary at most 0.5 s.
 //
 // The server is the one ZEL_TEST_PG names (a connection string with the
 // right to create databases), or else a private cluster of its own, started
@@ -12,6 +18,8 @@
 // zelhost init --server in a database of its own, outside the timing.
 // Targets: formsetup on a new server host at most 1 s; sendsummary at most
 // twice the file host's.
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +38,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kBin = ZEL_BIN_DIR;
+const std::string kProxy = ZEL_DELAY_PROXY;
 const std::string kClusterScript = std::string(ZEL_SOURCE_DIR) + "/tests/postgres/cluster.sh";
 
 // A private cluster, stopped when this goes out of scope or the process exits.
@@ -62,6 +71,58 @@ std::string withDatabase(const std::string& conninfo, const std::string& name) {
   return conninfo.substr(0, at) + "dbname=" + name +
          (end == std::string::npos ? "" : conninfo.substr(end));
 }
+
+// The value of `keyword` in a key=value connection string, or "".
+std::string conninfoValue(const std::string& conninfo, const std::string& keyword) {
+  const std::size_t at = conninfo.find(keyword + "=");
+  if (at == std::string::npos) return {};
+  const std::size_t start = at + keyword.size() + 1;
+  return conninfo.substr(start, conninfo.find(' ', start) - start);
+}
+
+// The delaying proxy, started on a port of its own in front of the server's
+// socket, holding each chunk `eachWayMs` each way; stopped by its PID.
+class Proxy {
+ public:
+  Proxy(const std::string& socket, int eachWayMs, const fs::path& dir) : log_(dir / "proxy.log") {
+    const std::string portFile = (dir / "proxy.port").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      std::freopen(log_.c_str(), "w", stderr);
+      std::freopen("/dev/null", "w", stdout);
+      ::execl(kProxy.c_str(), kProxy.c_str(), "--target", socket.c_str(), "--delay-ms",
+              std::to_string(eachWayMs).c_str(), "--port-file", portFile.c_str(), nullptr);
+      ::_exit(127);
+    }
+    for (int i = 0; i < 500 && !fs::exists(portFile); ++i) ::usleep(10000);
+    std::ifstream(portFile) >> port_;
+    if (port_ == 0) {
+      std::fprintf(stderr, "the delaying proxy did not start (%s)\n", kProxy.c_str());
+      std::exit(2);
+    }
+  }
+  ~Proxy() {
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  Proxy(const Proxy&) = delete;
+  Proxy& operator=(const Proxy&) = delete;
+  int port() const { return port_; }
+  // Round trips since the last call.
+  long turns() {
+    ::kill(pid_, SIGHUP);
+    ::usleep(300000);
+    std::ifstream in(log_);
+    std::string line, last;
+    while (std::getline(in, line)) last = line;
+    return std::atol(last.substr(last.find(' ') + 1).c_str());
+  }
+
+ private:
+  fs::path log_;
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
 
 void mustRun(const std::vector<std::string>& argv, const std::string& windir = {}) {
   const bench::Run r = windir.empty() ? bench::runProcess(argv)
@@ -124,8 +185,78 @@ void measure(const fs::path& dir, const std::vector<std::string>& initArgs, int 
 
 }  // namespace
 
+// Runs on server hosts reached through a link of each round-trip time in
+// `linkMs`: medians, and the round trips of each program's runs.
+int measureLinks(const std::string& server, const std::vector<int>& linkMs, int runs,
+                 const fs::path& root, const std::string& prefix) {
+  const std::string socket =
+      conninfoValue(server, "host") + "/.s.PGSQL." + conninfoValue(server, "port");
+  std::printf("median of %d runs each (ms), a server host through a link of the given round "
+              "trip; round trips per run in brackets\n", runs);
+  std::printf("%-10s %16s %16s %16s\n", "link", "formsetup, new", "formsetup, again",
+              "sendsummary");
+  bool met = true;
+  int n = 0;
+  for (const int ms : linkMs) {
+    const fs::path dir = root / ("link" + std::to_string(ms));
+    fs::create_directories(dir);
+    Proxy proxy(socket, ms / 2, dir);
+    const std::string viaProxy = "host=127.0.0.1 port=" + std::to_string(proxy.port()) +
+                                 " user=" + conninfoValue(server, "user");
+    Medians m;
+    long turns[3] = {0, 0, 0};
+    for (int i = 0; i < runs; ++i, ++n) {
+      const std::string name = prefix + "link" + std::to_string(n);
+      mustRun({"psql", "--dbname=" + server, "-qc", "CREATE DATABASE " + name});
+      const fs::path host = dir / std::to_string(i);
+      const std::string windir = (host / "windows").string(), folder = (host / "host").string();
+      fs::create_directories(windir);
+      mustRun({kBin + "/zelhost", "init", "--server", viaProxy + " dbname=" + name, folder},
+              windir);
+      proxy.turns();
+      m.fresh.push_back(timed("formsetup", {}, windir));
+      turns[0] = proxy.turns();
+      m.rerun.push_back(timed("formsetup", {}, windir));
+      turns[1] = proxy.turns();
+      const std::string record = sampleRecord(folder, windir, host);
+      proxy.turns();
+      m.send.push_back(timed("sendsummary", {record}, windir));
+      turns[2] = proxy.turns();
+    }
+    auto cell = [](const std::vector<double>& v, long t) {
+      char out[40];
+      std::snprintf(out, sizeof out, "%.0f [%ld]", bench::median(v), t);
+      return std::string(out);
+    };
+    std::printf("%-10s %16s %16s %16s\n", (std::to_string(ms) + " ms").c_str(),
+                cell(m.fresh, turns[0]).c_str(), cell(m.rerun, turns[1]).c_str(),
+                cell(m.send, turns[2]).c_str());
+    if (ms == 20)
+      met = bench::median(m.fresh) <= 3000 && bench::median(m.rerun) <= 2000 &&
+            bench::median(m.send) <= 500;
+  }
+  for (int i = 0; i < n; ++i)
+    bench::runProcess({"psql", "--dbname=" + server, "-qc",
+                       "DROP DATABASE " + prefix + "link" + std::to_string(i)});
+  std::printf("targets at 20 ms: formsetup new <= 3 s, again <= 2 s, sendsummary <= 0.5 s: %s\n",
+              met ? "met" : "missed");
+  return met ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
-  const int runs = std::max(5, argc > 1 ? std::atoi(argv[1]) : 7);
+  std::vector<int> linkMs;
+  if (argc > 2 && std::string(argv[1]) == "--link-ms") {
+    std::string list = argv[2];
+    for (std::size_t at = 0; at <= list.size();) {
+      const std::size_t comma = std::min(list.find(',', at), list.size());
+      linkMs.push_back(std::atoi(list.substr(at, comma - at).c_str()));
+      at = comma + 1;
+    }
+    argv += 2;
+    argc -= 2;
+  }
+  const int runs = linkMs.empty() ? std::max(5, argc > 1 ? std::atoi(argv[1]) : 7)
+                                  : std::max(1, argc > 1 ? std::atoi(argv[1]) : 3);
   char pattern[] = "/tmp/server_host_bench.XXXXXX";
   if (mkdtemp(pattern) == nullptr) return 2;
   const fs::path root = pattern;
@@ -139,6 +270,12 @@ int main(int argc, char** argv) {
     server = cluster->conninfo();
   }
   const std::string prefix = "zel_bench_" + std::to_string(::getpid()) + "_";
+  if (!linkMs.empty()) {
+    const int status = measureLinks(server, linkMs, runs, root, prefix);
+    cluster.reset();
+    fs::remove_all(root);
+    return status;
+  }
 
   Medians file, onServer;
   for (int i = 0; i < runs; ++i) {
