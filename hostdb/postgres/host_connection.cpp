@@ -22,18 +22,16 @@ std::string sessionName() {
   return applicationName(program.empty() ? "hostdb" : program, machine);
 }
 
-PgConnection connectToHost(std::string_view path) {
+PgConnection connectToHost(std::string_view path, std::optional<int> mostConnectSeconds) {
   std::string content;
   try {
     content = platform::env::readFileStart(platform::nativePath(path), kMostDescriptorBytes + 1);
   } catch (const platform::Error& e) {
     raise(err::kCannotFindFile, {path}, e.description());
   }
-  PgConnection db(parseDescriptor(content, path), sessionName(), std::string(path));
-  db.exec(
-      "SET search_path = public, jet, pg_catalog;"
-      " SET synchronous_commit = on");
-  return db;
+  return PgConnection(parseDescriptor(content, path), sessionName(), std::string(path),
+                      "-c search_path=public,jet,pg_catalog -c synchronous_commit=on",
+                      mostConnectSeconds);
 }
 
 }  // namespace hostdb::postgres

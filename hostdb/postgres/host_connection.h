@@ -6,6 +6,7 @@
 // every commit synchronous, whatever the server's default.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "hostdb/postgres/pg_connection.h"
@@ -15,8 +16,9 @@ namespace hostdb::postgres {
 // Reads the descriptor at `path` (as the programs write it) and connects.
 // Raises kCannotFindFile for a file that cannot be read, kUnrecognizedFormat
 // for one that is no descriptor, and what PgConnection raises; every
-// description names `path`.
-PgConnection connectToHost(std::string_view path);
+// description names `path`. `mostConnectSeconds` bounds the time connecting
+// may take.
+PgConnection connectToHost(std::string_view path, std::optional<int> mostConnectSeconds = {});
 
 // "program@machine" for this process.
 std::string sessionName();

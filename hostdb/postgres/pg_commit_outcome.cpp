@@ -1,5 +1,6 @@
 #include "hostdb/postgres/pg_commit_outcome.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "hostdb/engine_error.h"
@@ -24,7 +25,13 @@ CommitOutcome commitOutcome(std::string_view path, const std::string& transactio
   const Clock::time_point deadline = Clock::now() + patience;
   for (;;) {
     try {
-      PgConnection db = connectToHost(path);
+      // Asking takes no longer than the patience left, however long
+      // connecting is let take otherwise.
+      const auto left = std::chrono::duration_cast<std::chrono::seconds>(deadline - Clock::now());
+      PgConnection db = connectToHost(path, std::max<int>(1, static_cast<int>(left.count())));
+      db.setAnswerPatience(std::max<std::chrono::milliseconds>(
+          std::chrono::milliseconds(500),
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())));
       for (;;) {
         const PgResult status = db.exec("SELECT pg_catalog.txid_status($1::bigint)", {transactionId});
         // Null: too old for the server to remember.

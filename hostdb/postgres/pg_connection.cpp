@@ -48,6 +48,16 @@ const char* linkDefault(std::string_view keyword) {
   return nullptr;
 }
 
+// The server's side of the same: its keepalive probes and user timeout end
+// the session of a client whose link failed within about 15 s, so that the
+// locks it held (a run's lock on the host, its transaction) go with it
+// instead of keeping every other PC out for the system's two hours. Sent
+// with the log-on (libpq's options), before the string's own options, which
+// may change them.
+constexpr std::string_view kServerLinkSettings =
+    "-c tcp_keepalives_idle=5 -c tcp_keepalives_interval=2 -c tcp_keepalives_count=3"
+    " -c tcp_user_timeout=15000";
+
 std::string field(const PGresult* result, int code) {
   const char* value = result ? PQresultErrorField(result, code) : nullptr;
   return value ? value : "";
@@ -115,6 +125,12 @@ int connectSeconds(const PQconninfoOption* options) {
   return PgConnection::kDefaultConnectSeconds;
 }
 
+// The time a connection may take, no longer than `most` when given.
+int cappedSeconds(int seconds, std::optional<int> most) {
+  if (!most) return seconds;
+  return seconds < 0 ? *most : std::min(seconds, *most);
+}
+
 void discardNotice(void*, const char*) {}
 
 // Whether the connection is gone after a failed statement. libpq may report
@@ -175,7 +191,8 @@ std::string applicationName(std::string_view program, std::string_view machine) 
 }
 
 PgConnection::PgConnection(std::string_view conninfo, std::string_view application,
-                           std::string display)
+                           std::string display, std::string_view settings,
+                           std::optional<int> mostConnectSeconds)
     : display_(std::move(display)) {
   char* parseError = nullptr;
   Options options(PQconninfoParse(std::string(conninfo).c_str(), &parseError));
@@ -186,11 +203,19 @@ PgConnection::PgConnection(std::string_view conninfo, std::string_view applicati
     raise(err::kUnrecognizedFormat, {display_}, serverCause(d, "connection string", {}));
   }
   const std::string name(application);
+  std::string serverOptions(kServerLinkSettings);
+  if (!settings.empty()) serverOptions.append(" ").append(settings);
   std::vector<const char*> keywords, values;
   // Only keywords this libpq knows are given: an older one would refuse the
   // others.
   for (const PQconninfoOption* o = options.get(); o->keyword; ++o) {
     if (isOwnKeyword(o->keyword)) continue;
+    if (std::string_view(o->keyword) == "options") {
+      if (o->val && *o->val) serverOptions.append(" ").append(o->val);
+      keywords.push_back(o->keyword);
+      values.push_back(serverOptions.c_str());
+      continue;
+    }
     const char* value = o->val ? o->val : linkDefault(o->keyword);
     if (value == nullptr) continue;
     keywords.push_back(o->keyword);
@@ -205,7 +230,8 @@ PgConnection::PgConnection(std::string_view conninfo, std::string_view applicati
   PQsetErrorVerbosity(conn_.get(), PQERRORS_VERBOSE);
   bool timedOut = false;
   if (PQstatus(conn_.get()) == CONNECTION_BAD ||
-      !finishConnecting(conn_.get(), connectSeconds(options.get()), timedOut)) {
+      !finishConnecting(conn_.get(), cappedSeconds(connectSeconds(options.get()), mostConnectSeconds),
+                        timedOut)) {
     Diagnostics d;
     const std::string words = PQerrorMessage(conn_.get());
     d.sqlstate = verboseSqlstate(words);
@@ -278,16 +304,63 @@ int paramCount(std::span<const Param> params, Diagnostics& refusal) {
 
 }  // namespace
 
+void PgConnection::raiseUnanswered(std::string_view sql) {
+  lost_ = true;
+  Diagnostics d;
+  d.message = "no answer from the server in " + std::to_string(answerPatience_.count() / 1000) +
+              " s: the link or the server is taken for gone";
+  d.connectionLost = true;
+  raiseServerError(std::move(d), server_, display_, sql);
+}
+
+PGresult* PgConnection::awaitResult(bool sent, std::string_view sql) {
+  using Clock = std::chrono::steady_clock;
+  if (!sent) return nullptr;  // libpq's words in PQerrorMessage
+  PGconn* conn = conn_.get();
+  PGresult* kept = nullptr;
+  Clock::time_point deadline = Clock::now() + answerPatience_;
+  for (;;) {
+    while (PQisBusy(conn)) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) {
+        PQclear(kept);
+        raiseUnanswered(sql);
+      }
+      const platform::SocketState ready =
+          platform::waitForSocket(PQsocket(conn), false, static_cast<int>(left));
+      if (ready == platform::SocketState::Failed) break;  // PQgetResult tells what failed
+      if (ready == platform::SocketState::TimedOut) continue;
+      if (!PQconsumeInput(conn)) break;
+      deadline = Clock::now() + answerPatience_;  // bytes came: the server is there
+    }
+    PGresult* next = PQgetResult(conn);
+    if (next == nullptr) return kept;
+    // As PQexec: the last statement's result, or the first failure's.
+    const bool keptFailed = kept && PQresultStatus(kept) == PGRES_FATAL_ERROR;
+    if (keptFailed) {
+      PQclear(next);
+      continue;
+    }
+    PQclear(kept);
+    kept = next;
+    // A connection that broke gives no end of its results.
+    if (PQstatus(conn) == CONNECTION_BAD) return kept;
+  }
+}
+
 PgResult PgConnection::exec(std::string_view sql, std::span<const Param> params) {
+  if (lost_) raiseUnanswered(sql);
   const std::string text(sql);
-  if (params.empty()) return checked(PQexec(conn_.get(), text.c_str()), sql);
+  if (params.empty())
+    return checked(awaitResult(PQsendQuery(conn_.get(), text.c_str()) != 0, sql), sql);
   Diagnostics refusal;
   const std::vector<const char*> values = paramValues(params, refusal);
   const int count = paramCount(params, refusal);
   if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
-  return checked(
-      PQexecParams(conn_.get(), text.c_str(), count, nullptr, values.data(), nullptr, nullptr, 0),
-      sql);
+  const bool sent = PQsendQueryParams(conn_.get(), text.c_str(), count, nullptr, values.data(),
+                                      nullptr, nullptr, 0) != 0;
+  return checked(awaitResult(sent, sql), sql);
 }
 
 const std::string& PgConnection::prepare(const std::string& sql) {
@@ -296,13 +369,15 @@ const std::string& PgConnection::prepare(const std::string& sql) {
     return it->second.name;
   }
   const std::string name = "zel_statement_" + std::to_string(++nextStatement_);
-  checked(PQprepare(conn_.get(), name.c_str(), sql.c_str(), 0, nullptr), sql);
+  checked(awaitResult(PQsendPrepare(conn_.get(), name.c_str(), sql.c_str(), 0, nullptr) != 0, sql),
+          sql);
   if (prepared_.size() >= kMostPrepared) {
     const std::string oldest = uses_.back();
     // A statement that cannot be released now (in a failed transaction)
     // stays on the server until the connection ends: its name is never
     // used again.
-    PQclear(PQexec(conn_.get(), ("DEALLOCATE " + prepared_.at(oldest).name).c_str()));
+    const std::string release = "DEALLOCATE " + prepared_.at(oldest).name;
+    PQclear(awaitResult(PQsendQuery(conn_.get(), release.c_str()) != 0, release));
     prepared_.erase(oldest);
     uses_.pop_back();
   }
@@ -311,14 +386,16 @@ const std::string& PgConnection::prepare(const std::string& sql) {
 }
 
 PgResult PgConnection::run(std::string_view sql, std::span<const Param> params) {
+  if (lost_) raiseUnanswered(sql);
   Diagnostics refusal;
   const std::vector<const char*> values = paramValues(params, refusal);
   const int count = paramCount(params, refusal);
   if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
   const std::string text(sql);
   const std::string name = prepare(text);
-  PGresult* raw =
-      PQexecPrepared(conn_.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0);
+  PGresult* raw = awaitResult(
+      PQsendQueryPrepared(conn_.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0) != 0,
+      sql);
   const std::string state = field(raw, PG_DIAG_SQLSTATE);
   // A plan that a change of the tables made unusable (0A000: "cached plan
   // must not change result type"), or a statement the session no longer

@@ -5,6 +5,7 @@
 // server's words and the diagnostic fields.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <list>
@@ -64,8 +65,12 @@ class PgConnection {
   // descriptions. Raises: a string libpq does not parse ->
   // kUnrecognizedFormat; a server that cannot be reached or the time spent ->
   // kNetworkOrDiskError; a refused log-on -> kNotValidAccount; no such
-  // database -> kCannotFindFile; and so on by pg_errors.h.
-  PgConnection(std::string_view conninfo, std::string_view application, std::string display = {});
+  // database -> kCannotFindFile; and so on by pg_errors.h. `settings`:
+  // server settings for the session ("-c name=value ..."), sent with the
+  // log-on instead of in a round trip of their own. `mostConnectSeconds`
+  // bounds the time connecting may take, whatever the string says.
+  PgConnection(std::string_view conninfo, std::string_view application, std::string display = {},
+               std::string_view settings = {}, std::optional<int> mostConnectSeconds = {});
   PgConnection(PgConnection&&) noexcept = default;
   PgConnection& operator=(PgConnection&&) noexcept = default;
   ~PgConnection() = default;
@@ -84,6 +89,13 @@ class PgConnection {
   PgResult run(std::string_view sql, std::initializer_list<Param> params) {
     return run(sql, std::span<const Param>(params.begin(), params.size()));
   }
+
+  // How long the connection waits for a word from the server while a
+  // statement runs before it takes the link or the server for gone (3043,
+  // and every later statement fails at once): a link that went silent ends
+  // a run within seconds, even where nothing on the way closes it.
+  static constexpr std::chrono::milliseconds kAnswerPatience{8000};
+  void setAnswerPatience(std::chrono::milliseconds patience) { answerPatience_ = patience; }
 
   // Statements kept prepared now.
   std::size_t preparedCount() const { return prepared_.size(); }
@@ -105,6 +117,10 @@ class PgConnection {
   PgResult checked(PGresult* result, std::string_view sql) const;
   [[noreturn]] void raiseFailure(const PGresult* result, std::string_view sql) const;
   const std::string& prepare(const std::string& sql);
+  // The answer to what was just sent (`sent` false: sending failed), within
+  // the answer patience: the last result, or the first failure's.
+  PGresult* awaitResult(bool sent, std::string_view sql);
+  [[noreturn]] void raiseUnanswered(std::string_view sql);
 
   std::unique_ptr<PGconn, Finish> conn_;
   std::string display_;
@@ -112,6 +128,8 @@ class PgConnection {
   std::unordered_map<std::string, Prepared> prepared_;
   std::list<std::string> uses_;  // statement texts, most recently run first
   std::uint64_t nextStatement_ = 0;
+  std::chrono::milliseconds answerPatience_ = kAnswerPatience;
+  bool lost_ = false;  // an answer did not come: nothing more is sent
 };
 
 }  // namespace hostdb::postgres

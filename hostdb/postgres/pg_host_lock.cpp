@@ -65,6 +65,9 @@ void PgHostLock::giveBack() noexcept {
   if (!held_) return;
   held_ = false;
   try {
+    // A run whose link is gone does not wait long to say so: the server
+    // drops the lock with the session anyway.
+    connection_->setAnswerPatience(kGiveBackPatience);
     connection_->exec(
         call(work_ == HostWork::Schema ? "pg_advisory_unlock" : "pg_advisory_unlock_shared"));
   } catch (...) {

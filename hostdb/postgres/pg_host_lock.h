@@ -7,6 +7,7 @@
 // behind.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ class PgHostLock final : public HostLock {
  public:
   // How often take() asks again while another run holds the lock.
   static constexpr int kRetryMilliseconds = 100;
+  // How long giving the lock back waits for the server's answer.
+  static constexpr std::chrono::milliseconds kGiveBackPatience{1000};
 
   // The lock of the host whose descriptor is at `path`, not taken.
   PgHostLock(std::string path, HostWork work);

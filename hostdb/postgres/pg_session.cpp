@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 #include "hostdb/engine_error.h"
@@ -27,7 +28,10 @@ std::string lockCall(const char* function, LockKey key) {
 // How long a commit whose answer was lost waits for the server to tell its
 // outcome: long enough for a server to restart, short enough that a run
 // whose server is gone is told within seconds.
-constexpr std::chrono::seconds kCommitOutcomePatience{10};
+constexpr std::chrono::seconds kCommitOutcomePatience{6};
+
+// How often a transaction asks again for the transaction lock another holds.
+constexpr std::chrono::milliseconds kTransactionLockRetry{20};
 
 }  // namespace
 
@@ -73,14 +77,35 @@ void PgSession::change(const std::function<void()>& work) {
 void PgSession::beginTransaction() {
   // One level only: the programs never nest transactions.
   if (inTransaction_) raise(err::kInvalidOperation);
-  const std::string wait = std::to_string(runLockWait().count() * 1000) + "ms";
-  connection_.exec("BEGIN; SET LOCAL lock_timeout = '" + wait + "'");
+  // The transaction lock is asked for again and again rather than waited
+  // for in one statement: every statement is answered at once, so that a
+  // silent link is told from a long wait (PgConnection's answer patience).
+  // Other locks the transaction meets are waited for no longer than that.
+  const auto lockWait = std::min<std::chrono::milliseconds>(
+      runLockWait(), PgConnection::kAnswerPatience - std::chrono::seconds(2));
+  connection_.exec("BEGIN; SET LOCAL lock_timeout = '" + std::to_string(lockWait.count()) + "ms'");
   try {
+    const auto deadline = std::chrono::steady_clock::now() + runLockWait();
     // Its id is what tells the transaction's outcome should the answer to
     // its COMMIT be lost.
-    const PgResult begun = connection_.exec(lockCall("pg_advisory_xact_lock", kTransaction) +
-                                            ", pg_catalog.txid_current()");
-    transactionId_ = begun.text(0, 1);
+    const std::string tryLock =
+        lockCall("pg_try_advisory_xact_lock", kTransaction) + ", pg_catalog.txid_current()";
+    for (;;) {
+      const PgResult begun = connection_.run(tryLock);
+      if (begun.text(0, 0) == "t") {
+        transactionId_ = begun.text(0, 1);
+        break;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) {
+        // What the server says of a lock not had within lock_timeout.
+        Diagnostics d;
+        d.sqlstate = "55P03";
+        d.message = "the transaction lock was not free within " +
+                    std::to_string(runLockWait().count()) + " s";
+        raiseServerError(std::move(d), connection_.server(), display_, tryLock);
+      }
+      std::this_thread::sleep_for(kTransactionLockRetry);
+    }
   } catch (...) {
     raiseAfterUndo("ROLLBACK");
   }

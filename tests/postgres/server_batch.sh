@@ -8,7 +8,7 @@
 # file and its copies (the same bytes), nothing else left in the folder; and
 # on the server no session or advisory lock of a run left behind.
 #
-#   server_batch.sh batch|kill|stop BIN_DIR MAKE_SERVER_HOST
+#   server_batch.sh batch|kill|stop|cut BIN_DIR MAKE_SERVER_HOST [PROXY]
 #
 #   batch  every run exits 0
 #   kill   8 runs killed (kill -9) at random moments; then one more run,
@@ -19,6 +19,11 @@
 #          and files; every run in flight ends within about 15 s with one box,
 #          3043 and a cause, having left nothing (checked before any later
 #          run sweeps); then one more run exits 0
+#   cut    6 + 6 runs reach the server through a link of 20 ms round trips
+#          (a delaying proxy, PROXY); mid-batch the link goes silent without
+#          closing and stays so until every run has ended: each run in
+#          flight ends within 20 s with one box, 3043 and a cause, having
+#          left nothing; the link comes back and one more run exits 0
 #
 # MAKE_SERVER_HOST is the test helper that makes the server database of a
 # host folder. Without PostgreSQL's server programs the script exits 77
@@ -30,9 +35,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 MODE=${1:-}
 BIN=${2:-}
 MAKER=${3:-}
+PROXY=${4:-}
 case $MODE in
   batch | kill | stop) ;;
-  *) echo "usage: $0 batch|kill|stop BIN_DIR MAKE_SERVER_HOST" >&2; exit 2 ;;
+  cut) [ -x "$PROXY" ] || { echo "cut needs the delaying proxy" >&2; exit 2; } ;;
+  *) echo "usage: $0 batch|kill|stop|cut BIN_DIR MAKE_SERVER_HOST [PROXY]" >&2; exit 2 ;;
 esac
 [ -x "$BIN/sendsummary" ] && [ -x "$MAKER" ] || { echo "no programs in '$BIN' or no '$MAKER'" >&2; exit 2; }
 source "$here/../shared/batch.sh"
@@ -45,15 +52,18 @@ RUN_TIMEOUT=40    # seconds; a run that has not ended by then hangs, and fails
 NEXT_RUN_LIMIT=5  # seconds the run after the kills may take: at once
 TOLD_WITHIN=15    # seconds after the stop by which every run in flight has ended
 DOWN_FOR=1        # seconds the server stays stopped
+CUT_TOLD_WITHIN=20  # seconds after the link went silent by which every run in flight has ended
 # Every run that was not killed on purpose exits 0 (check_batch).
 fs_every_run_exits_0=yes
-[ "$MODE" != stop ] || fs_every_run_exits_0=no
+[ "$MODE" != stop ] && [ "$MODE" != cut ] || fs_every_run_exits_0=no
+[ "$MODE" != cut ] || RUNS_PER_PC=6
 
 ROOT=$(mktemp -d "${TMPDIR:-/tmp}/zel-server-batch.XXXXXX")
 CLUSTER=$ROOT/cluster
 cleanup() {
   trap '' INT TERM
   local job
+  [ -z "${PROXY_PID:-}" ] || { kill "$PROXY_PID" 2>/dev/null; wait "$PROXY_PID" 2>/dev/null; }
   for job in $(jobs -p); do
     pkill -TERM -P "$job" 2>/dev/null
     kill "$job" 2>/dev/null
@@ -164,6 +174,76 @@ stop_outcome() {
   [ "$failed" -gt 0 ] || FAULTS+=("no run was in flight at the stop: the stop proved nothing")
 }
 
+# start_proxy [PORT]: the delaying proxy in front of the cluster's socket,
+# 10 ms each way, on PORT or a port of its own (PROXY_PORT).
+start_proxy() {
+  local socket dir
+  dir=$(sed -n 's/.*host=\([^ ]*\).*/\1/p' <<<"$CONNINFO")
+  socket=$dir/.s.PGSQL.$(sed -n 's/.*port=\([^ ]*\).*/\1/p' <<<"$CONNINFO")
+  rm -f "$ROOT/proxy.port"
+  "$PROXY" --target "$socket" --delay-ms 10 --port "${1:-0}" --port-file "$ROOT/proxy.port" \
+    >/dev/null 2>>"$ROOT/proxy.err" &
+  PROXY_PID=$!
+  local tries=0
+  until [ -s "$ROOT/proxy.port" ] || [ $tries -ge 500 ]; do sleep 0.01; tries=$((tries + 1)); done
+  PROXY_PORT=$(cat "$ROOT/proxy.port" 2>/dev/null)
+  [ -n "$PROXY_PORT" ]
+}
+
+# through_proxy HOST: the host's descriptor names the proxy instead of the
+# cluster's socket.
+through_proxy() {
+  local user
+  user=$(sed -n 's/.*user=\([^ ]*\).*/\1/p' <<<"$CONNINFO")
+  echo "host=127.0.0.1 port=$PROXY_PORT dbname=$DATABASE user=$user" >"$1/$HOST_DB"
+}
+
+# cut_link: once a few runs have ended (or 10 s), the link goes silent: the
+# proxy passes nothing on and closes nothing.
+cut_link() {
+  local tries=0
+  while [ "$(ls "$RUNS"/s*.rc 2>/dev/null | wc -l)" -lt 3 ] && [ $tries -lt 1000 ]; do
+    sleep 0.01
+    tries=$((tries + 1))
+  done
+  CUT_MS=$(now_ms)
+  kill -USR1 "$PROXY_PID"
+}
+
+# cut_outcome: every run that did not exit 0 was in flight at the cut and
+# ended within CUT_TOLD_WITHIN seconds of it, with one box: 3043 and a cause.
+cut_outcome() {
+  local i rc end box slowest=0 failed=0
+  for i in $(seq 1 $((2 * RUNS_PER_PC))) formsetup; do
+    [ "$i" = formsetup ] || i=s$i
+    rc=$(cat "$RUNS/$i.rc") end=$(cat "$RUNS/$i.end")
+    [ "$rc" != 0 ] || continue
+    failed=$((failed + 1))
+    [ "$end" -gt "$CUT_MS" ] ||
+      FAULTS+=("run $i failed before the cut (exit $rc): $(first_box "$RUNS/$i.msg" "$RUNS/$i.out" "$rc")")
+    [ $((end - CUT_MS)) -le "$slowest" ] || slowest=$((end - CUT_MS))
+    [ "$end" -le $((CUT_MS + CUT_TOLD_WITHIN * 1000)) ] ||
+      FAULTS+=("run $i ended only $(seconds $((end - CUT_MS))) s after the cut")
+    box=$(head -1 "$RUNS/$i.msg" 2>/dev/null)
+    if [[ ($box != *3043* && $box != *'Error de red o de disco.'*) || $box != *'"cause":"'?* ]]; then
+      FAULTS+=("run $i ended without box 3043 and a cause (exit $rc): $(first_box "$RUNS/$i.msg" "$RUNS/$i.out" "$rc")")
+    fi
+    [ "$(wc -l <"$RUNS/$i.msg" 2>/dev/null || echo 0)" -le 1 ] ||
+      FAULTS+=("run $i showed $(wc -l <"$RUNS/$i.msg") boxes")
+  done
+  NOTES+=("link cut $(seconds $((CUT_MS - STARTED_MS))) s into the batch; $failed runs in flight, the last ended $(seconds "$slowest") s after the cut")
+  [ "$failed" -gt 0 ] || FAULTS+=("no run was in flight at the cut: the cut proved nothing")
+}
+
+# mend_link: the silent proxy stopped (its connections closed, as a link
+# that is given up), and a new one on the same port.
+mend_link() {
+  kill "$PROXY_PID" 2>/dev/null
+  wait "$PROXY_PID" 2>/dev/null
+  PROXY_PID=
+  start_proxy "$PROXY_PORT" || FAULTS+=("the link could not be made again on port $PROXY_PORT")
+}
+
 # killed_runs_whole: each killed run left all of its outputs (row, spool
 # file, copy of the same bytes, text summary) or none of them. After
 # check_batch, whose read_register gave ncFiles.
@@ -207,6 +287,10 @@ KILLED=" "
 FAULTS=() NOTES=()
 record=$(make_server_host "$HOST")
 [ -n "$record" ] || { echo "$FS: the server host could not be made"; exit 1; }
+if [ "$MODE" = cut ]; then
+  start_proxy || { echo "$FS: the delaying proxy did not start: $(tail -1 "$ROOT/proxy.err")"; exit 1; }
+  through_proxy "$HOST"
+fi
 prefix=${record%????????}
 OUTPUT=${prefix:17:4}${prefix:21:6}${prefix:27:1}  # form, period and part, week
 start_runs "$prefix"
@@ -215,6 +299,7 @@ touch "$RUNS/go"
 case $MODE in
   kill) kill_runs "$HOST" ;;
   stop) stop_server ;;
+  cut) cut_link ;;
 esac
 wait "${RUN_PIDS[@]}"
 elapsed=$(($(now_ms) - STARTED_MS))
@@ -222,6 +307,10 @@ NOTES+=("$((2 * RUNS_PER_PC)) sendsummary runs in $(seconds "$elapsed") s: $(awk
 [ "$MODE" != kill ] ||
   NOTES+=("killed:${KILLED}(each killed run ended with exit 137: $(grep -lx 137 "$RUNS"/*.rc 2>/dev/null | wc -l))")
 [ "$MODE" != stop ] || stop_outcome
+if [ "$MODE" = cut ]; then
+  cut_outcome
+  mend_link
+fi
 
 whole=0
 batch_faults=("${FAULTS[@]}") batch_notes=("${NOTES[@]}")
