@@ -15,7 +15,10 @@ using jet::Token;
 using jet::TokenKind;
 using jet::Verb;
 
-// The engine's functions: their PostgreSQL names and what they give.
+// The engine's functions: their PostgreSQL names and what they give. The
+// layer's own are named with their schema: the server's left(text, integer)
+// would otherwise take a whole-number literal better than jet.left does,
+// and refuse nothing the engine refuses.
 enum class Gives { Text, Number, Argument };
 struct Function {
   const char* engine;
@@ -23,11 +26,11 @@ struct Function {
   Gives gives;
 };
 constexpr Function kFunctions[] = {
-    {"LEFT", "left", Gives::Text},     {"RIGHT", "right", Gives::Text},
-    {"MID", "mid", Gives::Text},       {"TRIM", "trim", Gives::Text},
-    {"LTRIM", "ltrim", Gives::Text},   {"RTRIM", "rtrim", Gives::Text},
-    {"UCASE", "ucase", Gives::Text},   {"LCASE", "lcase", Gives::Text},
-    {"LEN", "len", Gives::Number},     {"DIGITS", "digits", Gives::Number},
+    {"LEFT", "jet.left", Gives::Text},     {"RIGHT", "jet.right", Gives::Text},
+    {"MID", "jet.mid", Gives::Text},       {"TRIM", "jet.trim", Gives::Text},
+    {"LTRIM", "jet.ltrim", Gives::Text},   {"RTRIM", "jet.rtrim", Gives::Text},
+    {"UCASE", "jet.ucase", Gives::Text},   {"LCASE", "jet.lcase", Gives::Text},
+    {"LEN", "jet.len", Gives::Number},     {"DIGITS", "jet.digits", Gives::Number},
     {"COUNT", "count", Gives::Number}, {"SUM", "sum", Gives::Number},
     {"AVG", "avg", Gives::Number},     {"MAX", "max", Gives::Argument},
     {"MIN", "min", Gives::Argument},

@@ -86,5 +86,20 @@ TEST_F(Comparisons, AnOrderedTextIgnoresTrailingBlanks) {
   EXPECT_TRUE(sameRows(sqliteRows("SELECT n FROM o ORDER BY t, n"), pg));
 }
 
+// The engine's functions are the layer's own even where the server has one
+// of the name that takes the literal's type better (left(text, integer)):
+// an argument out of range fails alike on both engines.
+TEST_F(Comparisons, FunctionsRefuseWhatTheFileEngineRefuses) {
+  for (const char* sql : {"CREATE TABLE f (k Text(10), t Text(10))", "INSERT INTO f VALUES ('abc', 'x')"}) {
+    ASSERT_EQ(sqliteNumber(sql, hostdb::dbFailOnError), 0);
+    ASSERT_EQ(pgNumber(sql, hostdb::dbFailOnError), 0);
+  }
+  for (const char* sql : {"UPDATE f SET t = Left(k, -1)", "UPDATE f SET t = Mid(k, 0, 1)"}) {
+    const int lite = sqliteNumber(sql, hostdb::dbFailOnError);
+    EXPECT_NE(lite, 0) << sql;
+    EXPECT_EQ(pgNumber(sql, hostdb::dbFailOnError), lite) << sql << "\n" << host_->lastSql();
+  }
+}
+
 }  // namespace
 }  // namespace pgtranslate

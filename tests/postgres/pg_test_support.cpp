@@ -10,6 +10,8 @@
 #include "hostdb/postgres/pg_ddl.h"
 #include "hostdb/postgres/pg_names.h"
 #include "hostdb/jet/jet_ddl.h"
+#include "hostdb/postgres/host_schema.h"
+#include "hostdb/postgres/pg_errors.h"
 
 namespace pgtranslate {
 
@@ -58,20 +60,6 @@ std::vector<Row> Connection::run(const std::string& sql, const std::vector<std::
 
 namespace {
 
-// The test's own stand-in for the host schema: the collation and the
-// engine's functions that the translated statements call.
-constexpr const char* kSupport[] = {
-    "CREATE COLLATION jet (provider = icu, locale = 'und-u-ks-level2', deterministic = false)",
-    "CREATE FUNCTION mid(text, integer, integer) RETURNS text LANGUAGE sql IMMUTABLE"
-    " AS 'SELECT substr($1, $2, $3)'",
-    "CREATE FUNCTION mid(text, integer) RETURNS text LANGUAGE sql IMMUTABLE"
-    " AS 'SELECT substr($1, $2)'",
-    "CREATE FUNCTION ucase(text) RETURNS text LANGUAGE sql IMMUTABLE AS 'SELECT upper($1)'",
-    "CREATE FUNCTION len(text) RETURNS bigint LANGUAGE sql IMMUTABLE AS 'SELECT char_length($1)'",
-    "CREATE FUNCTION digits(text) RETURNS bigint LANGUAGE sql IMMUTABLE AS"
-    " 'SELECT CASE WHEN $1 COLLATE \"C\" ~ ''^[0-9]{1,18}$'' THEN $1::bigint END'",
-};
-
 int scratchCounter = 0;
 
 }  // namespace
@@ -82,8 +70,11 @@ ScratchDatabase::ScratchDatabase(const std::string& conninfo)
             std::to_string(++scratchCounter)) {
   admin_ = std::make_unique<Connection>(conninfo_);
   admin_->run("CREATE DATABASE " + name_ + " TEMPLATE template0 ENCODING 'UTF8'");
+  // The host schema's collation and functions, found as a host's sessions
+  // find them.
+  admin_->run("ALTER DATABASE " + name_ + " SET search_path = public, jet, pg_catalog");
   db_ = std::make_unique<Connection>(conninfo_, name_);
-  for (const char* sql : kSupport) db_->run(sql);
+  for (const std::string& sql : hostdb::postgres::hostSchemaStatements()) db_->run(sql);
 }
 
 ScratchDatabase::~ScratchDatabase() {
@@ -119,7 +110,8 @@ std::vector<Row> TranslatedHost::run(const std::string& sql,
     if (f.state == "23505") hostdb::raise(hostdb::err::kDuplicateKey);
     if (f.state == "23502") hostdb::raise(hostdb::err::kNullInKey);
     if (f.state == "22003" || f.state == "23514") hostdb::raise(hostdb::err::kNumericFieldOverflow);
-    hostdb::raise(hostdb::err::kReservedError, {}, f.state + " " + f.message);
+    const int number = hostdb::postgres::engineNumber(f.state);
+    hostdb::raise(number ? number : hostdb::err::kReservedError, {}, f.state + " " + f.message);
   }
 }
 
