@@ -46,6 +46,12 @@ ColumnSchema describeServerColumn(std::string name, std::string_view type, int s
 
 Param text(std::string_view s) { return Param(std::string(s)); }
 
+// The host's tables as the server stores them.
+const std::string kStoredTables =
+    "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n"
+    " ON n.oid = c.relnamespace WHERE n.nspname = 'public' AND c.relkind IN ('r', 'p')"
+    " ORDER BY c.relname";
+
 // A name as the catalog compares it: trailing blanks dropped (the catalog's
 // collation ignores case).
 Param nameParam(std::string_view name) {
@@ -56,28 +62,35 @@ Param nameParam(std::string_view name) {
 }  // namespace
 
 std::vector<std::string> storedHostTables(PgConnection& db) {
-  const PgResult r = db.run(
-      "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n"
-      " ON n.oid = c.relnamespace WHERE n.nspname = 'public' AND c.relkind IN ('r', 'p')"
-      " ORDER BY c.relname");
+  const PgResult r = db.run(kStoredTables);
   std::vector<std::string> out;
   for (int i = 0; i < r.rows(); ++i) out.emplace_back(r.text(i, 0));
   return out;
 }
 
 std::vector<TableSchema> loadSchemas(PgConnection& db, std::optional<std::string_view> only) {
-  std::set<std::string> stored;
-  for (std::string& name : storedHostTables(db)) stored.insert(std::move(name));
   const std::string filter = only ? " WHERE TableName = $1" : "";
   std::vector<Param> params;
   if (only) params.push_back(nameParam(*only));
+  // The stored tables and the catalog's three tables, in one round trip.
+  const std::vector<PgResult> read = db.runTogether({
+      {kStoredTables, {}},
+      {std::string("SELECT Name FROM jet.MSysObjects") + (only ? " WHERE Name = $1" : "") +
+           " ORDER BY Id",
+       params},
+      {"SELECT TableName, Name, Type, Size, AllowZeroLength FROM jet.MSysColumns" + filter +
+           " ORDER BY TableName, Position",
+       params},
+      {"SELECT TableName, IndexName, ColumnName FROM jet.MSysIndexes" + filter +
+           " ORDER BY TableName, Position",
+       params},
+  });
+  std::set<std::string> stored;
+  for (int i = 0; i < read[0].rows(); ++i) stored.emplace(read[0].text(i, 0));
 
   std::vector<TableSchema> tables;
   std::map<std::string, std::size_t> byName;  // the name's one form -> index
-  const PgResult objects =
-      db.run(std::string("SELECT Name FROM jet.MSysObjects") + (only ? " WHERE Name = $1" : "") +
-                 " ORDER BY Id",
-             params);
+  const PgResult& objects = read[1];
   for (int i = 0; i < objects.rows(); ++i) {
     TableSchema t;
     t.name = objects.text(i, 0);
@@ -87,10 +100,7 @@ std::vector<TableSchema> loadSchemas(PgConnection& db, std::optional<std::string
     tables.push_back(std::move(t));
   }
   if (tables.empty()) return tables;
-  const PgResult columns = db.run(
-      "SELECT TableName, Name, Type, Size, AllowZeroLength FROM jet.MSysColumns" + filter +
-          " ORDER BY TableName, Position",
-      params);
+  const PgResult& columns = read[2];
   for (int i = 0; i < columns.rows(); ++i) {
     auto it = byName.find(canonicalName(columns.text(i, 0)));
     if (it == byName.end()) continue;
@@ -101,9 +111,7 @@ std::vector<TableSchema> loadSchemas(PgConnection& db, std::optional<std::string
     c.allowZeroLength = columns.text(i, 4) == "t";
     tables[it->second].columns.push_back(std::move(c));
   }
-  const PgResult keys = db.run("SELECT TableName, IndexName, ColumnName FROM jet.MSysIndexes" +
-                                   filter + " ORDER BY TableName, Position",
-                               params);
+  const PgResult& keys = read[3];
   for (int i = 0; i < keys.rows(); ++i) {
     auto it = byName.find(canonicalName(keys.text(i, 0)));
     if (it == byName.end()) continue;
@@ -114,12 +122,12 @@ std::vector<TableSchema> loadSchemas(PgConnection& db, std::optional<std::string
 }
 
 void insertSchema(PgConnection& db, const TableSchema& table) {
-  db.run("INSERT INTO jet.MSysObjects (Name) VALUES ($1)", {text(table.name)});
+  db.defer("INSERT INTO jet.MSysObjects (Name) VALUES ($1)", {text(table.name)});
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     const ColumnSchema& c = table.columns[i];
-    db.run("INSERT INTO jet.MSysColumns VALUES ($1, $2, $3, $4, $5, $6)",
-           {text(table.name), std::to_string(i + 1), text(c.name), text(typeName(c.type)),
-            std::to_string(c.size), text(c.allowZeroLength ? "true" : "false")});
+    db.defer("INSERT INTO jet.MSysColumns VALUES ($1, $2, $3, $4, $5, $6)",
+             {text(table.name), std::to_string(i + 1), text(c.name), text(typeName(c.type)),
+              std::to_string(c.size), text(c.allowZeroLength ? "true" : "false")});
   }
   if (!table.primaryKeyName.empty()) savePrimaryKey(db, table);
 }
@@ -128,15 +136,15 @@ void deleteSchema(PgConnection& db, std::string_view tableName) {
   for (const char* sql : {"DELETE FROM jet.MSysObjects WHERE Name = $1",
                           "DELETE FROM jet.MSysColumns WHERE TableName = $1",
                           "DELETE FROM jet.MSysIndexes WHERE TableName = $1"})
-    db.run(sql, {nameParam(tableName)});
+    db.defer(sql, {nameParam(tableName)});
 }
 
 void savePrimaryKey(PgConnection& db, const TableSchema& table) {
-  db.run("DELETE FROM jet.MSysIndexes WHERE TableName = $1", {nameParam(table.name)});
+  db.defer("DELETE FROM jet.MSysIndexes WHERE TableName = $1", {nameParam(table.name)});
   for (std::size_t i = 0; i < table.primaryKeyColumns.size(); ++i)
-    db.run("INSERT INTO jet.MSysIndexes VALUES ($1, $2, $3, $4)",
-           {text(table.name), text(table.primaryKeyName), std::to_string(i + 1),
-            text(table.primaryKeyColumns[i])});
+    db.defer("INSERT INTO jet.MSysIndexes VALUES ($1, $2, $3, $4)",
+             {text(table.name), text(table.primaryKeyName), std::to_string(i + 1),
+              text(table.primaryKeyColumns[i])});
 }
 
 void saveAllowZeroLength(PgConnection& db, std::string_view tableName,

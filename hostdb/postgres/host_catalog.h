@@ -29,6 +29,8 @@ inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysC
 std::vector<jet::TableSchema> loadSchemas(PgConnection& db,
                                           std::optional<std::string_view> only = std::nullopt);
 
+// The catalog's writes are deferred (PgConnection::defer): they go to the
+// server with the caller's next statement, which says whether they failed.
 // Records a new table (its columns and its key, if any).
 void insertSchema(PgConnection& db, const jet::TableSchema& table);
 // Forgets the table of that name.

@@ -313,7 +313,7 @@ void PgConnection::raiseUnanswered(std::string_view sql) {
   raiseServerError(std::move(d), server_, display_, sql);
 }
 
-PGresult* PgConnection::awaitResult(bool sent, std::string_view sql) {
+PGresult* PgConnection::awaitResult(bool sent, std::string_view sql, bool one) {
   using Clock = std::chrono::steady_clock;
   if (!sent) return nullptr;  // libpq's words in PQerrorMessage
   PGconn* conn = conn_.get();
@@ -335,6 +335,7 @@ PGresult* PgConnection::awaitResult(bool sent, std::string_view sql) {
       deadline = Clock::now() + answerPatience_;  // bytes came: the server is there
     }
     PGresult* next = PQgetResult(conn);
+    if (one) return next;
     if (next == nullptr) return kept;
     // As PQexec: the last statement's result, or the first failure's.
     const bool keptFailed = kept && PQresultStatus(kept) == PGRES_FATAL_ERROR;
@@ -349,63 +350,166 @@ PGresult* PgConnection::awaitResult(bool sent, std::string_view sql) {
   }
 }
 
-PgResult PgConnection::exec(std::string_view sql, std::span<const Param> params) {
-  if (lost_) raiseUnanswered(sql);
-  const std::string text(sql);
-  if (params.empty())
-    return checked(awaitResult(PQsendQuery(conn_.get(), text.c_str()) != 0, sql), sql);
+void PgConnection::checkParams(std::span<const Param> params, std::string_view sql) const {
   Diagnostics refusal;
-  const std::vector<const char*> values = paramValues(params, refusal);
-  const int count = paramCount(params, refusal);
+  paramValues(params, refusal);
+  paramCount(params, refusal);
   if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
-  const bool sent = PQsendQueryParams(conn_.get(), text.c_str(), count, nullptr, values.data(),
-                                      nullptr, nullptr, 0) != 0;
-  return checked(awaitResult(sent, sql), sql);
 }
 
-const std::string& PgConnection::prepare(const std::string& sql) {
-  if (auto it = prepared_.find(sql); it != prepared_.end()) {
-    uses_.splice(uses_.begin(), uses_, it->second.use);
-    return it->second.name;
+bool PgConnection::send(const Step& step) {
+  Diagnostics unused;
+  const std::vector<const char*> values = paramValues(step.params, unused);
+  const int count = static_cast<int>(step.params.size());
+  PGconn* conn = conn_.get();
+  switch (step.kind) {
+    case Step::Kind::Query:
+      return PQsendQueryParams(conn, step.sql.c_str(), count, nullptr, values.data(), nullptr,
+                               nullptr, 0) == 1;
+    case Step::Kind::Prepare:
+      return PQsendPrepare(conn, step.name.c_str(), step.sql.c_str(), 0, nullptr) == 1;
+    case Step::Kind::RunPrepared:
+      return PQsendQueryPrepared(conn, step.name.c_str(), count, values.data(), nullptr, nullptr,
+                                 0) == 1;
   }
-  const std::string name = "zel_statement_" + std::to_string(++nextStatement_);
-  checked(awaitResult(PQsendPrepare(conn_.get(), name.c_str(), sql.c_str(), 0, nullptr) != 0, sql),
-          sql);
-  if (prepared_.size() >= kMostPrepared) {
-    const std::string oldest = uses_.back();
-    // A statement that cannot be released now (in a failed transaction)
-    // stays on the server until the connection ends: its name is never
-    // used again.
-    const std::string release = "DEALLOCATE " + prepared_.at(oldest).name;
-    PQclear(awaitResult(PQsendQuery(conn_.get(), release.c_str()) != 0, release));
-    prepared_.erase(oldest);
-    uses_.pop_back();
+  return false;
+}
+
+void PgConnection::awaitSync() {
+  // The sync's result, after every statement's.
+  PQclear(awaitResult(true, "(sync)", true));
+}
+
+std::vector<PgResult> PgConnection::roundTrip(std::vector<Step> steps, const std::vector<bool>& keep) {
+  PGconn* conn = conn_.get();
+  ++roundTrips_;
+  const std::string lastSql = steps.back().sql;
+  if (PQenterPipelineMode(conn) != 1) raiseFailure(nullptr, lastSql);
+  bool sent = true;
+  for (const Step& step : steps)
+    if (!(sent = send(step))) break;
+  if (sent) sent = PQpipelineSync(conn) == 1;
+  std::vector<PgResult> kept;
+  std::optional<PgResult> failure;
+  std::size_t failedAt = 0;
+  if (sent) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      PgResult result(awaitResult(true, steps[i].sql));
+      const ExecStatusType status = result.get() ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+      const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK ||
+                      status == PGRES_EMPTY_QUERY || status == PGRES_PIPELINE_ABORTED;
+      if (!ok && !failure) {
+        failure.emplace(std::move(result));
+        failedAt = i;
+        continue;
+      }
+      if (keep[i]) kept.push_back(std::move(result));
+    }
+    if (PQstatus(conn) != CONNECTION_BAD) awaitSync();
   }
-  uses_.push_front(sql);
-  return prepared_.emplace(sql, Prepared{name, uses_.begin()}).first->second.name;
+  PQexitPipelineMode(conn);
+  if (!sent) raiseFailure(nullptr, lastSql);
+  if (!failure) return kept;
+  // Statements prepared in the round trip from the failure on were never
+  // prepared; one whose plan the tables' change made unusable (0A000), or
+  // that the session no longer has (26000), is prepared anew next time.
+  const std::string state = field(failure->get(), PG_DIAG_SQLSTATE);
+  for (std::size_t i = failedAt; i < steps.size(); ++i) {
+    const bool stale = i == failedAt && steps[i].kind == Step::Kind::RunPrepared &&
+                       (state == "0A000" || state == "26000");
+    if (steps[i].kind == Step::Kind::Prepare || stale) forgetPrepared(steps[i].sql);
+  }
+  raiseFailure(failure->get(), steps[failedAt].sql);
+}
+
+void PgConnection::forgetPrepared(const std::string& sql) {
+  auto it = prepared_.find(sql);
+  if (it == prepared_.end()) return;
+  uses_.erase(it->second.use);
+  prepared_.erase(it);
+}
+
+void PgConnection::defer(std::string sql, std::vector<Param> params) {
+  checkParams(params, sql);
+  deferred_.push_back({Step::Kind::Query, std::move(sql), {}, std::move(params)});
+}
+
+void PgConnection::flush() {
+  if (deferred_.empty()) return;
+  std::vector<Step> steps = std::move(deferred_);
+  deferred_.clear();
+  if (lost_) raiseUnanswered(steps.front().sql);
+  const std::vector<bool> keep(steps.size(), false);
+  roundTrip(std::move(steps), keep);
+}
+
+PgResult PgConnection::withDeferred(std::vector<Step> last) {
+  std::vector<Step> steps = std::move(deferred_);
+  deferred_.clear();
+  std::vector<bool> keep(steps.size(), false);
+  for (Step& step : last) {
+    steps.push_back(std::move(step));
+    keep.push_back(false);
+  }
+  keep.back() = true;
+  return std::move(roundTrip(std::move(steps), keep).front());
+}
+
+std::vector<PgResult> PgConnection::runTogether(const std::vector<Statement>& statements) {
+  if (statements.empty()) return {};
+  if (lost_) raiseUnanswered(statements.front().sql);
+  for (const Statement& s : statements) checkParams(s.params, s.sql);
+  std::vector<Step> steps = std::move(deferred_);
+  deferred_.clear();
+  std::vector<bool> keep(steps.size(), false);
+  for (const Statement& s : statements) {
+    steps.push_back({Step::Kind::Query, s.sql, {}, s.params});
+    keep.push_back(true);
+  }
+  return roundTrip(std::move(steps), keep);
+}
+
+PgResult PgConnection::exec(std::string_view sql, std::span<const Param> params) {
+  if (lost_) raiseUnanswered(sql);
+  checkParams(params, sql);
+  const std::string text(sql);
+  // A text of several statements goes alone, in the simple protocol, which
+  // takes them.
+  if (params.empty() && (deferred_.empty() || text.find(';') != std::string::npos)) {
+    flush();
+    ++roundTrips_;
+    return checked(awaitResult(PQsendQuery(conn_.get(), text.c_str()) != 0, sql), sql);
+  }
+  std::vector<Step> step;
+  step.push_back({Step::Kind::Query, text, {}, {params.begin(), params.end()}});
+  return withDeferred(std::move(step));
 }
 
 PgResult PgConnection::run(std::string_view sql, std::span<const Param> params) {
   if (lost_) raiseUnanswered(sql);
-  Diagnostics refusal;
-  const std::vector<const char*> values = paramValues(params, refusal);
-  const int count = paramCount(params, refusal);
-  if (!refusal.sqlstate.empty()) raiseServerError(std::move(refusal), server_, display_, sql);
+  checkParams(params, sql);
   const std::string text(sql);
-  const std::string name = prepare(text);
-  PGresult* raw = awaitResult(
-      PQsendQueryPrepared(conn_.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0) != 0,
-      sql);
-  const std::string state = field(raw, PG_DIAG_SQLSTATE);
-  // A plan that a change of the tables made unusable (0A000: "cached plan
-  // must not change result type"), or a statement the session no longer
-  // has (26000): prepared anew on the next run.
-  if (state == "0A000" || state == "26000") {
-    auto it = prepared_.find(text);
-    uses_.erase(it->second.use);
-    prepared_.erase(it);
+  std::vector<Step> steps;
+  if (auto it = prepared_.find(text); it != prepared_.end()) {
+    uses_.splice(uses_.begin(), uses_, it->second.use);
+    steps.push_back({Step::Kind::RunPrepared, text, it->second.name, {params.begin(), params.end()}});
+    return withDeferred(std::move(steps));
   }
-  return checked(raw, sql);
+  if (prepared_.size() >= kMostPrepared) {
+    // The least recently run goes. One that cannot be released now (in a
+    // failed transaction) stays on the server until the connection ends:
+    // its name is never used again.
+    const std::string oldest = uses_.back();
+    deferred_.push_back({Step::Kind::Query, "DEALLOCATE " + prepared_.at(oldest).name, {}, {}});
+    forgetPrepared(oldest);
+  }
+  // Prepared and run in one round trip.
+  const std::string name = "zel_statement_" + std::to_string(++nextStatement_);
+  uses_.push_front(text);
+  prepared_.emplace(text, Prepared{name, uses_.begin()});
+  steps.push_back({Step::Kind::Prepare, text, name, {}});
+  steps.push_back({Step::Kind::RunPrepared, text, name, {params.begin(), params.end()}});
+  return withDeferred(std::move(steps));
 }
 
 }  // namespace hostdb::postgres

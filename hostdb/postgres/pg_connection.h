@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include <libpq-fe.h>
 
@@ -97,6 +98,31 @@ class PgConnection {
   static constexpr std::chrono::milliseconds kAnswerPatience{8000};
   void setAnswerPatience(std::chrono::milliseconds patience) { answerPatience_ = patience; }
 
+  // A statement whose result is only checked: sent with the next statement
+  // that is run (or flush()), in the same round trip. A failure of it is
+  // raised by that call, and the statements after it in the round trip are
+  // not run. One statement to a text.
+  void defer(std::string sql, std::vector<Param> params = {});
+  // Sends what is deferred now, raising its first failure.
+  void flush();
+  bool hasDeferred() const { return !deferred_.empty(); }
+  // Statements deferred and not yet sent.
+  std::size_t deferredCount() const { return deferred_.size(); }
+  // Forgets the deferred statements from the `from`th on, unsent.
+  void dropDeferred(std::size_t from = 0) {
+    if (from < deferred_.size()) deferred_.resize(from);
+  }
+  // Round trips made so far: whether anything was sent since.
+  std::uint64_t roundTrips() const { return roundTrips_; }
+
+  // Statements, one to a text, run in one round trip: their results in
+  // order. The first failure is raised, the statements after it not run.
+  struct Statement {
+    std::string sql;
+    std::vector<Param> params;
+  };
+  std::vector<PgResult> runTogether(const std::vector<Statement>& statements);
+
   // Statements kept prepared now.
   std::size_t preparedCount() const { return prepared_.size(); }
 
@@ -113,13 +139,33 @@ class PgConnection {
     std::list<std::string>::iterator use;  // its place in uses_
   };
 
+  // One message of a round trip: a statement with its parameters, the
+  // preparation of a statement, or a run of a prepared one.
+  struct Step {
+    enum class Kind { Query, Prepare, RunPrepared } kind;
+    std::string sql;   // the statement's text
+    std::string name;  // Prepare, RunPrepared: the prepared statement's name
+    std::vector<Param> params;
+  };
+  // Sends `steps` in one round trip (pipeline mode, one sync) and reads
+  // their results; raises the first failure. The results of the steps for
+  // which `keep` is true, in order.
+  std::vector<PgResult> roundTrip(std::vector<Step> steps, const std::vector<bool>& keep);
+  bool send(const Step& step);
+  void awaitSync();
+  // What is deferred, then `last`, in one round trip: the last step's result.
+  PgResult withDeferred(std::vector<Step> last);
+  void forgetPrepared(const std::string& sql);
+  // Raises the refusal of parameters libpq cannot send as they are.
+  void checkParams(std::span<const Param> params, std::string_view sql) const;
+
   // The result, or the ServerError its failure is.
   PgResult checked(PGresult* result, std::string_view sql) const;
   [[noreturn]] void raiseFailure(const PGresult* result, std::string_view sql) const;
-  const std::string& prepare(const std::string& sql);
   // The answer to what was just sent (`sent` false: sending failed), within
-  // the answer patience: the last result, or the first failure's.
-  PGresult* awaitResult(bool sent, std::string_view sql);
+  // the answer patience: the last result, or the first failure's. `one`:
+  // the first result only (a pipeline's sync, which no end follows).
+  PGresult* awaitResult(bool sent, std::string_view sql, bool one = false);
   [[noreturn]] void raiseUnanswered(std::string_view sql);
 
   std::unique_ptr<PGconn, Finish> conn_;
@@ -130,6 +176,8 @@ class PgConnection {
   std::uint64_t nextStatement_ = 0;
   std::chrono::milliseconds answerPatience_ = kAnswerPatience;
   bool lost_ = false;  // an answer did not come: nothing more is sent
+  std::vector<Step> deferred_;
+  std::uint64_t roundTrips_ = 0;
 };
 
 }  // namespace hostdb::postgres

@@ -40,6 +40,8 @@ PgSession::PgSession(PgConnection connection, std::string display)
 
 void PgSession::raiseAfterUndo(const std::string& undo) {
   try {
+    // What the failed work deferred is never sent.
+    connection_.dropDeferred();
     connection_.exec(undo);
   } catch (const EngineError&) {
     // The connection is gone: the server has undone the work already.
@@ -55,22 +57,41 @@ void PgSession::statement(const std::function<void()>& work) {
   change(work);
 }
 
+// The savepoint (or BEGIN) goes with the work's first statement, in its
+// round trip. Inside a transaction the savepoint's release waits for the
+// next statement, unless the work left statements of its own deferred: then
+// the release carries them now, so that their failure is this work's.
 void PgSession::change(const std::function<void()>& work) {
   const bool nested = inTransaction_;
-  connection_.exec(nested ? "SAVEPOINT zel_statement" : "BEGIN");
+  const std::uint64_t trips = connection_.roundTrips();
+  const std::size_t before = connection_.deferredCount();
+  connection_.defer(nested ? "SAVEPOINT zel_statement" : "BEGIN");
   try {
     work();
   } catch (...) {
     // What the copy of the catalog took from the work is undone with it.
     stale_ = true;
+    // Nothing reached the server: there is nothing to undo.
+    if (connection_.roundTrips() == trips) {
+      connection_.dropDeferred(before);
+      throw;
+    }
     raiseAfterUndo(nested ? "ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement"
                           : "ROLLBACK");
   }
+  const bool workDeferred = connection_.deferredCount() > (connection_.roundTrips() == trips
+                                                               ? before + 1
+                                                               : 0);
   try {
-    connection_.exec(nested ? "RELEASE SAVEPOINT zel_statement" : "COMMIT");
+    if (nested && !workDeferred) connection_.defer("RELEASE SAVEPOINT zel_statement");
+    else connection_.exec(nested ? "RELEASE SAVEPOINT zel_statement" : "COMMIT");
   } catch (...) {
     stale_ = true;
-    throw;
+    // A deferred statement of the work failed before the release or the
+    // commit ran: the work is undone as above (after a failed COMMIT the
+    // server has ended the transaction, and ROLLBACK only warns).
+    raiseAfterUndo(nested ? "ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement"
+                          : "ROLLBACK");
   }
 }
 
@@ -83,7 +104,8 @@ void PgSession::beginTransaction() {
   // Other locks the transaction meets are waited for no longer than that.
   const auto lockWait = std::min<std::chrono::milliseconds>(
       runLockWait(), PgConnection::kAnswerPatience - std::chrono::seconds(2));
-  connection_.exec("BEGIN; SET LOCAL lock_timeout = '" + std::to_string(lockWait.count()) + "ms'");
+  connection_.defer("BEGIN");
+  connection_.defer("SET LOCAL lock_timeout = '" + std::to_string(lockWait.count()) + "ms'");
   try {
     const auto deadline = std::chrono::steady_clock::now() + runLockWait();
     // Its id is what tells the transaction's outcome should the answer to
@@ -142,6 +164,7 @@ void PgSession::rollbackTransaction() {
   inTransaction_ = false;
   // Changes of the catalog made inside the transaction are undone too.
   stale_ = true;
+  connection_.dropDeferred();  // a savepoint's release: undone with the rest
   connection_.exec("ROLLBACK");
 }
 
@@ -227,7 +250,7 @@ void PgSession::apply(const DdlStatement& ddl) {
   switch (ddl.kind) {
     case DdlStatement::Kind::CreateTable:
       change([&] {
-        for (const std::string& sql : statements) connection_.exec(sql);
+        for (const std::string& sql : statements) connection_.defer(sql);
         insertSchema(connection_, ddl.table);
       });
       remember(ddl.table);
@@ -235,7 +258,7 @@ void PgSession::apply(const DdlStatement& ddl) {
     case DdlStatement::Kind::DropTable: {
       const std::string stored = findTable(ddl.table.name)->name;
       change([&] {
-        for (const std::string& sql : statements) connection_.exec(sql);
+        for (const std::string& sql : statements) connection_.defer(sql);
         deleteSchema(connection_, stored);
       });
       forget(stored);
@@ -247,7 +270,7 @@ void PgSession::apply(const DdlStatement& ddl) {
       for (const std::string& k : ddl.table.primaryKeyColumns)
         table.primaryKeyColumns.push_back(table.column(k)->name);
       change([&] {
-        for (const std::string& sql : statements) connection_.exec(sql);
+        for (const std::string& sql : statements) connection_.defer(sql);
         savePrimaryKey(connection_, table);
       });
       remember(table);
