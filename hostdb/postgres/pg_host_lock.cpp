@@ -1,6 +1,7 @@
 #include "hostdb/postgres/pg_host_lock.h"
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "hostdb/engine_error.h"
@@ -23,7 +24,23 @@ std::string shownMoment(std::int64_t seconds) {
   return platform::formatDateTime(platform::env::localDateTime(seconds), "dd/mm/yyyy hh:nn:ss");
 }
 
+struct SchemaHolds {
+  std::map<std::string, std::uint64_t, std::less<>> byPath;
+  std::uint64_t last = 0;
+};
+
+SchemaHolds& schemaHolds() {
+  static SchemaHolds holds;
+  return holds;
+}
+
 }  // namespace
+
+std::uint64_t schemaHold(std::string_view path) {
+  const SchemaHolds& holds = schemaHolds();
+  const auto it = holds.byPath.find(path);
+  return it == holds.byPath.end() ? 0 : it->second;
+}
 
 PgHostLock::PgHostLock(std::string path, HostWork work) : path_(std::move(path)), work_(work) {}
 
@@ -37,6 +54,7 @@ void PgHostLock::take() {
     try {
       if (connection_->exec(tryLock).text(0, 0) == "t") {
         held_ = true;
+        if (work_ == HostWork::Schema) schemaHolds().byPath[path_] = ++schemaHolds().last;
         return;
       }
     } catch (...) {
@@ -64,6 +82,7 @@ void PgHostLock::raiseInUse() {
 void PgHostLock::giveBack() noexcept {
   if (!held_) return;
   held_ = false;
+  schemaHolds().byPath.erase(path_);
   try {
     // A run whose link is gone does not wait long to say so: the server
     // drops the lock with the session anyway.

@@ -8,14 +8,22 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "hostdb/host_lock.h"
 #include "hostdb/postgres/pg_connection.h"
 
 namespace hostdb::postgres {
+
+// This process's hold of the host at `path` alone (a run that changes the
+// schema): a number that changes with every take, 0 while it is not held
+// alone. While it stays the same no other client changes the host's
+// tables, so what a session read of them stays true.
+std::uint64_t schemaHold(std::string_view path);
 
 class PgHostLock final : public HostLock {
  public:

@@ -9,6 +9,7 @@
 #include "hostdb/postgres/pg_commit_outcome.h"
 #include "hostdb/postgres/pg_ddl.h"
 #include "hostdb/postgres/pg_errors.h"
+#include "hostdb/postgres/pg_host_lock.h"
 #include "hostdb/postgres/pg_lock_keys.h"
 #include "hostdb/postgres/pg_names.h"
 #include "hostdb/run_lock.h"
@@ -29,6 +30,10 @@ std::string lockCall(const char* function, LockKey key) {
 // outcome: long enough for a server to restart, short enough that a run
 // whose server is gone is told within seconds.
 constexpr std::chrono::seconds kCommitOutcomePatience{6};
+
+bool byName(const std::string& a, const std::string& b) {
+  return platform::ascii::compareNoCase(a, b) < 0;
+}
 
 // How often a transaction asks again for the transaction lock another holds.
 constexpr std::chrono::milliseconds kTransactionLockRetry{20};
@@ -170,14 +175,23 @@ void PgSession::rollbackTransaction() {
 
 void PgSession::load() {
   if (!stale_) return;
+  const std::uint64_t hold = schemaHold(display_);
   tables_ = loadSchemas(connection_);
+  tablesHold_ = hold;
   stale_ = false;
+}
+
+bool PgSession::copyIsWhole() const {
+  const std::uint64_t hold = schemaHold(display_);
+  return !stale_ && hold != 0 && hold == tablesHold_;
 }
 
 const TableSchema* PgSession::findTable(std::string_view name) {
   if (stale_) statement([this] { load(); });
   for (const TableSchema& t : tables_)
     if (jet::sameName(t.name, name)) return &t;
+  // No one else changes the tables: one the copy does not know is not there.
+  if (copyIsWhole()) return nullptr;
   std::vector<TableSchema> found;
   statement([&] { found = loadSchemas(connection_, name); });
   if (found.empty()) return nullptr;
@@ -199,7 +213,10 @@ void PgSession::forget(std::string_view name) {
 }
 
 std::vector<std::string> PgSession::storedTables() {
+  // Read anew unless no one else can have changed them since the last read.
+  if (copyIsWhole() && storedNames_) return *storedNames_;
   stale_ = true;
+  storedNames_.reset();
   std::vector<std::string> names;
   statement([&] {
     load();
@@ -211,10 +228,16 @@ std::vector<std::string> PgSession::storedTables() {
     }
   });
   for (const char* catalog : kCatalogTables) names.emplace_back(catalog);
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return platform::ascii::compareNoCase(a, b) < 0;
-  });
+  std::sort(names.begin(), names.end(), byName);
+  storedNames_ = names;
   return names;
+}
+
+void PgSession::listStored(const std::string& name, bool stored) {
+  if (!storedNames_) return;
+  std::vector<std::string>& names = *storedNames_;
+  std::erase_if(names, [&](const std::string& n) { return jet::sameName(n, name); });
+  if (stored) names.insert(std::upper_bound(names.begin(), names.end(), name, byName), name);
 }
 
 std::optional<std::vector<std::string>> PgSession::storedColumnNames(std::string_view table) {
@@ -254,6 +277,7 @@ void PgSession::apply(const DdlStatement& ddl) {
         insertSchema(connection_, ddl.table);
       });
       remember(ddl.table);
+      listStored(ddl.table.name, true);
       break;
     case DdlStatement::Kind::DropTable: {
       const std::string stored = findTable(ddl.table.name)->name;
@@ -262,6 +286,7 @@ void PgSession::apply(const DdlStatement& ddl) {
         deleteSchema(connection_, stored);
       });
       forget(stored);
+      listStored(stored, false);
       break;
     }
     case DdlStatement::Kind::AddPrimaryKey: {

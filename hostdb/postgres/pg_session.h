@@ -8,6 +8,7 @@
 // on the file host, and the programs' next statements still run.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -76,6 +77,12 @@ class PgSession {
 
  private:
   void load();
+  // Whether the copy of the catalog holds every table: read while this
+  // process holds the host alone (pg_host_lock.h), as it still does.
+  bool copyIsWhole() const;
+  // The listing of the stored tables, kept as the session's own statements
+  // change it.
+  void listStored(const std::string& name, bool stored);
   void remember(const jet::TableSchema& table);
   void forget(std::string_view name);
   [[noreturn]] void raiseAfterUndo(const std::string& undo);
@@ -86,6 +93,8 @@ class PgSession {
   std::string transactionId_;  // of the workspace transaction, for its outcome
   bool stale_ = true;
   std::vector<jet::TableSchema> tables_;
+  std::uint64_t tablesHold_ = 0;  // the schema hold under which tables_ was read
+  std::optional<std::vector<std::string>> storedNames_;
   std::optional<std::set<std::string>> keywords_;
   std::shared_ptr<bool> open_ = std::make_shared<bool>(true);
 };
