@@ -30,10 +30,14 @@ PgConnection connectToHost(std::string_view path) {
     raise(err::kCannotFindFile, {path}, e.description());
   }
   PgConnection db(parseDescriptor(content, path), sessionName(), std::string(path));
+  setUpHostSession(db);
+  return db;
+}
+
+void setUpHostSession(PgConnection& db) {
   db.exec(
       "SET search_path = public, jet, pg_catalog;"
       " SET synchronous_commit = on");
-  return db;
 }
 
 }  // namespace hostdb::postgres

@@ -18,6 +18,10 @@ namespace hostdb::postgres {
 // description names `path`.
 PgConnection connectToHost(std::string_view path);
 
+// Sets `db`'s session up as connectToHost's are: the search path and
+// synchronous commits.
+void setUpHostSession(PgConnection& db);
+
 // "program@machine" for this process.
 std::string sessionName();
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <list>
 #include <memory>
@@ -84,6 +85,12 @@ class PgConnection {
   PgResult run(std::string_view sql, std::initializer_list<Param> params) {
     return run(sql, std::span<const Param>(params.begin(), params.size()));
   }
+
+  // Runs `sql`, a COPY ... FROM STDIN, and sends it what `fill` appends to
+  // its argument (COPY's text format), one call after another until `fill`
+  // returns false. When `fill` raises, the COPY is ended as failed and what
+  // `fill` raised goes on. Returns the rows copied.
+  std::int64_t copyIn(std::string_view sql, const std::function<bool(std::string& data)>& fill);
 
   // Statements kept prepared now.
   std::size_t preparedCount() const { return prepared_.size(); }
