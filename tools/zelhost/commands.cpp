@@ -170,12 +170,6 @@ constexpr const char* kPeriod = "2024";
 constexpr const char* kWeek = "1";
 constexpr const char* kNcNumber = "00000001";
 
-std::string databaseName() {
-  std::string name;
-  platform::GetPrivateProfileStringA("Options", "DBName", "zel.db", name, 255, "PM000.INI");
-  return name.empty() ? "zel.db" : name;
-}
-
 std::string key() {
   return std::string("'") + kDocId + "','" + kPeriod + "','" + kForm + "'," + kWeek;
 }
@@ -208,7 +202,7 @@ int sampleCommand(const Args& args) {
   std::string folder = args[0];
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 
-  HostConnection host = openHostDatabase(folder + "/" + databaseName(), folder + "/PM000.MDW");
+  HostConnection host = openHostDatabase(folder + "/" + iniDatabaseName(), folder + "/PM000.MDW");
   // All of the declaration or none of it: a second call finds it whole, and
   // prints the same record.
   hostdb::Workspace& workspace = host.engine->Workspaces(0);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/zelhost/upsize.h"
+
 namespace zelhost {
 namespace {
 
@@ -22,6 +24,10 @@ constexpr Command kCommands[] = {
     {"check", "DATABASE",
      "report what breaks the engine's rules, keys or catalog, one line each; exit 1 if any",
      checkCommand},
+    {"upsize", "FOLDER --server CONNINFO [--dbname NAME]",
+     "move the file host in FOLDER to the empty PostgreSQL database CONNINFO names;\n"
+     "          the file stays beside as NAME.upsized",
+     upsizeCommand},
     {"repair", "DATABASE",
      "make the catalog follow SQLite's schema; print each change; rows stay as they are\n"
      "          (not needed on a server host)",
