@@ -30,6 +30,12 @@ struct IndexDefinition {
   std::vector<IndexKey> keys;
 };
 
+// What a role may do with one of the host's tables beyond reading it.
+struct TableRight {
+  std::string table;
+  bool insert = false;
+};
+
 // A finding of check: the table ("" for the host as a whole) and what is wrong.
 struct ServerFinding {
   std::string table;
@@ -87,6 +93,15 @@ class ServerHosts {
   // the catalog names, then the support objects), in one transaction: for
   // a host whose making failed halfway. Passes over any failure.
   virtual void discard(std::string_view conninfo) noexcept = 0;
+
+  // In the host whose descriptor is at `descriptorPath`, in one transaction:
+  // makes `role` (a plain name: a lower-case letter or '_', then those and
+  // digits) a role that may log on, unless there is one, and lets it read
+  // the catalog and each table of `rights`, and insert into those that say
+  // so: nothing else. Raises kNotValidName for another name, kNoPermission
+  // when the host's own role may not make roles or grant.
+  virtual void grantRole(std::string_view descriptorPath, std::string_view role,
+                         const std::vector<TableRight>& rights) = 0;
 
   // Creates `index` in the host whose descriptor is at `descriptorPath`.
   virtual void createIndex(std::string_view descriptorPath, const IndexDefinition& index) = 0;

@@ -32,6 +32,17 @@ std::string readDescriptor(std::string_view path) {
   }
 }
 
+// A role's name as it may stand quoted or not: nothing the server folds.
+bool isPlainRoleName(std::string_view role) {
+  if (role.empty() || role.size() > kMaxNameBytes) return false;
+  for (std::size_t i = 0; i < role.size(); ++i) {
+    const char c = role[i];
+    const bool letter = (c >= 'a' && c <= 'z') || c == '_';
+    if (!letter && !(i > 0 && c >= '0' && c <= '9')) return false;
+  }
+  return true;
+}
+
 class PgServerHosts final : public ServerHosts {
  public:
   std::string descriptorText(std::string_view conninfo) override {
@@ -74,6 +85,40 @@ class PgServerHosts final : public ServerHosts {
     const std::vector<jet::TableSchema> tables = loadSchemas(db, index.table);
     if (tables.empty()) raise(err::kTableNotFound, {index.table});
     db.exec(indexStatement(index, tables.front()));
+  }
+
+  void grantRole(std::string_view path, std::string_view role,
+                 const std::vector<TableRight>& rights) override {
+    if (!isPlainRoleName(role)) raise(err::kNotValidName, {role});
+    const std::string name = "\"" + std::string(role) + "\"";
+    PgConnection db = connectToHost(path);
+    db.exec("BEGIN");
+    try {
+      if (db.exec("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1",
+                  {Param(std::string(role))})
+              .rows() == 0)
+        db.exec("CREATE ROLE " + name + " LOGIN");
+      const std::string database(db.exec("SELECT pg_catalog.current_database()").text(0, 0));
+      db.exec("GRANT CONNECT ON DATABASE " + quoteName(database) + " TO " + name);
+      db.exec(std::string("GRANT USAGE ON SCHEMA public, ") + kSupportSchema + " TO " + name);
+      for (const char* catalog : kCatalogTables)
+        db.exec(std::string("GRANT SELECT ON ") + kSupportSchema + "." +
+                canonicalName(catalog) + " TO " + name);
+      for (const TableRight& right : rights) {
+        const std::vector<jet::TableSchema> found = loadSchemas(db, right.table);
+        if (found.empty()) raise(err::kTableNotFound, {right.table});
+        db.exec(std::string("GRANT SELECT") + (right.insert ? ", INSERT" : "") + " ON " +
+                quoteName(found.front().name) + " TO " + name);
+      }
+      db.exec("COMMIT");
+    } catch (...) {
+      try {
+        db.exec("ROLLBACK");
+      } catch (const EngineError&) {
+        // The connection is gone: the server rolled back already.
+      }
+      throw;
+    }
   }
 
   std::vector<ServerFinding> check(std::string_view path) override {

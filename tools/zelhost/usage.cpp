@@ -9,9 +9,10 @@ namespace zelhost {
 namespace {
 
 constexpr Command kCommands[] = {
-    {"init", "[--server CONNINFO] FOLDER [--dbname NAME] [--user NAME]",
+    {"init", "[--server CONNINFO [--report-role ROLE]] FOLDER [--dbname NAME] [--user NAME]",
      "make an empty host installation in FOLDER and point PM000.INI at it; with --server,\n"
-     "          its tables in the empty PostgreSQL database CONNINFO names",
+     "          its tables in the empty PostgreSQL database CONNINFO names; ROLE may then\n"
+     "          only read what sendsummary reads and register spool files",
      initCommand},
     {"sample", "FOLDER", "add a sample declaration to the host in FOLDER; print its record",
      sampleCommand},
