@@ -91,6 +91,7 @@ bench: build
 	@$(BUILD)/bench/host_check_bench 5
 	@$(BUILD)/bench/codepage_bench 9
 	@if [ -x $(BUILD)/bench/server_host_bench ]; then $(BUILD)/bench/server_host_bench 7; fi
+	@if [ -x $(BUILD)/bench/server_host_bench ]; then bench/upsize_bench.sh $(BUILD)/bin 5; fi
 
 # The statement translator's fuzz targets (clang's libFuzzer; SQLite's dialect,
 # then PostgreSQL's where libpq is found), in a build of its own with AddressSanitizer and UndefinedBehaviorSanitizer; new inputs it finds

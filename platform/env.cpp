@@ -63,6 +63,12 @@ void EnvWrapper::renameFile(const std::string& from, const std::string& to) {
   target_.renameFile(from, to);
 }
 void EnvWrapper::removeFile(const std::string& path) { target_.removeFile(path); }
+bool EnvWrapper::linkFile(const std::string& existing, const std::string& newPath) {
+  return target_.linkFile(existing, newPath);
+}
+bool EnvWrapper::sameFile(const std::string& a, const std::string& b) {
+  return target_.sameFile(a, b);
+}
 void EnvWrapper::syncFolder(const std::string& folder) { target_.syncFolder(folder); }
 void EnvWrapper::removeAbandonedTemporaries(const std::string& folder,
                                             const TargetFilter& isOurs) noexcept {

@@ -93,6 +93,14 @@ class Env {
   // file server over SMB, like Windows, refuses both for an open file.
   virtual void renameFile(const std::string& from, const std::string& to) = 0;
   virtual void removeFile(const std::string& path) = 0;
+  // Makes `newPath` a second name of the file `existing` (a hard link): true
+  // when made; false, changing nothing, where the file system gives a file
+  // one name only (FAT, many file servers). Raises for any other failure
+  // (58 when something stands at `newPath`).
+  virtual bool linkFile(const std::string& existing, const std::string& newPath) = 0;
+  // Whether both paths name one file (one path twice, or two names of one
+  // file); false when either names nothing.
+  virtual bool sameFile(const std::string& a, const std::string& b) = 0;
   // Flushes a folder's entries (a file made or renamed in it) to disk.
   virtual void syncFolder(const std::string& folder) = 0;
   // In a folder that no living process holds (holdFolder), removes the files
@@ -193,6 +201,8 @@ class EnvWrapper : public Env {
                                                  std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
+  bool linkFile(const std::string& existing, const std::string& newPath) override;
+  bool sameFile(const std::string& a, const std::string& b) override;
   void syncFolder(const std::string& folder) override;
   void removeAbandonedTemporaries(const std::string& folder,
                                   const TargetFilter& isOurs) noexcept override;

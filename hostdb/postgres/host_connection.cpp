@@ -34,4 +34,10 @@ PgConnection connectToHost(std::string_view path, std::optional<int> mostConnect
                       mostConnectSeconds);
 }
 
+void setUpHostSession(PgConnection& db) {
+  db.exec(
+      "SET search_path = public, jet, pg_catalog;"
+      " SET synchronous_commit = on");
+}
+
 }  // namespace hostdb::postgres

@@ -20,6 +20,10 @@ namespace hostdb::postgres {
 // may take.
 PgConnection connectToHost(std::string_view path, std::optional<int> mostConnectSeconds = {});
 
+// Sets `db`'s session up as connectToHost's are: the search path and
+// synchronous commits.
+void setUpHostSession(PgConnection& db);
+
 // "program@machine" for this process.
 std::string sessionName();
 

@@ -128,24 +128,30 @@ std::vector<std::string> hostSchemaStatements() {
   return out;
 }
 
-void makeHostSchema(PgConnection& db, std::string_view identity, std::string_view display) {
+void lockHostSchema(PgConnection& db) { db.exec(kTakeSchemaLock); }
+
+void makeHostSchemaInTransaction(PgConnection& db, std::string_view identity,
+                                 std::string_view display) {
   const char* encoding = PQparameterStatus(db.get(), "server_encoding");
   if (encoding == nullptr || std::string_view(encoding) != "UTF8")
     raise(err::kUnrecognizedFormat, {display},
           "PostgreSQL " + db.server() + ": database encoding " + (encoding ? encoding : "unknown") +
               "; a host's database is UTF8");
-  const std::vector<std::string> statements = hostSchemaStatements();
+  lockHostSchema(db);
+  for (const std::string& sql : hostSchemaStatements()) db.exec(sql);
+  db.exec("INSERT INTO jet.MSysDb VALUES ('WorkgroupIdentity', $1) ON CONFLICT DO NOTHING",
+          {Param(std::string(identity))});
+  const PgResult recorded =
+      db.exec("SELECT Value FROM jet.MSysDb WHERE Property = 'WorkgroupIdentity'");
+  if (recorded.rows() != 1 || recorded.isNull(0, 0) || recorded.text(0, 0) != identity)
+    raise(err::kNoPermission, {display},
+          "PostgreSQL " + db.server() + ": the host was made under another workgroup");
+}
+
+void makeHostSchema(PgConnection& db, std::string_view identity, std::string_view display) {
   db.exec("BEGIN");
   try {
-    db.exec(kTakeSchemaLock);
-    for (const std::string& sql : statements) db.exec(sql);
-    db.exec("INSERT INTO jet.MSysDb VALUES ('WorkgroupIdentity', $1) ON CONFLICT DO NOTHING",
-            {Param(std::string(identity))});
-    const PgResult recorded =
-        db.exec("SELECT Value FROM jet.MSysDb WHERE Property = 'WorkgroupIdentity'");
-    if (recorded.rows() != 1 || recorded.isNull(0, 0) || recorded.text(0, 0) != identity)
-      raise(err::kNoPermission, {display},
-            "PostgreSQL " + db.server() + ": the host was made under another workgroup");
+    makeHostSchemaInTransaction(db, identity, display);
     db.exec("COMMIT");
   } catch (...) {
     try {

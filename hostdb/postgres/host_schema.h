@@ -49,6 +49,16 @@ std::vector<std::string> hostSchemaStatements();
 void makeHostSchema(PgConnection& db, std::string_view workgroupIdentity,
                     std::string_view display = {});
 
+// The same inside a transaction `db` has begun, which the caller commits or
+// rolls back: the support objects then come and go with what else it makes.
+// Takes the makers' transaction lock first (lockHostSchema).
+void makeHostSchemaInTransaction(PgConnection& db, std::string_view workgroupIdentity,
+                                 std::string_view display = {});
+
+// Takes the transaction lock that makers of the support objects take, so
+// that what `db`'s transaction then finds of them stays so until it ends.
+void lockHostSchema(PgConnection& db);
+
 // The workgroup identity the database records; nullopt when it has no
 // catalog (a database that is not a host).
 std::optional<std::string> workgroupIdentity(PgConnection& db);

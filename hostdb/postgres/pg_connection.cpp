@@ -512,4 +512,41 @@ PgResult PgConnection::run(std::string_view sql, std::span<const Param> params) 
   return withDeferred(std::move(steps));
 }
 
+std::int64_t PgConnection::copyIn(std::string_view sql,
+                                  const std::function<bool(std::string& data)>& fill) {
+  if (lost_) raiseUnanswered(sql);
+  flush();
+  const std::string text(sql);
+  PGresult* started = PQexec(conn_.get(), text.c_str());
+  if (started == nullptr || PQresultStatus(started) != PGRES_COPY_IN) {
+    checked(started, sql);  // raises the failure; a statement that copies nothing is a fault
+    raise(err::kReservedError, {"COPY"}, "PostgreSQL " + server_ + ": not a COPY FROM STDIN");
+  }
+  PQclear(started);
+  std::string data;
+  try {
+    while (fill(data)) {
+      if (data.empty()) continue;
+      if (PQputCopyData(conn_.get(), data.data(), static_cast<int>(data.size())) != 1)
+        raiseFailure(nullptr, sql);
+      data.clear();
+    }
+    if (!data.empty() &&
+        PQputCopyData(conn_.get(), data.data(), static_cast<int>(data.size())) != 1)
+      raiseFailure(nullptr, sql);
+    if (PQputCopyEnd(conn_.get(), nullptr) != 1) raiseFailure(nullptr, sql);
+  } catch (...) {
+    // The server ends the COPY as failed; its result is read and dropped.
+    if (PQputCopyEnd(conn_.get(), "the rows could not be read") == 1)
+      while (PGresult* r = PQgetResult(conn_.get())) PQclear(r);
+    throw;
+  }
+  PGresult* last = nullptr;
+  while (PGresult* r = PQgetResult(conn_.get())) {
+    if (last) PQclear(last);
+    last = r;
+  }
+  return checked(last, sql).affectedRows();
+}
+
 }  // namespace hostdb::postgres

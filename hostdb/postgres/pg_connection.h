@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <list>
 #include <memory>
@@ -122,6 +123,12 @@ class PgConnection {
     std::vector<Param> params;
   };
   std::vector<PgResult> runTogether(const std::vector<Statement>& statements);
+
+  // Runs `sql`, a COPY ... FROM STDIN, and sends it what `fill` appends to
+  // its argument (COPY's text format), one call after another until `fill`
+  // returns false. When `fill` raises, the COPY is ended as failed and what
+  // `fill` raised goes on. Returns the rows copied.
+  std::int64_t copyIn(std::string_view sql, const std::function<bool(std::string& data)>& fill);
 
   // Statements kept prepared now.
   std::size_t preparedCount() const { return prepared_.size(); }

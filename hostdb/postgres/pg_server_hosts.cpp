@@ -7,8 +7,8 @@
 #include "hostdb/postgres/host_catalog.h"
 #include "hostdb/postgres/host_check.h"
 #include "hostdb/postgres/host_connection.h"
+#include "hostdb/postgres/host_load.h"
 #include "hostdb/postgres/host_schema.h"
-#include "hostdb/postgres/pg_ddl.h"
 #include "hostdb/postgres/pg_names.h"
 #include "platform/env.h"
 #include "platform/files.h"
@@ -19,15 +19,6 @@ namespace {
 // How a connection string given on zelhost's command line is named in
 // errors: never by its text, which may hold a password.
 constexpr const char* kGivenConninfo = "--server";
-
-// The relations of a database that are its own (any schema but the
-// server's), by schema-qualified name; the first few are enough to name.
-constexpr const char* kOwnRelations =
-    "SELECT n.nspname || '.' || c.relname FROM pg_catalog.pg_class c"
-    " JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace"
-    " WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f', 'S')"
-    " AND n.nspname <> 'information_schema' AND n.nspname NOT LIKE 'pg\\_%'"
-    " ORDER BY 1 LIMIT 4";
 
 PgConnection connectGiven(std::string_view conninfo) {
   return PgConnection(conninfo, sessionName(), kGivenConninfo);
@@ -41,16 +32,15 @@ std::string readDescriptor(std::string_view path) {
   }
 }
 
-// The index key of one part: a text column as the key indexes and the
-// translated comparisons write it (rtrim), Digits and Left by the names the
-// translated queries call, so that the server matches their expressions.
-std::string keyPart(const IndexKey& key, const jet::TableSchema& table) {
-  const jet::ColumnSchema* column = table.column(key.column);
-  if (column == nullptr) raiseItemNotFound("Fields of " + table.name, key.column);
-  if (!key.digits) return keyExpression(*column);
-  std::string argument = quoteName(column->name);
-  if (key.left > 0) argument = "left(" + argument + ", " + std::to_string(key.left) + ")";
-  return "digits(" + argument + ")";
+// A role's name as it may stand quoted or not: nothing the server folds.
+bool isPlainRoleName(std::string_view role) {
+  if (role.empty() || role.size() > kMaxNameBytes) return false;
+  for (std::size_t i = 0; i < role.size(); ++i) {
+    const char c = role[i];
+    const bool letter = (c >= 'a' && c <= 'z') || c == '_';
+    if (!letter && !(i > 0 && c >= '0' && c <= '9')) return false;
+  }
+  return true;
 }
 
 class PgServerHosts final : public ServerHosts {
@@ -61,29 +51,17 @@ class PgServerHosts final : public ServerHosts {
 
   void requireEmpty(std::string_view conninfo) override {
     PgConnection db = connectGiven(conninfo);
-    if (workgroupIdentity(db))
-      raise(err::kDatabaseExists, {},
-            "PostgreSQL " + db.server() + ": the database holds a host already");
-    const PgResult own = db.exec(kOwnRelations);
-    if (own.rows() > 0) {
-      std::string names;
-      for (int i = 0; i < own.rows(); ++i) names.append(i ? ", " : "").append(own.text(i, 0));
-      raise(err::kDatabaseExists, {},
-            "PostgreSQL " + db.server() + ": the database holds tables of its own (" + names +
-                (own.rows() > 3 ? ", ..." : "") +
-                "); a server host is made in an empty database (createdb)");
-    }
-    if (db.exec("SELECT 1 FROM pg_catalog.pg_namespace WHERE nspname = $1",
-                {Param(kSupportSchema)})
-            .rows() > 0)
-      raise(err::kDatabaseExists, {},
-            "PostgreSQL " + db.server() + ": the database has a schema " + kSupportSchema +
-                " already");
+    requireEmptyDatabase(db);
   }
 
   void makeSupport(std::string_view conninfo, std::string_view identity) override {
     PgConnection db = connectGiven(conninfo);
     makeHostSchema(db, identity, kGivenConninfo);
+  }
+
+  std::unique_ptr<ServerLoad> beginLoad(std::string_view conninfo,
+                                        std::string_view identity) override {
+    return beginHostLoad(connectGiven(conninfo), identity, kGivenConninfo);
   }
 
   void discard(std::string_view conninfo) noexcept override {
@@ -106,12 +84,41 @@ class PgServerHosts final : public ServerHosts {
     PgConnection db = connectToHost(path);
     const std::vector<jet::TableSchema> tables = loadSchemas(db, index.table);
     if (tables.empty()) raise(err::kTableNotFound, {index.table});
-    requireValidName(index.name);
-    std::string sql = "CREATE INDEX " + quoteName(index.name) + " ON " +
-                      quoteName(tables.front().name) + " (";
-    for (std::size_t i = 0; i < index.keys.size(); ++i)
-      sql.append(i ? ", " : "").append(keyPart(index.keys[i], tables.front()));
-    db.exec(sql + ")");
+    db.exec(indexStatement(index, tables.front()));
+  }
+
+  void grantRole(std::string_view path, std::string_view role,
+                 const std::vector<TableRight>& rights) override {
+    if (!isPlainRoleName(role)) raise(err::kNotValidName, {role});
+    const std::string name = "\"" + std::string(role) + "\"";
+    PgConnection db = connectToHost(path);
+    db.exec("BEGIN");
+    try {
+      if (db.exec("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1",
+                  {Param(std::string(role))})
+              .rows() == 0)
+        db.exec("CREATE ROLE " + name + " LOGIN");
+      const std::string database(db.exec("SELECT pg_catalog.current_database()").text(0, 0));
+      db.exec("GRANT CONNECT ON DATABASE " + quoteName(database) + " TO " + name);
+      db.exec(std::string("GRANT USAGE ON SCHEMA public, ") + kSupportSchema + " TO " + name);
+      for (const char* catalog : kCatalogTables)
+        db.exec(std::string("GRANT SELECT ON ") + kSupportSchema + "." +
+                canonicalName(catalog) + " TO " + name);
+      for (const TableRight& right : rights) {
+        const std::vector<jet::TableSchema> found = loadSchemas(db, right.table);
+        if (found.empty()) raise(err::kTableNotFound, {right.table});
+        db.exec(std::string("GRANT SELECT") + (right.insert ? ", INSERT" : "") + " ON " +
+                quoteName(found.front().name) + " TO " + name);
+      }
+      db.exec("COMMIT");
+    } catch (...) {
+      try {
+        db.exec("ROLLBACK");
+      } catch (const EngineError&) {
+        // The connection is gone: the server rolled back already.
+      }
+      throw;
+    }
   }
 
   std::vector<ServerFinding> check(std::string_view path) override {

@@ -104,6 +104,23 @@ void PosixEnv::removeFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) raiseErrno("unlink", path);
 }
 
+bool PosixEnv::linkFile(const std::string& existing, const std::string& newPath) {
+  if (::link(existing.c_str(), newPath.c_str()) == 0) return true;
+  const int failure = errno;
+  // The file system keeps one name a file (EPERM is what Linux says for
+  // that, as well as for a link the system's protection refuses).
+  if (failure == EPERM || failure == ENOTSUP || failure == EOPNOTSUPP || failure == EXDEV ||
+      failure == EMLINK || failure == ENOSYS)
+    return false;
+  throw posix::errorFor(failure, "link " + existing + " to", newPath);
+}
+
+bool PosixEnv::sameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 void PosixEnv::appendToFile(const std::string& path, std::string_view bytes) noexcept {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) return;

@@ -128,6 +128,28 @@ void WindowsEnv::removeFile(const std::string& path) {
   if (!::DeleteFileW(widePath(path).c_str())) raiseLastError(path, "DeleteFileW");
 }
 
+bool WindowsEnv::linkFile(const std::string& existing, const std::string& newPath) {
+  if (::CreateHardLinkW(widePath(newPath).c_str(), widePath(existing).c_str(), nullptr))
+    return true;
+  const DWORD failure = ::GetLastError();
+  // The file system (FAT, many file servers) keeps one name a file.
+  if (failure == ERROR_NOT_SUPPORTED || failure == ERROR_INVALID_FUNCTION ||
+      failure == ERROR_NOT_SAME_DEVICE || failure == ERROR_TOO_MANY_LINKS)
+    return false;
+  throw errorFor(failure, newPath, "CreateHardLinkW");
+}
+
+bool WindowsEnv::sameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  const Handle ha(openToLook(a, 0));
+  const Handle hb(openToLook(b, 0));
+  return ha.valid() && hb.valid() && ::GetFileInformationByHandle(ha.get(), &first) &&
+         ::GetFileInformationByHandle(hb.get(), &second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
 void WindowsEnv::appendToFile(const std::string& path, std::string_view bytes) noexcept {
   // With append access only, each write lands whole at the end of the file.
   const Handle h(::CreateFileW(widePath(path).c_str(), FILE_APPEND_DATA, kShareAll, nullptr,

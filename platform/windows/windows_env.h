@@ -23,6 +23,8 @@ class WindowsEnv final : public env::Env {
                                                       std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
+  bool linkFile(const std::string& existing, const std::string& newPath) override;
+  bool sameFile(const std::string& a, const std::string& b) override;
   void syncFolder(const std::string& folder) override;
   void removeAbandonedTemporaries(const std::string& folder,
                                   const env::TargetFilter& isOurs) noexcept override;

@@ -177,5 +177,39 @@ TEST_F(ZelhostServer, RepairIsNotNeededOnAServerHost) {
   EXPECT_NE(r.err.find("not needed on a server host"), std::string::npos) << r.err;
 }
 
+// A host made with a report role: logged on as that role, sendsummary
+// reads the declaration and registers its spool file; what the role has no
+// right to (formsetup's tables, changing the register) ends with 3033 and
+// the server's words as the cause.
+TEST_F(ZelhostServer, AReportRoleRunsSendsummaryAndNothingElse) {
+  const std::string role = "zel_report_" + scratch_->name();
+  const RunResult made = host_.run(
+      "zelhost", {"init", "--server", scratch_->conninfo(), "--report-role", role, host_.folder()});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  ASSERT_EQ(host_.run("formsetup").exitCode, 0);
+  const std::string record = testsupport::splitLines(zelhost({"sample", host_.folder()}).out).back();
+  // This PC logs on as the role (its own descriptor, or a service file);
+  // the last user= of a connection string is the one taken.
+  testsupport::writeFile(host_.databasePath(), scratch_->conninfo() + " user=" + role + "\n");
+
+  const RunResult sent = host_.run("sendsummary", {record});
+  EXPECT_EQ(sent.exitCode, 0) << sent.err;
+  EXPECT_TRUE(host_.transcript().empty()) << host_.transcript().front();
+  const RunResult setup = host_.run("formsetup");
+  EXPECT_EQ(setup.exitCode, 1);
+  ASSERT_FALSE(host_.transcript().empty());
+  const testsupport::BoxAndCause box = testsupport::splitCause(host_.transcript().back());
+  EXPECT_NE(box.box.find("No tiene los permisos necesarios"), std::string::npos) << box.box;
+  EXPECT_NE(box.cause.find("permission denied"), std::string::npos) << box.cause;
+  const RunResult erase = zelhost({"sql", host_.databasePath(), "DELETE FROM SPOOL"});
+  EXPECT_EQ(erase.exitCode, 1);
+  EXPECT_EQ(erase.err.rfind("error 3033: ", 0), 0u) << erase.err;
+
+  // The role outlives the database: both go.
+  scratch_.reset();
+  hostdb::postgres::PgConnection(*clusterConninfo(), "zelhost_server_test")
+      .exec("DROP ROLE \"" + role + "\"");
+}
+
 }  // namespace
 }  // namespace pgtest

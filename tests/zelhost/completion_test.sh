@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # zelhost's bash completion: the commands zelhost --help lists, completed
-# from what is typed, and init's options.
+# from what is typed, and init's and upsize's options.
 # Usage: completion_test.sh SOURCE_DIR BIN_DIR
 set -uo pipefail
 source "$1/tools/zelhost/zelhost.bash-completion"
@@ -23,6 +23,8 @@ expect() {
 
 expect "init" in
 expect "sample sql shell" s
+expect "upsize" u
+expect "--server" upsize h --s
 expect "check" ch
 expect "--dbname" init --d
 expect "--help --version" --

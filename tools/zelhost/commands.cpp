@@ -34,10 +34,12 @@
 namespace zelhost {
 
 // --------------------------------------------------------------------------
-// zelhost init [--server CONNINFO] FOLDER [--dbname NAME] [--user NAME]: a
-// complete, empty host installation, with its send configuration file
-// tmp/env661.txt; with --server, its database is the empty one CONNINFO
-// names on a PostgreSQL server, and DBName names the descriptor file.
+// zelhost init [--server CONNINFO [--report-role ROLE]] FOLDER [--dbname NAME]
+// [--user NAME]: a complete, empty host installation, with its send
+// configuration file tmp/env661.txt; with --server, its database is the
+// empty one CONNINFO names on a PostgreSQL server, and DBName names the
+// descriptor file; with --report-role, ROLE may log on to run sendsummary
+// and nothing more.
 namespace {
 
 namespace fs = std::filesystem;
@@ -47,6 +49,7 @@ struct InitOptions {
   std::string dbName = "zel.db";
   std::string user = "ADMIN";
   std::optional<std::string> server;  // the connection string of --server
+  std::optional<std::string> reportRole;
 };
 
 bool parse(const Args& args, InitOptions& options) {
@@ -56,13 +59,16 @@ bool parse(const Args& args, InitOptions& options) {
       ++i;
     } else if (args[i] == "--server" && i + 1 < args.size() && !options.server) {
       options.server = args[++i];
+    } else if (args[i] == "--report-role" && i + 1 < args.size() && !options.reportRole) {
+      options.reportRole = args[++i];
     } else if (options.folder.empty() && args[i].rfind("--", 0) != 0) {
       options.folder = args[i];
     } else {
       return false;
     }
   }
-  return !options.folder.empty() && !options.dbName.empty();
+  return !options.folder.empty() && !options.dbName.empty() &&
+         (!options.reportRole || options.server);
 }
 
 bool writeIni(const std::string& folderWithSeparator, const InitOptions& options) {
@@ -135,7 +141,8 @@ int initCommand(const Args& args) {
   const std::string sendConfiguration = folderText + "/tmp/env661.txt";
   if (!platform::fileExists(sendConfiguration)) writeSendConfiguration(sendConfiguration);
   if (server) {
-    makeServerHost(*server, *options.server, descriptor, databasePath, workgroup);
+    makeServerHost(*server, *options.server, descriptor, databasePath, workgroup,
+                   options.reportRole);
   } else {
     HostConnection host = createHostDatabase(databasePath, workgroup);
     createHostTables(*host.db);
@@ -170,12 +177,6 @@ constexpr const char* kPeriod = "2024";
 constexpr const char* kWeek = "1";
 constexpr const char* kNcNumber = "00000001";
 
-std::string databaseName() {
-  std::string name;
-  platform::GetPrivateProfileStringA("Options", "DBName", "zel.db", name, 255, "PM000.INI");
-  return name.empty() ? "zel.db" : name;
-}
-
 std::string key() {
   return std::string("'") + kDocId + "','" + kPeriod + "','" + kForm + "'," + kWeek;
 }
@@ -208,7 +209,7 @@ int sampleCommand(const Args& args) {
   std::string folder = args[0];
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 
-  HostConnection host = openHostDatabase(folder + "/" + databaseName(), folder + "/PM000.MDW");
+  HostConnection host = openHostDatabase(folder + "/" + iniDatabaseName(), folder + "/PM000.MDW");
   // All of the declaration or none of it: a second call finds it whole, and
   // prints the same record.
   hostdb::Workspace& workspace = host.engine->Workspaces(0);

@@ -4,6 +4,7 @@
 
 #include "hostdb/engines.h"
 #include "hostdb/host_session.h"
+#include "platform/profile.h"
 
 namespace zelhost {
 namespace {
@@ -15,6 +16,12 @@ std::unique_ptr<hostdb::DBEngine> loggedOnEngine(const std::string& workgroupPat
 }
 
 }  // namespace
+
+std::string iniDatabaseName() {
+  std::string name;
+  platform::GetPrivateProfileStringA("Options", "DBName", "zel.db", name, 255, "PM000.INI");
+  return name.empty() ? "zel.db" : name;
+}
 
 std::string workgroupBeside(const std::string& databasePath) {
   std::filesystem::path folder = std::filesystem::path(databasePath).parent_path();

@@ -10,6 +10,10 @@
 
 namespace zelhost {
 
+// The database name "DBName" of PM000.INI (section "Options", in the
+// Windows directory) gives, or zel.db when it gives none.
+std::string iniDatabaseName();
+
 // The workgroup file of the database at `databasePath`: PM000.MDW in its folder.
 std::string workgroupBeside(const std::string& databasePath);
 

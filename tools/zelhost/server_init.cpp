@@ -9,9 +9,16 @@
 
 namespace zelhost {
 
+const std::vector<hostdb::TableRight>& reportRights() {
+  static const std::vector<hostdb::TableRight> rights = {
+      {"CAB"}, {"DET"}, {"PARAM"}, {"cont"}, {"SPOOL", true}};
+  return rights;
+}
+
 void makeServerHost(hostdb::ServerHosts& server, const std::string& conninfo,
                     const std::string& descriptor, const std::string& descriptorPath,
-                    const std::string& workgroupPath) {
+                    const std::string& workgroupPath,
+                    const std::optional<std::string>& reportRole) {
   platform::writeFileAtomically(descriptorPath, descriptor + "\n");
   try {
     server.makeSupport(conninfo, hostdb::Workgroup::load(workgroupPath).identity());
@@ -31,6 +38,7 @@ void makeServerHost(hostdb::ServerHosts& server, const std::string& conninfo,
     }
     createHostIndexes(*host.db, descriptorPath);
     host.db->Close();
+    if (reportRole) server.grantRole(descriptorPath, *reportRole, reportRights());
   } catch (...) {
     server.discard(conninfo);
     try {

@@ -3,13 +3,16 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/zelhost/upsize.h"
+
 namespace zelhost {
 namespace {
 
 constexpr Command kCommands[] = {
-    {"init", "[--server CONNINFO] FOLDER [--dbname NAME] [--user NAME]",
+    {"init", "[--server CONNINFO [--report-role ROLE]] FOLDER [--dbname NAME] [--user NAME]",
      "make an empty host installation in FOLDER and point PM000.INI at it; with --server,\n"
-     "          its tables in the empty PostgreSQL database CONNINFO names",
+     "          its tables in the empty PostgreSQL database CONNINFO names; ROLE may then\n"
+     "          only read what sendsummary reads and register spool files",
      initCommand},
     {"sample", "FOLDER", "add a sample declaration to the host in FOLDER; print its record",
      sampleCommand},
@@ -22,6 +25,10 @@ constexpr Command kCommands[] = {
     {"check", "DATABASE",
      "report what breaks the engine's rules, keys or catalog, one line each; exit 1 if any",
      checkCommand},
+    {"upsize", "FOLDER --server CONNINFO [--dbname NAME]",
+     "move the file host in FOLDER to the empty PostgreSQL database CONNINFO names;\n"
+     "          the file stays beside as NAME.upsized",
+     upsizeCommand},
     {"repair", "DATABASE",
      "make the catalog follow SQLite's schema; print each change; rows stay as they are\n"
      "          (not needed on a server host)",
