@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # zel0661.msi under Wine: msiexec /i installs the stripped programs under
 # Program Files with an entry in the list of installed programs, and they run
-# against a host; an .msi of a higher version replaces it in place; msiexec
-# /x removes every installed file. The host folder and PM000.INI stay byte
+# against a host; an .msi of a higher version replaces it in place, and the
+# lower one then refuses to install; msiexec /x removes every installed file. The host folder and PM000.INI stay byte
 # for byte through installing, upgrading and removing.
 # Usage: msi_install.sh WINDOWS_BUILD_DIR (exit 77: no Wine, wixl or prefix)
 set -uo pipefail
@@ -79,6 +79,10 @@ for name in formsetup.exe sendsummary.exe zelhost.exe zeljet.dll README.md LICEN
   [ -f "$installed/$name" ] || fail "after the upgrade, no $name"
 done
 snapshot | cmp -s - "$work/used" || fail "upgrading changed the host or PM000.INI"
+# The lower version refuses to replace the higher one.
+wine msiexec /i "$(winPath "$work/v1/zel0661.msi")" /qn >/dev/null 2>&1 &&
+  fail "the lower version installed over the higher one"
+[ "$(entries)" = "ZEL 0661|$higher" ] || fail "after the refused downgrade: '$(entries)'"
 
 msiexec /x "$(winPath "$work/v2/zel0661.msi")"
 [ -z "$(entries)" ] || fail "after removal, installed programs list: '$(entries)'"
