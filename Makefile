@@ -20,7 +20,7 @@ WINDOWS_CTEST_FLAGS ?=
 # cmake's own makefiles are recursive: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build test demo bench fuzz clean install uninstall package windows-configure windows windows-test
+.PHONY: all deps configure build test demo bench fuzz clean install uninstall package windows-configure windows windows-test windows-package
 
 all: build
 
@@ -76,6 +76,12 @@ windows-configure:
 
 windows: windows-configure
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target formsetup sendsummary zelhost zeljet
+
+# The Windows installer, $(WINDOWS_BUILD)/package/zel0661.msi, of the programs
+# stripped (their debugging information beside it in package/debug/), made
+# with wixl.
+windows-package: windows
+	@scripts/windows-package.sh $(WINDOWS_BUILD) $(WINDOWS_BUILD)/package
 
 windows-test: windows-configure
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)

@@ -1,6 +1,7 @@
 // formsetup: adds form 0661 to an installed host program's database.
 #include "build_info.h"
 #include "installer/startup.h"
+#include "platform/entry.h"
 #include "platform/program.h"
 #include "platform/self_query.h"
 
@@ -16,7 +17,7 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int programMain(int argc, char** argv) {
   if (auto answered = platform::answerSelfQuery("formsetup", kUsage, build_info::kVersion, argc,
                                                 argv)) {
     return *answered;

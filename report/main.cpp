@@ -1,5 +1,6 @@
 // sendsummary RECORD: the send summary of one declaration of form 0661.
 #include "build_info.h"
+#include "platform/entry.h"
 #include "platform/program.h"
 #include "platform/self_query.h"
 #include "report/startup.h"
@@ -17,7 +18,7 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int programMain(int argc, char** argv) {
   if (auto answered = platform::answerSelfQuery("sendsummary", kUsage, build_info::kVersion, argc,
                                                 argv)) {
     return *answered;

@@ -4,8 +4,9 @@
 # package), libsodium (its portable C code) and GoogleTest (the googletest
 # package's source in /usr/src/googletest), as static libraries in PREFIX
 # (default build-windows/deps). As root, installs the cross compiler, Wine and
-# what the sources need to build, and adds deb-src entries copied from the
-# machine's own apt sources. Does nothing for a library already in PREFIX.
+# what the sources need to build, and wixl (msitools) for the installer,
+# and adds deb-src entries copied from the machine's own apt sources. Does
+# nothing for a library already in PREFIX.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -14,7 +15,7 @@ host=x86_64-w64-mingw32
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake make pkg-config g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64
-          dpkg-dev tcl libgtest-dev libgmock-dev)
+          dpkg-dev tcl libgtest-dev libgmock-dev wixl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -21,6 +21,7 @@
 #include "platform/ascii.h"
 #include "platform/env.h"
 #include "platform/files.h"
+#include "platform/full_path.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "tools/zelhost/host_file.h"
@@ -97,17 +98,13 @@ int initCommand(const Args& args) {
     }
   }
 
-  // The folder arrives in UTF-8 on both systems; a narrow path would be read
-  // in the ANSI code page on Windows, and "Año" would become "AÃ±o".
-  const fs::path folder =
-      fs::absolute(fs::path(std::u8string(options.folder.begin(), options.folder.end())))
-          .lexically_normal();
-  // With `/` between names on both systems (Windows takes either), as the
-  // folder is written everywhere else.
-  const std::u8string generic = folder.generic_u8string();
-  std::string folderText(generic.begin(), generic.end());
-  if (folderText.size() > 1 && folderText.back() == '/') folderText.pop_back();
-  const std::string databasePath = folderText + "/" + options.dbName;
+  // The folder as the system reads it, from its UTF-8 text (a narrow path
+  // would be read in the ANSI code page on Windows, and "Año" would become
+  // "AÃ±o"): `\\server\share\…` keeps its server, a drive's root its `/`.
+  const std::string folderText = platform::fullFolderPath(options.folder);
+  const fs::path folder(std::u8string(folderText.begin(), folderText.end()));
+  const std::string folderSlash = platform::withSeparator(folderText);
+  const std::string databasePath = folderSlash + options.dbName;
   // PM000.INI is in the ANSI code page: a folder it cannot hold would be
   // written with '?' in its name, and the programs would look elsewhere.
   if (platform::fromAnsi(platform::toAnsi(folderText)) != folderText) {
@@ -134,11 +131,11 @@ int initCommand(const Args& args) {
   for (const char* sub : {"", "RPT", "TMP", "tmp"}) fs::create_directories(folder / sub);
 
   // A second database in the same folder shares the folder's workgroup.
-  const std::string workgroup = folderText + "/PM000.MDW";
+  const std::string workgroup = folderSlash + "PM000.MDW";
   if (!platform::fileExists(workgroup)) {
     hostdb::createWorkgroupFile(workgroup, {{build_account::user(), build_account::password()}});
   }
-  const std::string sendConfiguration = folderText + "/tmp/env661.txt";
+  const std::string sendConfiguration = folderSlash + "tmp/env661.txt";
   if (!platform::fileExists(sendConfiguration)) writeSendConfiguration(sendConfiguration);
   if (server) {
     makeServerHost(*server, *options.server, descriptor, databasePath, workgroup,
@@ -150,7 +147,7 @@ int initCommand(const Args& args) {
     host.db->Close();
   }
 
-  if (!writeIni(folderText + "/", options)) {
+  if (!writeIni(folderSlash, options)) {
     std::fprintf(stderr, "zelhost: cannot write PM000.INI in %s\n",
                  platform::windowsDirectory().c_str());
     return 1;
