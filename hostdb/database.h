@@ -9,8 +9,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/errors.h"
 
 #include "hostdb/recordset.h"
 #include "hostdb/tabledef.h"
@@ -33,6 +37,21 @@ class Database {
   // it returns (unless a workspace transaction is open).
   virtual void Execute(std::string_view sql, int options = dbInconsistent) = 0;
   virtual std::int64_t RecordsAffected() const = 0;
+
+  // Statements run as Execute runs each, in order, up to the first that
+  // fails: what each did (the rows it touched, or the error it raised). The
+  // statements after a failure are not run; their outcomes are missing. An
+  // engine may send them together (a server, in one round trip); this one
+  // runs them one by one.
+  struct Outcome {
+    std::int64_t recordsAffected = 0;
+    std::optional<platform::Error> error;
+  };
+  virtual std::vector<Outcome> ExecuteEach(const std::vector<std::string>& statements,
+                                           int options = dbInconsistent);
+  // Whether every statement costs a round trip to a server, so that a run
+  // gains by asking once for what it would look up row by row.
+  virtual bool isRemote() const { return false; }
 
   virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view sql,
                                                    int type = dbOpenDynaset) = 0;

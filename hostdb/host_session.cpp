@@ -46,7 +46,10 @@ void HostSession::open(const std::string& systemDb, const std::string& path, Hos
   lock_->take();
   // No box waits for a person while the lock is held, nor shows before the
   // statements ahead of it are committed.
-  platform::setBeforeBoxHook([this] { beforeBox(); });
+  platform::setBeforeBoxHook([this] {
+    settle();
+    beforeBox();
+  });
   try {
     DBEngine& dbEngine = engine();
     // The engine itself reads no INI file; the setting is kept as the
@@ -60,8 +63,45 @@ void HostSession::open(const std::string& systemDb, const std::string& path, Hos
   }
 }
 
+void HostSession::executeLater(std::string sql, std::function<void(std::int64_t)> done,
+                               std::function<void(const platform::Error&)> failed) {
+  later_.push_back({std::move(sql), std::move(done), std::move(failed)});
+}
+
+void HostSession::settle() {
+  if (settling_ || later_.empty()) return;
+  settling_ = true;
+  struct Done {
+    HostSession& s;
+    ~Done() { s.settling_ = false; }
+  } done{*this};
+  try {
+    while (!later_.empty()) {
+      std::vector<std::string> statements;
+      for (const Later& l : later_) statements.push_back(l.sql);
+      std::vector<Database::Outcome> outcomes = database().ExecuteEach(statements);
+      if (outcomes.empty()) break;  // nothing ran: nothing more will
+      for (Database::Outcome& outcome : outcomes) {
+        Later l = std::move(later_.front());
+        later_.pop_front();
+        if (outcome.error) {
+          if (l.failed) l.failed(*outcome.error);
+        } else if (l.done) {
+          l.done(outcome.recordsAffected);
+        }
+      }
+    }
+  } catch (...) {
+    // The run goes no further: what is held after the failure is not run.
+    later_.clear();
+    throw;
+  }
+  later_.clear();
+}
+
 Database& HostSession::database() {
   if (!database_) throw platform::makeError(platform::err::kObjectNotSet);
+  settle();
   raiseLostCommit();
   if (lock_ && !lock_->held()) lock_->take();
   if (sharing_ && !sharedOpen_ && !sharingRefused_) {
@@ -86,6 +126,7 @@ void HostSession::raiseLostCommit() {
 }
 
 void HostSession::commitShared() {
+  settle();
   sharingRefused_ = false;
   if (!sharedOpen_) return;
   try {
@@ -134,6 +175,7 @@ void HostSession::beforeBox() noexcept {
 void HostSession::closeDatabase() {
   if (database_) {
     try {
+      settle();
       raiseLostCommit();
       commitShared();
     } catch (...) {
@@ -162,6 +204,8 @@ void HostSession::reset() noexcept {
   sharedOpen_ = false;
   sharingRefused_ = false;
   together_ = 0;
+  later_.clear();
+  settling_ = false;
   lostCommit_.reset();
   releaseDatabase(database_);
   lock_.reset();

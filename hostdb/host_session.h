@@ -10,6 +10,9 @@
 // runs waiting: the next use of the database takes it again.
 #pragma once
 
+#include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +62,17 @@ class HostSession {
   // raises, the transaction rolled back then.
   void commitShared();
 
+  // A statement whose outcome only decides what the run does next: held,
+  // and sent with the ones held after it, together (a server host: in one
+  // round trip), before the database's next use, before any box and before
+  // it closes. Then `done` gets the rows it touched, or `failed` its error,
+  // each in the statements' order, as right after its statement; `failed`
+  // may show a box or end the run (then what is held after it never runs).
+  void executeLater(std::string sql, std::function<void(std::int64_t)> done,
+                    std::function<void(const platform::Error&)> failed);
+  // Runs what executeLater holds, now.
+  void settle();
+
   // Statements to be committed whole or not at all: made after what came
   // before is committed (commitShared), and while one lives a box neither
   // commits nor gives the run lock back. Left through an exception, it
@@ -85,6 +99,13 @@ class HostSession {
 
  private:
   void beforeBox() noexcept;
+  struct Later {
+    std::string sql;
+    std::function<void(std::int64_t)> done;
+    std::function<void(const platform::Error&)> failed;
+  };
+  std::deque<Later> later_;
+  bool settling_ = false;
   void raiseLostCommit();
   void rollbackShared() noexcept;
   // Declared first, so that it is given back after the database closes.

@@ -62,27 +62,53 @@ void openHostDatabase(const std::string& folder) {
   }
 }
 
+namespace {
+
+// What a failed statement shows.
+void reportStatementError(const platform::Error& e) {
+  // Every later statement would meet the same lock or the same full disk.
+  endOnLastingFault(e);
+  if (e.number() == hostdb::err::kTableExists) {
+    // The answer changes nothing: the statement is abandoned and the
+    // existing table stays as it is.
+    platform::MessageBox(
+        "\nSe  detectado que ya existen las tablas del ZEL DE MODIFICACIÓN DE COEFICIENTE Y "
+        "PORCENTAJE Desea Sobreescribirlas?",
+        "Mensaje", platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
+  } else if (e.number() != hostdb::err::kPrimaryKeyExists) {
+    showStatementError(e);
+  }
+}
+
+}  // namespace
+
 std::int64_t executeSql(const std::string& statement) {
   try {
     hostdb::Database& db = hostDatabase();
     db.Execute(statement, hostdb::dbInconsistent);
     return db.RecordsAffected();
   } catch (const platform::Error& e) {
-    // Every later statement would meet the same lock or the same full disk.
-    endOnLastingFault(e);
-    if (e.number() == hostdb::err::kTableExists) {
-      // The answer changes nothing: the statement is abandoned and the
-      // existing table stays as it is.
-      platform::MessageBox(
-          "\nSe  detectado que ya existen las tablas del ZEL DE MODIFICACIÓN DE COEFICIENTE Y "
-          "PORCENTAJE Desea Sobreescribirlas?",
-          "Mensaje", platform::Icon::Question, platform::Buttons::YesNo, platform::Answer::No);
-    } else if (e.number() != hostdb::err::kPrimaryKeyExists) {
-      showStatementError(e);
-    }
+    reportStatementError(e);
   }
   return 0;
 }
+
+void executeSqlLater(const std::string& statement, std::function<void(std::int64_t)> stored) {
+  auto done = [stored](std::int64_t rows) {
+    if (stored) stored(rows);
+  };
+  auto failed = [stored](const platform::Error& e) {
+    reportStatementError(e);
+    if (stored) stored(0);
+  };
+  hostdb::hostSession().executeLater(statement, std::move(done), std::move(failed));
+}
+
+void settleStatements() {
+  // Raises as the database's next use would: a failure to begin is the run's.
+  hostdb::hostSession().settle();
+}
+
 
 bool tableExists(const std::string& name) {
   hostdb::TableDefs& tables = hostDatabase().TableDefs();

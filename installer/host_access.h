@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/errors.h"
@@ -19,6 +20,17 @@ void openHostDatabase(const std::string& folder);
 // (none for an existing primary key) and returns, except for a lasting fault
 // (see endOnLastingFault).
 std::int64_t executeSql(const std::string& statement);
+
+// The same for a statement whose outcome only decides what comes next:
+// held and sent with the statements after it (hostdb::HostSession::
+// executeLater), before the database's next use or any box. `stored` gets
+// the rows it wrote (0 when it failed), after its failure's box.
+void executeSqlLater(const std::string& statement,
+                     std::function<void(std::int64_t)> stored = nullptr);
+
+// Runs the statements executeSqlLater holds, now: before reading what their
+// `stored` calls keep.
+void settleStatements();
 
 // A database locked by another process (kCannotOpenFile), a full disk
 // (kNotEnoughDiskSpace), a lost connection to the host's file server

@@ -28,13 +28,16 @@ std::string rowName(std::string_view table,
 }
 
 void insertSeedRow(const std::string& statement, const std::string& row) {
-  std::vector<std::string>& unstored = moduleState().unstoredRows;
-  if (executeSql(statement) > 0) std::erase(unstored, row);
-  else if (std::find(unstored.begin(), unstored.end(), row) == unstored.end())
-    unstored.push_back(row);
+  executeSqlLater(statement, [row](std::int64_t stored) {
+    std::vector<std::string>& unstored = moduleState().unstoredRows;
+    if (stored > 0) std::erase(unstored, row);
+    else if (std::find(unstored.begin(), unstored.end(), row) == unstored.end())
+      unstored.push_back(row);
+  });
 }
 
 void reportUnstoredRows() {
+  settleStatements();
   const std::vector<std::string>& unstored = moduleState().unstoredRows;
   if (unstored.empty()) return;
   std::string text = unstored.size() == 1

@@ -15,9 +15,10 @@ namespace installer {
 std::string rowName(std::string_view table,
                     std::initializer_list<std::pair<std::string_view, std::string_view>> key);
 
-// Runs the INSERT of one seed row through executeSql. When it stores no row,
-// `row` (the table and the row's key, as the box shows them) is remembered;
-// when it stores one, an earlier refusal of the same row is forgotten.
+// Runs the INSERT of one seed row through executeSqlLater. When it stores no
+// row, `row` (the table and the row's key, as the box shows them) is
+// remembered; when it stores one, an earlier refusal of the same row is
+// forgotten.
 void insertSeedRow(const std::string& statement, const std::string& row);
 
 // The box that names the rows not stored (the first ten, then how many more),

@@ -62,8 +62,10 @@ void record(const MessageRequest& box, Answer answer, std::string_view cause) {
 }
 
 Answer show(const MessageRequest& box, std::string_view cause) {
-  ++boxesShown;
+  // The hook may end the run (what it finishes first failed for good):
+  // then no box shows.
   if (const std::function<void()>& hook = beforeBoxHook()) hook();
+  ++boxesShown;
   const Answer answer = present(box);
   if (!cause.empty()) env::writeError(programName() + ": " + std::string(cause) + "\n");
   record(box, answer, cause);

@@ -380,46 +380,77 @@ void PgConnection::awaitSync() {
   PQclear(awaitResult(true, "(sync)", true));
 }
 
-std::vector<PgResult> PgConnection::roundTrip(std::vector<Step> steps, const std::vector<bool>& keep) {
+PgConnection::Trip PgConnection::trip(std::vector<Step>& steps) {
   PGconn* conn = conn_.get();
   ++roundTrips_;
-  const std::string lastSql = steps.back().sql;
-  if (PQenterPipelineMode(conn) != 1) raiseFailure(nullptr, lastSql);
+  Trip out;
+  if (PQenterPipelineMode(conn) != 1) raiseFailure(nullptr, steps.back().sql);
   bool sent = true;
   for (const Step& step : steps)
     if (!(sent = send(step))) break;
   if (sent) sent = PQpipelineSync(conn) == 1;
-  std::vector<PgResult> kept;
-  std::optional<PgResult> failure;
-  std::size_t failedAt = 0;
   if (sent) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
       PgResult result(awaitResult(true, steps[i].sql));
       const ExecStatusType status = result.get() ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
       const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK ||
                       status == PGRES_EMPTY_QUERY || status == PGRES_PIPELINE_ABORTED;
-      if (!ok && !failure) {
-        failure.emplace(std::move(result));
-        failedAt = i;
+      if (!ok && !out.failure) {
+        out.failure.emplace(std::move(result));
+        out.failedAt = i;
         continue;
       }
-      if (keep[i]) kept.push_back(std::move(result));
+      out.results.push_back(std::move(result));
     }
     if (PQstatus(conn) != CONNECTION_BAD) awaitSync();
   }
   PQexitPipelineMode(conn);
-  if (!sent) raiseFailure(nullptr, lastSql);
-  if (!failure) return kept;
+  if (!sent) raiseFailure(nullptr, steps.back().sql);
+  if (!out.failure) return out;
   // Statements prepared in the round trip from the failure on were never
   // prepared; one whose plan the tables' change made unusable (0A000), or
   // that the session no longer has (26000), is prepared anew next time.
-  const std::string state = field(failure->get(), PG_DIAG_SQLSTATE);
-  for (std::size_t i = failedAt; i < steps.size(); ++i) {
-    const bool stale = i == failedAt && steps[i].kind == Step::Kind::RunPrepared &&
+  const std::string state = field(out.failure->get(), PG_DIAG_SQLSTATE);
+  for (std::size_t i = out.failedAt; i < steps.size(); ++i) {
+    const bool stale = i == out.failedAt && steps[i].kind == Step::Kind::RunPrepared &&
                        (state == "0A000" || state == "26000");
     if (steps[i].kind == Step::Kind::Prepare || stale) forgetPrepared(steps[i].sql);
   }
-  raiseFailure(failure->get(), steps[failedAt].sql);
+  return out;
+}
+
+std::vector<PgResult> PgConnection::roundTrip(std::vector<Step> steps, const std::vector<bool>& keep) {
+  Trip done = trip(steps);
+  if (done.failure) raiseFailure(done.failure->get(), steps[done.failedAt].sql);
+  std::vector<PgResult> kept;
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    if (keep[i]) kept.push_back(std::move(done.results[i]));
+  return kept;
+}
+
+PgConnection::Each PgConnection::runEach(const std::vector<Statement>& statements) {
+  Each out;
+  if (statements.empty()) return out;
+  if (lost_) raiseUnanswered(statements.front().sql);
+  for (const Statement& s : statements) checkParams(s.params, s.sql);
+  std::vector<Step> steps = std::move(deferred_);
+  deferred_.clear();
+  const std::size_t first = steps.size();
+  for (const Statement& s : statements) steps.push_back({Step::Kind::Query, s.sql, {}, s.params});
+  Trip done = trip(steps);
+  if (done.failure && done.failedAt < first)
+    raiseFailure(done.failure->get(), steps[done.failedAt].sql);  // what was deferred before
+  for (std::size_t i = first; i < done.results.size() && (!done.failure || i < done.failedAt); ++i)
+    out.results.push_back(std::move(done.results[i]));
+  if (done.failure) {
+    out.failedAt = done.failedAt - first;
+    try {
+      raiseFailure(done.failure->get(), steps[done.failedAt].sql);
+    } catch (...) {
+      out.failure = std::current_exception();
+    }
+  }
+  return out;
 }
 
 void PgConnection::forgetPrepared(const std::string& sql) {

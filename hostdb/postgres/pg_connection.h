@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <list>
@@ -123,6 +124,15 @@ class PgConnection {
     std::vector<Param> params;
   };
   std::vector<PgResult> runTogether(const std::vector<Statement>& statements);
+  // The same up to the first failure, which is kept instead of raised: the
+  // results before it, and the failure (what run() would raise) with the
+  // failing statement's index; the statements after it were not run.
+  struct Each {
+    std::vector<PgResult> results;
+    std::exception_ptr failure;
+    std::size_t failedAt = 0;
+  };
+  Each runEach(const std::vector<Statement>& statements);
 
   // Runs `sql`, a COPY ... FROM STDIN, and sends it what `fill` appends to
   // its argument (COPY's text format), one call after another until `fill`
@@ -158,6 +168,14 @@ class PgConnection {
   // their results; raises the first failure. The results of the steps for
   // which `keep` is true, in order.
   std::vector<PgResult> roundTrip(std::vector<Step> steps, const std::vector<bool>& keep);
+  // The round trip itself: every step's result up to the first failure
+  // (aborted steps' too), and that failure.
+  struct Trip {
+    std::vector<PgResult> results;  // in order, the failure's left out
+    std::optional<PgResult> failure;
+    std::size_t failedAt = 0;
+  };
+  Trip trip(std::vector<Step>& steps);
   bool send(const Step& step);
   void awaitSync();
   // What is deferred, then `last`, in one round trip: the last step's result.

@@ -65,6 +65,44 @@ class ServerDatabase final : public PgDatabase {
   }
 
   std::int64_t RecordsAffected() const override { return recordsAffected_; }
+  bool isRemote() const override { return true; }
+
+  // Inside a transaction, the statements that are plain INSERT, UPDATE or
+  // DELETE go to the server together, each under a savepoint of its own,
+  // in one round trip; a table's change, a refused value or a statement the
+  // layer cannot translate is run as Execute runs it, after what came
+  // before. The first failure ends the run, as Execute's would have.
+  std::vector<Outcome> ExecuteEach(const std::vector<std::string>& statements,
+                                   int options) override {
+    if (!session_ || !session_->inTransaction())
+      return Database::ExecuteEach(statements, options);
+    const bool skipFailingRows = (options & dbFailOnError) == 0;
+    std::vector<Outcome> out;
+    std::vector<Batched> batch;
+    for (const std::string& sql : statements) {
+      jet::traceStatement('E', sql);
+      try {
+        const std::vector<Token> tokens = jet::statementTokens(sql, Verb::Other);
+        if (!jet::parseDdl(tokens)) {
+          Translation t = translateDml(sql, tokens, lookup(), skipFailingRows);
+          if (t.verb != Verb::Select && !t.refusal) {
+            batch.push_back({std::move(t), tokens});
+            continue;
+          }
+        }
+        if (!sendBatch(batch, out)) return out;
+        run(sql, skipFailingRows);
+        out.push_back({recordsAffected_, std::nullopt});
+      } catch (const platform::Error& e) {
+        if (!sendBatch(batch, out)) return out;
+        if (const auto* engine = dynamic_cast<const EngineError*>(&e)) jet::traceError(*engine);
+        out.push_back({0, e});
+        return out;
+      }
+    }
+    sendBatch(batch, out);
+    return out;
+  }
 
   std::unique_ptr<Recordset> OpenRecordset(std::string_view sql, int type) override {
     jet::traceStatement('Q', sql);
@@ -146,6 +184,62 @@ class ServerDatabase final : public PgDatabase {
     } catch (const EngineError& e) {
       return EngineError(e.number(), e.description(), cause);
     }
+  }
+
+  struct Batched {
+    Translation t;
+    std::vector<Token> tokens;
+  };
+
+  // The batched statements in one round trip, their outcomes added to
+  // `out`; false when one failed (its outcome the last, its work undone).
+  bool sendBatch(std::vector<Batched>& batch, std::vector<Outcome>& out) {
+    if (batch.empty()) return true;
+    std::vector<Batched> sending = std::move(batch);
+    batch.clear();
+    std::vector<PgConnection::Statement> list;
+    for (const Batched& b : sending) {
+      list.push_back({"SAVEPOINT zel_statement", {}});
+      list.push_back({b.t.sql, paramsOf(b.t)});
+      list.push_back({"RELEASE SAVEPOINT zel_statement", {}});
+    }
+    PgConnection& connection = session_->connection();
+    PgConnection::Each each;
+    try {
+      each = connection.runEach(list);
+    } catch (const platform::Error& e) {
+      // What went before them failed (the connection lost): the first
+      // statement meets it.
+      out.push_back({0, e});
+      return false;
+    }
+    const std::size_t done = each.failure ? each.failedAt / 3 : sending.size();
+    for (std::size_t k = 0; k < done; ++k)
+      out.push_back({each.results[3 * k + 1].affectedRows(), std::nullopt});
+    if (!each.failure) {
+      recordsAffected_ = out.back().recordsAffected;
+      return true;
+    }
+    const Batched& failed = sending[done];
+    session_->refresh();
+    try {
+      connection.exec("ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement");
+    } catch (const EngineError&) {
+      // The connection is gone: the server has undone the work already.
+    }
+    try {
+      try {
+        std::rethrow_exception(each.failure);
+      } catch (const ServerError& e) {
+        if (!isUnpreparable(e.diagnostics().sqlstate)) throw;
+        throw diagnosed(failed.tokens, failed.t, e.cause());
+      }
+    } catch (const EngineError& e) {
+      jet::traceError(e);
+      out.push_back({0, e});
+    }
+    recordsAffected_ = 0;
+    return false;
   }
 
   void run(std::string_view sql, bool skipFailingRows) {
