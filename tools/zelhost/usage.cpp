@@ -26,6 +26,10 @@ constexpr Command kCommands[] = {
      "make the catalog follow SQLite's schema; print each change; rows stay as they are\n"
      "          (not needed on a server host)",
      repairCommand},
+    {"page", "SPOOLFILE -o OUT [--dpi N] [--paper a4|letter]",
+     "draw a spool file as its page: a PDF when OUT ends in .pdf, a PNG (--dpi, default 150)\n"
+     "          when it ends in .png",
+     pageCommand},
 };
 
 }  // namespace
