@@ -27,8 +27,8 @@ constexpr Command kCommands[] = {
      "          (not needed on a server host)",
      repairCommand},
     {"page", "SPOOLFILE -o OUT [--dpi N] [--paper a4|letter]",
-     "draw a spool file as its page: a PDF when OUT ends in .pdf, a PNG (--dpi, default 150)\n"
-     "          when it ends in .png",
+     "draw a spool file as its page: a PDF for OUT ending in .pdf, a PNG for .png\n"
+     "          (--dpi, default 150); A4 unless --paper letter",
      pageCommand},
 };
 
