@@ -43,6 +43,14 @@ if [ -x "$bin/sendsummary" ]; then
     echo "Spool file:       $demo/host/RPT/$spool (registered in SPOOL)"
     echo "Its copy:         $demo/host/RPT/$output.PRN"
     echo "Text summary:     $demo/host/TMP/$output.txt"
+    # The spool file as the page the host prints from it.
+    status=0
+    "$bin/zelhost" page "$demo/host/RPT/$spool" -o "$demo/summary.png" || status=$?
+    case $status in
+      0) echo "Its page:         $demo/summary.png (zelhost page)" ;;
+      2) echo "Its page:         not drawn: this zelhost cannot draw (no cairo or Pango)" ;;
+      *) echo "Its page:         zelhost page failed (exit status $status)"; exit 1 ;;
+    esac
   else
     echo "sendsummary ended with a message (see $messages)."
   fi

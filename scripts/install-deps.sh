@@ -24,6 +24,7 @@ group_names=(
   package
   shared
   postgres
+  page
   windows
 )
 group_packages=(
@@ -33,6 +34,7 @@ group_packages=(
   "dpkg-dev man-db"
   "openssh-server sshfs glusterfs-server glusterfs-client samba smbnetfs moosefs-master moosefs-chunkserver moosefs-client"
   "postgresql libpq-dev"
+  "libcairo2-dev libpango1.0-dev fonts-liberation poppler-utils"
   ""
 )
 group_skips=(
@@ -42,6 +44,7 @@ group_skips=(
   "the Debian package test"
   "the tests of hosts shared by several PCs (ctest label shared)"
   "the tests on a database server (ctest label postgres)"
+  "zelhost page (drawing spool files) and its tests, or those that need the fonts or pdftotext"
   "the Windows build's tests"
 )
 

@@ -222,7 +222,7 @@ TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
   const std::string zelhost = testsupport::program("zelhost");
   RunResult help = testsupport::runProcess({zelhost, "--help"});
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* command : {"init", "sample", "sql", "shell"}) {
+  for (const char* command : {"init", "sample", "sql", "shell", "page"}) {
     EXPECT_THAT(help.out, HasSubstr(std::string("  ") + command + " ")) << command;
     RunResult one = testsupport::runProcess({zelhost, command, "--help"});
     EXPECT_EQ(one.exitCode, 0) << command;
@@ -243,6 +243,19 @@ TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
     EXPECT_TRUE(r.out.empty());
     EXPECT_THAT(r.err, HasSubstr("usage: zelhost")) << r.err;
   }
+}
+
+// A build without cairo and Pango (the Windows build among them) has the
+// command, which says it cannot draw, and writes nothing.
+TEST(ZelhostPage, NotAvailableWhereTheBuildCannotDraw) {
+  if (ZEL_PAGE_DRAWING) GTEST_SKIP() << "this build draws pages (page_tests)";
+  testsupport::TempDir dir;
+  testsupport::writeFile(dir / "in.PRN", "pPos|10|175|x|False|8|0|\r\n");
+  RunResult r = testsupport::runProcess(
+      {testsupport::program("zelhost"), "page", dir / "in.PRN", "-o", dir / "p.pdf"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_THAT(r.err, HasSubstr("zelhost page: not available in this build"));
+  EXPECT_FALSE(testsupport::fileExists(dir / "p.pdf"));
 }
 
 TEST(ZelhostShell, StartsTheSqliteShellWithTheExtensionLoaded) {

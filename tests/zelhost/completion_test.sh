@@ -28,4 +28,7 @@ expect "--server" upsize h --s
 expect "check" ch
 expect "--dbname" init --d
 expect "--help --version" --
+expect "page" p
+expect "--paper" page x.PRN --p
+expect "letter" page x.PRN --paper l
 exit $status

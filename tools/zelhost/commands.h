@@ -15,5 +15,7 @@ int sampleCommand(const Args& args);
 int shellCommand(const Args& args);
 int checkCommand(const Args& args);
 int repairCommand(const Args& args);
+// page/page_command.cpp, or page/page_unavailable.cpp where the build cannot draw.
+int pageCommand(const Args& args);
 
 }  // namespace zelhost

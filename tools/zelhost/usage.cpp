@@ -33,6 +33,10 @@ constexpr Command kCommands[] = {
      "make the catalog follow SQLite's schema; print each change; rows stay as they are\n"
      "          (not needed on a server host)",
      repairCommand},
+    {"page", "SPOOLFILE -o OUT [--dpi N] [--paper a4|letter]",
+     "draw a spool file as its page: a PDF for OUT ending in .pdf, a PNG for .png\n"
+     "          (--dpi, default 150); A4 unless --paper letter",
+     pageCommand},
 };
 
 }  // namespace
