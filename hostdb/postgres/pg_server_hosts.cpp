@@ -90,7 +90,9 @@ class PgServerHosts final : public ServerHosts {
   void grantRole(std::string_view path, std::string_view role,
                  const std::vector<TableRight>& rights) override {
     if (!isPlainRoleName(role)) raise(err::kNotValidName, {role});
-    const std::string name = "\"" + std::string(role) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 warns falsely of "x" + string.
+    std::string name = "\"";
+    name.append(role).append("\"");
     PgConnection db = connectToHost(path);
     db.exec("BEGIN");
     try {
