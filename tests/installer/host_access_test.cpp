@@ -15,6 +15,7 @@
 #include "installer/module_state.h"
 #include "installer/send_config.h"
 #include "installer/startup.h"
+#include "platform/message_box.h"
 #include "tests/installer/installer_fixture.h"
 #include "tests/support/host/host_reader.h"
 #include "tests/support/test_support.h"
@@ -80,6 +81,23 @@ TEST_F(InstallerTest, OtherFailuresShowTheNumberAndDescriptionAndReturn) {
       std::vector<std::string>{
           R"({"program":"","title":"Error al Ejecutar Sentencia SQL","text":"Error Número : 3376\n)"
           R"(La tabla 'NO_SUCH_TABLE' no existe.","icon":"critical","buttons":"ok","default":"ok","answer":"ok"})"});
+}
+
+// Held statements run before the next box, each failure's box in its
+// statement's place, and the run goes on with the ones after it.
+TEST_F(InstallerTest, HeldStatementsRunBeforeTheNextBoxInTheirOrder) {
+  open();
+  std::vector<long long> stored;
+  for (const char* sql : {"insert into reportes values ('RP0003','a',1)", "DROP TABLE NO_SUCH_TABLE",
+                          "insert into reportes values ('RP0004','b',1)"})
+    installer::executeSqlLater(sql, [&stored](std::int64_t rows) { stored.push_back(rows); });
+  platform::MessageBox("after", "Mensaje", platform::Icon::None);
+  EXPECT_EQ(stored, (std::vector<long long>{1, 0, 1}));
+  EXPECT_EQ(count("reportes"), 2);
+  const std::vector<std::string> boxes = host.transcript();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_THAT(boxes[0], HasSubstr("Error Número : 3376"));
+  EXPECT_THAT(boxes[1], HasSubstr(R"("text":"after")"));
 }
 
 // The database file may not grow (a full disk, as SQLite meets it): the first
