@@ -30,14 +30,7 @@ PgConnection connectToHost(std::string_view path, std::optional<int> mostConnect
     raise(err::kCannotFindFile, {path}, e.description());
   }
   return PgConnection(parseDescriptor(content, path), sessionName(), std::string(path),
-                      "-c search_path=public,jet,pg_catalog -c synchronous_commit=on",
-                      mostConnectSeconds);
-}
-
-void setUpHostSession(PgConnection& db) {
-  db.exec(
-      "SET search_path = public, jet, pg_catalog;"
-      " SET synchronous_commit = on");
+                      kHostSessionSettings, mostConnectSeconds);
 }
 
 }  // namespace hostdb::postgres

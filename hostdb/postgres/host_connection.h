@@ -20,9 +20,10 @@ namespace hostdb::postgres {
 // may take.
 PgConnection connectToHost(std::string_view path, std::optional<int> mostConnectSeconds = {});
 
-// Sets `db`'s session up as connectToHost's are: the search path and
-// synchronous commits.
-void setUpHostSession(PgConnection& db);
+// The settings every host session is given with its log-on: the search
+// path and synchronous commits (see above).
+inline constexpr std::string_view kHostSessionSettings =
+    "-c search_path=public,jet,pg_catalog -c synchronous_commit=on";
 
 // "program@machine" for this process.
 std::string sessionName();

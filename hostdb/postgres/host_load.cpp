@@ -87,7 +87,6 @@ class PgHostLoad final : public ServerLoad {
  public:
   PgHostLoad(PgConnection db, std::string_view identity, std::string_view display)
       : db_(std::move(db)) {
-    setUpHostSession(db_);
     // The texts a digest reads back: dates as stored, doubles to the last digit.
     db_.exec("SET DateStyle = 'ISO, YMD'; SET extra_float_digits = 1");
     db_.exec("BEGIN");

@@ -27,8 +27,8 @@ void requireEmptyDatabase(PgConnection& db);
 // matches their expressions.
 std::string indexStatement(const IndexDefinition& index, const jet::TableSchema& table);
 
-// Begins the load on `db` (connected, in no transaction): its session set
-// up as a host's, then BEGIN, the makers' lock, requireEmptyDatabase and the
+// Begins the load on `db` (connected with kHostSessionSettings, in no
+// transaction): BEGIN, the makers' lock, requireEmptyDatabase and the
 // support objects under `workgroupIdentity`. `display` names the database
 // in errors.
 std::unique_ptr<ServerLoad> beginHostLoad(PgConnection db, std::string_view workgroupIdentity,

@@ -149,18 +149,7 @@ void makeHostSchemaInTransaction(PgConnection& db, std::string_view identity,
 }
 
 void makeHostSchema(PgConnection& db, std::string_view identity, std::string_view display) {
-  db.exec("BEGIN");
-  try {
-    makeHostSchemaInTransaction(db, identity, display);
-    db.exec("COMMIT");
-  } catch (...) {
-    try {
-      db.exec("ROLLBACK");
-    } catch (const EngineError&) {
-      // The connection is gone: the server rolled back already.
-    }
-    throw;
-  }
+  inTransaction(db, [&] { makeHostSchemaInTransaction(db, identity, display); });
 }
 
 std::optional<std::string> workgroupIdentity(PgConnection& db) {

@@ -174,6 +174,21 @@ bool finishConnecting(PGconn* conn, int seconds, bool& timedOut) {
 
 }  // namespace
 
+void inTransaction(PgConnection& db, const std::function<void()>& work) {
+  db.exec("BEGIN");
+  try {
+    work();
+    db.exec("COMMIT");
+  } catch (...) {
+    try {
+      db.exec("ROLLBACK");
+    } catch (const EngineError&) {
+      // The connection is gone: the server rolled back already.
+    }
+    throw;
+  }
+}
+
 std::string_view PgResult::text(int row, int column) const {
   const char* value = PQgetvalue(result_.get(), row, column);
   return std::string_view(value, static_cast<std::size_t>(PQgetlength(result_.get(), row, column)));

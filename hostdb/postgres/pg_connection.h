@@ -53,6 +53,13 @@ class PgResult {
 // can be named.
 std::string applicationName(std::string_view program, std::string_view machine);
 
+class PgConnection;
+
+// Runs `work` between BEGIN and COMMIT on `db`; when it (or the commit)
+// raises, the transaction is rolled back, a connection already gone passed
+// over, and the failure goes on.
+void inTransaction(PgConnection& db, const std::function<void()>& work);
+
 class PgConnection {
  public:
   // How long a connection may take when the connection string sets no
@@ -107,7 +114,6 @@ class PgConnection {
   void defer(std::string sql, std::vector<Param> params = {});
   // Sends what is deferred now, raising its first failure.
   void flush();
-  bool hasDeferred() const { return !deferred_.empty(); }
   // Statements deferred and not yet sent.
   std::size_t deferredCount() const { return deferred_.size(); }
   // Forgets the deferred statements from the `from`th on, unsent.

@@ -20,8 +20,8 @@ namespace {
 // errors: never by its text, which may hold a password.
 constexpr const char* kGivenConninfo = "--server";
 
-PgConnection connectGiven(std::string_view conninfo) {
-  return PgConnection(conninfo, sessionName(), kGivenConninfo);
+PgConnection connectGiven(std::string_view conninfo, std::string_view settings = {}) {
+  return PgConnection(conninfo, sessionName(), kGivenConninfo, settings);
 }
 
 std::string readDescriptor(std::string_view path) {
@@ -61,7 +61,7 @@ class PgServerHosts final : public ServerHosts {
 
   std::unique_ptr<ServerLoad> beginLoad(std::string_view conninfo,
                                         std::string_view identity) override {
-    return beginHostLoad(connectGiven(conninfo), identity, kGivenConninfo);
+    return beginHostLoad(connectGiven(conninfo, kHostSessionSettings), identity, kGivenConninfo);
   }
 
   void discard(std::string_view conninfo) noexcept override {
@@ -94,33 +94,24 @@ class PgServerHosts final : public ServerHosts {
     std::string name = "\"";
     name.append(role).append("\"");
     PgConnection db = connectToHost(path);
-    db.exec("BEGIN");
-    try {
-      if (db.exec("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1",
-                  {Param(std::string(role))})
-              .rows() == 0)
-        db.exec("CREATE ROLE " + name + " LOGIN");
-      const std::string database(db.exec("SELECT pg_catalog.current_database()").text(0, 0));
-      db.exec("GRANT CONNECT ON DATABASE " + quoteName(database) + " TO " + name);
-      db.exec(std::string("GRANT USAGE ON SCHEMA public, ") + kSupportSchema + " TO " + name);
-      for (const char* catalog : kCatalogTables)
-        db.exec(std::string("GRANT SELECT ON ") + kSupportSchema + "." +
-                canonicalName(catalog) + " TO " + name);
-      for (const TableRight& right : rights) {
-        const std::vector<jet::TableSchema> found = loadSchemas(db, right.table);
-        if (found.empty()) raise(err::kTableNotFound, {right.table});
-        db.exec(std::string("GRANT SELECT") + (right.insert ? ", INSERT" : "") + " ON " +
-                quoteName(found.front().name) + " TO " + name);
-      }
-      db.exec("COMMIT");
-    } catch (...) {
-      try {
-        db.exec("ROLLBACK");
-      } catch (const EngineError&) {
-        // The connection is gone: the server rolled back already.
-      }
-      throw;
+    inTransaction(db, [&] {
+    if (db.exec("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1",
+                {Param(std::string(role))})
+            .rows() == 0)
+      db.exec("CREATE ROLE " + name + " LOGIN");
+    const std::string database(db.exec("SELECT pg_catalog.current_database()").text(0, 0));
+    db.exec("GRANT CONNECT ON DATABASE " + quoteName(database) + " TO " + name);
+    db.exec(std::string("GRANT USAGE ON SCHEMA public, ") + kSupportSchema + " TO " + name);
+    for (const char* catalog : kCatalogTables)
+      db.exec(std::string("GRANT SELECT ON ") + kSupportSchema + "." +
+              canonicalName(catalog) + " TO " + name);
+    for (const TableRight& right : rights) {
+      const std::vector<jet::TableSchema> found = loadSchemas(db, right.table);
+      if (found.empty()) raise(err::kTableNotFound, {right.table});
+      db.exec(std::string("GRANT SELECT") + (right.insert ? ", INSERT" : "") + " ON " +
+              quoteName(found.front().name) + " TO " + name);
     }
+    });
   }
 
   std::vector<ServerFinding> check(std::string_view path) override {

@@ -129,14 +129,37 @@ check_host() {
   [ "$sessions" = 0 ] && [ "$locks" = 0 ] || WHOLE="not whole"
 }
 
-# stop_server: once a few runs have ended (or 10 s), the server stopped at
-# once, and started again DOWN_FOR seconds later.
-stop_server() {
+# wait_for_ended_runs N: until N sendsummary runs have ended, or 10 s.
+wait_for_ended_runs() {
   local tries=0
-  while [ "$(ls "$RUNS"/s*.rc 2>/dev/null | wc -l)" -lt 6 ] && [ $tries -lt 1000 ]; do
+  while [ "$(ls "$RUNS"/s*.rc 2>/dev/null | wc -l)" -lt "$1" ] && [ $tries -lt 1000 ]; do
     sleep 0.01
     tries=$((tries + 1))
   done
+}
+
+# judge_run_in_flight ID RC END SINCE_MS WITHIN EVENT: a run that did not
+# exit 0 ended after the event (at SINCE_MS), within WITHIN seconds of it,
+# with one box: 3043 and a cause. SLOWEST keeps the latest end after it.
+judge_run_in_flight() {
+  local id=$1 rc=$2 end=$3 since=$4 within=$5 event=$6 box
+  [ "$end" -gt "$since" ] ||
+    FAULTS+=("run $id failed before the $event (exit $rc): $(first_box "$RUNS/$id.msg" "$RUNS/$id.out" "$rc")")
+  [ $((end - since)) -le "$SLOWEST" ] || SLOWEST=$((end - since))
+  [ "$end" -le $((since + within * 1000)) ] ||
+    FAULTS+=("run $id ended only $(seconds $((end - since))) s after the $event")
+  box=$(head -1 "$RUNS/$id.msg" 2>/dev/null)
+  if [[ ($box != *3043* && $box != *'Error de red o de disco.'*) || $box != *'"cause":"'?* ]]; then
+    FAULTS+=("run $id ended without box 3043 and a cause (exit $rc): $(first_box "$RUNS/$id.msg" "$RUNS/$id.out" "$rc")")
+  fi
+  [ "$(wc -l <"$RUNS/$id.msg" 2>/dev/null || echo 0)" -le 1 ] ||
+    FAULTS+=("run $id showed $(wc -l <"$RUNS/$id.msg") boxes")
+}
+
+# stop_server: once a few runs have ended (or 10 s), the server stopped at
+# once, and started again DOWN_FOR seconds later.
+stop_server() {
+  wait_for_ended_runs 6
   STOP_MS=$(now_ms)
   "$here/cluster.sh" crash "$CLUSTER" || FAULTS+=("pg_ctl stop -m immediate failed")
   STOPPED_MS=$(now_ms)
@@ -148,7 +171,8 @@ stop_server() {
 # stop_outcome: the runs that did not exit 0 (formsetup among them) were in
 # flight at the stop, and each ended within TOLD_WITHIN seconds with one box: 3043 and a cause.
 stop_outcome() {
-  local i rc end box slowest=0 before=0 failed=0
+  local i rc end before=0 failed=0
+  SLOWEST=0
   for i in $(seq 1 $((2 * RUNS_PER_PC))) formsetup; do
     [ "$i" = formsetup ] || i=s$i
     rc=$(cat "$RUNS/$i.rc") end=$(cat "$RUNS/$i.end")
@@ -157,20 +181,10 @@ stop_outcome() {
       continue
     fi
     [ "$i" = formsetup ] || failed=$((failed + 1))
-    [ "$end" -gt "$STOP_MS" ] ||
-      FAULTS+=("run $i failed before the stop (exit $rc): $(first_box "$RUNS/$i.msg" "$RUNS/$i.out" "$rc")")
-    [ $((end - STOP_MS)) -le "$slowest" ] || slowest=$((end - STOP_MS))
-    [ "$end" -le $((STOP_MS + TOLD_WITHIN * 1000)) ] ||
-      FAULTS+=("run $i ended only $(seconds $((end - STOP_MS))) s after the stop")
-    box=$(head -1 "$RUNS/$i.msg" 2>/dev/null)
-    if [[ ($box != *3043* && $box != *'Error de red o de disco.'*) || $box != *'"cause":"'?* ]]; then
-      FAULTS+=("run $i ended without box 3043 and a cause (exit $rc): $(first_box "$RUNS/$i.msg" "$RUNS/$i.out" "$rc")")
-    fi
-    [ "$(wc -l <"$RUNS/$i.msg" 2>/dev/null || echo 0)" -le 1 ] ||
-      FAULTS+=("run $i showed $(wc -l <"$RUNS/$i.msg") boxes")
+    judge_run_in_flight "$i" "$rc" "$end" "$STOP_MS" "$TOLD_WITHIN" stop
   done
   NOTES+=("server stopped $(seconds $((STOP_MS - STARTED_MS))) s into the batch ($(seconds $((STOPPED_MS - STOP_MS))) s to stop), accepting again $(seconds $((RESTARTED_MS - STOP_MS))) s after")
-  NOTES+=("exit 0 before the stop: $before, after it: $(($(grep -lx 0 "$RUNS"/s*.rc | wc -l) - before)); failed: $failed, the last $(seconds "$slowest") s after the stop")
+  NOTES+=("exit 0 before the stop: $before, after it: $(($(grep -lx 0 "$RUNS"/s*.rc | wc -l) - before)); failed: $failed, the last $(seconds "$SLOWEST") s after the stop")
   [ "$failed" -gt 0 ] || FAULTS+=("no run was in flight at the stop: the stop proved nothing")
 }
 
@@ -201,11 +215,7 @@ through_proxy() {
 # cut_link: once a few runs have ended (or 10 s), the link goes silent: the
 # proxy passes nothing on and closes nothing.
 cut_link() {
-  local tries=0
-  while [ "$(ls "$RUNS"/s*.rc 2>/dev/null | wc -l)" -lt 3 ] && [ $tries -lt 1000 ]; do
-    sleep 0.01
-    tries=$((tries + 1))
-  done
+  wait_for_ended_runs 3
   CUT_MS=$(now_ms)
   kill -USR1 "$PROXY_PID"
 }
@@ -213,25 +223,16 @@ cut_link() {
 # cut_outcome: every run that did not exit 0 was in flight at the cut and
 # ended within CUT_TOLD_WITHIN seconds of it, with one box: 3043 and a cause.
 cut_outcome() {
-  local i rc end box slowest=0 failed=0
+  local i rc end failed=0
+  SLOWEST=0
   for i in $(seq 1 $((2 * RUNS_PER_PC))) formsetup; do
     [ "$i" = formsetup ] || i=s$i
     rc=$(cat "$RUNS/$i.rc") end=$(cat "$RUNS/$i.end")
     [ "$rc" != 0 ] || continue
     failed=$((failed + 1))
-    [ "$end" -gt "$CUT_MS" ] ||
-      FAULTS+=("run $i failed before the cut (exit $rc): $(first_box "$RUNS/$i.msg" "$RUNS/$i.out" "$rc")")
-    [ $((end - CUT_MS)) -le "$slowest" ] || slowest=$((end - CUT_MS))
-    [ "$end" -le $((CUT_MS + CUT_TOLD_WITHIN * 1000)) ] ||
-      FAULTS+=("run $i ended only $(seconds $((end - CUT_MS))) s after the cut")
-    box=$(head -1 "$RUNS/$i.msg" 2>/dev/null)
-    if [[ ($box != *3043* && $box != *'Error de red o de disco.'*) || $box != *'"cause":"'?* ]]; then
-      FAULTS+=("run $i ended without box 3043 and a cause (exit $rc): $(first_box "$RUNS/$i.msg" "$RUNS/$i.out" "$rc")")
-    fi
-    [ "$(wc -l <"$RUNS/$i.msg" 2>/dev/null || echo 0)" -le 1 ] ||
-      FAULTS+=("run $i showed $(wc -l <"$RUNS/$i.msg") boxes")
+    judge_run_in_flight "$i" "$rc" "$end" "$CUT_MS" "$CUT_TOLD_WITHIN" cut
   done
-  NOTES+=("link cut $(seconds $((CUT_MS - STARTED_MS))) s into the batch; $failed runs in flight, the last ended $(seconds "$slowest") s after the cut")
+  NOTES+=("link cut $(seconds $((CUT_MS - STARTED_MS))) s into the batch; $failed runs in flight, the last ended $(seconds "$SLOWEST") s after the cut")
   [ "$failed" -gt 0 ] || FAULTS+=("no run was in flight at the cut: the cut proved nothing")
 }
 
