@@ -1,16 +1,38 @@
-// Workspace transactions over every database open in the workspace.
-#include "tests/hostdb/engine_fixture.h"
+// Workspace transactions over every database open in the workspace, on
+// either engine.
+#include "tests/hostdb/host_test.h"
 
-using enginetest::EngineTest;
-using enginetest::errorOf;
+using hosttest::errorOf;
 
-TEST_F(EngineTest, CommitTransMakesTheWorkVisibleToOthersAndRollbackUndoesIt) {
-  createWithTable("a.db");
-  auto e = engine();
-  auto db = e->OpenDatabase(path("a.db"));
-  auto observer = engine();
-  auto seen = observer->OpenDatabase(path("a.db"));
-  hostdb::Workspace& ws = e->Workspaces(0);
+namespace {
+
+// A host with one table t(a TEXT); the test's own workspace opens the
+// databases it names.
+class EngineTransactionTest : public hosttest::HostTest {
+ protected:
+  void prepare() override {
+    exec("CREATE TABLE t (a TEXT)");
+    db_->Close();
+  }
+  // Another host with a table t, as the first.
+  std::string otherHost() {
+    const std::string other = newHost("b");
+    workspace().OpenDatabase(other)->Execute("CREATE TABLE t (a TEXT)", hostdb::dbFailOnError);
+    return other;
+  }
+  static std::int64_t rowCount(hostdb::Database& db) {
+    auto rs = db.OpenRecordset("SELECT count(*) AS n FROM t", hostdb::dbOpenSnapshot);
+    std::int64_t n = rs->Value("n").integer();
+    rs->Close();
+    return n;
+  }
+};
+ZEL_ON_BOTH_ENGINES(EngineTransactionTest);
+
+TEST_P(EngineTransactionTest, CommitTransMakesTheWorkVisibleToOthersAndRollbackUndoesIt) {
+  auto db = workspace().OpenDatabase(path());
+  auto seen = reopen();
+  hostdb::Workspace& ws = workspace();
 
   ws.BeginTrans();
   db->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
@@ -26,32 +48,28 @@ TEST_F(EngineTest, CommitTransMakesTheWorkVisibleToOthersAndRollbackUndoesIt) {
   EXPECT_EQ(rowCount(*seen), 1);
 }
 
-TEST_F(EngineTest, TransactionCoversEveryDatabaseOfTheWorkspace) {
-  createWithTable("a.db");
-  createWithTable("b.db");
-  auto e = engine();
-  auto a = e->OpenDatabase(path("a.db"));
-  auto b = e->OpenDatabase(path("b.db"));
-  e->Workspaces(0).BeginTrans();
+TEST_P(EngineTransactionTest, TransactionCoversEveryDatabaseOfTheWorkspace) {
+  const std::string other = otherHost();
+  auto a = workspace().OpenDatabase(path());
+  auto b = workspace().OpenDatabase(other);
+  workspace().BeginTrans();
   a->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
   b->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
-  e->Workspaces(0).Rollback();
+  workspace().Rollback();
   EXPECT_EQ(rowCount(*a), 0);
   EXPECT_EQ(rowCount(*b), 0);
 
   // A closed database is no longer part of the workspace's transactions.
   b->Close();
-  e->Workspaces(0).BeginTrans();
+  workspace().BeginTrans();
   a->Execute("INSERT INTO t VALUES ('z')", hostdb::dbFailOnError);
-  e->Workspaces(0).CommitTrans();
+  workspace().CommitTrans();
   EXPECT_EQ(rowCount(*a), 1);
 }
 
-TEST_F(EngineTest, EndingATransactionThatWasNotBegunGives3034) {
-  createWithTable("a.db");
-  auto e = engine();
-  auto db = e->OpenDatabase(path("a.db"));
-  hostdb::Workspace& ws = e->Workspaces(0);
+TEST_P(EngineTransactionTest, EndingATransactionThatWasNotBegunGives3034) {
+  auto db = workspace().OpenDatabase(path());
+  hostdb::Workspace& ws = workspace();
   EXPECT_EQ(errorOf([&] { ws.CommitTrans(); }), 3034);
   EXPECT_EQ(errorOf([&] { ws.Rollback(); }), 3034);
   ws.BeginTrans();
@@ -59,13 +77,8 @@ TEST_F(EngineTest, EndingATransactionThatWasNotBegunGives3034) {
   EXPECT_EQ(errorOf([&] { ws.CommitTrans(); }), 3034);
 }
 
-TEST_F(EngineTest, DatabaseMayOutliveItsEngine) {
-  createWithTable("a.db");
-  std::unique_ptr<hostdb::Database> db;
-  {
-    auto e = engine();
-    db = e->OpenDatabase(path("a.db"));
-  }
+TEST_P(EngineTransactionTest, DatabaseMayOutliveItsEngine) {
+  std::unique_ptr<hostdb::Database> db = reopen();  // its DBEngine is gone
   db->Execute("INSERT INTO t VALUES ('x')", hostdb::dbFailOnError);
   EXPECT_EQ(rowCount(*db), 1);
   db->Close();
@@ -73,11 +86,9 @@ TEST_F(EngineTest, DatabaseMayOutliveItsEngine) {
 
 // A rolled-back transaction takes its schema and property changes with it:
 // the database forgets them as the file does.
-TEST_F(EngineTest, RollbackUndoesTablesKeysAndFieldProperties) {
-  createWithTable("a.db");
-  auto e = engine();
-  auto db = e->OpenDatabase(path("a.db"));
-  hostdb::Workspace& ws = e->Workspaces(0);
+TEST_P(EngineTransactionTest, RollbackUndoesTablesKeysAndFieldProperties) {
+  auto db = workspace().OpenDatabase(path());
+  hostdb::Workspace& ws = workspace();
   ws.BeginTrans();
   db->Execute("CREATE TABLE later ([k] Text(2))", hostdb::dbFailOnError);
   db->Execute("ALTER TABLE t ADD CONSTRAINT pk PRIMARY KEY ([a])", hostdb::dbFailOnError);
@@ -95,3 +106,5 @@ TEST_F(EngineTest, RollbackUndoesTablesKeysAndFieldProperties) {
   db->Execute("INSERT INTO t VALUES (Null)", hostdb::dbFailOnError);  // no key any more
   EXPECT_EQ(rowCount(*db), 1);
 }
+
+}  // namespace

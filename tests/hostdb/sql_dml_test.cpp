@@ -3,17 +3,17 @@
 #include "gmock/gmock.h"
 #include <cstdlib>
 
-#include "tests/hostdb/sql_support.h"
+#include "tests/hostdb/host_test.h"
 
 using ::testing::HasSubstr;
 
-using sqltest::errorOf;
+using hosttest::errorOf;
 
 namespace {
 
-class SqlDmlTest : public sqltest::SqlTest {
+class SqlDmlTest : public hosttest::HostTest {
  protected:
-  SqlDmlTest() {
+  void prepare() override {
     exec(
         "CREATE TABLE Param ([Numero] Text(3), [Argumento] Text(2), [Funcion] Text(100), "
         "[Correl_Param] Text(3))");
@@ -27,8 +27,9 @@ class SqlDmlTest : public sqltest::SqlTest {
     db().TableDefs().Item("envio_t").Fields("tabla_ext").setAllowZeroLength(true);
   }
 };
+ZEL_ON_BOTH_ENGINES(SqlDmlTest);
 
-TEST_F(SqlDmlTest, TheInstallersStatements) {
+TEST_P(SqlDmlTest, TheInstallersStatements) {
   auto lookUp = [&] {
     auto rs = db().OpenRecordset("Select * from Param Where Numero='044' AND Argumento='- '",
                                  hostdb::dbOpenSnapshot);
@@ -72,7 +73,7 @@ TEST_F(SqlDmlTest, TheInstallersStatements) {
   EXPECT_EQ(db().RecordsAffected(), 1);
 }
 
-TEST_F(SqlDmlTest, DatesFromLiteralsAndText) {
+TEST_P(SqlDmlTest, DatesFromLiteralsAndText) {
   exec("CREATE TABLE D ([n] Byte, [f] Date)");
   exec("INSERT INTO D VALUES (1, #2004-01-15#)");
   exec("INSERT INTO D VALUES (2, #01/15/2004 10:20:30#)");
@@ -100,7 +101,7 @@ TEST_F(SqlDmlTest, DatesFromLiteralsAndText) {
 
 // Statements that differ only in their text values run on one kept prepared
 // statement: each run sees its own values, and its own WHERE text in 3075.
-TEST_F(SqlDmlTest, StatementsOfOneShapeKeepTheirOwnValues) {
+TEST_P(SqlDmlTest, StatementsOfOneShapeKeepTheirOwnValues) {
   for (const char* key : {"1", "2", "3"})
     exec(std::string("insert into Param values ('044','") + key + "','f" + key + "','0')");
   for (const char* key : {"2", "9", "1"}) {
@@ -140,7 +141,7 @@ TEST_F(SqlDmlTest, StatementsOfOneShapeKeepTheirOwnValues) {
   }
 }
 
-TEST_F(SqlDmlTest, ChangesOfAnotherConnectionAreSeen) {
+TEST_P(SqlDmlTest, ChangesOfAnotherConnectionAreSeen) {
   EXPECT_EQ(count("reportes"), 0);  // this connection has read the catalog
   auto other = reopen();
   other->Execute("CREATE TABLE Later ([k] Text(2), [f] Date)", hostdb::dbFailOnError);
@@ -157,11 +158,9 @@ TEST_F(SqlDmlTest, ChangesOfAnotherConnectionAreSeen) {
 // stored tables: aliases, qualified names and tables made by other clients
 // count as names; a misspelt one anywhere is 3061, a table that is not
 // stored 3078, and what remains a syntax error.
-TEST_F(SqlDmlTest, UnpreparableStatementsAreToldApartByTheirNames) {
+TEST_P(SqlDmlTest, UnpreparableStatementsAreToldApartByTheirNames) {
   exec("CREATE TABLE CAB ([doc_id_d] text(15), [semana] integer)");
-  sqlite3* other = sqltest::openRaw(path());
-  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE plain (x, y)", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(other);
+  foreignTable("plain", {"x", "y"});
   auto query = [&](const std::string& sql) {
     return errorOf([&] { db().OpenRecordset(sql, hostdb::dbOpenSnapshot); });
   };
@@ -174,11 +173,16 @@ TEST_F(SqlDmlTest, UnpreparableStatementsAreToldApartByTheirNames) {
   EXPECT_EQ(query("SELECT semana FROM CAB c WHERE c.semana = = 1"), 3075);
   EXPECT_EQ(query("SELECT semana FROM CAB ORDER BY"), 3141);
   EXPECT_EQ(errorOf([&] { exec("INSERT INTO plain (x, nada) VALUES (1, 2)"); }), 3127);
-  EXPECT_EQ(errorOf([&] { exec("INSERT INTO plain VALUES (Left('ab', 1))"); }), 3346);
+  // A table made past the engine is described on a file host from its
+  // SQLite definition; a server host's catalog does not know it (zelhost
+  // check reports it), and the server fills the columns given no value
+  // with Null.
+  EXPECT_EQ(errorOf([&] { exec("INSERT INTO plain VALUES (Left('ab', 1))"); }),
+            engine() == hosttest::Engine::Server ? 0 : 3346);
   EXPECT_EQ(errorOf([&] { exec("UPDATE plain SET x = Mid(y, 1, 2) WHERE nada = 1"); }), 3061);
 }
 
-TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
+TEST_P(SqlDmlTest, MalformedAndMisnamedStatements) {
   exec("CREATE TABLE CAB ([tip_doc_d] Byte, [doc_id_d] text(15), [semana] integer)");
   auto query = [&](const std::string& sql) {
     return errorOf([&] { db().OpenRecordset(sql, hostdb::dbOpenSnapshot); });
@@ -225,7 +229,7 @@ TEST_F(SqlDmlTest, MalformedAndMisnamedStatements) {
 
 // SQLite stops reading a statement at a NUL byte without an error: wherever
 // one stands, the statement is a syntax error of its kind and nothing runs.
-TEST_F(SqlDmlTest, StatementWithANulByteFailsAndRunsNothing) {
+TEST_P(SqlDmlTest, StatementWithANulByteFailsAndRunsNothing) {
   exec("CREATE TABLE SPOOL ([CodRep] Text(6), [Archivo] Text(12))");
   exec("INSERT INTO SPOOL VALUES ('RP0019', 'a.PRN')");
   exec("INSERT INTO SPOOL VALUES ('RP0018', 'b.PRN')");
@@ -257,25 +261,25 @@ TEST_F(SqlDmlTest, StatementWithANulByteFailsAndRunsNothing) {
   EXPECT_EQ(scalar("SELECT count(*) FROM SPOOL"), "2");
 }
 
-TEST_F(SqlDmlTest, StatementsRunInsideAnOpenTransaction) {
-  db_->beginTransaction();
+TEST_P(SqlDmlTest, StatementsRunInsideAnOpenTransaction) {
+  workspace().BeginTrans();
   exec("insert into reportes values ('RP0018','x',1)");
   exec("CREATE TABLE Extra ([a] Byte)");
   exec("ALTER TABLE Extra ADD CONSTRAINT PK_Extra PRIMARY KEY (a)");
   EXPECT_EQ(count("reportes"), 1);
-  db_->rollbackTransaction();
+  workspace().Rollback();
   EXPECT_EQ(count("reportes"), 0);
   EXPECT_EQ(errorOf([&] { exec("DROP TABLE Extra"); }), 3376);
   exec("CREATE TABLE Extra ([a] Byte)");  // the catalog forgot it too
 
-  db_->beginTransaction();
+  workspace().BeginTrans();
   exec("insert into reportes values ('RP0018','x',1)");
-  db_->commitTransaction();
+  workspace().CommitTrans();
   EXPECT_EQ(reopen()->OpenRecordset("SELECT * FROM reportes", hostdb::dbOpenSnapshot)->Eof(),
             false);
 }
 
-TEST_F(SqlDmlTest, TraceRecordsStatementsQueriesAndErrors) {
+TEST_P(SqlDmlTest, TraceRecordsStatementsQueriesAndErrors) {
   const std::string log = dir_ / "sql.log";
   ::setenv("ZEL_SQL_LOG", log.c_str(), 1);
   exec("DELETE FROM reportes WHERE codrep = 'C:\\ZEL\\'");

@@ -1,21 +1,36 @@
 // Recordsets: lazy fetching, moving, values by name, appending to a dynaset.
+#include "tests/hostdb/host_test.h"
 #include "tests/hostdb/sql_support.h"
 
 using sqltest::errorOf;
 
 namespace {
 
-class SqlRecordsetTest : public sqltest::SqlTest {
+template <typename Exec>
+void makeSpool(Exec exec) {
+  exec(
+      "CREATE TABLE SPOOL ([CodRep] Text(6), [Secuencia] Long, [Archivo] Text(12), "
+      "[Fecha] Date, [Monto] Double)");
+  exec("ALTER TABLE SPOOL ADD CONSTRAINT PK_SPOOL PRIMARY KEY (CodRep, Secuencia)");
+}
+
+class SqlRecordsetTest : public hosttest::HostTest {
  protected:
-  SqlRecordsetTest() {
-    exec(
-        "CREATE TABLE SPOOL ([CodRep] Text(6), [Secuencia] Long, [Archivo] Text(12), "
-        "[Fecha] Date, [Monto] Double)");
-    exec("ALTER TABLE SPOOL ADD CONSTRAINT PK_SPOOL PRIMARY KEY (CodRep, Secuencia)");
+  void prepare() override {
+    makeSpool([&](const char* sql) { exec(sql); });
+  }
+};
+ZEL_ON_BOTH_ENGINES(SqlRecordsetTest);
+
+// SQLite's own handle and work under the recordset: on a file host only.
+class SqlRecordsetFileTest : public sqltest::SqlTest {
+ protected:
+  SqlRecordsetFileTest() {
+    makeSpool([&](const char* sql) { exec(sql); });
   }
 };
 
-TEST_F(SqlRecordsetTest, MovesOverTheRowsAndReadsTypedValues) {
+TEST_P(SqlRecordsetTest, MovesOverTheRowsAndReadsTypedValues) {
   exec("INSERT INTO SPOOL VALUES ('RP0019', 1, '00000001.PRN', #2024-03-01 09:30:00#, 1.5)");
   exec("INSERT INTO SPOOL VALUES ('RP0019', 2, Null, Null, Null)");
   auto rs = db().OpenRecordset("SELECT * FROM SPOOL ORDER BY Secuencia", hostdb::dbOpenSnapshot);
@@ -51,7 +66,7 @@ TEST_F(SqlRecordsetTest, MovesOverTheRowsAndReadsTypedValues) {
   EXPECT_TRUE(max->Value("SecTipo").isNull());
 }
 
-TEST_F(SqlRecordsetTest, DynasetAppendsRowsWithTheRowRules) {
+TEST_P(SqlRecordsetTest, DynasetAppendsRowsWithTheRowRules) {
   auto rs = db().OpenRecordset("SELECT * FROM SPOOL", hostdb::dbOpenDynaset);
   EXPECT_TRUE(rs->Eof());
   EXPECT_EQ(errorOf([&] { rs->Update(); }), 3020);
@@ -93,7 +108,7 @@ TEST_F(SqlRecordsetTest, DynasetAppendsRowsWithTheRowRules) {
 // The rules read the catalog while the INSERT runs (an empty text asks it
 // whether the field accepts one). Should that read fail, the INSERT fails
 // with the engine's error for it: nothing unwinds through SQLite.
-TEST_F(SqlRecordsetTest, ACatalogUnreadableWhileAnInsertRunsFailsTheInsert) {
+TEST_F(SqlRecordsetFileTest, ACatalogUnreadableWhileAnInsertRunsFailsTheInsert) {
   auto rs = db().OpenRecordset("SELECT * FROM SPOOL", hostdb::dbOpenDynaset);
   db_->beginTransaction();
   db_->rollbackTransaction();  // the catalog copy is read again at its next use
@@ -120,7 +135,7 @@ int countSteps(void* steps) {
   return 0;
 }
 
-TEST_F(SqlRecordsetTest, OpeningALargeTableReadsOnlyWhatIsUsed) {
+TEST_F(SqlRecordsetFileTest, OpeningALargeTableReadsOnlyWhatIsUsed) {
   exec("CREATE TABLE Big ([n] Long, [t] Text(10))");
   sqlite3* h = db_->handle();
   ASSERT_EQ(sqlite3_exec(h,
