@@ -262,6 +262,10 @@ bool PgSession::isKeyword(std::string_view word) {
           "SELECT word FROM pg_catalog.pg_get_keywords() WHERE catcode IN ('R', 'T', 'C')");
       for (int i = 0; i < r.rows(); ++i) words.emplace(r.text(i, 0));
     });
+    // The verbs and clause words of the engine's statements that the
+    // server leaves unreserved: never a table, an alias or an unknown
+    // name, as on a file host (whose SQLite reserves them).
+    for (const char* w : {"delete", "insert", "update", "set", "by", "values"}) words.emplace(w);
     keywords_ = std::move(words);
   }
   return keywords_->contains(canonicalName(word));
