@@ -78,6 +78,10 @@ class Rewriter {
 
   void run(bool skipFailingRows) {
     collectTables();
+    if (out_.verb == Verb::Select) {
+      if (end_ > 1 && (t_[1].is("FROM") || (t_[1].is("DISTINCT") && end_ > 2 && t_[2].is("FROM"))))
+        raise(jet::syntaxErrorNumber(Verb::Select));  // no select list
+    }
     markComparisons();
     markOrdering();
     if (out_.verb == Verb::Insert) judgeInsert();
@@ -404,6 +408,7 @@ class Rewriter {
     std::size_t i = 3;
     if (i < end_ && t_[i].isPunct("(")) {
       const std::size_t close = jet::closingParen(t_, i, end_);
+      if (close >= end_) raise(jet::syntaxErrorNumber(Verb::Insert));
       for (++i; i < close; ++i) {
         if (!t_[i].isName()) continue;
         const ColumnSchema* c = table->column(t_[i].text);
@@ -416,6 +421,7 @@ class Rewriter {
     }
     if (i >= end_ || !t_[i].is("VALUES") || i + 1 >= end_ || !t_[i + 1].isPunct("(")) return;
     const std::size_t close = jet::closingParen(t_, i + 1, end_);
+    if (close >= end_) raise(jet::syntaxErrorNumber(Verb::Insert));  // VALUES ( not closed
     std::vector<Span> values;
     for (std::size_t k = i + 2; k < close;) {
       std::size_t stop = k;
