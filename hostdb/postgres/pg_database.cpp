@@ -116,7 +116,7 @@ class ServerDatabase final : public PgDatabase {
       std::optional<jet::TableSchema> appendTo;
       if (type == dbOpenDynaset && !t.singleTable.empty())
         if (const jet::TableSchema* table = s.findTable(t.singleTable)) appendTo = *table;
-      return makeRecordset(session_, std::move(*rows), std::move(appendTo));
+      return makeRecordset(session_, std::move(*rows), std::move(appendTo), t.spellings);
     } catch (const EngineError& e) {
       jet::traceError(e);
       throw;

@@ -61,15 +61,22 @@ bool inKey(const TableSchema& table, const ColumnSchema& c) {
 class ServerRecordset : public Recordset {
  public:
   ServerRecordset(std::shared_ptr<PgSession> session, PgResult rows,
-                  std::optional<TableSchema> appendTo)
+                  std::optional<TableSchema> appendTo, const std::vector<std::string>& spellings)
       : session_(std::move(session)),
         open_(session_->lifetime()),
         table_(std::move(appendTo)) {
     for (int c = 0; c < rows.columns(); ++c) {
       std::string name(rows.columnName(c));
-      // The server gives a table's columns in their one form: shown as the
-      // catalog spells them.
-      if (table_)
+      // The server gives every name in its one form: shown as the statement
+      // writes an alias and the catalog spells a column, as a file host
+      // shows them.
+      bool spelt = false;
+      for (const std::string& s : spellings)
+        if (!spelt && canonicalName(s) == name) {
+          name = s;
+          spelt = true;
+        }
+      if (table_ && !spelt)
         if (const ColumnSchema* known = table_->column(name)) name = known->name;
       names_.push_back(std::move(name));
     }
@@ -195,9 +202,10 @@ Variant variantOf(std::string_view text, unsigned typeOid) {
 }
 
 std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<PgSession> session, PgResult rows,
-                                         std::optional<TableSchema> appendTo) {
+                                         std::optional<TableSchema> appendTo,
+                                         const std::vector<std::string>& spellings) {
   return std::make_unique<ServerRecordset>(std::move(session), std::move(rows),
-                                           std::move(appendTo));
+                                           std::move(appendTo), spellings);
 }
 
 }  // namespace hostdb::postgres

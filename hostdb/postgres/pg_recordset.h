@@ -15,9 +15,11 @@
 namespace hostdb::postgres {
 
 // `appendTo`: the table a dynaset may append to (nullopt: AddNew raises
-// kReadOnly).
+// kReadOnly). `spellings`: the query's names as written (Translation), by
+// which its columns are shown.
 std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<PgSession> session, PgResult rows,
-                                         std::optional<jet::TableSchema> appendTo);
+                                         std::optional<jet::TableSchema> appendTo,
+                                         const std::vector<std::string>& spellings = {});
 
 // A value of the server's text result as the engine's Variant, by the
 // column's type (`typeOid`): numbers, timestamps as dates, texts.

@@ -81,6 +81,7 @@ class Rewriter {
     if (out_.verb == Verb::Select) {
       if (end_ > 1 && (t_[1].is("FROM") || (t_[1].is("DISTINCT") && end_ > 2 && t_[2].is("FROM"))))
         raise(jet::syntaxErrorNumber(Verb::Select));  // no select list
+      collectSpellings();
     }
     markComparisons();
     markOrdering();
@@ -117,6 +118,13 @@ class Rewriter {
         break;
       }
     }
+  }
+
+  void collectSpellings() {
+    for (std::size_t i = 1; i < end_; ++i)
+      if (t_[i - 1].is("AS") && t_[i].isName()) out_.spellings.push_back(t_[i].text);
+    for (const auto& [alias, table] : scope_)
+      for (const ColumnSchema& c : table->columns) out_.spellings.push_back(c.name);
   }
 
   const ColumnSchema* column(const Span& s) const {

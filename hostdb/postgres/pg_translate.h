@@ -51,6 +51,11 @@ struct Translation {
   std::string whereText;           // the WHERE expression as written
   // "SELECT * FROM table [WHERE ...]": the one table a dynaset may append to.
   std::string singleTable;
+  // A query's names as the statement and its tables spell them: its aliases
+  // as written, then the columns of the tables it names as the catalog
+  // spells them. The server gives every name folded to lower case; a
+  // recordset shows each by the first of these that it matches.
+  std::vector<std::string> spellings;
   // Set when a written literal breaks a rule. Every row the statement would
   // write is then refused, and `sql` is a query of how many there are (empty:
   // exactly one, an INSERT ... VALUES): with the fail-on-error option any

@@ -133,6 +133,33 @@ TEST_F(ZelhostServer, SqlOnTheDescriptorKeepsTheEnginesRules) {
   EXPECT_EQ(duplicate.err.rfind("error 3022: ", 0), 0u) << duplicate.err;
 }
 
+// The same statements on a file host and a server host print the same
+// header: columns as their table spells them, aliases as written.
+TEST_F(ZelhostServer, SqlPrintsTheNamesAFileHostPrints) {
+  initOrFail();
+  TestHost file;
+  file.init();
+  const std::vector<std::string> statements = {
+      "INSERT INTO SPOOL (CodRep, Secuencia, Archivo, Usuario) VALUES ('RP0019', '7', "
+      "'00000007.PRN', 'ana')",
+      "SELECT * FROM SPOOL",
+      "SELECT codrep, SECUENCIA, s.archivo FROM spool s WHERE codrep = 'rp0019'",
+      "SELECT max(Secuencia) AS SecTipo, count(*) AS Filas FROM SPOOL",
+      "SELECT DISTINCT CODREP FROM SPOOL",
+      "SELECT usuario AS Quien, codrep FROM SPOOL GROUP BY usuario, codrep ORDER BY codrep",
+  };
+  std::vector<std::string> onServer = {"sql", host_.databasePath()};
+  std::vector<std::string> onFile = {"sql", file.databasePath()};
+  onServer.insert(onServer.end(), statements.begin(), statements.end());
+  onFile.insert(onFile.end(), statements.begin(), statements.end());
+  const RunResult server = zelhost(onServer);
+  const RunResult lite = file.run("zelhost", onFile);
+  ASSERT_EQ(lite.exitCode, 0) << lite.err;
+  EXPECT_EQ(server.exitCode, 0) << server.err;
+  EXPECT_EQ(server.out, lite.out);
+  EXPECT_NE(lite.out.find("CodRep\tSecuencia\tArchivo\n"), std::string::npos) << lite.out;
+}
+
 TEST_F(ZelhostServer, ShellIsPsqlOnTheDescriptor) {
   initOrFail();
   const RunResult r = zelhost({"shell", host_.databasePath(), "-At", "-c",
