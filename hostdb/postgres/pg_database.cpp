@@ -2,6 +2,7 @@
 // workspace's transactions.
 #include "hostdb/postgres/pg_database.h"
 
+#include <cctype>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "hostdb/postgres/pg_recordset.h"
 #include "hostdb/postgres/pg_tabledefs.h"
 #include "hostdb/postgres/pg_translate.h"
+#include "platform/ascii.h"
 
 namespace hostdb::postgres {
 namespace {
@@ -264,8 +266,114 @@ class ServerDatabase final : public PgDatabase {
       return;
     }
     std::int64_t affected = 0;
-    runTranslated(t, tokens, [&](PgResult r) { affected = r.affectedRows(); });
+    try {
+      runTranslated(t, tokens, [&](PgResult r) { affected = r.affectedRows(); });
+    } catch (const ServerError& e) {
+      if (!skipFailingRows || !breaksARowRule(e)) throw;
+      // One row broke a rule the server checks (a size, a range, the key):
+      // the statement's other rows are written one by one, as a file host
+      // writes all but the rows that break one.
+      if (auto rows = rowByRow(t)) affected = *rows;
+      else throw;
+    }
     recordsAffected_ = affected;
+  }
+
+  static bool breaksARowRule(const ServerError& e) {
+    const std::string_view state = e.diagnostics().sqlstate;
+    return state.starts_with("22") || state.starts_with("23");
+  }
+
+  // Where the translation's own `word` (" WHERE ", " SELECT ") stands, at
+  // the depth of no parenthesis; npos when nowhere.
+  static std::size_t topLevel(const std::string& sql, std::string_view word) {
+    int depth = 0;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+      if (sql[i] == '(') ++depth;
+      if (sql[i] == ')') --depth;
+      if (depth == 0 && sql.size() - i >= word.size() &&
+          platform::ascii::equalsNoCase(std::string_view(sql).substr(i, word.size()), word))
+        return i;
+    }
+    return std::string::npos;
+  }
+
+  // ", $k::text" for each parameter up to `count` that `sql` does not use:
+  // the server must know every parameter's type (the SET list's values are
+  // not in the WHERE that lists an UPDATE's rows).
+  static std::string unusedParams(const std::string& sql, std::size_t count) {
+    std::string out;
+    for (std::size_t k = 1; k <= count; ++k) {
+      const std::string mark = "$" + std::to_string(k);
+      bool used = false;
+      for (std::size_t at = sql.find(mark); at != std::string::npos && !used;
+           at = sql.find(mark, at + 1)) {
+        const std::size_t after = at + mark.size();
+        used = after >= sql.size() || !std::isdigit(static_cast<unsigned char>(sql[after]));
+      }
+      if (!used) out += ", " + mark + "::text";
+    }
+    return out;
+  }
+
+  // The rows of an UPDATE, or of an INSERT ... SELECT, each written under a
+  // savepoint of its own, those that break a rule passed over: how many
+  // were written; nullopt for a statement of another shape.
+  std::optional<std::int64_t> rowByRow(const Translation& t) {
+    const std::vector<Param> params = paramsOf(t);
+    constexpr std::string_view conflict = " ON CONFLICT DO NOTHING";
+    std::string listing, each;  // the rows; the statement for one of them
+    if (t.verb == Verb::Update) {
+      const std::size_t set = topLevel(t.sql, " SET ");
+      if (set == std::string::npos) return std::nullopt;
+      const std::string table = t.sql.substr(7, set - 7);  // after "UPDATE "
+      const std::size_t where = topLevel(t.sql, " WHERE ");
+      const std::string id = " ctid = $" + std::to_string(params.size() + 1) + "::tid";
+      if (where == std::string::npos) {
+        listing = "SELECT ctid::text" + unusedParams("", params.size()) + " FROM " + table;
+        each = t.sql + " WHERE" + id;
+      } else {
+        const std::string condition = t.sql.substr(where + 7);
+        listing = "SELECT ctid::text" + unusedParams(condition, params.size()) + " FROM " + table +
+                  " WHERE " + condition;
+        each = t.sql.substr(0, where) + " WHERE (" + condition + ") AND" + id;
+      }
+    } else if (t.verb == Verb::Insert) {
+      const std::size_t select = topLevel(t.sql, " SELECT ");
+      if (select == std::string::npos || !t.sql.ends_with(conflict)) return std::nullopt;
+      listing = t.sql.substr(select + 1, t.sql.size() - conflict.size() - select - 1);
+      each = t.sql.substr(0, select) + " VALUES (";
+    } else {
+      return std::nullopt;
+    }
+    std::int64_t written = 0;
+    session_->change([&] {
+      PgConnection& c = session_->connection();
+      const PgResult rows = c.run(listing, params);
+      for (int r = 0; r < rows.rows(); ++r) {
+        std::vector<Param> values;
+        std::string statement = each;
+        if (t.verb == Verb::Update) {
+          values = params;
+          values.push_back(std::string(rows.text(r, 0)));
+        } else {
+          for (int k = 0; k < rows.columns(); ++k) {
+            values.push_back(rows.isNull(r, k) ? Param() : Param(std::string(rows.text(r, k))));
+            statement += (k ? ", $" : "$") + std::to_string(k + 1);
+          }
+          statement += ")" + std::string(conflict);
+        }
+        c.exec("SAVEPOINT zel_row");
+        try {
+          written += c.run(statement, values).affectedRows();
+          c.exec("RELEASE SAVEPOINT zel_row");
+        } catch (const ServerError& e) {
+          if (!breaksARowRule(e)) throw;
+          c.exec("ROLLBACK TO SAVEPOINT zel_row; RELEASE SAVEPOINT zel_row");
+        }
+      }
+    });
+    return written;
   }
 
   std::shared_ptr<PgSession> session_;  // null once closed
