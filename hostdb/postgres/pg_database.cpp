@@ -318,7 +318,8 @@ class ServerDatabase final : public PgDatabase {
 
   // The rows of an UPDATE, or of an INSERT ... SELECT, each written under a
   // savepoint of its own, those that break a rule passed over: how many
-  // were written; nullopt for a statement of another shape.
+  // were written (none for an INSERT ... VALUES, whose one row broke it);
+  // nullopt for a statement of another shape.
   std::optional<std::int64_t> rowByRow(const Translation& t) {
     const std::vector<Param> params = paramsOf(t);
     constexpr std::string_view conflict = " ON CONFLICT DO NOTHING";
@@ -339,8 +340,9 @@ class ServerDatabase final : public PgDatabase {
         each = t.sql.substr(0, where) + " WHERE (" + condition + ") AND" + id;
       }
     } else if (t.verb == Verb::Insert) {
+      if (!t.sql.ends_with(conflict)) return std::nullopt;
       const std::size_t select = topLevel(t.sql, " SELECT ");
-      if (select == std::string::npos || !t.sql.ends_with(conflict)) return std::nullopt;
+      if (select == std::string::npos) return 0;  // INSERT ... VALUES: its one row passed over
       listing = t.sql.substr(select + 1, t.sql.size() - conflict.size() - select - 1);
       each = t.sql.substr(0, select) + " VALUES (";
     } else {

@@ -80,7 +80,8 @@ TEST_P(SqlRulesTest, WithoutFailOnErrorOffendingRowsAreSkipped) {
   const int lenient = hostdb::dbInconsistent;
   exec("INSERT INTO R (k, t) VALUES ('a', 'x')", lenient);
   EXPECT_EQ(db().RecordsAffected(), 1);
-  for (const char* bad : {"('b', 'toolong')", "('c', '')", "(Null, 'x')", "('A ', 'y')"}) {
+  for (const char* bad :
+       {"('b', 'toolong')", "('c', '')", "(Null, 'x')", "('A ', 'y')", "('d', 'x' & 'yyy')"}) {
     EXPECT_EQ(errorOf([&] { exec(std::string("INSERT INTO R (k, t) VALUES ") + bad, lenient); }), 0)
         << bad;
     EXPECT_EQ(db().RecordsAffected(), 0) << bad;
