@@ -34,8 +34,16 @@ if(NOT WIN32)
   add_custom_target(debian_doc ALL DEPENDS ${deb_doc}/changelog.gz ${deb_doc}/changelog.Debian.gz)
   set(deb_doc_files ${deb_doc}/copyright ${deb_doc}/changelog.gz ${deb_doc}/changelog.Debian.gz)
   install(FILES ${deb_doc_files} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # lintian's overrides, each with its reason (cmake/debian/lintian-overrides.in).
+  set(PACKAGE ${PROJECT_NAME})
+  configure_file(cmake/debian/lintian-overrides.in ${deb_doc}/overrides/${PACKAGE} @ONLY)
+  install(FILES ${deb_doc}/overrides/${PACKAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
   if(TARGET zeldialog)
     install(FILES ${deb_doc_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${PROJECT_NAME}-dialog
+            COMPONENT dialog)
+    set(PACKAGE ${PROJECT_NAME}-dialog)
+    configure_file(cmake/debian/lintian-overrides.in ${deb_doc}/overrides/${PACKAGE} @ONLY)
+    install(FILES ${deb_doc}/overrides/${PACKAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
             COMPONENT dialog)
   endif()
 else()
