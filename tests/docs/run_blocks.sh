@@ -23,7 +23,7 @@ for tool in sqlite3 man iconv; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (the docs' commands use it)"; exit 77; }
 done
 if [ $# -gt 0 ]; then documents=("$@"); else
-  documents=(README.md docs/*.md man/*.1.in)
+  mapfile -t documents < <(cd "$source" && ls README.md docs/*.md man/*.1.in)
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zel-docs.XXXXXX")
