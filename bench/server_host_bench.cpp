@@ -88,8 +88,11 @@ class Proxy {
     const std::string portFile = (dir / "proxy.port").string();
     pid_ = ::fork();
     if (pid_ == 0) {
-      std::freopen(log_.c_str(), "w", stderr);
-      std::freopen("/dev/null", "w", stdout);
+      // A child that cannot redirect its output cannot run the proxy quietly.
+      if (std::freopen(log_.c_str(), "w", stderr) == nullptr ||
+          std::freopen("/dev/null", "w", stdout) == nullptr) {
+        ::_exit(127);
+      }
       ::execl(kProxy.c_str(), kProxy.c_str(), "--target", socket.c_str(), "--delay-ms",
               std::to_string(eachWayMs).c_str(), "--port-file", portFile.c_str(), nullptr);
       ::_exit(127);

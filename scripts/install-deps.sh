@@ -31,7 +31,7 @@ group_packages=(
   "libgtk-3-dev"
   "xvfb xdotool imagemagick"
   "sqlite3 python3"
-  "dpkg-dev man-db"
+  "dpkg-dev man-db lintian"
   "openssh-server sshfs glusterfs-server glusterfs-client samba smbnetfs moosefs-master moosefs-chunkserver moosefs-client"
   "postgresql libpq-dev"
   "libcairo2-dev libpango1.0-dev fonts-liberation poppler-utils"
