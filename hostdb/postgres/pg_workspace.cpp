@@ -9,6 +9,7 @@
 #include "hostdb/postgres/host_connection.h"
 #include "hostdb/postgres/host_schema.h"
 #include "hostdb/postgres/pg_database.h"
+#include "hostdb/postgres/pg_errors.h"
 #include "hostdb/postgres/pg_lock_holders.h"
 #include "hostdb/postgres/pg_lock_keys.h"
 #include "hostdb/workgroup.h"
@@ -17,19 +18,47 @@ namespace hostdb::postgres {
 namespace {
 
 
+std::string openLockCall(bool exclusive) {
+  return std::string("SELECT pg_catalog.") +
+         (exclusive ? "pg_try_advisory_lock" : "pg_try_advisory_lock_shared") + "(" +
+         std::to_string(kOpenDatabase.group) + ", " + std::to_string(kOpenDatabase.id) + ")";
+}
+
 // Every open database holds the open lock shared; an exclusive open holds it
 // alone. Refused: kCannotOpenFile, naming who holds it.
-void takeOpenLock(PgConnection& db, std::string_view path, bool exclusive) {
-  const char* call = exclusive ? "pg_try_advisory_lock" : "pg_try_advisory_lock_shared";
-  const PgResult taken = db.exec(std::string("SELECT pg_catalog.") + call + "(" +
-                                 std::to_string(kOpenDatabase.group) + ", " +
-                                 std::to_string(kOpenDatabase.id) + ")");
-  if (taken.text(0, 0) == "t") return;
+void refuseOpen(PgConnection& db, std::string_view path, bool exclusive) {
   const std::string holders = describeHolders(lockHolders(db, kOpenDatabase, !exclusive));
   raise(err::kCannotOpenFile, {path},
         "PostgreSQL " + db.server() + ": " +
             (exclusive ? "the host is open in other sessions: " : "the host is open exclusively by ") +
             holders);
+}
+
+// The workgroup identity the host records, and the open lock, asked in one
+// round trip. A database without the host's tables fails the first
+// (undefined table), and the lock is then not asked for; a lock taken for a
+// host that is then refused goes with the connection.
+void checkHostAndTakeOpenLock(PgConnection& db, std::string_view path, std::string_view identity,
+                              bool exclusive) {
+  PgConnection::Each each =
+      db.runEach({{"SELECT Value FROM jet.MSysDb WHERE Property = 'WorkgroupIdentity'", {}},
+                  {openLockCall(exclusive), {}}});
+  bool hostMissing = false;
+  if (each.failure) {
+    try {
+      std::rethrow_exception(each.failure);
+    } catch (const ServerError& e) {
+      if (each.failedAt != 0 || e.diagnostics().sqlstate != "42P01") throw;
+      hostMissing = true;
+    }
+  }
+  if (hostMissing || each.results.front().rows() != 1 || each.results.front().isNull(0, 0))
+    raise(err::kUnrecognizedFormat, {path},
+          "PostgreSQL " + db.server() + ": the database holds no host (no jet.MSysDb)");
+  if (each.results.front().text(0, 0) != identity)
+    raise(err::kNoPermission, {path},
+          "PostgreSQL " + db.server() + ": the host was made under another workgroup");
+  if (each.results.at(1).text(0, 0) != "t") refuseOpen(db, path, exclusive);
 }
 
 class ServerWorkspace final : public Workspace {
@@ -43,14 +72,7 @@ class ServerWorkspace final : public Workspace {
                                          std::string_view /*connect: no options apply*/) override {
     const std::string& identity = logOn();
     PgConnection db = connectToHost(path);
-    std::optional<std::string> recorded = workgroupIdentity(db);
-    if (!recorded)
-      raise(err::kUnrecognizedFormat, {path},
-            "PostgreSQL " + db.server() + ": the database holds no host (no jet.MSysDb)");
-    if (*recorded != identity)
-      raise(err::kNoPermission, {path},
-            "PostgreSQL " + db.server() + ": the host was made under another workgroup");
-    takeOpenLock(db, path, exclusive);
+    checkHostAndTakeOpenLock(db, path, identity, exclusive);
     if (readOnly) db.exec("SET default_transaction_read_only = on");
     auto session = std::make_shared<PgSession>(std::move(db), std::string(path));
     std::unique_ptr<PgDatabase> opened = makeDatabase(session, std::string(path), databases_);
