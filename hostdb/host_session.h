@@ -45,6 +45,9 @@ class HostSession {
             HostWork work = HostWork::Rows);
 
   bool isOpen() const { return database_ != nullptr; }
+  // Whether the open database is on a server (every use a round trip):
+  // asked without using it, so that nothing held is sent for the answer.
+  bool isRemote() const { return database_ && database_->isRemote(); }
   // The open database, the run lock taken again first when a box made the
   // run give it back (raising 516 when another run keeps it); raises 91 when
   // none is open.

@@ -64,7 +64,7 @@ class ParamKeys {
  public:
   bool holds(const std::string& numero, const std::string& argumento) {
     const Key key = keyOf(numero, argumento);
-    if (!hostDatabase().isRemote() || written_.contains(key)) {
+    if (!hostdb::hostSession().isRemote() || written_.contains(key)) {
       settleStatements();
       return findParam(numero, argumento);
     }
