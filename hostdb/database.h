@@ -49,6 +49,16 @@ class Database {
   };
   virtual std::vector<Outcome> ExecuteEach(const std::vector<std::string>& statements,
                                            int options = dbInconsistent);
+  // Field.AllowZeroLength set to `allow` on each field in turn (a table's
+  // name, a field's name), up to the first that fails: an outcome for each
+  // field done and for the failure, as ExecuteEach gives them. An engine may
+  // send them together; this one sets them one by one through TableDefs.
+  struct FieldName {
+    std::string table;
+    std::string field;
+  };
+  virtual std::vector<Outcome> AllowZeroLengthEach(const std::vector<FieldName>& fields,
+                                                   bool allow);
   // Whether every statement costs a round trip to a server, so that a run
   // gains by asking once for what it would look up row by row.
   virtual bool isRemote() const { return false; }

@@ -1,11 +1,17 @@
 // The form's tables: the temporary ones dropped, the missing ones created.
 #include "installer/form_tables.h"
 
+#include <set>
+#include <string>
+#include <vector>
+
 #include "hostdb/database.h"
+#include "hostdb/tabledef.h"
 #include "installer/form_schema.h"
 #include "installer/host_access.h"
 #include "installer/module_state.h"
 #include "platform/errors.h"
+#include "platform/text.h"
 
 namespace installer {
 namespace {
@@ -26,11 +32,26 @@ bool wantsItsKey(const FormTable& table) {
   return true;
 }
 
+// The host's tables by their upper-cased names, read once: the run holds the
+// host alone, so only its own statements change them meanwhile, and each of
+// those names a table of its own.
+std::set<std::string> storedTables() {
+  hostdb::TableDefs& tables = hostDatabase().TableDefs();
+  tables.Refresh();
+  std::set<std::string> names;
+  for (std::size_t i = 0; i < tables.Count(); ++i)
+    names.insert(platform::upperCase(tables.Item(i).Name()));
+  return names;
+}
+
 }  // namespace
 
+// The statements are held and go to the host together (a server host: in
+// one round trip); a failure's box still follows its own statement.
 void dropTemporaryTables() {
+  const std::set<std::string> stored = storedTables();
   for (const std::string& name : droppedTemporaryTables()) {
-    if (tableExists(name)) executeSql(dropTableStatement(name));
+    if (stored.contains(name)) executeSqlLater(dropTableStatement(name));
   }
 }
 
@@ -38,14 +59,19 @@ void dropTemporaryTables() {
 // it has none. The key statement follows its own CREATE TABLE even when that
 // failed.
 void createFormTables() {
+  // Every table is looked at before any statement is held: a look-up would
+  // send what is held.
+  const std::set<std::string> stored = storedTables();
+  std::vector<std::string> statements;
   for (const FormTable& table : formTables()) {
-    if (tableExists(table.name)) {
-      if (wantsItsKey(table)) executeSql(primaryKeyStatement(table));
+    if (stored.contains(table.name)) {
+      if (wantsItsKey(table)) statements.push_back(primaryKeyStatement(table));
       continue;
     }
-    executeSql(createTableStatement(table));
-    executeSql(primaryKeyStatement(table));
+    statements.push_back(createTableStatement(table));
+    statements.push_back(primaryKeyStatement(table));
   }
+  for (const std::string& statement : statements) executeSqlLater(statement);
   hostDatabase().TableDefs().Refresh();
 }
 

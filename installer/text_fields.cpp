@@ -4,7 +4,10 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
+#include "hostdb/database.h"
+#include "hostdb/tabledef.h"
 #include "installer/host_access.h"
 #include "installer/module_state.h"
 #include "platform/errors.h"
@@ -72,11 +75,11 @@ const TextFieldTable* listed(const std::string& upperName) {
 
 }  // namespace
 
-// One error mode throughout: a step that fails is passed over and the next
-// one runs, so a missing table or field, or a change the engine refuses,
-// changes nothing else and reports nothing. A database locked by another
-// process or a full disk ends the run instead, as it would fail every change.
-void adjustTextFields(std::string tableName) {
+namespace {
+
+// The listed fields of `tableName` that the host has, in the order the
+// table lists them: a missing table or field is passed over.
+void addTextFields(const std::string& tableName, std::vector<hostdb::Database::FieldName>& out) {
   hostdb::TableDef* table = nullptr;
   try {
     table = &hostDatabase().TableDefs().Item(tableName);
@@ -84,24 +87,46 @@ void adjustTextFields(std::string tableName) {
   }
 
   const TextFieldTable* listedTable = listed(platform::upperCase(tableName));
-  if (listedTable == nullptr) return;
+  if (listedTable == nullptr || table == nullptr) return;
 
   for (const char* fieldName : listedTable->fields) {
-    hostdb::Field* field = nullptr;
     try {
-      if (table) field = &table->Fields(fieldName);
+      table->Fields(fieldName);
+      out.push_back({tableName, fieldName});
     } catch (const platform::Error&) {
-    }
-    try {
-      if (field) field->setAllowZeroLength(true);
-    } catch (const platform::Error& e) {
-      endOnLastingFault(e);
     }
   }
 }
 
+// One error mode throughout: a step that fails is passed over and the next
+// one runs, so a missing table or field, or a change the engine refuses,
+// changes nothing else and reports nothing. A database locked by another
+// process or a full disk ends the run instead, as it would fail every change.
+// The fields are changed together (a server host: in one round trip), each
+// failure met in its own turn.
+void allowZeroLength(std::vector<hostdb::Database::FieldName> fields) {
+  while (!fields.empty()) {
+    const std::vector<hostdb::Database::Outcome> outcomes =
+        hostDatabase().AllowZeroLengthEach(fields, true);
+    std::size_t done = outcomes.size();
+    if (done == 0) return;
+    if (outcomes.back().error) endOnLastingFault(*outcomes.back().error);
+    fields.erase(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(done));
+  }
+}
+
+}  // namespace
+
+void adjustTextFields(std::string tableName) {
+  std::vector<hostdb::Database::FieldName> fields;
+  addTextFields(tableName, fields);
+  allowZeroLength(std::move(fields));
+}
+
 void adjustAllTextFields() {
-  for (const TextFieldTable& table : kTextFieldTables) adjustTextFields(table.name);
+  std::vector<hostdb::Database::FieldName> fields;
+  for (const TextFieldTable& table : kTextFieldTables) addTextFields(table.name, fields);
+  allowZeroLength(std::move(fields));
 }
 
 }  // namespace installer

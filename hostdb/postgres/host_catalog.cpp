@@ -149,8 +149,14 @@ void savePrimaryKey(PgConnection& db, const TableSchema& table) {
 
 void saveAllowZeroLength(PgConnection& db, std::string_view tableName,
                          std::string_view columnName, bool allow) {
-  db.run("UPDATE jet.MSysColumns SET AllowZeroLength = $1 WHERE TableName = $2 AND Name = $3",
-         {text(allow ? "true" : "false"), nameParam(tableName), nameParam(columnName)});
+  const PgConnection::Statement s = allowZeroLengthStatement(tableName, columnName, allow);
+  db.run(s.sql, s.params);
+}
+
+PgConnection::Statement allowZeroLengthStatement(std::string_view tableName,
+                                                 std::string_view columnName, bool allow) {
+  return {"UPDATE jet.MSysColumns SET AllowZeroLength = $1 WHERE TableName = $2 AND Name = $3",
+          {text(allow ? "true" : "false"), nameParam(tableName), nameParam(columnName)}};
 }
 
 std::optional<StoredTable> storedTable(PgConnection& db, std::string_view name) {

@@ -14,10 +14,9 @@
 #include <vector>
 
 #include "hostdb/jet/table_schema.h"
+#include "hostdb/postgres/pg_connection.h"
 
 namespace hostdb::postgres {
-
-class PgConnection;
 
 // The catalog's own tables as TableDefs names them, and where they live.
 inline constexpr const char* kCatalogTables[] = {"MSysDb", "MSysObjects", "MSysColumns",
@@ -37,6 +36,9 @@ void insertSchema(PgConnection& db, const jet::TableSchema& table);
 void deleteSchema(PgConnection& db, std::string_view tableName);
 // Records the table's primary key.
 void savePrimaryKey(PgConnection& db, const jet::TableSchema& table);
+// The statement that records a column's AllowZeroLength.
+PgConnection::Statement allowZeroLengthStatement(std::string_view tableName,
+                                                 std::string_view columnName, bool allow);
 // Records a column's AllowZeroLength.
 void saveAllowZeroLength(PgConnection& db, std::string_view tableName,
                          std::string_view columnName, bool allow);

@@ -480,6 +480,14 @@ void PgConnection::defer(std::string sql, std::vector<Param> params) {
   deferred_.push_back({Step::Kind::Query, std::move(sql), {}, std::move(params)});
 }
 
+std::vector<PgConnection::Statement> PgConnection::takeDeferred(std::size_t from) {
+  std::vector<Statement> taken;
+  for (std::size_t i = from; i < deferred_.size(); ++i)
+    taken.push_back({std::move(deferred_[i].sql), std::move(deferred_[i].params)});
+  dropDeferred(from);
+  return taken;
+}
+
 void PgConnection::flush() {
   if (deferred_.empty()) return;
   std::vector<Step> steps = std::move(deferred_);

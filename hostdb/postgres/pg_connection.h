@@ -120,6 +120,10 @@ class PgConnection {
   void dropDeferred(std::size_t from = 0) {
     if (from < deferred_.size()) deferred_.resize(from);
   }
+  // Statements runTogether() and runEach() take (declared below).
+  struct Statement;
+  // The deferred statements from the `from`th on, taken back unsent.
+  std::vector<Statement> takeDeferred(std::size_t from);
   // Round trips made so far: whether anything was sent since.
   std::uint64_t roundTrips() const { return roundTrips_; }
 

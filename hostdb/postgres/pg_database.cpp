@@ -2,6 +2,7 @@
 // workspace's transactions.
 #include "hostdb/postgres/pg_database.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <optional>
@@ -69,6 +70,23 @@ class ServerDatabase final : public PgDatabase {
   std::int64_t RecordsAffected() const override { return recordsAffected_; }
   bool isRemote() const override { return true; }
 
+  std::vector<Outcome> AllowZeroLengthEach(const std::vector<FieldName>& fields,
+                                           bool allow) override {
+    if (!session_ || !session_->inTransaction()) return Database::AllowZeroLengthEach(fields, allow);
+    std::vector<std::pair<std::string, std::string>> names;
+    for (const FieldName& f : fields) names.emplace_back(f.table, f.field);
+    const PgSession::FieldsSet set = session_->setAllowZeroLengthEach(names, allow);
+    std::vector<Outcome> out(set.done);
+    if (set.failure) {
+      try {
+        std::rethrow_exception(set.failure);
+      } catch (const platform::Error& e) {
+        out.push_back({0, e});
+      }
+    }
+    return out;
+  }
+
   // Inside a transaction, the statements that are plain INSERT, UPDATE or
   // DELETE go to the server together, each under a savepoint of its own,
   // in one round trip; a table's change, a refused value or a statement the
@@ -85,12 +103,15 @@ class ServerDatabase final : public PgDatabase {
       jet::traceStatement('E', sql);
       try {
         const std::vector<Token> tokens = jet::statementTokens(sql, Verb::Other);
-        if (!jet::parseDdl(tokens)) {
-          Translation t = translateDml(sql, tokens, lookup(), skipFailingRows);
-          if (t.verb != Verb::Select && !t.refusal) {
-            batch.push_back({std::move(t), tokens});
-            continue;
-          }
+        if (auto ddl = jet::parseDdl(tokens)) {
+          batch.push_back({session_->applyLater(*ddl), std::nullopt, {}});
+          continue;
+        }
+        Translation t = translateDml(sql, tokens, lookup(), skipFailingRows);
+        if (t.verb != Verb::Select && !t.refusal) {
+          std::vector<PgConnection::Statement> sent{{t.sql, paramsOf(t)}};
+          batch.push_back({std::move(sent), std::move(t), tokens});
+          continue;
         }
         if (!sendBatch(batch, out)) return out;
         run(sql, skipFailingRows);
@@ -113,11 +134,23 @@ class ServerDatabase final : public PgDatabase {
       const std::vector<Token> tokens = jet::statementTokens(sql, Verb::Select);
       const Translation t = translateDml(sql, tokens, lookup(), false);
       if (t.verb != Verb::Select) raise(jet::syntaxErrorNumber(Verb::Select));
-      std::optional<PgResult> rows;
-      runTranslated(t, tokens, [&](PgResult r) { rows.emplace(std::move(r)); });
       std::optional<jet::TableSchema> appendTo;
       if (type == dbOpenDynaset && !t.singleTable.empty())
         if (const jet::TableSchema* table = s.findTable(t.singleTable)) appendTo = *table;
+      if (appendTo && t.whereText.empty()) {
+        // A whole table the catalog knows: the query cannot fail but for
+        // the server, and a dynaset opened to append needs none of its rows.
+        std::shared_ptr<PgSession> session = session_;
+        auto fetch = [session, sql = t.sql, params = paramsOf(t)] {
+          std::optional<PgResult> rows;
+          session->statement([&] { rows.emplace(session->connection().run(sql, params)); });
+          return std::move(*rows);
+        };
+        return makeAppendingRecordset(session_, std::move(fetch), std::move(*appendTo),
+                                      t.spellings);
+      }
+      std::optional<PgResult> rows;
+      runTranslated(t, tokens, [&](PgResult r) { rows.emplace(std::move(r)); });
       return makeRecordset(session_, std::move(*rows), std::move(appendTo), t.spellings);
     } catch (const EngineError& e) {
       jet::traceError(e);
@@ -188,22 +221,29 @@ class ServerDatabase final : public PgDatabase {
     }
   }
 
+  // A statement sent with others: what it sends (a DDL statement: its own
+  // and the catalog's), and for an INSERT, UPDATE or DELETE its translation,
+  // by which a refusal is diagnosed.
   struct Batched {
-    Translation t;
+    std::vector<PgConnection::Statement> statements;
+    std::optional<Translation> t;
     std::vector<Token> tokens;
   };
 
-  // The batched statements in one round trip, their outcomes added to
-  // `out`; false when one failed (its outcome the last, its work undone).
+  // The batched statements in one round trip, each under a savepoint of its
+  // own, their outcomes added to `out`; false when one failed (its outcome
+  // the last, its work undone, the copy of the catalog read anew).
   bool sendBatch(std::vector<Batched>& batch, std::vector<Outcome>& out) {
     if (batch.empty()) return true;
     std::vector<Batched> sending = std::move(batch);
     batch.clear();
     std::vector<PgConnection::Statement> list;
-    for (const Batched& b : sending) {
+    std::vector<std::size_t> ends;  // one past each statement's RELEASE
+    for (Batched& b : sending) {
       list.push_back({"SAVEPOINT zel_statement", {}});
-      list.push_back({b.t.sql, paramsOf(b.t)});
+      for (PgConnection::Statement& s : b.statements) list.push_back(std::move(s));
       list.push_back({"RELEASE SAVEPOINT zel_statement", {}});
+      ends.push_back(list.size());
     }
     PgConnection& connection = session_->connection();
     PgConnection::Each each;
@@ -212,17 +252,22 @@ class ServerDatabase final : public PgDatabase {
     } catch (const platform::Error& e) {
       // What went before them failed (the connection lost): the first
       // statement meets it.
+      session_->refresh();
       out.push_back({0, e});
       return false;
     }
-    const std::size_t done = each.failure ? each.failedAt / 3 : sending.size();
-    for (std::size_t k = 0; k < done; ++k)
-      out.push_back({each.results[3 * k + 1].affectedRows(), std::nullopt});
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < sending.size(); start = ends[k], ++k) {
+      if (each.failure && each.failedAt < ends[k]) break;
+      out.push_back({sending[k].t ? each.results[start + 1].affectedRows() : 0, std::nullopt});
+    }
     if (!each.failure) {
       recordsAffected_ = out.back().recordsAffected;
       return true;
     }
-    const Batched& failed = sending[done];
+    const std::size_t failedIndex =
+        static_cast<std::size_t>(std::upper_bound(ends.begin(), ends.end(), each.failedAt) -
+                                 ends.begin());
     session_->refresh();
     try {
       connection.exec("ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement");
@@ -233,8 +278,9 @@ class ServerDatabase final : public PgDatabase {
       try {
         std::rethrow_exception(each.failure);
       } catch (const ServerError& e) {
-        if (!isUnpreparable(e.diagnostics().sqlstate)) throw;
-        throw diagnosed(failed.tokens, failed.t, e.cause());
+        const Batched& b = sending[failedIndex];
+        if (!b.t || !isUnpreparable(e.diagnostics().sqlstate)) throw;
+        throw diagnosed(b.tokens, *b.t, e.cause());
       }
     } catch (const EngineError& e) {
       jet::traceError(e);

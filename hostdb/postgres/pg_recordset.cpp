@@ -65,46 +65,42 @@ class ServerRecordset : public Recordset {
       : session_(std::move(session)),
         open_(session_->lifetime()),
         table_(std::move(appendTo)) {
-    for (int c = 0; c < rows.columns(); ++c) {
-      std::string name(rows.columnName(c));
-      // The server gives every name in its one form: shown as the statement
-      // writes an alias and the catalog spells a column, as a file host
-      // shows them.
-      bool spelt = false;
-      for (const std::string& s : spellings)
-        if (!spelt && canonicalName(s) == name) {
-          name = s;
-          spelt = true;
-        }
-      if (table_ && !spelt)
-        if (const ColumnSchema* known = table_->column(name)) name = known->name;
-      names_.push_back(std::move(name));
-    }
-    rows_.reserve(static_cast<std::size_t>(rows.rows()));
-    for (int r = 0; r < rows.rows(); ++r) {
-      std::vector<Variant> row;
-      for (int c = 0; c < rows.columns(); ++c)
-        row.push_back(rows.isNull(r, c) ? Variant()
-                                        : variantOf(rows.text(r, c), PQftype(rows.get(), c)));
-      rows_.push_back(std::move(row));
-    }
+    take(rows, spellings);
+  }
+  // Rows read when first asked for: a dynaset opened only to append sends
+  // nothing until its row goes.
+  ServerRecordset(std::shared_ptr<PgSession> session, std::function<PgResult()> fetch,
+                  TableSchema appendTo, std::vector<std::string> spellings)
+      : session_(std::move(session)),
+        open_(session_->lifetime()),
+        table_(std::move(appendTo)),
+        fetch_(std::move(fetch)),
+        spellings_(std::move(spellings)) {}
+
+  bool Eof() override {
+    read();
+    return current_ >= rows_.size();
   }
 
-  bool Eof() override { return current_ >= rows_.size(); }
-
   Variant Value(std::string_view name) override {
+    read();
     const std::size_t column = columnIndex(name);
     if (Eof()) raise(err::kNoCurrentRecord);
     return rows_[current_][column];
   }
 
-  std::vector<std::string> FieldNames() override { return names_; }
+  std::vector<std::string> FieldNames() override {
+    read();
+    return names_;
+  }
 
   void MoveFirst() override {
+    read();
     if (rows_.empty()) raise(err::kNoCurrentRecord);
     current_ = 0;
   }
   void MoveLast() override {
+    read();
     if (rows_.empty()) raise(err::kNoCurrentRecord);
     current_ = rows_.size() - 1;
   }
@@ -154,6 +150,7 @@ class ServerRecordset : public Recordset {
   }
 
   void Close() override {
+    fetch_ = nullptr;
     rows_.clear();
     current_ = 0;
     adding_ = false;
@@ -161,6 +158,42 @@ class ServerRecordset : public Recordset {
   }
 
  private:
+  void take(const PgResult& rows, const std::vector<std::string>& spellings) {
+    for (int c = 0; c < rows.columns(); ++c) {
+      std::string name(rows.columnName(c));
+      // The server gives every name in its one form: shown as the statement
+      // writes an alias and the catalog spells a column, as a file host
+      // shows them.
+      bool spelt = false;
+      for (const std::string& s : spellings)
+        if (!spelt && canonicalName(s) == name) {
+          name = s;
+          spelt = true;
+        }
+      if (table_ && !spelt)
+        if (const ColumnSchema* known = table_->column(name)) name = known->name;
+      names_.push_back(std::move(name));
+    }
+    rows_.reserve(static_cast<std::size_t>(rows.rows()));
+    for (int r = 0; r < rows.rows(); ++r) {
+      std::vector<Variant> row;
+      for (int c = 0; c < rows.columns(); ++c)
+        row.push_back(rows.isNull(r, c) ? Variant()
+                                        : variantOf(rows.text(r, c), PQftype(rows.get(), c)));
+      rows_.push_back(std::move(row));
+    }
+  }
+  // The rows, read now when they were left for later.
+  void read() {
+    if (!fetch_) return;
+    // A recordset outlives its database's Close with its rows, as on a file
+    // host: the session it holds still has the connection.
+    if (!session_) raise(err::kObjectNotValid);
+    const std::function<PgResult()> fetch = std::move(fetch_);
+    fetch_ = nullptr;
+    take(fetch(), spellings_);
+  }
+
   std::size_t columnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < names_.size(); ++i)
       if (jet::sameName(names_[i], name)) return i;
@@ -175,9 +208,19 @@ class ServerRecordset : public Recordset {
   std::size_t current_ = 0;
   bool adding_ = false;
   std::map<std::string, Variant> pending_;
+  std::function<PgResult()> fetch_;  // set while the rows are still to be read
+  std::vector<std::string> spellings_;
 };
 
 }  // namespace
+
+std::unique_ptr<Recordset> makeAppendingRecordset(std::shared_ptr<PgSession> session,
+                                                 std::function<PgResult()> fetch,
+                                                 jet::TableSchema appendTo,
+                                                 std::vector<std::string> spellings) {
+  return std::make_unique<ServerRecordset>(std::move(session), std::move(fetch),
+                                           std::move(appendTo), std::move(spellings));
+}
 
 Variant variantOf(std::string_view text, unsigned typeOid) {
   for (const auto& t : kTypeReads) {

@@ -4,8 +4,10 @@
 // engine's row rules before they reach the server.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "hostdb/jet/table_schema.h"
 #include "hostdb/postgres/pg_connection.h"
@@ -20,6 +22,13 @@ namespace hostdb::postgres {
 std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<PgSession> session, PgResult rows,
                                          std::optional<jet::TableSchema> appendTo,
                                          const std::vector<std::string>& spellings = {});
+
+// A dynaset of a whole table (`appendTo`) whose rows `fetch` reads when they
+// are first asked for: one opened only to append rows costs no query.
+std::unique_ptr<Recordset> makeAppendingRecordset(std::shared_ptr<PgSession> session,
+                                                 std::function<PgResult()> fetch,
+                                                 jet::TableSchema appendTo,
+                                                 std::vector<std::string> spellings);
 
 // A value of the server's text result as the engine's Variant, by the
 // column's type (`typeOid`): numbers, timestamps as dates, texts.

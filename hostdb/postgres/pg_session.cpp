@@ -272,25 +272,52 @@ bool PgSession::isKeyword(std::string_view word) {
 }
 
 void PgSession::apply(const DdlStatement& ddl) {
+  const std::size_t before = connection_.deferredCount();
+  std::vector<PgConnection::Statement> statements;
+  std::function<void()> applied;
+  prepareDdl(ddl, statements, applied);
+  try {
+    change([&] {
+      for (PgConnection::Statement& s : statements) connection_.defer(s.sql, s.params);
+    });
+  } catch (...) {
+    connection_.dropDeferred(before);
+    throw;
+  }
+  applied();
+}
+
+std::vector<PgConnection::Statement> PgSession::applyLater(const DdlStatement& ddl) {
+  std::vector<PgConnection::Statement> statements;
+  std::function<void()> applied;
+  prepareDdl(ddl, statements, applied);
+  applied();
+  return statements;
+}
+
+// The server's statements for `ddl` and the catalog's rows, and what the copy
+// of the catalog takes once they are done. Whatever is looked up on the
+// server is looked up before anything is deferred.
+void PgSession::prepareDdl(const DdlStatement& ddl, std::vector<PgConnection::Statement>& out,
+                           std::function<void()>& applied) {
   const TableLookup lookup = [this](std::string_view name) { return findTable(name); };
-  const std::vector<std::string> statements = translateDdl(ddl, lookup);
+  for (std::string& sql : translateDdl(ddl, lookup)) out.push_back({std::move(sql), {}});
+  const std::size_t before = connection_.deferredCount();
   switch (ddl.kind) {
     case DdlStatement::Kind::CreateTable:
-      change([&] {
-        for (const std::string& sql : statements) connection_.defer(sql);
-        insertSchema(connection_, ddl.table);
-      });
-      remember(ddl.table);
-      listStored(ddl.table.name, true);
+      insertSchema(connection_, ddl.table);
+      applied = [this, table = ddl.table] {
+        remember(table);
+        listStored(table.name, true);
+      };
       break;
     case DdlStatement::Kind::DropTable: {
       const std::string stored = findTable(ddl.table.name)->name;
-      change([&] {
-        for (const std::string& sql : statements) connection_.defer(sql);
-        deleteSchema(connection_, stored);
-      });
-      forget(stored);
-      listStored(stored, false);
+      deleteSchema(connection_, stored);
+      applied = [this, stored] {
+        forget(stored);
+        listStored(stored, false);
+      };
       break;
     }
     case DdlStatement::Kind::AddPrimaryKey: {
@@ -298,29 +325,87 @@ void PgSession::apply(const DdlStatement& ddl) {
       table.primaryKeyName = ddl.table.primaryKeyName;
       for (const std::string& k : ddl.table.primaryKeyColumns)
         table.primaryKeyColumns.push_back(table.column(k)->name);
-      change([&] {
-        for (const std::string& sql : statements) connection_.defer(sql);
-        savePrimaryKey(connection_, table);
-      });
-      remember(table);
+      savePrimaryKey(connection_, table);
+      applied = [this, table] { remember(table); };
       break;
     }
   }
+  for (PgConnection::Statement& s : connection_.takeDeferred(before)) out.push_back(std::move(s));
 }
+
+namespace {
+
+// The column of `table` whose AllowZeroLength may be set, or what setting
+// it raises.
+jet::ColumnSchema& settableColumn(TableSchema& table, std::string_view columnName) {
+  jet::ColumnSchema* column = table.column(columnName);
+  if (!column) raiseItemNotFound("Fields of " + table.name, columnName);
+  if (!jet::isTextType(column->type)) raise(err::kInvalidOperation);
+  return *column;
+}
+
+}  // namespace
 
 void PgSession::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
                                    bool allow) {
   const TableSchema* found = findTable(tableName);
   if (!found) raiseItemNotFound("TableDefs", tableName);
   TableSchema table = *found;
-  jet::ColumnSchema* column = table.column(columnName);
-  if (!column) raiseItemNotFound("Fields of " + table.name, columnName);
-  if (!jet::isTextType(column->type)) raise(err::kInvalidOperation);
+  jet::ColumnSchema& column = settableColumn(table, columnName);
   // Setting the value a field already has writes nothing.
-  if (column->allowZeroLength == allow) return;
-  column->allowZeroLength = allow;
-  statement([&] { saveAllowZeroLength(connection_, table.name, column->name, allow); });
+  if (column.allowZeroLength == allow) return;
+  column.allowZeroLength = allow;
+  statement([&] { saveAllowZeroLength(connection_, table.name, column.name, allow); });
   remember(table);
+}
+
+// Each field is checked against the copy of the catalog as the one-by-one
+// way checks it, and the copy takes the change at once, for the next field
+// of the same table; the catalog rows are then written each under a
+// savepoint of its own, in one round trip. A failure on the server undoes
+// its own field only, and the copy is read anew.
+PgSession::FieldsSet PgSession::setAllowZeroLengthEach(
+    const std::vector<std::pair<std::string, std::string>>& fields, bool allow) {
+  FieldsSet out;
+  out.done = fields.size();
+  std::vector<PgConnection::Statement> writes;
+  std::vector<std::size_t> fieldOf;  // the field each write is for
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    try {
+      const TableSchema* found = findTable(fields[i].first);
+      if (!found) raiseItemNotFound("TableDefs", fields[i].first);
+      TableSchema table = *found;
+      jet::ColumnSchema& column = settableColumn(table, fields[i].second);
+      if (column.allowZeroLength == allow) continue;
+      column.allowZeroLength = allow;
+      writes.push_back({"SAVEPOINT zel_statement", {}});
+      writes.push_back(allowZeroLengthStatement(table.name, column.name, allow));
+      writes.push_back({"RELEASE SAVEPOINT zel_statement", {}});
+      fieldOf.push_back(i);
+      remember(table);
+    } catch (const platform::Error&) {
+      out.done = i;
+      out.failure = std::current_exception();
+      break;
+    }
+  }
+  if (writes.empty()) return out;
+  PgConnection::Each each;
+  try {
+    each = connection_.runEach(writes);
+  } catch (...) {
+    // What went before them failed: the first field meets it.
+    stale_ = true;
+    return {fieldOf.front(), std::current_exception()};
+  }
+  if (!each.failure) return out;
+  stale_ = true;
+  try {
+    connection_.exec("ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement");
+  } catch (const EngineError&) {
+    // The connection is gone: the server has undone the work already.
+  }
+  return {fieldOf[each.failedAt / 3], each.failure};
 }
 
 }  // namespace hostdb::postgres

@@ -9,12 +9,14 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "hostdb/jet/jet_ddl.h"
@@ -68,8 +70,22 @@ class PgSession {
   // CREATE TABLE, DROP TABLE, ADD CONSTRAINT ... PRIMARY KEY, with the
   // catalog's rows.
   void apply(const jet::DdlStatement& ddl);
+  // The same statements, unsent, for statements sent together: the copy of
+  // the catalog takes the change at once (so that the next statement sees
+  // it); should they fail on the server, refresh() the copy.
+  std::vector<PgConnection::Statement> applyLater(const jet::DdlStatement& ddl);
   // Field.AllowZeroLength: the catalog row, which the value rules read.
   void setAllowZeroLength(std::string_view table, std::string_view column, bool allow);
+  // The same for each field in turn (a table's name, a column's), inside a
+  // transaction, in one round trip: how many were set before the first
+  // failure, and that failure (null when none failed). The fields after it
+  // are not set.
+  struct FieldsSet {
+    std::size_t done = 0;
+    std::exception_ptr failure;
+  };
+  FieldsSet setAllowZeroLengthEach(
+      const std::vector<std::pair<std::string, std::string>>& fields, bool allow);
 
   // False once the database is closed; objects that may outlive it hold it.
   std::shared_ptr<const bool> lifetime() const { return open_; }
@@ -77,6 +93,8 @@ class PgSession {
 
  private:
   void load();
+  void prepareDdl(const jet::DdlStatement& ddl, std::vector<PgConnection::Statement>& out,
+                  std::function<void()>& applied);
   // Whether the copy of the catalog holds every table: read while this
   // process holds the host alone (pg_host_lock.h), as it still does.
   bool copyIsWhole() const;
