@@ -33,7 +33,7 @@ group_packages=(
   "sqlite3 python3"
   "dpkg-dev man-db lintian"
   "openssh-server sshfs glusterfs-server glusterfs-client samba smbnetfs moosefs-master moosefs-chunkserver moosefs-client"
-  "postgresql libpq-dev"
+  "postgresql libpq-dev openssl"
   "libcairo2-dev libpango1.0-dev fonts-liberation poppler-utils"
   ""
 )

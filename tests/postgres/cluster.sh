@@ -4,7 +4,7 @@
 # port), trusted for local connections (the folder is the server user's
 # alone), and stopped by its PID.
 #
-#   cluster.sh start DIR [--owner PID|parent] [--lifetime SECONDS]
+#   cluster.sh start DIR [--owner PID|parent] [--lifetime SECONDS] [--tls CERTS PORT]
 #                                     prints the libpq connection string
 #   cluster.sh stop DIR
 #   cluster.sh crash DIR              the server ended at once (pg_ctl stop -m
@@ -27,7 +27,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 start DIR [--owner PID|parent] [--lifetime SECONDS] | stop|crash|restart DIR" >&2
+  echo "usage: $0 start DIR [--owner PID|parent] [--lifetime SECONDS] [--tls CERTS PORT] | stop|crash|restart DIR" >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
@@ -167,9 +167,10 @@ started_at() {
 }
 
 start_cluster() {
-  local owner= lifetime=10800
+  local owner= lifetime=10800 certs= port=
   while [ $# -gt 0 ]; do
     case $1 in
+      --tls) [ $# -ge 3 ] || usage; certs=$2; port=$3; shift 3 ;;
       --owner) [ $# -ge 2 ] || usage; owner=$2; shift 2 ;;
       --lifetime) [ $# -ge 2 ] || usage; lifetime=$2; shift 2 ;;
       *) usage ;;
@@ -219,6 +220,25 @@ unix_socket_directories = '$folder'
 unix_socket_permissions = 0700
 fsync = off
 EOF
+  if [ -n "$certs" ]; then
+    # --tls: besides the socket, TLS alone on 127.0.0.1:PORT with the
+    # server.crt and server.key CERTS holds; anything else over TCP refused.
+    [[ $port =~ ^[0-9]+$ ]] || usage
+    as_server cp "$certs/server.crt" "$certs/server.key" "$folder/data/"
+    as_server chmod 600 "$folder/data/server.key"
+    as_server tee -a "$folder/data/postgresql.conf" >/dev/null <<EOF
+listen_addresses = '127.0.0.1'
+port = $port
+ssl = on
+ssl_cert_file = 'server.crt'
+ssl_key_file = 'server.key'
+EOF
+    as_server tee "$folder/data/pg_hba.conf" >/dev/null <<EOF
+local all all trust
+hostssl all all 127.0.0.1/32 trust
+host all all all reject
+EOF
+  fi
   if ! as_server "$bindir/pg_ctl" start -D "$folder/data" -l "$folder/server.log" -w -t 60 >/dev/null; then
     echo "the PostgreSQL server did not start:" >&2
     tail -5 "$folder/server.log" >&2
@@ -232,7 +252,7 @@ EOF
     </dev/null >/dev/null 2>&1 9<&- &
   echo $! >"$DIR/watch.pid"
 
-  local conninfo="host=$folder port=5432 dbname=postgres user=$server_user"
+  local conninfo="host=$folder port=${port:-5432} dbname=postgres user=$server_user"
   echo "$conninfo" >"$DIR/conninfo.new"
   mv "$DIR/conninfo.new" "$DIR/conninfo"
   trap - EXIT INT TERM
