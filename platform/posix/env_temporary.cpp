@@ -1,6 +1,7 @@
-// Temporary files beside their targets, the sweep of what a killed process
-// left of them and of targets kept aside, advisory locks, folder syncs, symbolic
-// links followed, and the system's Env.
+// Temporary files beside their targets, the calls the sweep of what a killed
+// process left of them and of targets kept aside rests on (its decisions are
+// platform/sweep.cpp's), advisory locks, folder syncs, symbolic links
+// followed, and the system's Env.
 //
 // A temporary or kept-aside file is closed as soon as it is written (SMB
 // shares and Windows refuse to rename a file that is open), so it cannot
