@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/input_line.h"
 #include "platform/posix/posix_env.h"
 
 namespace platform::posix {
@@ -31,21 +32,13 @@ void PosixEnv::writeError(std::string_view text) noexcept {
 bool PosixEnv::inputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 std::optional<std::string> PosixEnv::readInputLine() {
-  // Byte by byte, so that nothing after the line is taken from the input.
-  std::string line;
-  for (;;) {
-    char c;
-    const ssize_t n = ::read(STDIN_FILENO, &c, 1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (line.empty()) return std::nullopt;
-      return line;
+  return env::readLineOf<char>([](char& c) {
+    for (;;) {
+      const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+      if (n < 0 && errno == EINTR) continue;
+      return n == 1;
     }
-    if (c == '\n') break;
-    line += c;
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  });
 }
 
 std::string PosixEnv::executablePath() {

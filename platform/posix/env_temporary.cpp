@@ -1,6 +1,7 @@
-// Temporary files beside their targets, the sweep of what a killed process
-// left of them and of targets kept aside, advisory locks, folder syncs, symbolic
-// links followed, and the system's Env.
+// Temporary files beside their targets, the calls the sweep of what a killed
+// process left of them and of targets kept aside rests on (its decisions are
+// platform/sweep.cpp's), advisory locks, folder syncs, symbolic links
+// followed, and the system's Env.
 //
 // A temporary or kept-aside file is closed as soon as it is written (SMB
 // shares and Windows refuse to rename a file that is open), so it cannot
@@ -19,11 +20,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/descriptor.h"
 #include "platform/posix/errno_error.h"
 #include "platform/posix/posix_env.h"
+#include "platform/sweep.h"
 #include "platform/temporary_name.h"
 
 namespace platform::posix {
@@ -73,6 +76,50 @@ class DescriptorLock final : public env::HeldLock {
 
  private:
   int fd_;
+};
+
+// A sweep's calls: the folder's flock taken exclusively and without
+// waiting, so that a folder a living process holds (holdFolder) is passed
+// over; renames are made under it.
+class FolderSweep final : public env::SweepCalls {
+ public:
+  explicit FolderSweep(const std::string& folder)
+      : path_(folder.empty() ? "." : folder),
+        prefix_(folder.empty() || folder.back() == '/' ? folder : folder + "/") {}
+
+  bool hold() override {
+    held_.reset(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return held_.get() >= 0 && ::flock(held_.get(), LOCK_EX | LOCK_NB) == 0;
+  }
+  void release() override { held_.reset(); }
+  bool renamesWhileHeld() const override { return true; }
+  void listEntries(const std::function<void(std::string_view)>& visit) override {
+    DIR* dir = ::opendir(path_.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name = entry->d_name;
+      if (name != "." && name != "..") visit(name);
+    }
+    ::closedir(dir);
+  }
+  bool isRegularFile(const std::string& name) override {
+    struct stat st {};
+    return ::lstat((prefix_ + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+  bool isMissing(const std::string& name) override {
+    struct stat st {};
+    return ::lstat((prefix_ + name).c_str(), &st) != 0 && errno == ENOENT;
+  }
+  bool rename(const std::string& from, const std::string& to) override {
+    return ::rename((prefix_ + from).c_str(), (prefix_ + to).c_str()) == 0;
+  }
+  bool remove(const std::string& name) override { return ::unlink((prefix_ + name).c_str()) == 0; }
+  void sync() override { ::fsync(held_.get()); }
+
+ private:
+  std::string path_;
+  std::string prefix_;
+  Descriptor held_{-1};
 };
 
 }  // namespace
@@ -129,32 +176,8 @@ void PosixEnv::syncFolder(const std::string& folder) {
 
 void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
                                           const env::TargetFilter& isOurs) noexcept {
-  const std::string path = folder.empty() ? "." : folder;
-  Descriptor held(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (held.get() < 0 || ::flock(held.get(), LOCK_EX | LOCK_NB) != 0) return;  // in use
-  DIR* dir = ::opendir(path.c_str());
-  if (dir == nullptr) return;
-  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-  bool changed = false;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] != '.') continue;  // most names stop here
-    std::string_view target;
-    const env::Naming naming = env::namingOf(entry->d_name, target);
-    if (naming == env::Naming::None || !isOurs(target)) continue;
-    const std::string file = prefix + entry->d_name;
-    struct stat st {};
-    if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    const std::string targetPath = prefix + std::string(target);
-    struct stat existing {};
-    const bool targetMissing = ::lstat(targetPath.c_str(), &existing) != 0 && errno == ENOENT;
-    if (naming == env::Naming::KeptAside && targetMissing) {
-      changed |= ::rename(file.c_str(), targetPath.c_str()) == 0;  // a publication cut short
-    } else {
-      changed |= ::unlink(file.c_str()) == 0;
-    }
-  }
-  ::closedir(dir);
-  if (changed) ::fsync(held.get());
+  FolderSweep calls(folder);
+  env::sweepFolder(calls, isOurs);
 }
 
 std::unique_ptr<env::HeldLock> PosixEnv::lockFile(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/input_line.h"
 #include "platform/windows/command_line.h"
 #include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
@@ -75,35 +76,18 @@ bool WindowsEnv::inputIsTerminal() { return isConsole(::GetStdHandle(STD_INPUT_H
 
 std::optional<std::string> WindowsEnv::readInputLine() {
   const HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
-  std::string line;
   if (isConsole(in)) {  // the console gives a line at a time, in UTF-16
-    std::wstring wide;
-    for (;;) {
-      wchar_t c;
+    const auto wide = env::readLineOf<wchar_t>([in](wchar_t& c) {
       DWORD got = 0;
-      if (!::ReadConsoleW(in, &c, 1, &got, nullptr) || got == 0) {
-        if (wide.empty()) return std::nullopt;
-        break;
-      }
-      if (c == L'\n') break;
-      wide += c;
-    }
-    line = narrow(wide);
-  } else {
-    // Byte by byte, so that nothing after the line is taken from the input.
-    for (;;) {
-      char c;
-      DWORD got = 0;
-      if (!::ReadFile(in, &c, 1, &got, nullptr) || got == 0) {
-        if (line.empty()) return std::nullopt;
-        return line;
-      }
-      if (c == '\n') break;
-      line += c;
-    }
+      return ::ReadConsoleW(in, &c, 1, &got, nullptr) && got == 1;
+    });
+    if (!wide) return std::nullopt;
+    return narrow(*wide);
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  return env::readLineOf<char>([in](char& c) {
+    DWORD got = 0;
+    return ::ReadFile(in, &c, 1, &got, nullptr) && got == 1;
+  });
 }
 
 std::string WindowsEnv::executablePath() {

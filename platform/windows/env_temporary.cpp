@@ -1,6 +1,7 @@
-// Temporary files beside their targets, the sweep of what a killed process
-// left of them and of targets kept aside, advisory locks, folder syncs, symbolic
-// links followed, and the system's Env.
+// Temporary files beside their targets, the calls the sweep of what a killed
+// process left of them and of targets kept aside rests on (its decisions are
+// platform/sweep.cpp's), advisory locks, folder syncs, symbolic links
+// followed, and the system's Env.
 //
 // A temporary or kept-aside file is closed as soon as it is written (Windows
 // refuses to rename a file that is open), so it cannot carry a lock of its
@@ -14,9 +15,10 @@
 // it ends.
 #include <windows.h>
 
-#include <utility>
-#include <vector>
+#include <functional>
+#include <string_view>
 
+#include "platform/sweep.h"
 #include "platform/temporary_name.h"
 #include "platform/windows/handle.h"
 #include "platform/windows/wide.h"
@@ -81,6 +83,54 @@ class FileLock final : public env::HeldLock {
   Handle h_;
 };
 
+// A sweep's calls: the folder opened as a sweep (openFolder), which fails
+// while a living process holds it. A rename into a folder opens the folder
+// to add an entry, which the sweep's own handle does not share: renames wait
+// for its release, and never replace a file (MoveFileExW without
+// MOVEFILE_REPLACE_EXISTING).
+class FolderSweep final : public env::SweepCalls {
+ public:
+  FolderSweep(WindowsEnv& env, const std::string& folder)
+      : env_(env),
+        folder_(folder),
+        prefix_(folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder
+                                                                                : folder + "/") {}
+
+  bool hold() override {
+    held_.reset(openFolder(folder_, true));
+    return held_.valid();  // in use, or not there
+  }
+  void release() override { held_.reset(); }
+  bool renamesWhileHeld() const override { return false; }
+  void listEntries(const std::function<void(std::string_view)>& visit) override {
+    for (const std::string& name : env_.folderEntries(folder_)) visit(name);
+  }
+  bool isRegularFile(const std::string& name) override {
+    const DWORD attributes = ::GetFileAttributesW(widePath(prefix_ + name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+  }
+  bool isMissing(const std::string& name) override {
+    return ::GetFileAttributesW(widePath(prefix_ + name).c_str()) == INVALID_FILE_ATTRIBUTES &&
+           ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  }
+  bool rename(const std::string& from, const std::string& to) override {
+    return ::MoveFileExW(widePath(prefix_ + from).c_str(), widePath(prefix_ + to).c_str(),
+                         MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  bool remove(const std::string& name) override {
+    return ::DeleteFileW(widePath(prefix_ + name).c_str()) != 0;
+  }
+  // Each rename writes the folder's entry through; a removal needs no sync.
+  void sync() override {}
+
+ private:
+  WindowsEnv& env_;
+  std::string folder_;
+  std::string prefix_;
+  Handle held_;
+};
+
 }  // namespace
 
 std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder) noexcept {
@@ -117,38 +167,8 @@ void WindowsEnv::syncFolder(const std::string& folder) { requireFolder(folder, "
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
                                             const env::TargetFilter& isOurs) noexcept {
-  Handle held(openFolder(folder, true));
-  if (!held.valid()) return;  // in use, or not there
-  const std::string prefix =
-      folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder : folder + "/";
-  // A rename into a folder opens the folder to add an entry, which the
-  // sweep's own handle does not share: the files kept aside go back once it
-  // is closed, each only while its target is still missing (never replacing
-  // one a living process has put there since).
-  std::vector<std::pair<std::wstring, std::wstring>> putBack;
-  for (const std::string& name : folderEntries(folder)) {
-    if (name.front() != '.') continue;  // most names stop here
-    std::string_view target;
-    const env::Naming naming = env::namingOf(name, target);
-    if (naming == env::Naming::None || !isOurs(target)) continue;
-    const std::wstring file = widePath(prefix + name);
-    const DWORD attributes = ::GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
-      continue;
-    const std::wstring targetPath = widePath(prefix + std::string(target));
-    const bool targetMissing =
-        ::GetFileAttributesW(targetPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (naming == env::Naming::KeptAside && targetMissing) {
-      putBack.emplace_back(file, targetPath);  // a publication cut short
-    } else {
-      ::DeleteFileW(file.c_str());
-    }
-  }
-  held.reset();
-  for (const auto& [file, targetPath] : putBack)
-    ::MoveFileExW(file.c_str(), targetPath.c_str(), MOVEFILE_WRITE_THROUGH);
+  FolderSweep calls(*this, folder);
+  env::sweepFolder(calls, isOurs);
 }
 
 std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {

@@ -1,0 +1,42 @@
+#include "platform/sweep.h"
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/temporary_name.h"
+
+namespace platform::env {
+
+void sweepFolder(SweepCalls& calls, const TargetFilter& isOurs) noexcept {
+  if (!calls.hold()) return;  // in use: a later run sweeps it
+  const bool renameNow = calls.renamesWhileHeld();
+  std::vector<std::pair<std::string, std::string>> putBack;
+  bool changed = false;
+  calls.listEntries([&](std::string_view name) {
+    if (name.empty() || name.front() != '.') return;  // most names stop here
+    std::string_view target;
+    const Naming naming = namingOf(name, target);
+    if (naming == Naming::None || !isOurs(target)) return;
+    const std::string file(name);
+    if (!calls.isRegularFile(file)) return;
+    const std::string targetName(target);
+    if (naming == Naming::KeptAside && calls.isMissing(targetName)) {
+      if (renameNow) {
+        changed |= calls.rename(file, targetName);
+      } else {
+        putBack.emplace_back(file, targetName);
+      }
+    } else {
+      changed |= calls.remove(file);
+    }
+  });
+  if (changed) calls.sync();
+  calls.release();
+  // Where a rename cannot be made while the folder is held: each after the
+  // sweep, and only while its target is still missing (never replacing one a
+  // living process has put there since).
+  for (const auto& [from, to] : putBack) calls.rename(from, to);
+}
+
+}  // namespace platform::env
