@@ -407,9 +407,13 @@ class ServerDatabase final : public PgDatabase {
         } else {
           for (int k = 0; k < rows.columns(); ++k) {
             values.push_back(rows.isNull(r, k) ? Param() : Param(std::string(rows.text(r, k))));
-            statement += (k ? ", $" : "$") + std::to_string(k + 1);
+            // Piece by piece: GCC 12 at -O3 takes "x" + std::string(...) for
+            // an overlapping copy (-Wrestrict).
+            statement += k ? ", $" : "$";
+            statement += std::to_string(k + 1);
           }
-          statement += ")" + std::string(conflict);
+          statement += ')';
+          statement += conflict;
         }
         c.exec("SAVEPOINT zel_row");
         try {
