@@ -147,12 +147,6 @@ void savePrimaryKey(PgConnection& db, const TableSchema& table) {
               text(table.primaryKeyColumns[i])});
 }
 
-void saveAllowZeroLength(PgConnection& db, std::string_view tableName,
-                         std::string_view columnName, bool allow) {
-  const PgConnection::Statement s = allowZeroLengthStatement(tableName, columnName, allow);
-  db.run(s.sql, s.params);
-}
-
 PgConnection::Statement allowZeroLengthStatement(std::string_view tableName,
                                                  std::string_view columnName, bool allow) {
   return {"UPDATE jet.MSysColumns SET AllowZeroLength = $1 WHERE TableName = $2 AND Name = $3",
@@ -168,8 +162,7 @@ std::optional<StoredTable> storedTable(PgConnection& db, std::string_view name) 
   return std::nullopt;
 }
 
-std::optional<std::vector<ColumnSchema>> storedColumns(PgConnection& db,
-                                                       const StoredTable& table) {
+std::optional<std::vector<ColumnSchema>> storedColumns(PgConnection& db, const StoredTable& table) {
   const PgResult r = db.run(
       "SELECT a.attname, pg_catalog.format_type(a.atttypid, NULL),"
       " CASE WHEN a.atttypmod > 4 THEN a.atttypmod - 4 ELSE 0 END"

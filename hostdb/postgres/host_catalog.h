@@ -39,10 +39,6 @@ void savePrimaryKey(PgConnection& db, const jet::TableSchema& table);
 // The statement that records a column's AllowZeroLength.
 PgConnection::Statement allowZeroLengthStatement(std::string_view tableName,
                                                  std::string_view columnName, bool allow);
-// Records a column's AllowZeroLength.
-void saveAllowZeroLength(PgConnection& db, std::string_view tableName,
-                         std::string_view columnName, bool allow);
-
 // A table the server stores: the host's own (schema public) or the catalog's.
 struct StoredTable {
   std::string schema;  // "public" or the support schema

@@ -70,20 +70,27 @@ class ServerDatabase final : public PgDatabase {
   std::int64_t RecordsAffected() const override { return recordsAffected_; }
   bool isRemote() const override { return true; }
 
+  // Inside a transaction the catalog rows' writes go to the server together,
+  // as ExecuteEach sends statements.
   std::vector<Outcome> AllowZeroLengthEach(const std::vector<FieldName>& fields,
                                            bool allow) override {
-    if (!session_ || !session_->inTransaction()) return Database::AllowZeroLengthEach(fields, allow);
-    std::vector<std::pair<std::string, std::string>> names;
-    for (const FieldName& f : fields) names.emplace_back(f.table, f.field);
-    const PgSession::FieldsSet set = session_->setAllowZeroLengthEach(names, allow);
-    std::vector<Outcome> out(set.done);
-    if (set.failure) {
+    if (!session_ || !session_->inTransaction())
+      return Database::AllowZeroLengthEach(fields, allow);
+    std::vector<Outcome> out;
+    std::vector<Batched> batch;
+    for (const FieldName& f : fields) {
       try {
-        std::rethrow_exception(set.failure);
+        Batched b{{}, std::nullopt, {}, false};
+        if (auto write = session_->allowZeroLengthLater(f.table, f.field, allow))
+          b.statements.push_back(std::move(*write));
+        batch.push_back(std::move(b));
       } catch (const platform::Error& e) {
+        if (!sendBatch(batch, out)) return out;
         out.push_back({0, e});
+        return out;
       }
     }
+    sendBatch(batch, out);
     return out;
   }
 
@@ -94,8 +101,7 @@ class ServerDatabase final : public PgDatabase {
   // before. The first failure ends the run, as Execute's would have.
   std::vector<Outcome> ExecuteEach(const std::vector<std::string>& statements,
                                    int options) override {
-    if (!session_ || !session_->inTransaction())
-      return Database::ExecuteEach(statements, options);
+    if (!session_ || !session_->inTransaction()) return Database::ExecuteEach(statements, options);
     const bool skipFailingRows = (options & dbFailOnError) == 0;
     std::vector<Outcome> out;
     std::vector<Batched> batch;
@@ -225,9 +231,12 @@ class ServerDatabase final : public PgDatabase {
   // and the catalog's), and for an INSERT, UPDATE or DELETE its translation,
   // by which a refusal is diagnosed.
   struct Batched {
-    std::vector<PgConnection::Statement> statements;
+    std::vector<PgConnection::Statement> statements;  // none: nothing to send
     std::optional<Translation> t;
     std::vector<Token> tokens;
+    // An Execute statement: its failure traced, RecordsAffected its rows
+    // (false: a field property's write).
+    bool statement = true;
   };
 
   // The batched statements in one round trip, each under a savepoint of its
@@ -240,11 +249,14 @@ class ServerDatabase final : public PgDatabase {
     std::vector<PgConnection::Statement> list;
     std::vector<std::size_t> ends;  // one past each statement's RELEASE
     for (Batched& b : sending) {
-      list.push_back({"SAVEPOINT zel_statement", {}});
-      for (PgConnection::Statement& s : b.statements) list.push_back(std::move(s));
-      list.push_back({"RELEASE SAVEPOINT zel_statement", {}});
+      if (!b.statements.empty()) {
+        list.push_back({"SAVEPOINT zel_statement", {}});
+        for (PgConnection::Statement& s : b.statements) list.push_back(std::move(s));
+        list.push_back({"RELEASE SAVEPOINT zel_statement", {}});
+      }
       ends.push_back(list.size());
     }
+    const bool statements = sending.front().statement;
     PgConnection& connection = session_->connection();
     PgConnection::Each each;
     try {
@@ -262,12 +274,11 @@ class ServerDatabase final : public PgDatabase {
       out.push_back({sending[k].t ? each.results[start + 1].affectedRows() : 0, std::nullopt});
     }
     if (!each.failure) {
-      recordsAffected_ = out.back().recordsAffected;
+      if (statements) recordsAffected_ = out.back().recordsAffected;
       return true;
     }
-    const std::size_t failedIndex =
-        static_cast<std::size_t>(std::upper_bound(ends.begin(), ends.end(), each.failedAt) -
-                                 ends.begin());
+    const std::size_t failedIndex = static_cast<std::size_t>(
+        std::upper_bound(ends.begin(), ends.end(), each.failedAt) - ends.begin());
     session_->refresh();
     try {
       connection.exec("ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement");
@@ -283,10 +294,10 @@ class ServerDatabase final : public PgDatabase {
         throw diagnosed(b.tokens, *b.t, e.cause());
       }
     } catch (const EngineError& e) {
-      jet::traceError(e);
+      if (statements) jet::traceError(e);
       out.push_back({0, e});
     }
-    recordsAffected_ = 0;
+    if (statements) recordsAffected_ = 0;
     return false;
   }
 
@@ -305,8 +316,7 @@ class ServerDatabase final : public PgDatabase {
       // option any row raises it; without, nothing is written.
       std::int64_t rows = 1;
       if (!t.sql.empty())
-        runTranslated(t, tokens,
-                      [&](PgResult r) { rows = std::stoll(std::string(r.text(0, 0))); });
+        runTranslated(t, tokens, [&](PgResult r) { rows = std::stoll(std::string(r.text(0, 0))); });
       recordsAffected_ = 0;
       if (rows > 0 && !skipFailingRows) raise(t.refusal->number, {t.refusal->column});
       return;
@@ -440,8 +450,8 @@ class ServerDatabase final : public PgDatabase {
 std::unique_ptr<PgDatabase> makeDatabase(std::shared_ptr<PgSession> session, std::string name,
                                          std::shared_ptr<WorkspaceTransactions> workspace) {
   WorkspaceTransactions* registry = workspace.get();
-  auto db = std::make_unique<ServerDatabase>(std::move(session), std::move(name),
-                                             std::move(workspace));
+  auto db =
+      std::make_unique<ServerDatabase>(std::move(session), std::move(name), std::move(workspace));
   if (registry) registry->databaseOpened(*db);
   return db;
 }

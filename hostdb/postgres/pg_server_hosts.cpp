@@ -95,22 +95,22 @@ class PgServerHosts final : public ServerHosts {
     name.append(role).append("\"");
     PgConnection db = connectToHost(path);
     inTransaction(db, [&] {
-    if (db.exec("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1",
-                {Param(std::string(role))})
-            .rows() == 0)
-      db.exec("CREATE ROLE " + name + " LOGIN");
-    const std::string database(db.exec("SELECT pg_catalog.current_database()").text(0, 0));
-    db.exec("GRANT CONNECT ON DATABASE " + quoteName(database) + " TO " + name);
-    db.exec(std::string("GRANT USAGE ON SCHEMA public, ") + kSupportSchema + " TO " + name);
-    for (const char* catalog : kCatalogTables)
-      db.exec(std::string("GRANT SELECT ON ") + kSupportSchema + "." +
-              canonicalName(catalog) + " TO " + name);
-    for (const TableRight& right : rights) {
-      const std::vector<jet::TableSchema> found = loadSchemas(db, right.table);
-      if (found.empty()) raise(err::kTableNotFound, {right.table});
-      db.exec(std::string("GRANT SELECT") + (right.insert ? ", INSERT" : "") + " ON " +
-              quoteName(found.front().name) + " TO " + name);
-    }
+      if (db.exec("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1",
+                  {Param(std::string(role))})
+              .rows() == 0)
+        db.exec("CREATE ROLE " + name + " LOGIN");
+      const std::string database(db.exec("SELECT pg_catalog.current_database()").text(0, 0));
+      db.exec("GRANT CONNECT ON DATABASE " + quoteName(database) + " TO " + name);
+      db.exec(std::string("GRANT USAGE ON SCHEMA public, ") + kSupportSchema + " TO " + name);
+      for (const char* catalog : kCatalogTables)
+        db.exec(std::string("GRANT SELECT ON ") + kSupportSchema + "." + canonicalName(catalog) +
+                " TO " + name);
+      for (const TableRight& right : rights) {
+        const std::vector<jet::TableSchema> found = loadSchemas(db, right.table);
+        if (found.empty()) raise(err::kTableNotFound, {right.table});
+        db.exec(std::string("GRANT SELECT") + (right.insert ? ", INSERT" : "") + " ON " +
+                quoteName(found.front().name) + " TO " + name);
+      }
     });
   }
 

@@ -84,9 +84,8 @@ void PgSession::change(const std::function<void()>& work) {
     raiseAfterUndo(nested ? "ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement"
                           : "ROLLBACK");
   }
-  const bool workDeferred = connection_.deferredCount() > (connection_.roundTrips() == trips
-                                                               ? before + 1
-                                                               : 0);
+  const bool workDeferred =
+      connection_.deferredCount() > (connection_.roundTrips() == trips ? before + 1 : 0);
   try {
     if (nested && !workDeferred) connection_.defer("RELEASE SAVEPOINT zel_statement");
     else connection_.exec(nested ? "RELEASE SAVEPOINT zel_statement" : "COMMIT");
@@ -272,18 +271,12 @@ bool PgSession::isKeyword(std::string_view word) {
 }
 
 void PgSession::apply(const DdlStatement& ddl) {
-  const std::size_t before = connection_.deferredCount();
   std::vector<PgConnection::Statement> statements;
   std::function<void()> applied;
   prepareDdl(ddl, statements, applied);
-  try {
-    change([&] {
-      for (PgConnection::Statement& s : statements) connection_.defer(s.sql, s.params);
-    });
-  } catch (...) {
-    connection_.dropDeferred(before);
-    throw;
-  }
+  change([&] {
+    for (PgConnection::Statement& s : statements) connection_.defer(s.sql, s.params);
+  });
   applied();
 }
 
@@ -333,79 +326,33 @@ void PgSession::prepareDdl(const DdlStatement& ddl, std::vector<PgConnection::St
   for (PgConnection::Statement& s : connection_.takeDeferred(before)) out.push_back(std::move(s));
 }
 
-namespace {
-
-// The column of `table` whose AllowZeroLength may be set, or what setting
-// it raises.
-jet::ColumnSchema& settableColumn(TableSchema& table, std::string_view columnName) {
-  jet::ColumnSchema* column = table.column(columnName);
-  if (!column) raiseItemNotFound("Fields of " + table.name, columnName);
-  if (!jet::isTextType(column->type)) raise(err::kInvalidOperation);
-  return *column;
-}
-
-}  // namespace
-
 void PgSession::setAllowZeroLength(std::string_view tableName, std::string_view columnName,
                                    bool allow) {
+  const std::optional<PgConnection::Statement> write =
+      allowZeroLengthLater(tableName, columnName, allow);
+  if (!write) return;
+  try {
+    statement([&] { connection_.run(write->sql, write->params); });
+  } catch (...) {
+    stale_ = true;  // the copy took a change the server did not
+    throw;
+  }
+}
+
+std::optional<PgConnection::Statement> PgSession::allowZeroLengthLater(std::string_view tableName,
+                                                                       std::string_view columnName,
+                                                                       bool allow) {
   const TableSchema* found = findTable(tableName);
   if (!found) raiseItemNotFound("TableDefs", tableName);
   TableSchema table = *found;
-  jet::ColumnSchema& column = settableColumn(table, columnName);
+  jet::ColumnSchema* column = table.column(columnName);
+  if (!column) raiseItemNotFound("Fields of " + table.name, columnName);
+  if (!jet::isTextType(column->type)) raise(err::kInvalidOperation);
   // Setting the value a field already has writes nothing.
-  if (column.allowZeroLength == allow) return;
-  column.allowZeroLength = allow;
-  statement([&] { saveAllowZeroLength(connection_, table.name, column.name, allow); });
+  if (column->allowZeroLength == allow) return std::nullopt;
+  column->allowZeroLength = allow;
   remember(table);
-}
-
-// Each field is checked against the copy of the catalog as the one-by-one
-// way checks it, and the copy takes the change at once, for the next field
-// of the same table; the catalog rows are then written each under a
-// savepoint of its own, in one round trip. A failure on the server undoes
-// its own field only, and the copy is read anew.
-PgSession::FieldsSet PgSession::setAllowZeroLengthEach(
-    const std::vector<std::pair<std::string, std::string>>& fields, bool allow) {
-  FieldsSet out;
-  out.done = fields.size();
-  std::vector<PgConnection::Statement> writes;
-  std::vector<std::size_t> fieldOf;  // the field each write is for
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    try {
-      const TableSchema* found = findTable(fields[i].first);
-      if (!found) raiseItemNotFound("TableDefs", fields[i].first);
-      TableSchema table = *found;
-      jet::ColumnSchema& column = settableColumn(table, fields[i].second);
-      if (column.allowZeroLength == allow) continue;
-      column.allowZeroLength = allow;
-      writes.push_back({"SAVEPOINT zel_statement", {}});
-      writes.push_back(allowZeroLengthStatement(table.name, column.name, allow));
-      writes.push_back({"RELEASE SAVEPOINT zel_statement", {}});
-      fieldOf.push_back(i);
-      remember(table);
-    } catch (const platform::Error&) {
-      out.done = i;
-      out.failure = std::current_exception();
-      break;
-    }
-  }
-  if (writes.empty()) return out;
-  PgConnection::Each each;
-  try {
-    each = connection_.runEach(writes);
-  } catch (...) {
-    // What went before them failed: the first field meets it.
-    stale_ = true;
-    return {fieldOf.front(), std::current_exception()};
-  }
-  if (!each.failure) return out;
-  stale_ = true;
-  try {
-    connection_.exec("ROLLBACK TO SAVEPOINT zel_statement; RELEASE SAVEPOINT zel_statement");
-  } catch (const EngineError&) {
-    // The connection is gone: the server has undone the work already.
-  }
-  return {fieldOf[each.failedAt / 3], each.failure};
+  return allowZeroLengthStatement(table.name, column->name, allow);
 }
 
 }  // namespace hostdb::postgres

@@ -9,14 +9,12 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "hostdb/jet/jet_ddl.h"
@@ -76,16 +74,12 @@ class PgSession {
   std::vector<PgConnection::Statement> applyLater(const jet::DdlStatement& ddl);
   // Field.AllowZeroLength: the catalog row, which the value rules read.
   void setAllowZeroLength(std::string_view table, std::string_view column, bool allow);
-  // The same for each field in turn (a table's name, a column's), inside a
-  // transaction, in one round trip: how many were set before the first
-  // failure, and that failure (null when none failed). The fields after it
-  // are not set.
-  struct FieldsSet {
-    std::size_t done = 0;
-    std::exception_ptr failure;
-  };
-  FieldsSet setAllowZeroLengthEach(
-      const std::vector<std::pair<std::string, std::string>>& fields, bool allow);
+  // The same, unsent, for statements sent together: the catalog row's
+  // write (none when the field already has the value), the copy of the
+  // catalog taking the change at once; should the write fail on the
+  // server, refresh() the copy.
+  std::optional<PgConnection::Statement> allowZeroLengthLater(std::string_view table,
+                                                              std::string_view column, bool allow);
 
   // False once the database is closed; objects that may outlive it hold it.
   std::shared_ptr<const bool> lifetime() const { return open_; }
