@@ -122,43 +122,6 @@ TEST_F(ServerEngine, AFailingStatementInsideATransactionUndoesItselfOnly) {
   EXPECT_EQ(errorOf([&] { ws.CommitTrans(); }), 3034);
 }
 
-// Statements sent together stop at the first failure as one-by-one runs
-// do: what came before stays, the failing one undoes itself, the rest do
-// not run, and the transaction goes on.
-TEST_F(ServerEngine, StatementsSentTogetherStopAtTheFirstFailureAsOneByOne) {
-  auto e = engine();
-  auto db = open(*e);
-  db->Execute("CREATE TABLE t (a TEXT(10), n LONG, CONSTRAINT PrimaryKey PRIMARY KEY (a))",
-              hostdb::dbFailOnError);
-  const std::vector<std::string> statements = {
-      "INSERT INTO t VALUES ('x', 1)",  "UPDATE t SET n = 2 WHERE a = 'x'",
-      "INSERT INTO t VALUES ('X ', 3)", "INSERT INTO t VALUES ('y', 4)"};
-  hostdb::Workspace& ws = e->Workspaces(0);
-  ws.BeginTrans();
-  const std::vector<hostdb::Database::Outcome> outcomes =
-      db->ExecuteEach(statements, hostdb::dbFailOnError);
-  ASSERT_EQ(outcomes.size(), 3u);
-  EXPECT_EQ(outcomes[0].recordsAffected, 1);
-  EXPECT_EQ(outcomes[1].recordsAffected, 1);
-  ASSERT_TRUE(outcomes[2].error.has_value());
-  EXPECT_EQ(outcomes[2].error->number(), 3022);
-  // Refused before it is sent (a value the column cannot hold): the ones
-  // before it still run first.
-  const auto refused = db->ExecuteEach(
-      {"INSERT INTO t VALUES ('z', 5)", "INSERT INTO t VALUES ('w', 'not a number')"},
-      hostdb::dbFailOnError);
-  ASSERT_EQ(refused.size(), 2u);
-  EXPECT_FALSE(refused[0].error.has_value());
-  EXPECT_TRUE(refused[1].error.has_value());
-  db->Execute("INSERT INTO t VALUES ('v', 6)", hostdb::dbFailOnError);
-  ws.CommitTrans();
-  auto rows = db->OpenRecordset("SELECT a, n FROM t ORDER BY a", hostdb::dbOpenSnapshot);
-  std::vector<std::string> seen;
-  for (; !rows->Eof(); rows->MoveNext())
-    seen.push_back(rows->Value("a").toText() + rows->Value("n").toText());
-  EXPECT_EQ(seen, (std::vector<std::string>{"v6", "x2", "z5"}));
-}
-
 TEST_F(ServerEngine, TheCatalogKeepsSpellingKeysAndFieldPropertiesAcrossOpens) {
   {
     auto e = engine();
