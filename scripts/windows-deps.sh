@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What the Windows build links, built for MinGW-w64 from Debian's own source
 # packages: SQLite (the amalgamation generated from the sqlite3 source
-# package), libsodium (its portable C code) and GoogleTest (the googletest
-# package's source in /usr/src/googletest), as static libraries in PREFIX
+# package), libsodium (its portable C code), libpq (from the postgresql-15
+# source package, without TLS) and GoogleTest (the googletest package's
+# source in /usr/src/googletest), as static libraries in PREFIX
 # (default build-windows/deps). As root, installs the cross compiler, Wine and
 # what the sources need to build, and wixl (msitools) for the installer,
 # and adds deb-src entries copied from the machine's own apt sources. Does
@@ -58,6 +59,16 @@ export CC=$cc
 sources=$prefix/src
 mkdir -p "$prefix/lib/pkgconfig" "$prefix/include" "$sources"
 
+# Source package $1 at another version the lists name, newest first: a
+# mirror may list a security update whose files it no longer holds.
+older_debian_source() {
+  local v
+  for v in $(apt-cache showsrc "$1" 2>/dev/null | sed -nE 's/^Version: //p' | sort -rV | tail -n +2); do
+    (cd "$sources" && apt-get source -qq "$1=$v" >/dev/null 2>&1) && return 0
+  done
+  return 1
+}
+
 # The unpacked source folder of Debian source package $1 (fetched once).
 debian_source() {
   local dir
@@ -68,6 +79,7 @@ debian_source() {
     (cd "$sources" && apt-get source -qq "$1" >/dev/null 2>&1) ||
       { [ "$(id -u)" -eq 0 ] && apt-get -o DPkg::Lock::Timeout=300 update -qq &&
         (cd "$sources" && apt-get source -qq "$1" >/dev/null 2>&1); } ||
+      older_debian_source "$1" ||
       { echo "apt-get source $1 failed: are deb-src entries configured?" >&2; exit 1; }
     dir=$(find "$sources" -mindepth 1 -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)
   fi
@@ -133,6 +145,43 @@ Version: $version
 Libs: -L\${prefix}/lib -lsodium -ladvapi32
 Cflags: -I\${prefix}/include -DSODIUM_STATIC=1
 EOF
+fi
+
+# libpq, optional: where it cannot be built the Windows build goes on without
+# the PostgreSQL engine, as cmake/postgres.cmake decides from libpq.pc.
+build_libpq() {
+  local src build lib version
+  src=$(debian_source postgresql-15) || return 1
+  build=$sources/postgresql-build
+  rm -rf "$build" && mkdir -p "$build"
+  (cd "$build" && "$src/configure" --host=$host CC="$cc" --without-readline --without-zlib \
+     --without-icu --without-ldap >configure.log 2>&1) || { tail -n 20 "$build/configure.log" >&2; return 1; }
+  # libpq and what it takes from src/port and src/common only.
+  make -s -C "$build/src/interfaces/libpq" -j"$jobs" all-static-lib >"$build/make.log" 2>&1 ||
+    { tail -n 20 "$build/make.log" >&2; return 1; }
+  # On Windows its libpq.a is the DLL's import library: the static library is
+  # made of the same objects, less the DLL's version resource.
+  lib=$build/src/interfaces/libpq
+  rm -f "$prefix/lib/libpq.a"
+  "$host-ar" rcs "$prefix/lib/libpq.a" $(ls "$lib"/*.o | grep -v '/win32ver\.o$')
+  cp "$build/src/common/libpgcommon_shlib.a" "$prefix/lib/libpgcommon.a"
+  cp "$build/src/port/libpgport_shlib.a" "$prefix/lib/libpgport.a"
+  cp "$src/src/interfaces/libpq/libpq-fe.h" "$src/src/interfaces/libpq/libpq-events.h" \
+     "$src/src/include/postgres_ext.h" "$build/src/include/pg_config_ext.h" "$prefix/include/"
+  version=$(sed -nE 's/^#define PG_VERSION "([^"]+)".*/\1/p' "$build/src/include/pg_config.h")
+  cat >"$prefix/lib/pkgconfig/libpq.pc" <<EOF
+prefix=$prefix
+Name: libpq
+Description: PostgreSQL client library (static, $host, without TLS)
+Version: $version
+Libs: -L\${prefix}/lib -lpq -lpgcommon -lpgport -lsecur32 -lws2_32 -lshell32
+Cflags: -I\${prefix}/include
+EOF
+}
+
+if [ ! -f "$prefix/lib/pkgconfig/libpq.pc" ]; then
+  echo "libpq for $host"
+  build_libpq || echo "libpq for $host could not be built: the PostgreSQL engine is left out" >&2
 fi
 
 if [ ! -f "$prefix/lib/libgtest.a" ]; then
