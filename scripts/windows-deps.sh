@@ -164,6 +164,12 @@ build_libpq() {
   lib=$build/src/interfaces/libpq
   rm -f "$prefix/lib/libpq.a"
   "$host-ar" rcs "$prefix/lib/libpq.a" $(ls "$lib"/*.o | grep -v '/win32ver\.o$')
+  # libpq's own small pthread functions (pthread-win32.c) would clash with
+  # winpthreads, which std::thread links: renamed in every member, libpq
+  # keeps its own under names of its own.
+  "$host-nm" --defined-only -g "$lib/pthread-win32.o" |
+    awk '$3 ~ /^pthread_/ { print $3, "pq_" $3 }' >"$build/pthread.syms"
+  "$host-objcopy" --redefine-syms="$build/pthread.syms" "$prefix/lib/libpq.a"
   cp "$build/src/common/libpgcommon_shlib.a" "$prefix/lib/libpgcommon.a"
   cp "$build/src/port/libpgport_shlib.a" "$prefix/lib/libpgport.a"
   cp "$src/src/interfaces/libpq/libpq-fe.h" "$src/src/interfaces/libpq/libpq-events.h" \
