@@ -10,10 +10,8 @@ enum class SocketState { Ready, TimedOut, Failed };
 // Waits until `socket` can be read (or, with `forWrite`, written), at most
 // `timeoutMs` milliseconds (a negative timeout: no limit). A signal that
 // interrupts the wait does not end it. Failed: the socket cannot be waited
-// on (not open).
-//
-// Built for POSIX systems; the Windows build has no caller yet, so it has no
-// implementation there.
+// on (not open). On Windows `socket` is a Winsock SOCKET, as a client
+// library hands it out in an int.
 SocketState waitForSocket(int socket, bool forWrite, int timeoutMs);
 
 }  // namespace platform
