@@ -4,8 +4,11 @@
 # port), trusted for local connections (the folder is the server user's
 # alone), and stopped by its PID.
 #
-#   cluster.sh start DIR [--owner PID|parent] [--lifetime SECONDS] [--tls CERTS PORT]
+#   cluster.sh start DIR [--owner PID|parent] [--lifetime SECONDS] [--tls CERTS PORT | --tcp PORT]
 #                                     prints the libpq connection string
+#                                     (--tcp: plain TCP on 127.0.0.1:PORT
+#                                     besides the socket, for a client that
+#                                     has no Unix socket, such as Wine's)
 #   cluster.sh stop DIR
 #   cluster.sh crash DIR              the server ended at once (pg_ctl stop -m
 #                                     immediate: no checkpoint, sessions cut),
@@ -27,7 +30,7 @@
 set -euo pipefail
 
 usage() {
-  echo "usage: $0 start DIR [--owner PID|parent] [--lifetime SECONDS] [--tls CERTS PORT] | stop|crash|restart DIR" >&2
+  echo "usage: $0 start DIR [--owner PID|parent] [--lifetime SECONDS] [--tls CERTS PORT | --tcp PORT] | stop|crash|restart DIR" >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
@@ -167,10 +170,11 @@ started_at() {
 }
 
 start_cluster() {
-  local owner= lifetime=10800 certs= port=
+  local owner= lifetime=10800 certs= port= tcp=
   while [ $# -gt 0 ]; do
     case $1 in
       --tls) [ $# -ge 3 ] || usage; certs=$2; port=$3; shift 3 ;;
+      --tcp) [ $# -ge 2 ] || usage; tcp=1; port=$2; shift 2 ;;
       --owner) [ $# -ge 2 ] || usage; owner=$2; shift 2 ;;
       --lifetime) [ $# -ge 2 ] || usage; lifetime=$2; shift 2 ;;
       *) usage ;;
@@ -178,6 +182,7 @@ start_cluster() {
   done
   [ "$owner" != parent ] || owner=$PPID
   [[ $owner =~ ^[0-9]*$ && $lifetime =~ ^[0-9]+$ ]] || usage
+  [ -z "$certs" ] || [ -z "$tcp" ] || usage
   if [ "$(id -u)" -eq 0 ] && ! id -u "$server_user" >/dev/null 2>&1; then
     echo "no user $server_user to run the server as (ZEL_PG_USER names another)" >&2
     exit 1
@@ -236,6 +241,20 @@ EOF
     as_server tee "$folder/data/pg_hba.conf" >/dev/null <<EOF
 local all all trust
 hostssl all all 127.0.0.1/32 trust
+host all all all reject
+EOF
+  fi
+  if [ -n "$tcp" ]; then
+    # --tcp: besides the socket, plain TCP on 127.0.0.1:PORT, trusted: only
+    # this machine reaches it, and the tests' cluster holds nothing secret.
+    [[ $port =~ ^[0-9]+$ ]] || usage
+    as_server tee -a "$folder/data/postgresql.conf" >/dev/null <<EOF
+listen_addresses = '127.0.0.1'
+port = $port
+EOF
+    as_server tee "$folder/data/pg_hba.conf" >/dev/null <<EOF
+local all all trust
+host all all 127.0.0.1/32 trust
 host all all all reject
 EOF
   fi

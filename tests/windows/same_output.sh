@@ -4,11 +4,16 @@
 # and sendsummary exit 0, and the summaries (text, spool and its copy) and
 # formsetup's send configuration file and the rows of SPOOL, CAB, DET, PARAM
 # and cont are the same bytes, for the same host folder and clock.
-# Usage: same_output.sh LINUX_BUILD WINDOWS_BUILD (exit 77: no Wine)
+# With --server, each build's host is a server host (zelhost init --server)
+# in a database of its own on a private cluster this script starts, reached
+# over TCP on 127.0.0.1 (Wine has no Unix socket), and stops by its PID.
+# Usage: same_output.sh LINUX_BUILD WINDOWS_BUILD [--server]
+#        (exit 77: no Wine, or with --server no PostgreSQL)
 set -uo pipefail
 linux=$(cd "$1" && pwd)/bin
 windows=$(cd "$2" && pwd)/bin
-command -v wine >/dev/null || { echo "wine is not installed" >&2; exit 77; }
+server=${3:-}
+command -v wine >/dev/null || { echo "SKIP: wine is not installed" >&2; exit 77; }
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=${WINEPREFIX:-$(cd "$2" && pwd)/wine-prefix}
 unset DISPLAY WAYLAND_DISPLAY
@@ -17,6 +22,27 @@ export ZEL_MESSAGE_UI=text SOURCE_DATE_EPOCH=1765000000
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
+
+conninfo=
+if [ "$server" = --server ]; then
+  cluster=$(dirname "$0")/../postgres/cluster.sh
+  psql=$(command -v psql || true)
+  [ -n "$psql" ] || { echo "SKIP: psql is not installed (postgresql)" >&2; exit 77; }
+  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' 2>/dev/null ||
+         echo $((40000 + RANDOM % 20000)))
+  started=$("$cluster" start "$work/cluster" --owner $$ --lifetime 600 --tcp "$port")
+  case $? in
+    0) ;;
+    77) echo "SKIP: PostgreSQL's server programs are not installed (postgresql)" >&2; exit 77 ;;
+    *) echo "the cluster did not start" >&2; exit 1 ;;
+  esac
+  trap '"$cluster" stop "$work/cluster"; rm -rf "$work"' EXIT
+  user=$(sed -E 's/.* user=([^ ]+).*/\1/' <<<"$started")
+  conninfo="host=127.0.0.1 port=$port user=$user"
+  for system in linux windows; do
+    "$psql" "$conninfo dbname=postgres" -qAtc "CREATE DATABASE zel_$system" || exit 1
+  done
+fi
 
 # run SYSTEM: the four steps on $work/host with that system's programs.
 run() {
@@ -31,7 +57,11 @@ run() {
     ZEL_WINDIR=$windir "${exe[@]}" "$bin/$1$suffix" "${@:2}" >"$work/$system.out" 2>&1 ||
       { echo "$system: $* failed:" >&2; cat "$work/$system.out" >&2; status=1; }
   }
-  step zelhost init "$hostArg"
+  if [ -n "$conninfo" ]; then
+    step zelhost init --server "$conninfo dbname=zel_$system" "$hostArg"
+  else
+    step zelhost init "$hostArg"
+  fi
   step formsetup
   step zelhost sample "$hostArg"
   local record
