@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What the Windows build links, built for MinGW-w64 from Debian's own source
 # packages: SQLite (the amalgamation generated from the sqlite3 source
-# package), libsodium (its portable C code), libpq (from the postgresql-15
-# source package, without TLS) and GoogleTest (the googletest package's
+# package), libsodium (its portable C code), OpenSSL's libraries (the
+# openssl source package), libpq (from the postgresql-15 source package,
+# with TLS through that OpenSSL) and GoogleTest (the googletest package's
 # source in /usr/src/googletest), as static libraries in PREFIX
 # (default build-windows/deps). As root, installs the cross compiler, Wine and
 # what the sources need to build, and wixl (msitools) for the installer,
@@ -16,7 +17,7 @@ host=x86_64-w64-mingw32
 jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(cmake make pkg-config g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64
-          dpkg-dev tcl libgtest-dev libgmock-dev wixl)
+          dpkg-dev tcl perl libgtest-dev libgmock-dev wixl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -147,15 +148,48 @@ Cflags: -I\${prefix}/include -DSODIUM_STATIC=1
 EOF
 fi
 
+# OpenSSL's libssl and libcrypto, static, for libpq's TLS: no engines,
+# modules or legacy provider, nothing loaded at run time. The default
+# folders stay Windows' own (C:/Program Files/Common Files/SSL for
+# openssl.cnf, which only an administrator may write): a folder of this
+# machine's would name a path any user could create on the PC's drive.
+build_openssl() {
+  local src build
+  src=$(debian_source openssl) || return 1
+  build=$sources/openssl-build
+  rm -rf "$build" && mkdir -p "$build"
+  # Configure puts the cross prefix before CC.
+  (cd "$build" && CC=${cc#$host-} "$src/Configure" mingw64 --cross-compile-prefix=$host- no-shared no-module \
+     no-tests no-engine no-dso no-legacy no-comp no-ui-console >configure.log 2>&1) ||
+    { tail -n 20 "$build/configure.log" >&2; return 1; }
+  make -s -C "$build" -j"$jobs" build_libs >"$build/make.log" 2>&1 ||
+    { tail -n 20 "$build/make.log" >&2; return 1; }
+  mkdir -p "$prefix/include/openssl"
+  cp "$src"/include/openssl/*.h "$build"/include/openssl/*.h "$prefix/include/openssl/"
+  cp "$build/libssl.a" "$build/libcrypto.a" "$prefix/lib/"
+}
+
+if [ ! -f "$prefix/lib/libssl.a" ]; then
+  echo "OpenSSL for $host"
+  build_openssl || echo "OpenSSL for $host could not be built: libpq is built without TLS" >&2
+fi
+
 # libpq, optional: where it cannot be built the Windows build goes on without
 # the PostgreSQL engine, as cmake/postgres.cmake decides from libpq.pc.
 build_libpq() {
-  local src build lib version
+  local src build lib version tls=() tls_libs= kind="without TLS"
   src=$(debian_source postgresql-15) || return 1
   build=$sources/postgresql-build
   rm -rf "$build" && mkdir -p "$build"
+  if [ -f "$prefix/lib/libssl.a" ]; then
+    tls=(--with-ssl=openssl CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib"
+         LIBS="-lws2_32 -lgdi32 -lcrypt32")
+    tls_libs="-lssl -lcrypto -lgdi32 -lcrypt32 "
+    kind="with OpenSSL"
+  fi
   (cd "$build" && "$src/configure" --host=$host CC="$cc" --without-readline --without-zlib \
-     --without-icu --without-ldap >configure.log 2>&1) || { tail -n 20 "$build/configure.log" >&2; return 1; }
+     --without-icu --without-ldap "${tls[@]}" >configure.log 2>&1) ||
+    { tail -n 20 "$build/configure.log" >&2; return 1; }
   # libpq and what it takes from src/port and src/common only.
   make -s -C "$build/src/interfaces/libpq" -j"$jobs" all-static-lib >"$build/make.log" 2>&1 ||
     { tail -n 20 "$build/make.log" >&2; return 1; }
@@ -178,9 +212,9 @@ build_libpq() {
   cat >"$prefix/lib/pkgconfig/libpq.pc" <<EOF
 prefix=$prefix
 Name: libpq
-Description: PostgreSQL client library (static, $host, without TLS)
+Description: PostgreSQL client library (static, $host, $kind)
 Version: $version
-Libs: -L\${prefix}/lib -lpq -lpgcommon -lpgport -lsecur32 -lws2_32 -lshell32
+Libs: -L\${prefix}/lib -lpq -lpgcommon -lpgport ${tls_libs}-lsecur32 -lws2_32 -lshell32
 Cflags: -I\${prefix}/include
 EOF
 }
