@@ -138,11 +138,13 @@ void discardNotice(void*, const char*) {}
 // side closed while the connection was idle (a server stopped or crashed),
 // sending fails, and the status changes only at the next read. A failure
 // without a SQLSTATE is libpq's own, so the connection is read once more to
-// tell.
+// tell. A read that fails is a connection gone too: on Windows libpq marks
+// the connection bad only for a reset, while a socket shut down or timed out
+// by the keepalives (WSAESHUTDOWN, WSAETIMEDOUT) only fails each read.
 bool connectionGone(PGconn* conn, const std::string& sqlstate) {
   if (PQstatus(conn) == CONNECTION_BAD) return true;
   if (!sqlstate.empty()) return false;
-  PQconsumeInput(conn);
+  if (PQconsumeInput(conn) == 0) return true;
   return PQstatus(conn) == CONNECTION_BAD;
 }
 
