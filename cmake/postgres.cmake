@@ -5,24 +5,20 @@
 # the tests' private cluster: ZEL_PG_BINDIR, the newest of Debian's
 # /usr/lib/postgresql/N/bin, else found on PATH; empty when not installed.
 # A Windows build finds the libpq that scripts/windows-deps.sh built under
-# ZEL_WINDOWS_PREFIX (pkg-config reads only that prefix there); its tests run
-# under Wine, which reaches no cluster of the build machine, so it looks for
-# no server programs. For now the Windows build takes libpq only when asked
-# (ZEL_WINDOWS_POSTGRES): its tests under Wine have not yet been run with
-# the engine built in.
+# ZEL_WINDOWS_PREFIX (pkg-config reads only that prefix there). Its tests
+# run under Wine against a cluster of the build machine's own server
+# programs, reached over TCP on 127.0.0.1 (Wine has no Unix socket).
 option(ZEL_POSTGRES "Build what uses PostgreSQL where libpq is found" ON)
 
-option(ZEL_WINDOWS_POSTGRES "On Windows, build the PostgreSQL engine where libpq is found" OFF)
-
 set(ZEL_HAVE_POSTGRES OFF)
-if(ZEL_POSTGRES AND (NOT WIN32 OR ZEL_WINDOWS_POSTGRES))
+if(ZEL_POSTGRES)
   pkg_check_modules(LIBPQ IMPORTED_TARGET libpq)
   if(LIBPQ_FOUND)
     set(ZEL_HAVE_POSTGRES ON)
   endif()
 endif()
 
-if(ZEL_HAVE_POSTGRES AND NOT ZEL_PG_BINDIR AND NOT CMAKE_CROSSCOMPILING)
+if(ZEL_HAVE_POSTGRES AND NOT ZEL_PG_BINDIR)
   file(GLOB pg_bindirs LIST_DIRECTORIES true /usr/lib/postgresql/*/bin)
   list(SORT pg_bindirs COMPARE NATURAL ORDER DESCENDING)
   foreach(dir ${pg_bindirs})

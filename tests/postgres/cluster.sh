@@ -8,7 +8,9 @@
 #                                     prints the libpq connection string
 #                                     (--tcp: plain TCP on 127.0.0.1:PORT
 #                                     besides the socket, for a client that
-#                                     has no Unix socket, such as Wine's)
+#                                     has no Unix socket, such as Wine's;
+#                                     PORT free: one the system finds free;
+#                                     its connection string in DIR/conninfo-tcp)
 #   cluster.sh stop DIR
 #   cluster.sh crash DIR              the server ended at once (pg_ctl stop -m
 #                                     immediate: no checkpoint, sessions cut),
@@ -135,7 +137,7 @@ stop_cluster() {
       zel-pg.*) rm -rf -- "$folder" ;;
     esac
   fi
-  rm -f -- "$DIR/conninfo" "$DIR/conninfo.new" "$DIR/server.pid" "$DIR/server-dir" "$DIR/watch.pid"
+  rm -f -- "$DIR/conninfo" "$DIR/conninfo.new" "$DIR/conninfo-tcp" "$DIR/conninfo-tcp.new" "$DIR/server.pid" "$DIR/server-dir" "$DIR/watch.pid"
   rmdir -- "$DIR" 2>/dev/null || true
 }
 
@@ -247,6 +249,7 @@ EOF
   if [ -n "$tcp" ]; then
     # --tcp: besides the socket, plain TCP on 127.0.0.1:PORT, trusted: only
     # this machine reaches it, and the tests' cluster holds nothing secret.
+    [ "$port" != free ] || port=$(free_port) || { echo "no free TCP port found" >&2; exit 1; }
     [[ $port =~ ^[0-9]+$ ]] || usage
     as_server tee -a "$folder/data/postgresql.conf" >/dev/null <<EOF
 listen_addresses = '127.0.0.1'
@@ -272,6 +275,10 @@ EOF
   echo $! >"$DIR/watch.pid"
 
   local conninfo="host=$folder port=${port:-5432} dbname=postgres user=$server_user"
+  if [ -n "$tcp" ]; then
+    echo "host=127.0.0.1 port=$port dbname=postgres user=$server_user" >"$DIR/conninfo-tcp.new"
+    mv "$DIR/conninfo-tcp.new" "$DIR/conninfo-tcp"
+  fi
   echo "$conninfo" >"$DIR/conninfo.new"
   mv "$DIR/conninfo.new" "$DIR/conninfo"
   trap - EXIT INT TERM
@@ -280,6 +287,11 @@ EOF
   echo "PostgreSQL $("$bindir/postgres" -V | awk '{ print $3 }') started in $took s:" \
        "PID $pid, socket in $folder, as $server_user" >&2
   echo "$conninfo"
+}
+
+# A TCP port on 127.0.0.1 that nothing listens on now (the kernel's choice).
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
 # The folder of the running cluster recorded in DIR, or a failure.

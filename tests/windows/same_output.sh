@@ -28,17 +28,14 @@ if [ "$server" = --server ]; then
   cluster=$(dirname "$0")/../postgres/cluster.sh
   psql=$(command -v psql || true)
   [ -n "$psql" ] || { echo "SKIP: psql is not installed (postgresql)" >&2; exit 77; }
-  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' 2>/dev/null ||
-         echo $((40000 + RANDOM % 20000)))
-  started=$("$cluster" start "$work/cluster" --owner $$ --lifetime 600 --tcp "$port")
+  "$cluster" start "$work/cluster" --owner $$ --lifetime 600 --tcp free >/dev/null
   case $? in
     0) ;;
     77) echo "SKIP: PostgreSQL's server programs are not installed (postgresql)" >&2; exit 77 ;;
     *) echo "the cluster did not start" >&2; exit 1 ;;
   esac
   trap '"$cluster" stop "$work/cluster"; rm -rf "$work"' EXIT
-  user=$(sed -E 's/.* user=([^ ]+).*/\1/' <<<"$started")
-  conninfo="host=127.0.0.1 port=$port user=$user"
+  conninfo=$(sed -E 's/ dbname=[^ ]+//' "$work/cluster/conninfo-tcp")
   for system in linux windows; do
     "$psql" "$conninfo dbname=postgres" -qAtc "CREATE DATABASE zel_$system" || exit 1
   done
