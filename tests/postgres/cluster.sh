@@ -289,9 +289,18 @@ EOF
   echo "$conninfo"
 }
 
-# A TCP port on 127.0.0.1 that nothing listens on now (the kernel's choice).
+# A TCP port on 127.0.0.1 that nothing listens on now: one of the dynamic
+# range, tried until a connection to it is refused.
 free_port() {
-  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+  local port tries
+  for ((tries = 0; tries < 100; tries++)); do
+    port=$((49152 + RANDOM % 16000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+      echo "$port"
+      return 0
+    fi
+  done
+  return 1
 }
 
 # The folder of the running cluster recorded in DIR, or a failure.
