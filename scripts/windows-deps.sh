@@ -190,8 +190,13 @@ build_libpq() {
   (cd "$build" && "$src/configure" --host=$host CC="$cc" --without-readline --without-zlib \
      --without-icu --without-ldap "${tls[@]}" >configure.log 2>&1) ||
     { tail -n 20 "$build/configure.log" >&2; return 1; }
-  # libpq and what it takes from src/port and src/common only.
-  make -s -C "$build/src/interfaces/libpq" -j"$jobs" all-static-lib >"$build/make.log" 2>&1 ||
+  # libpq and what it takes from src/port and src/common only. src/port
+  # builds its server objects too, which need the headers the backend
+  # generates (utils/errcodes.h): made first, or a parallel make may reach
+  # them before they exist.
+  make -s -C "$build/src/backend" generated-headers >"$build/make.log" 2>&1 ||
+    { tail -n 20 "$build/make.log" >&2; return 1; }
+  make -s -C "$build/src/interfaces/libpq" -j"$jobs" all-static-lib >>"$build/make.log" 2>&1 ||
     { tail -n 20 "$build/make.log" >&2; return 1; }
   # On Windows its libpq.a is the DLL's import library: the static library is
   # made of the same objects, less the DLL's version resource.
