@@ -9,8 +9,9 @@
 #                                     (--tcp: plain TCP on 127.0.0.1:PORT
 #                                     besides the socket, for a client that
 #                                     has no Unix socket, such as Wine's;
-#                                     PORT free: one the system finds free;
-#                                     its connection string in DIR/conninfo-tcp)
+#                                     with either, PORT free is one found
+#                                     free, and DIR/conninfo-tcp holds the
+#                                     TCP connection string)
 #   cluster.sh stop DIR
 #   cluster.sh crash DIR              the server ended at once (pg_ctl stop -m
 #                                     immediate: no checkpoint, sessions cut),
@@ -185,6 +186,10 @@ start_cluster() {
   [ "$owner" != parent ] || owner=$PPID
   [[ $owner =~ ^[0-9]*$ && $lifetime =~ ^[0-9]+$ ]] || usage
   [ -z "$certs" ] || [ -z "$tcp" ] || usage
+  if [ -n "$port" ]; then
+    [ "$port" != free ] || port=$(free_port) || { echo "no free TCP port found" >&2; exit 1; }
+    [[ $port =~ ^[0-9]+$ ]] || usage
+  fi
   if [ "$(id -u)" -eq 0 ] && ! id -u "$server_user" >/dev/null 2>&1; then
     echo "no user $server_user to run the server as (ZEL_PG_USER names another)" >&2
     exit 1
@@ -230,7 +235,6 @@ EOF
   if [ -n "$certs" ]; then
     # --tls: besides the socket, TLS alone on 127.0.0.1:PORT with the
     # server.crt and server.key CERTS holds; anything else over TCP refused.
-    [[ $port =~ ^[0-9]+$ ]] || usage
     as_server cp "$certs/server.crt" "$certs/server.key" "$folder/data/"
     as_server chmod 600 "$folder/data/server.key"
     as_server tee -a "$folder/data/postgresql.conf" >/dev/null <<EOF
@@ -249,8 +253,6 @@ EOF
   if [ -n "$tcp" ]; then
     # --tcp: besides the socket, plain TCP on 127.0.0.1:PORT, trusted: only
     # this machine reaches it, and the tests' cluster holds nothing secret.
-    [ "$port" != free ] || port=$(free_port) || { echo "no free TCP port found" >&2; exit 1; }
-    [[ $port =~ ^[0-9]+$ ]] || usage
     as_server tee -a "$folder/data/postgresql.conf" >/dev/null <<EOF
 listen_addresses = '127.0.0.1'
 port = $port
@@ -275,7 +277,7 @@ EOF
   echo $! >"$DIR/watch.pid"
 
   local conninfo="host=$folder port=${port:-5432} dbname=postgres user=$server_user"
-  if [ -n "$tcp" ]; then
+  if [ -n "$port" ]; then
     echo "host=127.0.0.1 port=$port dbname=postgres user=$server_user" >"$DIR/conninfo-tcp.new"
     mv "$DIR/conninfo-tcp.new" "$DIR/conninfo-tcp"
   fi

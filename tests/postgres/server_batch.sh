@@ -43,6 +43,7 @@ case $MODE in
 esac
 [ -x "$BIN/sendsummary" ] && [ -x "$MAKER" ] || { echo "no programs in '$BIN' or no '$MAKER'" >&2; exit 2; }
 source "$here/../shared/batch.sh"
+source "$here/delay_link.sh"
 
 FS=postgres
 HOST_DB=zel.pg
@@ -188,22 +189,6 @@ stop_outcome() {
   [ "$failed" -gt 0 ] || FAULTS+=("no run was in flight at the stop: the stop proved nothing")
 }
 
-# start_proxy [PORT]: the delaying proxy in front of the cluster's socket,
-# 10 ms each way, on PORT or a port of its own (PROXY_PORT).
-start_proxy() {
-  local socket dir
-  dir=$(sed -n 's/.*host=\([^ ]*\).*/\1/p' <<<"$CONNINFO")
-  socket=$dir/.s.PGSQL.$(sed -n 's/.*port=\([^ ]*\).*/\1/p' <<<"$CONNINFO")
-  rm -f "$ROOT/proxy.port"
-  "$PROXY" --target "$socket" --delay-ms 10 --port "${1:-0}" --port-file "$ROOT/proxy.port" \
-    >/dev/null 2>>"$ROOT/proxy.err" &
-  PROXY_PID=$!
-  local tries=0
-  until [ -s "$ROOT/proxy.port" ] || [ $tries -ge 500 ]; do sleep 0.01; tries=$((tries + 1)); done
-  PROXY_PORT=$(cat "$ROOT/proxy.port" 2>/dev/null)
-  [ -n "$PROXY_PORT" ]
-}
-
 # through_proxy HOST: the host's descriptor names the proxy instead of the
 # cluster's socket.
 through_proxy() {
@@ -242,7 +227,7 @@ mend_link() {
   kill "$PROXY_PID" 2>/dev/null
   wait "$PROXY_PID" 2>/dev/null
   PROXY_PID=
-  start_proxy "$PROXY_PORT" || FAULTS+=("the link could not be made again on port $PROXY_PORT")
+  start_proxy "$PROXY" "$CONNINFO" "$ROOT" "$PROXY_PORT" || FAULTS+=("the link could not be made again on port $PROXY_PORT")
 }
 
 # killed_runs_whole: each killed run left all of its outputs (row, spool
@@ -289,7 +274,7 @@ FAULTS=() NOTES=()
 record=$(make_server_host "$HOST")
 [ -n "$record" ] || { echo "$FS: the server host could not be made"; exit 1; }
 if [ "$MODE" = cut ]; then
-  start_proxy || { echo "$FS: the delaying proxy did not start: $(tail -1 "$ROOT/proxy.err")"; exit 1; }
+  start_proxy "$PROXY" "$CONNINFO" "$ROOT" || { echo "$FS: the delaying proxy did not start: $(tail -1 "$ROOT/proxy.err")"; exit 1; }
   through_proxy "$HOST"
 fi
 prefix=${record%????????}

@@ -15,11 +15,7 @@ set -uo pipefail
 BIN=${1:?usage: $0 BIN_DIR [--wine]}
 WINE=${2:-}
 HERE=$(cd "$(dirname "$0")" && pwd)
-if [ "$WINE" = --wine ]; then
-  command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  unset DISPLAY WAYLAND_DISPLAY
-fi
+[ "$WINE" != --wine ] || source "$HERE/../windows/wine.sh"
 # run PROGRAM ARGS…: one of the programs, natively or under Wine.
 run() {
   if [ "$WINE" = --wine ]; then wine "$BIN/$1.exe" "${@:2}"; else "$BIN/$1" "${@:2}"; fi
@@ -58,12 +54,11 @@ openssl x509 -req -in "$ROOT/server.csr" -CA "$ROOT/zel-test-ca.crt" -CAkey "$RO
   fail "openssl: server certificate"
 chmod -R a+rX "$ROOT"
 
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' 2>/dev/null ||
-  echo $((20000 + RANDOM % 20000)))
-"$HERE/cluster.sh" start "$ROOT/cluster" --owner $$ --tls "$CERTS" "$PORT" >/dev/null
+"$HERE/cluster.sh" start "$ROOT/cluster" --owner $$ --tls "$CERTS" free >/dev/null
 status=$?
 [ $status -ne 77 ] || { echo "SKIP: PostgreSQL is not installed (postgresql, libpq-dev)"; exit 77; }
 [ $status -eq 0 ] || fail "the cluster did not start"
+PORT=$(sed -nE 's/.* port=([0-9]+).*/\1/p' "$ROOT/cluster/conninfo-tcp")
 SOCKET=$(cat "$ROOT/cluster/conninfo")
 psql "$SOCKET" -qc "CREATE DATABASE zel_tls" >/dev/null || fail "CREATE DATABASE"
 

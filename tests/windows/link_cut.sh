@@ -12,19 +12,18 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 proxy=$(cd "$1" && pwd)/bench/delay_proxy
 windows=$(cd "$2" && pwd)/bin
-command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+source "$here/wine.sh"
+source "$here/../postgres/delay_link.sh"
 command -v psql >/dev/null || { echo "SKIP: psql is missing (postgresql-client)"; exit 77; }
 [ -x "$proxy" ] || { echo "no delaying proxy in $1" >&2; exit 2; }
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=${WINEPREFIX:-$(cd "$2" && pwd)/wine-prefix}
-unset DISPLAY WAYLAND_DISPLAY
 export ZEL_MESSAGE_UI=text SOURCE_DATE_EPOCH=1765000000
 
 work=$(mktemp -d)
-proxy_pid= holder_pid=
+PROXY_PID= holder_pid=
 cleanup() {
   [ -z "$holder_pid" ] || release_lock
-  [ -z "$proxy_pid" ] || kill "$proxy_pid" 2>/dev/null
+  [ -z "$PROXY_PID" ] || kill "$PROXY_PID" 2>/dev/null
   wait 2>/dev/null
   "$here/../postgres/cluster.sh" stop "$work/cluster" >/dev/null 2>&1
   rm -rf "$work"
@@ -43,32 +42,19 @@ server() { psql "$socket_conninfo" -X -qAt "$@"; }
 served() { psql "${socket_conninfo/dbname=postgres/dbname=zel_cut}" -X -qAt "$@"; }
 server -c "CREATE DATABASE zel_cut" || fail "CREATE DATABASE"
 
-# start_proxy [PORT]: the link, on PORT or one of its own ($port).
-start_proxy() {
-  local dir=${socket_conninfo#host=}
-  dir=${dir%% *}
-  local pgport=${socket_conninfo#*port=}
-  pgport=${pgport%% *}
-  rm -f "$work/proxy.port"
-  "$proxy" --target "$dir/.s.PGSQL.$pgport" --delay-ms 10 --port "${1:-0}" \
-    --port-file "$work/proxy.port" >/dev/null 2>>"$work/proxy.err" &
-  proxy_pid=$!
-  for _ in $(seq 500); do [ -s "$work/proxy.port" ] && break; sleep 0.01; done
-  port=$(cat "$work/proxy.port" 2>/dev/null)
-  [ -n "$port" ] || fail "the proxy did not start: $(cat "$work/proxy.err")"
-}
-start_proxy
+start_proxy "$proxy" "$socket_conninfo" "$work" ||
+  fail "the proxy did not start: $(cat "$work/proxy.err")"
+port=$PROXY_PORT
 
 host=$work/host
-win() { echo "Z:${1//\//\\}"; }
-export ZEL_WINDIR=$(win "$work/windows")
+export ZEL_WINDIR=$(win_path "$work/windows")
 mkdir -p "$work/windows"
 user=${socket_conninfo##*user=}
 run() { wine "$windows/$1.exe" "${@:2}"; }
-out=$(run zelhost init --server "host=127.0.0.1 port=$port dbname=zel_cut user=$user" "$(win "$host")" 2>&1) ||
+out=$(run zelhost init --server "host=127.0.0.1 port=$port dbname=zel_cut user=$user" "$(win_path "$host")" 2>&1) ||
   fail "zelhost init --server: $out"
 out=$(run formsetup 2>&1) || fail "formsetup: $out"
-record=$(run zelhost sample "$(win "$host")" | tail -n 1 | tr -d '\r')
+record=$(run zelhost sample "$(win_path "$host")" | tail -n 1 | tr -d '\r')
 files_before=$(cd "$host" && find TMP RPT -type f 2>/dev/null | sort)
 
 # The lock, held by a session of the test's own until the server ends it.
@@ -99,7 +85,7 @@ for _ in $(seq 3000); do
 done
 [ "$waiting" = 1 ] || fail "the run never waited for the table: $(cat "$work/run.out")"
 cut_ms=$(now_ms)
-kill -USR1 "$proxy_pid"
+kill -USR1 "$PROXY_PID"
 release_lock
 wait $run_pid
 rc=$?
@@ -116,8 +102,9 @@ grep -q '^sendsummary: PostgreSQL ' <<<"$out" || fail "no cause"
   fail "the run cut off left files: $(cd "$host" && find TMP RPT -type f | sort)"
 
 # The link given up and made again on the same port: the next run exits 0.
-kill "$proxy_pid"; wait "$proxy_pid" 2>/dev/null; proxy_pid=
-start_proxy "$port"
+kill "$PROXY_PID"; wait "$PROXY_PID" 2>/dev/null; PROXY_PID=
+start_proxy "$proxy" "$socket_conninfo" "$work" "$port" ||
+  fail "the proxy did not start again on port $port: $(cat "$work/proxy.err")"
 out=$(run sendsummary "$record" 2>&1) || fail "the run after the link came back exits $?: $out"
 [ "$(served -c "SELECT count(*) FROM spool")" = 1 ] || fail "the run after the link came back has no row"
 echo "PASS: cut off mid-run it ended with box 3043 and left nothing; the next run exits 0"

@@ -13,10 +13,8 @@ set -uo pipefail
 linux=$(cd "$1" && pwd)/bin
 windows=$(cd "$2" && pwd)/bin
 server=${3:-}
-command -v wine >/dev/null || { echo "SKIP: wine is not installed" >&2; exit 77; }
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/wine.sh"
 export WINEPREFIX=${WINEPREFIX:-$(cd "$2" && pwd)/wine-prefix}
-unset DISPLAY WAYLAND_DISPLAY
 export ZEL_MESSAGE_UI=text SOURCE_DATE_EPOCH=1765000000
 
 work=$(mktemp -d)
@@ -47,7 +45,7 @@ run() {
   rm -rf "$host" "$windir" && mkdir -p "$windir"
   local exe=() suffix="" hostArg=$host
   if [ "$system" = windows ]; then
-    exe=(wine) suffix=.exe hostArg="Z:${host//\//\\}" windir="Z:${windir//\//\\}"
+    exe=(wine) suffix=.exe hostArg=$(win_path "$host") windir=$(win_path "$windir")
   fi
   local bin=${!system}
   step() {
