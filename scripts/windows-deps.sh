@@ -25,17 +25,20 @@ done
 
 # deb-src entries: the machine's own sources, each copied with deb-src.
 add_source_entries() {
-  local list=/etc/apt/sources.list.d/zel-deb-src entries
+  local list=/etc/apt/sources.list.d/zel-deb-src entries f
   [ -e "$list.sources" ] || [ -e "$list.list" ] && return 0
   entries=$(mktemp)
   for f in /etc/apt/sources.list.d/*.sources; do
     if [ -f "$f" ]; then sed -E 's/^Types:.*/Types: deb-src/' "$f"; echo; fi
   done >"$entries"
   if [ -s "$entries" ]; then cp "$entries" "$list.sources"; fi
-  cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-    sed -nE 's/^deb (.*)/deb-src \1/p' >"$entries"
+  # A machine may have no sources.list and no *.list at all (deb822 only).
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    if [ -f "$f" ]; then sed -nE 's/^deb (.*)/deb-src \1/p' "$f"; fi
+  done >"$entries"
   if [ -s "$entries" ]; then cp "$entries" "$list.list"; fi
   rm -f "$entries"
+  chmod 644 "$list".* 2>/dev/null || true
   apt-get -o DPkg::Lock::Timeout=300 update -qq
 }
 
