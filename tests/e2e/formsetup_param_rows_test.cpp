@@ -13,6 +13,7 @@
 #include "hostdb/dbengine.h"
 #include "platform/errors.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using testsupport::RunResult;
@@ -63,7 +64,7 @@ const std::string kUpdate = "E\tUpdate Param Set ";
 
 void runCleanly(const TestHost& host) {
   RunResult r = host.run("formsetup");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   ASSERT_TRUE(host.transcript().empty()) << host.transcript().front();
 }
 

@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "tests/e2e/formsetup_kill.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using testsupport::openHost;
@@ -55,7 +56,7 @@ TEST(FormsetupSendConfig, FreshHostRegistersReportsAndLoadsTheFileWithTheExactSt
   testsupport::executeOn(host, {"INSERT INTO reportes VALUES ('RP0019', 'old title', 0)",
                                 "INSERT INTO reportes VALUES ('RP0001', 'other report', 1)"});
   RunResult r = runFormsetup(host);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty());
 
   EXPECT_EQ(rows(host, "SELECT * FROM reportes ORDER BY codrep"),
@@ -115,7 +116,7 @@ TEST(FormsetupSendConfig, FileLinesBecomeRowsAsTheFileSays) {
                          "after the blank line nothing is read|||",
                      });
   RunResult r = runFormsetup(host);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty()) << host.transcript()[0];
 
   const std::vector<std::string> expected = {
@@ -156,7 +157,7 @@ TEST(FormsetupSendConfig, EveryLineIsReadWhateverItsEndAndBytesRoundHalfToEven) 
                          "\n"
                          "5|NOT READ|T|E|1|1|1|1|1|1|1|1|1|\n");
   RunResult r = runFormsetup(host);
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty()) << host.transcript()[0];
   EXPECT_EQ(rows(host, "SELECT tabla_o, indice, obliga, c_tip_doc_d FROM envio_t ORDER BY tabla_o"),
             (std::vector<std::string>{"A|2|4|0", "B|254|0|1", "C|1|1|1", "D|1|1|1"}));
@@ -171,7 +172,7 @@ TEST(FormsetupSendConfig, EmptyFileOrBlankFirstLineClearsTheFormsRows) {
                            {"INSERT INTO envio_t VALUES ('0661','OLD','x','',1,1,1,1,1,1,1,1,1)"});
     writeConfiguration(host, lines);
     RunResult r = runFormsetup(host);
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
     EXPECT_TRUE(rows(host, kEnvioRows).empty());
     EXPECT_EQ(rows(host, "SELECT codrep FROM reportes ORDER BY codrep"),
               (std::vector<std::string>{"RP0018", "RP0019"}));
@@ -261,7 +262,7 @@ TEST(FormsetupSendConfig, LastSeparatorAtTheLastPositionIsAccepted) {
                             "2|  " + std::string(49, 'o') + "ó  |" + std::string(50, 'd') +
                                 "|C|1|1|1|1|1|1|1|1|1|"});
   RunResult r = runFormsetup(host);
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(rows(host, "SELECT tabla_o FROM envio_t"),
             (std::vector<std::string>{"A", std::string(49, 'o') + "ó"}));
 }

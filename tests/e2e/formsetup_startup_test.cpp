@@ -16,6 +16,7 @@
 #include "gtest/gtest.h"
 #include "hostdb/workgroup.h"
 #include "tests/e2e/database_holder.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;
@@ -66,7 +67,7 @@ TEST(FormsetupStartup, FreshHostCompletesSilently) {
   TestHost host;
   host.init();
   RunResult r = host.run("formsetup", {"any", "arguments", "are ignored"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty());
   EXPECT_EQ(r.err, "");
 }
@@ -77,7 +78,7 @@ TEST(FormsetupStartup, HostFolderWithDoubledFinalBackslashStillOpens) {
   writeFile(host.iniPath(),
             "[Options]\r\nSysPath=  " + host.folder() + "\\\\  \r\nDBName=zel.db\r\n");
   RunResult r = host.run("formsetup");
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty());
 }
 
@@ -142,7 +143,7 @@ TEST(FormsetupConnection, DatabaseLockedForWritingGivesOneBoxAndARerunCompletes)
     TestHost host;
     host.init();
     if (repeated) {
-      ASSERT_EQ(host.run("formsetup").exitCode, 0);
+      ASSERT_THAT(host.run("formsetup"), testsupport::Succeeded());
     }
     std::remove(host.transcriptPath().c_str());
     Holder holder(host, "write");
@@ -164,7 +165,7 @@ TEST(FormsetupConnection, DatabaseLockedForWritingGivesOneBoxAndARerunCompletes)
 
     std::remove(host.transcriptPath().c_str());
     r = host.run("formsetup");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
     EXPECT_TRUE(host.transcript().empty());
   }
 }

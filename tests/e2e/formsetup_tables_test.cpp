@@ -19,6 +19,7 @@
 #include "hostdb/engine_error.h"
 #include "tests/e2e/formsetup_kill.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using e2etest::killBefore;
@@ -255,7 +256,7 @@ class FormTables : public ::testing::Test {
   }
   void runFormsetup() {
     RunResult r = host.run("formsetup");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(host.transcript().empty()) << host.transcript().front();
   }
@@ -384,7 +385,7 @@ TEST(FormTablesAfterAKill, TableLeftWithoutItsKeyGetsItInTheNextRun) {
   {
     TestHost traced;
     traced.init();
-    ASSERT_EQ(traced.run("formsetup").exitCode, 0);
+    ASSERT_THAT(traced.run("formsetup"), testsupport::Succeeded());
     for (const std::string& line : traced.sqlLog())
       if (line.rfind("E\tCREATE TABLE F0651DIVIDEND(", 0) == 0) create = line.substr(2);
   }
@@ -398,7 +399,7 @@ TEST(FormTablesAfterAKill, TableLeftWithoutItsKeyGetsItInTheNextRun) {
   }
   std::remove(fresh.sqlLogPath().c_str());
   RunResult r = fresh.run("formsetup");
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(fresh.transcript().empty()) << fresh.transcript().front();
   std::vector<std::string> statements = takeDefinitions(fresh);
   ASSERT_FALSE(statements.empty());

@@ -8,6 +8,7 @@
 #include "gtest/gtest.h"
 #include "platform/text.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using testsupport::errorOf;
@@ -50,7 +51,7 @@ TEST(FormsetupTextFields, ListedFieldsAcceptEmptyStringsAndEveryOtherTextFieldRe
   TestHost host;
   host.init();
   testsupport::RunResult r = host.run("formsetup");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
 
   const auto expected = expectedEmptyFields();
   testsupport::OpenedHost o = testsupport::openHost(host);

@@ -9,6 +9,7 @@
 #include "hostdb/engine_error.h"
 #include "tests/e2e/plain_client.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using clienttest::sqliteShell;
@@ -21,13 +22,13 @@ namespace {
 
 void runFormsetup(const TestHost& host) {
   RunResult r = host.run("formsetup");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty()) << host.transcript().front();
 }
 
 void expectWhole(const TestHost& host) {
   RunResult r = host.run("zelhost", {"check", host.databasePath()});
-  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.out << r.err;
   EXPECT_EQ(r.out, "");
 }
 
@@ -49,7 +50,7 @@ TEST(HostDrift, EveryFormTableDroppedWithThePlainShellIsMadeAgainWithItsKey) {
       drops += "DROP TABLE \"" + name + "\";\n";
   }
   RunResult shell = sqliteShell(host.databasePath(), drops);
-  ASSERT_EQ(shell.exitCode, 0) << shell.err;
+  ASSERT_THAT(shell, testsupport::Succeeded()) << shell.err;
   EXPECT_EQ(tablesWithKeys(host), bare);
 
   runFormsetup(host);
@@ -78,7 +79,7 @@ TEST(HostDrift, TableMadeByTheShellIsDescribedFromItsDefinitionAndTakesFieldProp
       "CREATE TABLE notas (id INTEGER PRIMARY KEY, texto VARCHAR(30), largo TEXT, cuando DATETIME,"
       " n SMALLINT, b TINYINT, ok BOOLEAN, x REAL);"
       "INSERT INTO notas VALUES (1, 'uno', '', '2024-01-02 03:04:05', 7, 8, 1, 1.5);");
-  ASSERT_EQ(shell.exitCode, 0) << shell.err;
+  ASSERT_THAT(shell, testsupport::Succeeded()) << shell.err;
   RunResult check = host.run("zelhost", {"check", host.databasePath()});
   EXPECT_EQ(check.exitCode, 1);
   EXPECT_EQ(check.out, "notas\t-\tthe table is not in the catalog\n");
@@ -111,7 +112,7 @@ TEST(HostDrift, ColumnAddedAndKeyIndexDroppedByTheShellAreSeenAndFormsetupKeysTh
   RunResult shell = sqliteShell(host.databasePath(),
                                 "ALTER TABLE cont ADD COLUMN correo VARCHAR(60);"
                                 "DROP INDEX \"F0655FEXT PK_F0655FEXT\";");
-  ASSERT_EQ(shell.exitCode, 0) << shell.err;
+  ASSERT_THAT(shell, testsupport::Succeeded()) << shell.err;
   {
     testsupport::OpenedHost o = testsupport::openHost(host);
     hostdb::TableDefs& defs = o.db->TableDefs();

@@ -11,6 +11,7 @@
 #include "gtest/gtest.h"
 #include "tests/e2e/database_holder.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 
@@ -48,7 +49,7 @@ class RunLockTest : public ::testing::Test {
 
   void expectWhole() const {
     const RunResult check = host_.run("zelhost", {"check", host_.databasePath()});
-    EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    EXPECT_THAT(check, testsupport::Succeeded()) << check.out << check.err;
   }
 
   ReportHost host_;
@@ -65,7 +66,7 @@ TEST_F(RunLockTest, LockOfARunKilledOnThisMachineIsTakenOverAtOnce) {
   const auto started = std::chrono::steady_clock::now();
   const RunResult r = sendsummary("5");
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host_.transcript().empty()) << readFile(host_.transcriptPath());
   EXPECT_EQ(host_.spoolRows().size(), 1u);
   EXPECT_FALSE(fileExists(lockFolder()));
@@ -102,7 +103,7 @@ TEST_F(RunLockTest, LockOfAnotherMachineGivesOneBoxNamingItsOwner) {
 TEST_F(RunLockTest, AbandonedLockOfAnotherMachineIsTakenOver) {
   lockFromAnotherMachine(std::chrono::hours(1));
   const RunResult r = sendsummary("1");
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(host_.spoolRows().size(), 1u);
   EXPECT_FALSE(fileExists(lockFolder()));
   expectWhole();
@@ -134,7 +135,7 @@ TEST_F(RunLockTest, RenewedLockIsWaitedForAndTakenOverOnceSilent) {
   const auto killed = std::chrono::steady_clock::now();
   const RunResult r = host_.sendsummary(record(kDocId), patient);
   EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::seconds(5));
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(host_.spoolRows().size(), 1u);
   EXPECT_FALSE(fileExists(lockFolder()));
   expectWhole();

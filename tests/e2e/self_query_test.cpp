@@ -7,6 +7,7 @@
 
 #include "build_info.h"
 #include "gtest/gtest.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -34,7 +35,7 @@ TEST(SelfQuery, HelpAndVersionAnswerWithoutTouchingTheHost) {
     for (const std::string question : {"--help", "--version"}) {
       SCOPED_TRACE(program + " " + question);
       const RunResult r = host.run(program, {question});
-      EXPECT_EQ(r.exitCode, 0);
+      EXPECT_THAT(r, testsupport::Succeeded());
       if (question == "--help") {
         EXPECT_EQ(r.out.rfind("usage: " + program, 0), 0u) << r.out;
       } else {

@@ -7,6 +7,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 
@@ -30,7 +31,7 @@ TEST(SendsummaryConcurrency, EightRunsAtOnceRegisterEightCompleteFiles) {
     runs.emplace_back([&, i] { results[i] = host.sendsummary(record("20123456789")); });
   for (std::thread& t : runs) t.join();
 
-  for (const RunResult& r : results) EXPECT_EQ(r.exitCode, 0) << r.err;
+  for (const RunResult& r : results) EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty()) << readFile(host.transcriptPath());
 
   const auto rows = host.rows("SELECT Secuencia, Archivo FROM SPOOL ORDER BY Archivo");

@@ -6,6 +6,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 
@@ -38,7 +39,7 @@ TEST_F(SendsummaryConnection, FolderEndingInABackslashIsWrittenWithTwoAndOpenedW
   writeFile(host.iniPath(), ini(folder));
   RunResult r = run();
   // The run completes: the engine found the workgroup at folder\PM000.MDW.
-  ASSERT_EQ(r.exitCode, 0) << r.err << readFile(host.transcriptPath());
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err << readFile(host.transcriptPath());
   EXPECT_EQ(readFile(host.iniPath()), ini(folder) + "SystemDB=" + folder + "\\PM000.MDW\r\n");
   EXPECT_EQ(host.spoolRows().size(), 1u);
 }

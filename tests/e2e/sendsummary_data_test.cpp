@@ -7,6 +7,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 
@@ -43,7 +44,7 @@ class SendsummaryData : public ::testing::Test {
 TEST_F(SendsummaryData, NoHeaderRowStillGivesBothSummariesAsAChequeWithoutDetails) {
   host.sql({"INSERT INTO cont VALUES (6, '20123456789', 'EMPRESA SAC')"});
   RunResult r = run();
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   ASSERT_EQ(textLines().size(), 14u);
   EXPECT_EQ(textLine(6), "FORMA DE PAGO   : CHEQUE");
   EXPECT_EQ(textLine(7), "N\xDAMERO CHEQUE   : ");
@@ -58,7 +59,7 @@ TEST_F(SendsummaryData, NoHeaderRowStillGivesBothSummariesAsAChequeWithoutDetail
 TEST_F(SendsummaryData, BlankChequeNumberIsCashAndTheBankIsNotLookedUp) {
   host.addBank("09", "BANCO UNO");
   host.addDeclaration("20123456789", "'     '", "'09'", "EMPRESA SAC", {});
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(textLine(6), "FORMA DE PAGO   : EFECTIVO");
   EXPECT_EQ(textLines().size(), 12u);
   EXPECT_FALSE(queried("FROM PARAM"));
@@ -68,9 +69,9 @@ TEST_F(SendsummaryData, BankCodeIsMatchedTrimmedAndAnUnknownOneGivesNoName) {
   host.addBank(" 07 ", "  BANCO SIETE   ");
   host.addDeclaration("20123456789", "'123'", "'07'", "EMPRESA SAC", {});
   host.addDeclaration("20000000002", "'456'", "'99'", "OTRA SAC", {});
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(textLine(8), "BANCO           : BANCO SIETE");
-  ASSERT_EQ(run("20000000002").exitCode, 0);
+  ASSERT_THAT(run("20000000002"), testsupport::Succeeded());
   EXPECT_EQ(textLine(7), "N\xDAMERO CHEQUE   : 456");
   EXPECT_EQ(textLine(8), "BANCO           : ");
   EXPECT_TRUE(queried("TRIM(ARGUMENTO)= '99'"));
@@ -102,7 +103,7 @@ TEST_F(SendsummaryData, BoxesOutsideTheSummaryRangesAreSkippedOrFail) {
 TEST_F(SendsummaryData, AmountsRoundFillTheirColumnsAndNonNumbersShowNothing) {
   host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC",
                       {{"146", "'-1234.5'"}, {"180", "'N/A'"}, {"598", "'12345678901'"}});
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   // Half away from zero; 11 characters: no separators in the text summary.
   EXPECT_EQ(textLine(9), "Renta               -1,235");
   EXPECT_EQ(textLine(10), "TOTAL:                      12345678901");
@@ -135,7 +136,7 @@ TEST_F(SendsummaryData, QuotesInTheRecordStayInsideTheirLiterals) {
 
   // A document number with a quote of its own is found.
   host.addDeclaration("20''23", "Null", "Null", "CON COMILLA", {});
-  ASSERT_EQ(run("20'23").exitCode, 0);
+  ASSERT_THAT(run("20'23"), testsupport::Succeeded());
   EXPECT_EQ(host.transcript().size(), 1u);
   EXPECT_EQ(textLine(2), "RAZ\xD3N SOCIAL    : CON COMILLA");
 }
@@ -162,7 +163,7 @@ TEST_F(SendsummaryData, WeekThatIsNotADigitEndsTheRunBeforeAnyQuery) {
 TEST_F(SendsummaryData, ShortRecordGivesShortFieldsAndAShortOutputName) {
   host.addDeclaration("20123456789", "Null", "Null", "EMPRESA SAC", {});
   RunResult r = host.sendsummary(record("20123456789").substr(0, 31));
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(host.filesIn("TMP"), std::vector<std::string>{"06612024001000.txt"});
   const auto lines = testsupport::readLines(host.tmp("06612024001000.txt"));
   EXPECT_EQ(lines.back(), "NC 000  Fec.Generaci\xF3n: 15/06/2024\r");

@@ -10,6 +10,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -85,7 +86,7 @@ TEST_F(SendsummaryEdges, ACopyThatCannotBeWrittenLeavesNoRowAndNoFile) {
     std::filesystem::remove(path);
   }
   // Once the fault is gone the next run is the first to register.
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(host.spoolRows(),
             std::vector<std::string>{"RP0019|000001|00000001.PRN|ADMIN|20123456789|6"});
 }
@@ -96,7 +97,7 @@ TEST_F(SendsummaryEdges, ARunRemovesTheHalfWrittenCopiesAKilledRunLeft) {
        {"RPT/.0661202400100000009.PRN.Xy12ab", "TMP/.0661202400100000009.txt.Xy12ab",
         "RPT/.notes.Xy12ab", "RPT/.0661.PRN.lock", "TMP/.a.PRN.Xy12ab"})
     testsupport::writeFile(host.folder() + "/" + name, "half");
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(host.filesIn("RPT"), (std::vector<std::string>{".0661.PRN.lock", ".notes.Xy12ab",
                                                            "00000001.PRN", kOutput + ".PRN"}));
   EXPECT_EQ(host.filesIn("TMP"), (std::vector<std::string>{".a.PRN.Xy12ab", kOutput + ".txt"}));
@@ -107,7 +108,7 @@ TEST_F(SendsummaryEdges, ValuesCannotBreakARecordAndAnInfiniteAmountIsNoNumber) 
   host.addBank("09", "BANCO|DEL\r\nSUR");
   host.addDeclaration("20123456789", "'0042'", "'09'", "NOMBRE|CON\r\nSALTO",
                       {{"146", "'1E400'"}, {"180", "'5'"}});
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
 
   const auto spool = readLines(host.rpt("00000001.PRN"));
   ASSERT_EQ(spool.size(), 32u);

@@ -11,6 +11,7 @@
 #include "hostdb/jet/jet_tokens.h"
 #include "hostdb/sqlite/jet_translate.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -57,7 +58,7 @@ TEST(SendsummaryIndexes, EveryLookUpIsAnIndexSeek) {
   ReportHost host;
   host.addBank("09", "BANCO");
   host.addDeclaration("20123456789", "'1'", "'09'", "EMPRESA SAC", {{"146", "'5'"}});
-  ASSERT_EQ(host.sendsummary(record("20123456789")).exitCode, 0);
+  ASSERT_THAT(host.sendsummary(record("20123456789")), testsupport::Succeeded());
 
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(host.databasePath().c_str(), &db), SQLITE_OK);

@@ -6,6 +6,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -159,7 +160,7 @@ TEST(SendsummaryOutput, ChequeDeclarationGivesBothFilesByteForByte) {
   ReportHost host;
   addChequeDeclaration(host);
   RunResult r = host.sendsummary(record("20123456789"));
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty());
   ASSERT_EQ(kChequeText.size(), 14u);
   ASSERT_EQ(kChequeSpool.size(), 32u);
@@ -176,7 +177,7 @@ TEST(SendsummaryOutput, CashDeclarationLeavesOutChequeAndBankLines) {
   ReportHost host;
   addCashDeclaration(host);
   RunResult r = host.sendsummary(record("10456789012", "0661", "2024", "1", "00000002"));
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_TRUE(host.transcript().empty());
   ASSERT_EQ(kCashText.size(), 12u);
   ASSERT_EQ(kCashSpool.size(), 30u);
@@ -191,9 +192,9 @@ TEST(SendsummaryOutput, SecondRunReplacesTheCopiesAndRegistersANewFile) {
   const std::string output = "0661202400100000001";
   testsupport::writeFile(host.rpt(output + ".PRN"), "old");
   testsupport::writeFile(host.tmp(output + ".txt"), "old");
-  ASSERT_EQ(host.sendsummary(record("20123456789")).exitCode, 0);
+  ASSERT_THAT(host.sendsummary(record("20123456789")), testsupport::Succeeded());
   // What follows position 36 of the record is not read.
-  ASSERT_EQ(host.sendsummary(record("20123456789") + "EXTRA TEXT").exitCode, 0);
+  ASSERT_THAT(host.sendsummary(record("20123456789") + "EXTRA TEXT"), testsupport::Succeeded());
   expectRunFiles(host, "00000002.PRN", output, kChequeText, kChequeSpool);
   EXPECT_EQ(readFile(host.rpt("00000001.PRN")), crlf(kChequeSpool));
   EXPECT_EQ(host.spoolRows(),

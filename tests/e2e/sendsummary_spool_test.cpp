@@ -10,6 +10,7 @@
 
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using reporttest::boxLine;
 using reporttest::record;
@@ -42,7 +43,7 @@ TEST_F(SendsummarySpool, SequenceCountsPerCodeAndFileNumberOverTheWholeRegister)
   host.sql(
       {spoolRow("RP0018", "000010", "00000041.PRN"), spoolRow("RP0019", "000003", "00000007.PRN")});
   RunResult r = run();
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(host.rows("SELECT Secuencia, Archivo, Usuario FROM SPOOL WHERE Usuario = 'ADMIN'"),
             (std::vector<std::vector<std::string>>{{"000004", "00000042.PRN", "ADMIN"}}));
   // The file is written under the name stored, and copied.
@@ -53,7 +54,7 @@ TEST_F(SendsummarySpool, SequenceCountsPerCodeAndFileNumberOverTheWholeRegister)
 TEST_F(SendsummarySpool, SequenceGrowsPastSixDigitsAndGoesOnGrowing) {
   // As text, "999999" stays the greatest once "1000000" is stored.
   host.sql({spoolRow("RP0019", "999999", "00000005.PRN")});
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(run().exitCode, 0);
+  for (int i = 0; i < 3; ++i) ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(
       host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN' ORDER BY Archivo"),
       (std::vector<std::vector<std::string>>{
@@ -63,7 +64,7 @@ TEST_F(SendsummarySpool, SequenceGrowsPastSixDigitsAndGoesOnGrowing) {
 TEST_F(SendsummarySpool, UserComesFromTheIniAndMayBeEmpty) {
   testsupport::writeFile(host.iniPath(), "[Options]\r\nDBPath=" + host.folder() +
                                              "/\r\nDBName=zel.db\r\nSysUser=   \r\n");
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(host.spoolRows(),
             std::vector<std::string>{"RP0019|000001|00000001.PRN||20123456789|6"});
 }
@@ -75,7 +76,7 @@ TEST_F(SendsummarySpool, NumbersThatAreNotNumbersArePassedOver) {
       {spoolRow("RP0018", "000001", "INFORME1.PRN"), spoolRow("RP0018", "000002", "1E300ABC.PRN"),
        spoolRow("RP0019", "X00009", "00000003.PRN"), spoolRow("RP0019", "000002", "9999.PRN")});
   RunResult r = run();
-  ASSERT_EQ(r.exitCode, 0) << testsupport::readFile(host.transcriptPath());
+  ASSERT_THAT(r, testsupport::Succeeded()) << testsupport::readFile(host.transcriptPath());
   EXPECT_EQ(host.rows("SELECT Secuencia, Archivo FROM SPOOL WHERE Usuario = 'ADMIN'"),
             (std::vector<std::vector<std::string>>{{"000003", "00000004.PRN"}}));
 }
@@ -136,7 +137,7 @@ TEST_F(SendsummarySpool, SpoolFileThatCannotBeWrittenLeavesNoRowAndNoFile) {
 
   // Nothing is left locked: the next run registers and writes 00000001.PRN.
   std::filesystem::remove(host.rpt("00000001.PRN"));
-  ASSERT_EQ(run().exitCode, 0);
+  ASSERT_THAT(run(), testsupport::Succeeded());
   EXPECT_EQ(host.spoolRows().size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 #include "gtest/gtest.h"
 #include "platform/text.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 
@@ -27,9 +28,9 @@ class WindowsFiles : public ::testing::Test {
   }
   void expectBothRun() {
     testsupport::RunResult setup = host.run("formsetup");
-    EXPECT_EQ(setup.exitCode, 0) << readFile(host.transcriptPath());
+    EXPECT_THAT(setup, testsupport::Succeeded()) << readFile(host.transcriptPath());
     testsupport::RunResult report = host.sendsummary(record("20123456789"));
-    EXPECT_EQ(report.exitCode, 0) << readFile(host.transcriptPath());
+    EXPECT_THAT(report, testsupport::Succeeded()) << readFile(host.transcriptPath());
   }
   std::string systemDbLine() const { return "SystemDB=" + host.folder() + "/\\PM000.MDW\r\n"; }
   ReportHost host;
@@ -72,7 +73,7 @@ TEST_F(WindowsFiles, NamesInAnotherCaseAreFound) {
 }
 
 TEST_F(WindowsFiles, CharactersOutsideTheCodePageAreWrittenAsWindowsWritesThem) {
-  ASSERT_EQ(host.sendsummary(record("20123456789")).exitCode, 0);
+  ASSERT_THAT(host.sendsummary(record("20123456789")), testsupport::Succeeded());
   const auto text = testsupport::readLines(host.tmp("0661202400100000001.txt"));
   EXPECT_EQ(text.at(1), "RAZ\xD3N SOCIAL    : Ana Lukasz-X\r");
   EXPECT_NE(readFile(host.rpt("00000001.PRN")).find("RAZ\xD3N SOCIAL     : Ana Lukasz-X|"),

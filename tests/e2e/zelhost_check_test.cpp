@@ -7,6 +7,7 @@
 
 #include "gtest/gtest.h"
 #include "tests/e2e/plain_client.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using clienttest::everyRow;
@@ -84,7 +85,7 @@ c.commit()
 void install(TestHost& host) {
   host.init();
   RunResult r = host.run("formsetup");
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
 }
 
 }  // namespace
@@ -93,17 +94,17 @@ TEST(ZelhostCheck, FreshHostAndOneAfterBothProgramsAreWhole) {
   TestHost host;
   host.init();
   RunResult fresh = check(host);
-  EXPECT_EQ(fresh.exitCode, 0) << fresh.out;
+  EXPECT_THAT(fresh, testsupport::Succeeded()) << fresh.out;
   EXPECT_EQ(fresh.out, "");
   EXPECT_NE(fresh.err.find("is whole"), std::string::npos);
 
-  ASSERT_EQ(host.run("formsetup").exitCode, 0);
+  ASSERT_THAT(host.run("formsetup"), testsupport::Succeeded());
   RunResult sample = host.run("zelhost", {"sample", host.folder()});
-  ASSERT_EQ(sample.exitCode, 0) << sample.err;
+  ASSERT_THAT(sample, testsupport::Succeeded()) << sample.err;
   RunResult report = host.run("sendsummary", {splitLines(sample.out).back()});
-  ASSERT_EQ(report.exitCode, 0) << report.err;
+  ASSERT_THAT(report, testsupport::Succeeded()) << report.err;
   RunResult used = check(host);
-  EXPECT_EQ(used.exitCode, 0) << used.out;
+  EXPECT_THAT(used, testsupport::Succeeded()) << used.out;
   EXPECT_EQ(used.out, "");
 }
 
@@ -112,7 +113,7 @@ TEST(ZelhostCheck, NamesEachDriftThePlainShellMakes) {
   TestHost host;
   install(host);
   RunResult shell = sqliteShell(host.databasePath(), kShellDamage);
-  ASSERT_EQ(shell.exitCode, 0) << shell.err;
+  ASSERT_THAT(shell, testsupport::Succeeded()) << shell.err;
   RunResult r = check(host);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(splitLines(r.out), kShellDrift);
@@ -123,7 +124,7 @@ TEST(ZelhostCheck, NamesEachRowAPermissiveClientStored) {
   TestHost host;
   install(host);
   RunResult client = python(host.databasePath(), kPermissiveClient);
-  ASSERT_EQ(client.exitCode, 0) << client.err;
+  ASSERT_THAT(client, testsupport::Succeeded()) << client.err;
   RunResult r = check(host);
   EXPECT_EQ(r.exitCode, 1);
   const std::vector<std::vector<std::string>> expected = {
@@ -159,7 +160,7 @@ TEST(ZelhostRepair, MendsEveryDriftAndLeavesEveryRowAsItWas) {
   const std::vector<std::string> rows = everyRow(host.databasePath());
 
   RunResult repair = host.run("zelhost", {"repair", host.databasePath()});
-  EXPECT_EQ(repair.exitCode, 0) << repair.err;
+  EXPECT_THAT(repair, testsupport::Succeeded()) << repair.err;
   std::vector<std::string> mended;
   for (std::string line : kShellDrift)
     mended.push_back(line.replace(line.find("\t-\t"), 3, "\tmended: "));
@@ -179,7 +180,7 @@ TEST(ZelhostRepair, MendsEveryDriftAndLeavesEveryRowAsItWas) {
   EXPECT_EQ(splitLines(after.out), rowFindings);
 
   RunResult again = host.run("zelhost", {"repair", host.databasePath()});
-  EXPECT_EQ(again.exitCode, 0);
+  EXPECT_THAT(again, testsupport::Succeeded());
   EXPECT_EQ(again.out, "");
 }
 

@@ -13,6 +13,7 @@
 #include "hostdb/engine_error.h"
 #include "tests/e2e/plain_client.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;
@@ -120,7 +121,7 @@ TEST(ZelhostInit, FolderNamesTheCodePageHoldsOrRefused) {
   TestHost host;
   const std::string held = host.root() + "/ZEL Año";
   RunResult r = host.run("zelhost", {"init", held});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   // In the code page: ñ is one byte, 0xF1.
   EXPECT_NE(readFile(host.iniPath()).find("/ZEL A\xF1o/\r\n"), std::string::npos);
   std::filesystem::remove(host.iniPath());
@@ -140,7 +141,7 @@ TEST(ZelhostSql, PrintsRowsTabSeparatedUnderTheColumnNames) {
                            "INSERT INTO reportes VALUES ('RP0019', 'Resumen de envío', 1)",
                            "INSERT INTO reportes (codrep, estado) VALUES ('RP0001', 0)",
                            "select codrep, nomrep, estado FROM reportes ORDER BY codrep"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(r.out, "codrep\tnomrep\testado\nRP0001\t\t0\nRP0019\tResumen de envío\t1\n");
   EXPECT_EQ(r.err, "");
 }
@@ -168,7 +169,7 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   TestHost host;
   host.init();
   RunResult r = host.run("zelhost", {"sample", host.folder()});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   std::vector<std::string> out = testsupport::splitLines(r.out);
   ASSERT_FALSE(out.empty());
   const std::string record = out.back();
@@ -180,7 +181,7 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
   EXPECT_EQ(record.substr(28, 8), "00000001");
   // Again: the same lines, and the declaration (checked below) once.
   RunResult again = host.run("zelhost", {"sample", host.folder()});
-  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_THAT(again, testsupport::Succeeded()) << again.err;
   EXPECT_EQ(again.out, r.out);
   EXPECT_THAT(again.err, HasSubstr("already"));
 
@@ -221,17 +222,17 @@ TEST(ZelhostSample, AddsTheDeclarationAndPrintsItsRecord) {
 TEST(ZelhostUsage, HelpVersionAndWrongCalls) {
   const std::string zelhost = testsupport::program("zelhost");
   RunResult help = testsupport::runProcess({zelhost, "--help"});
-  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_THAT(help, testsupport::Succeeded());
   for (const char* command : {"init", "sample", "sql", "shell", "page"}) {
     EXPECT_THAT(help.out, HasSubstr(std::string("  ") + command + " ")) << command;
     RunResult one = testsupport::runProcess({zelhost, command, "--help"});
-    EXPECT_EQ(one.exitCode, 0) << command;
+    EXPECT_THAT(one, testsupport::Succeeded()) << command;
     EXPECT_EQ(one.out.rfind(std::string("usage: zelhost ") + command + " ", 0), 0u) << one.out;
   }
   EXPECT_TRUE(help.err.empty());
 
   RunResult version = testsupport::runProcess({zelhost, "--version"});
-  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_THAT(version, testsupport::Succeeded());
   EXPECT_EQ(version.out, std::string("zelhost ") + build_info::kVersion + "\n");
 
   for (const std::vector<std::string>& wrong : {std::vector<std::string>{zelhost},
@@ -266,6 +267,6 @@ TEST(ZelhostShell, StartsTheSqliteShellWithTheExtensionLoaded) {
   RunResult r =
       testsupport::runProcess({testsupport::program("zelhost"), "shell", host.databasePath(),
                                "SELECT count(*) FROM reportes WHERE codrep = 'x '"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(r.out, "0\n");
 }

@@ -3,6 +3,7 @@
 // same rules as the programs.
 #include "gmock/gmock.h"
 #include "tests/hostdb/sql_support.h"
+#include "tests/support/run_matchers.h"
 
 using ::testing::HasSubstr;
 
@@ -33,7 +34,7 @@ class SqlExtensionTest : public sqltest::SqlTest {
 
 TEST_F(SqlExtensionTest, WithoutTheExtensionTablesStillRead) {
   auto r = shell({"SELECT tip_doc_d, doc_id_d, nombre FROM cont"}, false);
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(r.out, "6|20123456789    |Ñandú\n");
   r = shell({"SELECT count(*) FROM cont WHERE doc_id_d = 'x'"}, false);
   EXPECT_THAT(r.err, HasSubstr("no such collation sequence: JET")) << r.err;
@@ -43,7 +44,7 @@ TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
   auto r =
       shell({"SELECT UCase(nombre), Len(doc_id_d) FROM cont WHERE doc_id_d = '20123456789' "
              "COLLATE JET AND nombre = 'ñANDÚ'"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(r.out, "ÑANDÚ|15\n");
 
   r = shell({"INSERT INTO cont VALUES (6, '20123456789', 'dup')"});
@@ -51,7 +52,7 @@ TEST_F(SqlExtensionTest, WithTheExtensionTheShellFollowsTheRules) {
   r = shell({"INSERT INTO cont VALUES (6, '1', 'much too long')"});
   EXPECT_THAT(r.err, HasSubstr("CHECK constraint failed: nombre")) << r.err;
   r = shell({"INSERT INTO cont VALUES (6, '2', 'Otro')"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
 
   // The layer sees the shell's row.
   db_ = hostdb::sqlite::makeDatabase(hostdb::sqlite::Handle(sqltest::openRaw(path())), path(),

@@ -12,6 +12,7 @@
 #include "tests/postgres/scratch_database.h"
 #include "tests/postgres/server_host.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 
 namespace pgtest {
 namespace {
@@ -76,11 +77,11 @@ TEST(ServerPrograms, FormsetupAndSendsummaryEndAsOnAFileHost) {
   for (const testsupport::TestHost* host : {static_cast<testsupport::TestHost*>(&file),
                                             static_cast<testsupport::TestHost*>(&server)}) {
     const testsupport::RunResult r = host->run("formsetup", {}, epoch);
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
     EXPECT_TRUE(host->transcript().empty()) << host->transcript().front();
   }
   const testsupport::RunResult again = server.run("formsetup", {}, epoch);
-  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_THAT(again, testsupport::Succeeded()) << again.err;
   EXPECT_TRUE(server.transcript().empty());
 
   addDeclaration(testsupport::openHost(file));
@@ -88,7 +89,7 @@ TEST(ServerPrograms, FormsetupAndSendsummaryEndAsOnAFileHost) {
   const std::string record = reporttest::record("20123456789");
   for (const reporttest::ReportHost* host : {&file, static_cast<reporttest::ReportHost*>(&server)}) {
     const testsupport::RunResult r = host->sendsummary(record);
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
     EXPECT_TRUE(host->transcript().empty()) << host->transcript().front();
   }
   ASSERT_EQ(file.filesIn("RPT"), server.filesIn("RPT"));

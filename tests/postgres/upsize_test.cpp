@@ -15,6 +15,7 @@
 #include "tests/e2e/report_host.h"
 #include "tests/postgres/scratch_database.h"
 #include "tests/support/host/host_reader.h"
+#include "tests/support/run_matchers.h"
 
 namespace pgtest {
 namespace {
@@ -74,7 +75,7 @@ class Upsize : public ::testing::Test {
     EXPECT_EQ(testsupport::readFile(host_.databasePath()), before_);
     EXPECT_FALSE(std::filesystem::exists(host_.databasePath() + ".upsized"));
     const RunResult check = host_.run("zelhost", {"check", host_.databasePath()});
-    EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    EXPECT_THAT(check, testsupport::Succeeded()) << check.out << check.err;
   }
 
   reporttest::ReportHost host_;
@@ -84,7 +85,7 @@ class Upsize : public ::testing::Test {
 
 TEST_F(Upsize, MovesEveryRowAndTheProgramsWorkOnTheServer) {
   const RunResult r = upsize();
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   // The file is kept whole beside the descriptor, which names the database.
   EXPECT_EQ(testsupport::readFile(host_.databasePath() + ".upsized"), before_);
   EXPECT_EQ(testsupport::readFile(host_.databasePath()), scratch_->conninfo() + "\n");
@@ -108,9 +109,9 @@ TEST_F(Upsize, MovesEveryRowAndTheProgramsWorkOnTheServer) {
   EXPECT_EQ(host_.run("zelhost", {"check", host_.databasePath()}).exitCode, 0);
 
   const RunResult again = host_.run("formsetup");
-  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_THAT(again, testsupport::Succeeded()) << again.err;
   const RunResult sent = host_.sendsummary(reporttest::record("20123456789"));
-  EXPECT_EQ(sent.exitCode, 0) << sent.err;
+  EXPECT_THAT(sent, testsupport::Succeeded()) << sent.err;
   EXPECT_TRUE(host_.transcript().empty()) << host_.transcript().front();
   // Numbered after the greatest file of the 10,000 moved.
   EXPECT_EQ(host_.filesIn("RPT"), (std::vector<std::string>{"00110001.PRN",

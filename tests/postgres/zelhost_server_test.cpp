@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/postgres/scratch_database.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 namespace pgtest {
@@ -38,7 +39,7 @@ class ZelhostServer : public ::testing::Test {
   }
   void initOrFail() const {
     const RunResult r = init(scratch_->conninfo());
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   }
   RunResult zelhost(std::vector<std::string> args) const { return host_.run("zelhost", args); }
 
@@ -125,7 +126,7 @@ TEST_F(ZelhostServer, SqlOnTheDescriptorKeepsTheEnginesRules) {
   const RunResult r = zelhost({"sql", host_.databasePath(),
                                "INSERT INTO reportes VALUES ('RP0019', '', 1)",
                                "SELECT count(*) AS n FROM reportes WHERE codrep = 'rp0019  '"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(r.out, "n\n1\n");
   const RunResult duplicate =
       zelhost({"sql", host_.databasePath(), "INSERT INTO reportes VALUES ('rp0019', 'b', 1)"});
@@ -154,8 +155,8 @@ TEST_F(ZelhostServer, SqlPrintsTheNamesAFileHostPrints) {
   onFile.insert(onFile.end(), statements.begin(), statements.end());
   const RunResult server = zelhost(onServer);
   const RunResult lite = file.run("zelhost", onFile);
-  ASSERT_EQ(lite.exitCode, 0) << lite.err;
-  EXPECT_EQ(server.exitCode, 0) << server.err;
+  ASSERT_THAT(lite, testsupport::Succeeded()) << lite.err;
+  EXPECT_THAT(server, testsupport::Succeeded()) << server.err;
   EXPECT_EQ(server.out, lite.out);
   EXPECT_NE(lite.out.find("CodRep\tSecuencia\tArchivo\n"), std::string::npos) << lite.out;
 }
@@ -166,7 +167,7 @@ TEST_F(ZelhostServer, ShellIsPsqlOnTheDescriptor) {
                                "SELECT count(*) FROM pg_indexes WHERE indexname LIKE 'spool %'"});
   if (r.exitCode != 0 && r.err.find("psql cannot be started") != std::string::npos)
     GTEST_SKIP() << "psql is not installed (postgresql-client)";
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   EXPECT_EQ(r.out, "3\n");  // the key and the two indexes of the numbering
 }
 
@@ -175,7 +176,7 @@ TEST_F(ZelhostServer, ShellIsPsqlOnTheDescriptor) {
 TEST_F(ZelhostServer, CheckFindsWhatDriftedOnTheServer) {
   initOrFail();
   const RunResult whole = zelhost({"check", host_.databasePath()});
-  EXPECT_EQ(whole.exitCode, 0) << whole.out << whole.err;
+  EXPECT_THAT(whole, testsupport::Succeeded()) << whole.out << whole.err;
   EXPECT_EQ(whole.out, "");
 
   hostdb::postgres::PgConnection db = scratch_->connect();
@@ -199,7 +200,7 @@ TEST_F(ZelhostServer, CheckFindsWhatDriftedOnTheServer) {
 TEST_F(ZelhostServer, RepairIsNotNeededOnAServerHost) {
   initOrFail();
   const RunResult r = zelhost({"repair", host_.databasePath()});
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_THAT(r, testsupport::Succeeded());
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("not needed on a server host"), std::string::npos) << r.err;
 }
@@ -212,7 +213,7 @@ TEST_F(ZelhostServer, AReportRoleRunsSendsummaryAndNothingElse) {
   const std::string role = "zel_report_" + scratch_->name();
   const RunResult made = host_.run(
       "zelhost", {"init", "--server", scratch_->conninfo(), "--report-role", role, host_.folder()});
-  ASSERT_EQ(made.exitCode, 0) << made.err;
+  ASSERT_THAT(made, testsupport::Succeeded()) << made.err;
   ASSERT_EQ(host_.run("formsetup").exitCode, 0);
   const std::string record = testsupport::splitLines(zelhost({"sample", host_.folder()}).out).back();
   // This PC logs on as the role (its own descriptor, or a service file);
@@ -220,7 +221,7 @@ TEST_F(ZelhostServer, AReportRoleRunsSendsummaryAndNothingElse) {
   testsupport::writeFile(host_.databasePath(), scratch_->conninfo() + " user=" + role + "\n");
 
   const RunResult sent = host_.run("sendsummary", {record});
-  EXPECT_EQ(sent.exitCode, 0) << sent.err;
+  EXPECT_THAT(sent, testsupport::Succeeded()) << sent.err;
   EXPECT_TRUE(host_.transcript().empty()) << host_.transcript().front();
   const RunResult setup = host_.run("formsetup");
   EXPECT_EQ(setup.exitCode, 1);

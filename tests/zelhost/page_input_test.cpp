@@ -6,6 +6,7 @@
 
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
+#include "tests/support/run_matchers.h"
 #include "tests/support/test_support.h"
 
 using ::testing::HasSubstr;
@@ -103,7 +104,7 @@ TEST(PageInput, SetUpOfThePages) {
                                      "-o", dir / "p.pdf"};
     argv.insert(argv.end(), c.extra.begin(), c.extra.end());
     const RunResult r = testsupport::runProcess(argv);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
     if (!c.warning.empty()) {
       EXPECT_THAT(r.err, HasSubstr(c.warning));
     }

@@ -12,6 +12,7 @@
 #include "gmock/gmock.h"
 #include "gtest/gtest.h"
 #include "tests/e2e/report_host.h"
+#include "tests/support/run_matchers.h"
 #include "tools/zelhost/page/spool_file.h"
 
 using ::testing::HasSubstr;
@@ -33,7 +34,7 @@ std::string spoolFile(const ReportHost& host, bool cash) {
     record = testsupport::splitLines(sample.out).back();
   }
   const RunResult r = host.sendsummary(record);
-  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r, testsupport::Succeeded()) << r.err;
   return testsupport::readFile(host.rpt("00000001.PRN"));
 }
 
@@ -76,7 +77,7 @@ TEST(PageSummary, CashAndChequeSummariesEachFillOneA4Page) {
     EXPECT_EQ(pages.pages[0].back().y, c.lastY);
 
     const RunResult r = page(host.rpt("00000001.PRN"), host.root() + "/p.pdf");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
     const RunResult text =
         testsupport::runProcess({pdftotext, "-layout", host.root() + "/p.pdf", "-"});
     EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\f'), 1);  // one page
@@ -132,7 +133,7 @@ TEST(PageImage, DemoPageAt150DpiMatchesTheReference) {
   spoolFile(host, false);
   const std::string out = host.root() + "/p.png";
   const RunResult r = page(host.rpt("00000001.PRN"), out);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_THAT(r, testsupport::Succeeded()) << r.err;
   if (r.err.find("drawn with 'Liberation Mono'") == std::string::npos)
     GTEST_SKIP() << "the reference is drawn with Liberation Mono for Courier New (fonts-liberation): "
                  << r.err;
