@@ -56,8 +56,9 @@ std::unique_ptr<HeldLock> EnvWrapper::holdFolder(const std::string& folder) noex
   return target_.holdFolder(folder);
 }
 std::unique_ptr<WritableFile> EnvWrapper::newTemporaryFile(const std::string& target,
+                                                           std::string_view tag,
                                                            std::string& path) {
-  return target_.newTemporaryFile(target, path);
+  return target_.newTemporaryFile(target, tag, path);
 }
 void EnvWrapper::renameFile(const std::string& from, const std::string& to) {
   target_.renameFile(from, to);
@@ -70,9 +71,9 @@ bool EnvWrapper::sameFile(const std::string& a, const std::string& b) {
   return target_.sameFile(a, b);
 }
 void EnvWrapper::syncFolder(const std::string& folder) { target_.syncFolder(folder); }
-void EnvWrapper::removeAbandonedTemporaries(const std::string& folder,
-                                            const TargetFilter& isOurs) noexcept {
-  target_.removeAbandonedTemporaries(folder, isOurs);
+void EnvWrapper::removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs,
+                                            const TaggedFilter& placeTagged) noexcept {
+  target_.removeAbandonedTemporaries(folder, isOurs, placeTagged);
 }
 std::unique_ptr<HeldLock> EnvWrapper::lockFile(const std::string& path) {
   return target_.lockFile(path);
@@ -155,10 +156,13 @@ bool keepAside(const std::string& target, std::string& asidePath) {
   return true;
 }
 
-TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes) : target_(target) {
+TemporaryFile::TemporaryFile(const std::string& target, std::string_view bytes,
+                             std::string_view tag)
+    : target_(target) {
+  if (!tag.empty() && !isTag(tag)) throw makeError(err::kBadFileName);
   Env& env = Env::current();
   hold_ = env.holdFolder(folderOf(target));
-  std::unique_ptr<WritableFile> file = env.newTemporaryFile(target, path_);
+  std::unique_ptr<WritableFile> file = env.newTemporaryFile(target, tag, path_);
   try {
     file->append(bytes);
     file->sync();
@@ -219,6 +223,11 @@ void TemporaryFile::dropOldTarget() noexcept {
     // The new target is in place; the next sweep removes what is left.
   }
   aside_.clear();
+}
+
+void TemporaryFile::abandon() noexcept {
+  placed_ = true;  // nothing for the destructor to remove
+  hold_.reset();
 }
 
 void replaceFile(const std::string& path, std::string_view bytes) {

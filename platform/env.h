@@ -44,6 +44,13 @@ class HeldLock {
 
 using TargetFilter = std::function<bool(std::string_view targetName)>;
 
+// What a sweep does with a tagged temporary file a killed process left
+// (temporary_name.h): asked, by target name and tag, of the code that made
+// it, which alone knows whether the work the file belongs to was done.
+// Leave: not known now (a later sweep asks again).
+enum class TaggedFate { Remove, Place, Leave };
+using TaggedFilter = std::function<TaggedFate(std::string_view targetName, std::string_view tag)>;
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -83,10 +90,12 @@ class Env {
   // hold the folder (no sweep can take it there either).
   virtual std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept = 0;
   // A new file beside `target`, named "." + the target's name + "." + six
-  // letters or digits (set in `path`), with the target's permission bits (or
-  // those of a plain new file). Its folder is to be held (holdFolder) first.
-  // Raises 76 when the folder is missing, 75 when the target is a folder.
+  // letters or digits, or with `tag` (temporary_name.h) when it is not empty
+  // (set in `path`), with the target's permission bits (or those of a plain
+  // new file). Its folder is to be held (holdFolder) first. Raises 76 when
+  // the folder is missing, 75 when the target is a folder.
   virtual std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
+                                                         std::string_view tag,
                                                          std::string& path) = 0;
   // Replaces `to`; a symbolic link at `to` is replaced, not followed. Neither
   // file may be open in this process, nor a file `removeFile` removes: a
@@ -106,11 +115,12 @@ class Env {
   // In a folder that no living process holds (holdFolder), removes the files
   // of newTemporaryFile's naming whose target name `isOurs` accepts, and puts
   // each such file of keepAside's naming (below) back in place of its target when the
-  // target is missing (removes it otherwise); then syncs the folder. A held
-  // folder is left as it is for a later sweep. Nothing else is touched;
-  // failures are ignored.
-  virtual void removeAbandonedTemporaries(const std::string& folder,
-                                          const TargetFilter& isOurs) noexcept = 0;
+  // target is missing (removes it otherwise); a tagged temporary file goes in
+  // place of its target where `placeTagged` says so and the target is missing
+  // or older. Then syncs the folder. A held folder is left as it is for a
+  // later sweep. Nothing else is touched; failures are ignored.
+  virtual void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs,
+                                          const TaggedFilter& placeTagged) noexcept = 0;
   // Waits for and takes an advisory lock on `path` (created when missing,
   // never removed).
   virtual std::unique_ptr<HeldLock> lockFile(const std::string& path) = 0;
@@ -197,15 +207,15 @@ class EnvWrapper : public Env {
   std::string readFileStart(const std::string& path, std::size_t maxBytes) override;
   std::unique_ptr<WritableFile> newFile(const std::string& path, bool exclusive) override;
   std::unique_ptr<HeldLock> holdFolder(const std::string& folder) noexcept override;
-  std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target,
+  std::unique_ptr<WritableFile> newTemporaryFile(const std::string& target, std::string_view tag,
                                                  std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   bool linkFile(const std::string& existing, const std::string& newPath) override;
   bool sameFile(const std::string& a, const std::string& b) override;
   void syncFolder(const std::string& folder) override;
-  void removeAbandonedTemporaries(const std::string& folder,
-                                  const TargetFilter& isOurs) noexcept override;
+  void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs,
+                                  const TaggedFilter& placeTagged) noexcept override;
   std::unique_ptr<HeldLock> lockFile(const std::string& path) override;
   std::string followLinks(const std::string& path) override;
   void appendToFile(const std::string& path, std::string_view bytes) noexcept override;
@@ -255,9 +265,9 @@ inline std::string readFileStart(const std::string& path, std::size_t maxBytes) 
 }
 inline void removeFile(const std::string& path) { Env::current().removeFile(path); }
 inline void syncFolder(const std::string& folder) { Env::current().syncFolder(folder); }
-inline void removeAbandonedTemporaries(const std::string& folder,
-                                       const TargetFilter& isOurs) noexcept {
-  Env::current().removeAbandonedTemporaries(folder, isOurs);
+inline void removeAbandonedTemporaries(const std::string& folder, const TargetFilter& isOurs,
+                                       const TaggedFilter& placeTagged = {}) noexcept {
+  Env::current().removeAbandonedTemporaries(folder, isOurs, placeTagged);
 }
 inline std::string followLinks(const std::string& path) { return Env::current().followLinks(path); }
 inline void appendToFile(const std::string& path, std::string_view bytes) noexcept {
@@ -292,7 +302,8 @@ bool keepAside(const std::string& target, std::string& asidePath);
 // otherwise the destructor removes it.
 class TemporaryFile {
  public:
-  TemporaryFile(const std::string& target, std::string_view bytes);
+  // `tag`: see newTemporaryFile.
+  TemporaryFile(const std::string& target, std::string_view bytes, std::string_view tag = {});
   ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -305,6 +316,9 @@ class TemporaryFile {
   void restoreTarget() noexcept;
   // Removes the target kept aside, once its replacement is to stay.
   void dropOldTarget() noexcept;
+  // Leaves the file where it is, unplaced, for a later sweep to decide, as a
+  // killed process would: neither placed nor removed, its folder given back.
+  void abandon() noexcept;
   const std::string& target() const { return target_; }
   const std::string& path() const { return path_; }
 

@@ -65,12 +65,14 @@ bool isPlainFileName(std::string_view name) {
   return true;
 }
 
-StagedFile::StagedFile(std::string_view target, std::string_view bytes)
-    : file_(std::make_unique<env::TemporaryFile>(nativePath(target), bytes)) {}
+StagedFile::StagedFile(std::string_view target, std::string_view bytes, std::string_view tag)
+    : file_(std::make_unique<env::TemporaryFile>(nativePath(target), bytes, tag)) {}
 
 StagedFile::~StagedFile() = default;
 
 void StagedFile::publish() { publishTogether({this}); }
+
+void StagedFile::abandon() noexcept { file_->abandon(); }
 
 const std::string& StagedFile::path() const { return file_->path(); }
 
@@ -93,9 +95,10 @@ void appendTextLine(std::string& bytes, std::string_view text) {
   bytes += "\r\n";
 }
 
-void removeAbandonedStagedFiles(std::string_view folder,
-                                const std::function<bool(std::string_view)>& isOurs) {
-  env::removeAbandonedTemporaries(nativePath(folder), isOurs);
+void removeAbandonedStagedFiles(
+    std::string_view folder, const std::function<bool(std::string_view)>& isOurs,
+    const std::function<env::TaggedFate(std::string_view, std::string_view)>& placeTagged) {
+  env::removeAbandonedTemporaries(nativePath(folder), isOurs, placeTagged);
 }
 
 void deleteFile(std::string_view path) { env::removeFile(nativePath(path)); }

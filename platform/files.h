@@ -13,7 +13,8 @@ namespace platform {
 
 namespace env {
 class TemporaryFile;
-}
+enum class TaggedFate;
+}  // namespace env
 
 // The operating system's path for a Windows-style path text
 // ("/srv/zel/host\tmp\env661.txt" -> "/srv/zel/host/tmp/env661.txt"),
@@ -58,16 +59,20 @@ class TextWriter {
 // publishTogether(): until then the target is untouched, and a file that is
 // never published is removed with the object. Raises what fits a failed
 // write (61 for a full disk, 76 for a missing folder, 75 when the target is
-// a folder).
+// a folder). A `tag` (1 to 32 letters or digits) goes into the staged name,
+// for the sweep of a killed run's files to decide by (removeAbandonedStagedFiles).
 class StagedFile {
  public:
-  StagedFile(std::string_view target, std::string_view bytes);
+  StagedFile(std::string_view target, std::string_view bytes, std::string_view tag = {});
   ~StagedFile();
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
   // publishTogether() of this file alone.
   void publish();
+  // Leaves the staged file behind, unpublished, for the sweep of a later run
+  // to settle (where whether it belongs in place is not known now).
+  void abandon() noexcept;
   // Where the bytes wait until published (a native path).
   const std::string& path() const;
 
@@ -89,10 +94,14 @@ void appendTextLine(std::string& bytes, std::string_view text);
 // Removes from `folder` the staged files that a process killed before it
 // published them left behind, and puts back a target it had kept aside where
 // that target is missing (removes it otherwise), for target names that
-// `isOurs` accepts. A folder where a living process has such files is left
-// for a later sweep; every other file stays.
-void removeAbandonedStagedFiles(std::string_view folder,
-                                const std::function<bool(std::string_view targetName)>& isOurs);
+// `isOurs` accepts. A staged file with a tag is put in place instead, where
+// its target is missing or older, when `placeTagged` answers Place for it
+// (and left for a later sweep on Leave). A folder where a living process
+// has such files is left for a later sweep; every other file stays.
+void removeAbandonedStagedFiles(
+    std::string_view folder, const std::function<bool(std::string_view targetName)>& isOurs,
+    const std::function<env::TaggedFate(std::string_view targetName, std::string_view tag)>&
+        placeTagged = {});
 
 // Deletes the file; raises Error 53 when it does not exist.
 void deleteFile(std::string_view path);

@@ -8,19 +8,46 @@
 
 namespace platform::env {
 
-void sweepFolder(SweepCalls& calls, const TargetFilter& isOurs) noexcept {
+namespace {
+
+bool mayReplace(SweepCalls& calls, const std::string& file, const std::string& target) {
+  return calls.isMissing(target) || calls.isOlder(target, file);
+}
+
+}  // namespace
+
+void sweepFolder(SweepCalls& calls, const TargetFilter& isOurs,
+                 const TaggedFilter& placeTagged) noexcept {
   if (!calls.hold()) return;  // in use: a later run sweeps it
   const bool renameNow = calls.renamesWhileHeld();
-  std::vector<std::pair<std::string, std::string>> putBack;
+  std::vector<std::pair<std::string, std::string>> putBack, placeLater;
   bool changed = false;
   calls.listEntries([&](std::string_view name) {
     if (name.empty() || name.front() != '.') return;  // most names stop here
-    std::string_view target;
-    const Naming naming = namingOf(name, target);
+    std::string_view target, tag;
+    const Naming naming = namingOf(name, target, tag);
     if (naming == Naming::None || !isOurs(target)) return;
     const std::string file(name);
     if (!calls.isRegularFile(file)) return;
     const std::string targetName(target);
+    if (naming == Naming::Temporary && !tag.empty() && placeTagged &&
+        mayReplace(calls, file, targetName)) {
+      TaggedFate fate = TaggedFate::Leave;
+      try {
+        fate = placeTagged(target, tag);
+      } catch (...) {
+        // Not known now: asked again by a later sweep.
+      }
+      if (fate == TaggedFate::Leave) return;
+      if (fate == TaggedFate::Place) {
+        if (renameNow) {
+          changed |= calls.replace(file, targetName);
+        } else {
+          placeLater.emplace_back(file, targetName);
+        }
+        return;
+      }
+    }
     if (naming == Naming::KeptAside && calls.isMissing(targetName)) {
       if (renameNow) {
         changed |= calls.rename(file, targetName);
@@ -37,6 +64,8 @@ void sweepFolder(SweepCalls& calls, const TargetFilter& isOurs) noexcept {
   // sweep, and only while its target is still missing (never replacing one a
   // living process has put there since).
   for (const auto& [from, to] : putBack) calls.rename(from, to);
+  for (const auto& [from, to] : placeLater)
+    if (mayReplace(calls, from, to)) calls.replace(from, to);
 }
 
 }  // namespace platform::env

@@ -32,9 +32,13 @@ class SweepCalls {
   virtual bool isRegularFile(const std::string& name) = 0;
   // Nothing stands at `name`, and the system says so (not a failure to look).
   virtual bool isMissing(const std::string& name) = 0;
+  // Whether `name` was last changed before `than` was; false when either
+  // cannot be looked at.
+  virtual bool isOlder(const std::string& name, const std::string& than) = 0;
   // Each true when done. A rename made after the hold never replaces a
-  // file at `to`.
+  // file at `to`; replace() does.
   virtual bool rename(const std::string& from, const std::string& to) = 0;
+  virtual bool replace(const std::string& from, const std::string& to) = 0;
   virtual bool remove(const std::string& name) = 0;
   // The folder's entries, on disk.
   virtual void sync() = 0;
@@ -43,9 +47,13 @@ class SweepCalls {
 // Env::removeAbandonedTemporaries on `calls`' folder: in a folder no living
 // process holds, each regular file of our naming whose target `isOurs`
 // accepts is removed, except a file kept aside whose target is missing,
-// which goes back in its place (a publication cut short). A folder in use
+// which goes back in its place (a publication cut short), and a tagged
+// temporary file for which `placeTagged` answers Place, which replaces its
+// target when that is missing or older (a publication whose work was done;
+// a newer target is a later publication's, which stands). A folder in use
 // is left as it is. Failures are passed over; the folder is synced once
 // when anything changed.
-void sweepFolder(SweepCalls& calls, const TargetFilter& isOurs) noexcept;
+void sweepFolder(SweepCalls& calls, const TargetFilter& isOurs,
+                 const TaggedFilter& placeTagged = {}) noexcept;
 
 }  // namespace platform::env

@@ -9,15 +9,42 @@ bool isAlphanumeric(char c) {
 
 }  // namespace
 
-Naming namingOf(std::string_view name, std::string_view& target) {
+bool isTag(std::string_view tag) {
+  if (tag.empty() || tag.size() > kMostTagLength) return false;
+  for (char c : tag)
+    if (!isAlphanumeric(c)) return false;
+  return true;
+}
+
+std::string temporaryName(std::string_view targetName, std::string_view tag,
+                          std::string_view letters) {
+  std::string name = ".";
+  name += targetName;
+  if (!tag.empty()) {
+    name += kTagMark;
+    name += tag;
+  }
+  name += '.';
+  name += letters;
+  return name;
+}
+
+Naming namingOf(std::string_view name, std::string_view& target, std::string_view& tag) {
+  tag = {};
   const std::size_t overhead = 2 + kTemporaryRandomLength;
   if (name.size() <= overhead || name.front() != '.') return Naming::None;
   for (std::size_t i = name.size() - kTemporaryRandomLength; i < name.size(); ++i)
     if (!isAlphanumeric(name[i])) return Naming::None;
   target = name.substr(1, name.size() - overhead);
   switch (name[name.size() - kTemporaryRandomLength - 1]) {
-    case '.':
+    case '.': {
+      const std::size_t mark = target.find_last_of(kTagMark);
+      if (mark != std::string_view::npos && mark > 0 && isTag(target.substr(mark + 1))) {
+        tag = target.substr(mark + 1);
+        target = target.substr(0, mark);
+      }
       return Naming::Temporary;
+    }
     case '~':
       return Naming::KeptAside;
     default:

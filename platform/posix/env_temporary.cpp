@@ -110,9 +110,18 @@ class FolderSweep final : public env::SweepCalls {
     struct stat st {};
     return ::lstat((prefix_ + name).c_str(), &st) != 0 && errno == ENOENT;
   }
+  bool isOlder(const std::string& name, const std::string& than) override {
+    struct stat a {};
+    struct stat b {};
+    if (::lstat((prefix_ + name).c_str(), &a) != 0 || ::lstat((prefix_ + than).c_str(), &b) != 0)
+      return false;
+    return a.st_mtim.tv_sec != b.st_mtim.tv_sec ? a.st_mtim.tv_sec < b.st_mtim.tv_sec
+                                                : a.st_mtim.tv_nsec < b.st_mtim.tv_nsec;
+  }
   bool rename(const std::string& from, const std::string& to) override {
     return ::rename((prefix_ + from).c_str(), (prefix_ + to).c_str()) == 0;
   }
+  bool replace(const std::string& from, const std::string& to) override { return rename(from, to); }
   bool remove(const std::string& name) override { return ::unlink((prefix_ + name).c_str()) == 0; }
   void sync() override { ::fsync(held_.get()); }
 
@@ -135,6 +144,7 @@ std::unique_ptr<env::HeldLock> PosixEnv::holdFolder(const std::string& folder) n
 }
 
 std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string& target,
+                                                              std::string_view tag,
                                                               std::string& path) {
   const std::string folder = folderOf(target);
   const std::string where = folder.empty() ? "." : folder;
@@ -153,8 +163,9 @@ std::unique_ptr<env::WritableFile> PosixEnv::newTemporaryFile(const std::string&
   const bool hadTarget = ::stat(target.c_str(), &existing) == 0;
   if (hadTarget && S_ISDIR(existing.st_mode)) throw errorFor(EISDIR, "open", target);
 
-  Descriptor fd(uniqueFile(folder + "." + nameOf(target) + env::kTemporarySuffix, path));
-  if (fd.get() < 0) raiseErrno("mkstemp", folder + "." + nameOf(target) + env::kTemporarySuffix);
+  const std::string pattern = folder + env::temporaryName(nameOf(target), tag, "XXXXXX");
+  Descriptor fd(uniqueFile(pattern, path));
+  if (fd.get() < 0) raiseErrno("mkstemp", pattern);
   // mkstemp creates the file private (0600); give it the target's mode, or
   // the one a plain new file would get.
   const mode_t mode = hadTarget ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
@@ -175,9 +186,10 @@ void PosixEnv::syncFolder(const std::string& folder) {
 }
 
 void PosixEnv::removeAbandonedTemporaries(const std::string& folder,
-                                          const env::TargetFilter& isOurs) noexcept {
+                                          const env::TargetFilter& isOurs,
+                                          const env::TaggedFilter& placeTagged) noexcept {
   FolderSweep calls(folder);
-  env::sweepFolder(calls, isOurs);
+  env::sweepFolder(calls, isOurs, placeTagged);
 }
 
 std::unique_ptr<env::HeldLock> PosixEnv::lockFile(const std::string& path) {

@@ -19,14 +19,15 @@ class PosixEnv final : public env::Env {
   std::unique_ptr<env::WritableFile> newFile(const std::string& path, bool exclusive) override;
   std::unique_ptr<env::HeldLock> holdFolder(const std::string& folder) noexcept override;
   std::unique_ptr<env::WritableFile> newTemporaryFile(const std::string& target,
+                                                      std::string_view tag,
                                                       std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
   bool linkFile(const std::string& existing, const std::string& newPath) override;
   bool sameFile(const std::string& a, const std::string& b) override;
   void syncFolder(const std::string& folder) override;
-  void removeAbandonedTemporaries(const std::string& folder,
-                                  const env::TargetFilter& isOurs) noexcept override;
+  void removeAbandonedTemporaries(const std::string& folder, const env::TargetFilter& isOurs,
+                                  const env::TaggedFilter& placeTagged) noexcept override;
   std::unique_ptr<env::HeldLock> lockFile(const std::string& path) override;
   std::string followLinks(const std::string& path) override;
   void appendToFile(const std::string& path, std::string_view bytes) noexcept override;

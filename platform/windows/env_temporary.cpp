@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "platform/sweep.h"
@@ -114,9 +115,19 @@ class FolderSweep final : public env::SweepCalls {
     return ::GetFileAttributesW(widePath(prefix_ + name).c_str()) == INVALID_FILE_ATTRIBUTES &&
            ::GetLastError() == ERROR_FILE_NOT_FOUND;
   }
+  bool isOlder(const std::string& name, const std::string& than) override {
+    const std::optional<env::Instant> a = env_.modifiedAt(prefix_ + name);
+    const std::optional<env::Instant> b = env_.modifiedAt(prefix_ + than);
+    if (!a || !b) return false;
+    return a->seconds != b->seconds ? a->seconds < b->seconds : a->nanoseconds < b->nanoseconds;
+  }
   bool rename(const std::string& from, const std::string& to) override {
     return ::MoveFileExW(widePath(prefix_ + from).c_str(), widePath(prefix_ + to).c_str(),
                          MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  bool replace(const std::string& from, const std::string& to) override {
+    return ::MoveFileExW(widePath(prefix_ + from).c_str(), widePath(prefix_ + to).c_str(),
+                         MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING) != 0;
   }
   bool remove(const std::string& name) override {
     return ::DeleteFileW(widePath(prefix_ + name).c_str()) != 0;
@@ -145,13 +156,14 @@ std::unique_ptr<env::HeldLock> WindowsEnv::holdFolder(const std::string& folder)
 }
 
 std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::string& target,
+                                                                std::string_view tag,
                                                                 std::string& path) {
   const std::string folder = folderOf(target);
   requireFolder(folder, "CreateFileW");
   if (isDirectory(target)) throw errorFor(ERROR_ACCESS_DENIED, target, "CreateFileW");
   std::uint64_t state = clockSeed();
   for (int attempt = 1;; ++attempt) {
-    path = folder + "." + nameOf(target) + "." + env::randomLetters(state);
+    path = folder + env::temporaryName(nameOf(target), tag, env::randomLetters(state));
     HANDLE h =
         ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -163,12 +175,15 @@ std::unique_ptr<env::WritableFile> WindowsEnv::newTemporaryFile(const std::strin
 
 // Windows writes a folder's entries with the rename (MOVEFILE_WRITE_THROUGH)
 // and offers no flush of a folder; what is left is to find it there.
-void WindowsEnv::syncFolder(const std::string& folder) { requireFolder(folder, "GetFileAttributesW"); }
+void WindowsEnv::syncFolder(const std::string& folder) {
+  requireFolder(folder, "GetFileAttributesW");
+}
 
 void WindowsEnv::removeAbandonedTemporaries(const std::string& folder,
-                                            const env::TargetFilter& isOurs) noexcept {
+                                            const env::TargetFilter& isOurs,
+                                            const env::TaggedFilter& placeTagged) noexcept {
   FolderSweep calls(*this, folder);
-  env::sweepFolder(calls, isOurs);
+  env::sweepFolder(calls, isOurs, placeTagged);
 }
 
 std::unique_ptr<env::HeldLock> WindowsEnv::lockFile(const std::string& path) {

@@ -164,9 +164,10 @@ std::unique_ptr<platform::env::HeldLock> FaultyEnv::holdFolder(const std::string
   if (isCutOff(folder)) return nullptr;
   return EnvWrapper::holdFolder(folder);
 }
-void FaultyEnv::removeAbandonedTemporaries(const std::string& folder,
-                                           const platform::env::TargetFilter& isOurs) noexcept {
-  if (!isCutOff(folder)) EnvWrapper::removeAbandonedTemporaries(folder, isOurs);
+void FaultyEnv::removeAbandonedTemporaries(
+    const std::string& folder, const platform::env::TargetFilter& isOurs,
+    const platform::env::TaggedFilter& placeTagged) noexcept {
+  if (!isCutOff(folder)) EnvWrapper::removeAbandonedTemporaries(folder, isOurs, placeTagged);
 }
 bool FaultyEnv::makeFolder(const std::string& path) {
   checkReachable("mkdir", path);
@@ -195,10 +196,10 @@ std::unique_ptr<WritableFile> FaultyEnv::newFile(const std::string& path, bool e
 }
 
 std::unique_ptr<WritableFile> FaultyEnv::newTemporaryFile(const std::string& target,
-                                                          std::string& path) {
+                                                          std::string_view tag, std::string& path) {
   checkReachable("mkstemp", target);
   // A temporary file is known by the target it stands for.
-  auto file = EnvWrapper::newTemporaryFile(target, path);
+  auto file = EnvWrapper::newTemporaryFile(target, tag, path);
   return std::make_unique<FaultyFile>(*this, std::move(file), target, path);
 }
 

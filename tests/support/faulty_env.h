@@ -67,7 +67,8 @@ class FaultyEnv : public platform::env::EnvWrapper {
   std::string readFile(const std::string& path) override;
   std::unique_ptr<platform::env::HeldLock> holdFolder(const std::string& folder) noexcept override;
   void removeAbandonedTemporaries(const std::string& folder,
-                                  const platform::env::TargetFilter& isOurs) noexcept override;
+                                  const platform::env::TargetFilter& isOurs,
+                                  const platform::env::TaggedFilter& placeTagged) noexcept override;
   bool makeFolder(const std::string& path) override;
   void removeFolder(const std::string& path) override;
   std::optional<platform::env::Instant> modifiedAt(const std::string& path) override;
@@ -75,6 +76,7 @@ class FaultyEnv : public platform::env::EnvWrapper {
   std::unique_ptr<platform::env::WritableFile> newFile(const std::string& path,
                                                        bool exclusive) override;
   std::unique_ptr<platform::env::WritableFile> newTemporaryFile(const std::string& target,
+                                                                std::string_view tag,
                                                                 std::string& path) override;
   void renameFile(const std::string& from, const std::string& to) override;
   void removeFile(const std::string& path) override;
