@@ -15,6 +15,15 @@ class EngineError : public platform::Error {
   using platform::Error::Error;
 };
 
+// A commit whose outcome could not be learnt: the connection went while the
+// server ended the transaction, and no answer came afterwards to the
+// question whether it took effect. What rests on its changes (files written
+// beside them) is left for a later run, which can tell from the database.
+class CommitOutcomeUnknown : public EngineError {
+ public:
+  using EngineError::EngineError;
+};
+
 // An EngineError of `number`, its description filled in with `args`, with
 // `cause` (see platform::Error).
 [[noreturn]] void raise(int number, std::initializer_list<std::string_view> args = {},

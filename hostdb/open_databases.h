@@ -4,10 +4,10 @@
 #pragma once
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 #include "hostdb/engine_error.h"
+#include "hostdb/finish_each.h"
 
 namespace hostdb {
 
@@ -44,16 +44,8 @@ class OpenDatabases {
   // Ends the workspace's transaction with `step` on every open database,
   // even when one of them fails; the first failure is raised afterwards.
   void finishAll(void (Db::*step)()) const {
-    std::optional<EngineError> failure;
     const std::vector<Db*> all = open_;  // a step may close its database
-    for (Db* db : all) {
-      try {
-        (db->*step)();
-      } catch (const EngineError& e) {
-        if (!failure) failure = e;
-      }
-    }
-    if (failure) throw *failure;
+    finishEach(all, [step](Db* db) { (db->*step)(); });
   }
 
  private:

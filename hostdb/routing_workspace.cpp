@@ -1,12 +1,12 @@
 #include "hostdb/routing_workspace.h"
 
-#include <optional>
 #include <utility>
 #include <vector>
 
 #include "hostdb/engine.h"
 #include "hostdb/engine_error.h"
 #include "hostdb/engines.h"
+#include "hostdb/finish_each.h"
 
 namespace hostdb {
 namespace {
@@ -73,15 +73,7 @@ class RoutingWorkspace final : public Workspace {
   // failure is raised afterwards.
   void finish(void (Workspace::*step)()) {
     inTransaction_ = false;
-    std::optional<EngineError> failure;
-    for (Made& made : made_) {
-      try {
-        (made.workspace.get()->*step)();
-      } catch (const EngineError& e) {
-        if (!failure) failure = e;
-      }
-    }
-    if (failure) throw *failure;
+    finishEach(made_, [step](const Made& made) { (made.workspace.get()->*step)(); });
   }
 
   const EngineSettings& settings_;

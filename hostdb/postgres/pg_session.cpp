@@ -154,9 +154,9 @@ void PgSession::commitTransaction() {
       case CommitOutcome::RolledBack:
         throw;
       case CommitOutcome::Unknown:
-        throw ServerError(e.number(), e.description(),
-                          e.cause() + "; whether the transaction was committed could not be learnt",
-                          e.diagnostics());
+        throw CommitOutcomeUnknown(
+            e.number(), e.description(),
+            e.cause() + "; whether the transaction was committed could not be learnt");
     }
   } catch (...) {
     stale_ = true;

@@ -1,5 +1,6 @@
 // Workspace transactions over every database open in the workspace, on
 // either engine.
+#include "hostdb/finish_each.h"
 #include "tests/hostdb/host_test.h"
 
 using hosttest::errorOf;
@@ -105,6 +106,25 @@ TEST_P(EngineTransactionTest, RollbackUndoesTablesKeysAndFieldProperties) {
             3315);
   db->Execute("INSERT INTO t VALUES (Null)", hostdb::dbFailOnError);  // no key any more
   EXPECT_EQ(rowCount(*db), 1);
+}
+
+// A transaction that fails to end on one of its parts (databases, engines'
+// workspaces) fails as a whole once every part was ended, and keeps its
+// kind: a caller tells an outcome that could not be learnt from a failure.
+TEST(TransactionEnd, EndsEveryPartAndRaisesTheFirstFailureAsItWas) {
+  int ended = 0;
+  const std::vector<std::function<void()>> parts = {
+      [] {},
+      [] { throw hostdb::CommitOutcomeUnknown(3043, "Error de red o de disco."); },
+      [] { hostdb::raise(hostdb::err::kNetworkOrDiskError); },
+  };
+  EXPECT_THROW(hostdb::finishEach(parts,
+                                  [&ended](const std::function<void()>& end) {
+                                    ++ended;
+                                    end();
+                                  }),
+               hostdb::CommitOutcomeUnknown);
+  EXPECT_EQ(ended, 3);
 }
 
 }  // namespace
