@@ -39,7 +39,7 @@ void generateReport(const std::string& record) {
   auto name = lookUpTaxpayer(request.docId);
   if (!name) endWithoutData(kNoDataBeforeWriting);
   declaration.taxpayerName = std::move(*name);
-  removeAbandonedRunFiles();
+  removeAbandonedRunFiles(isRegisteredSpoolFile);
   writeTextSummary(request, declaration);
   // The text summary written so far is removed by runReport as the program ends.
   name = lookUpTaxpayer(request.docId);

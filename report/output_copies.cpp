@@ -1,9 +1,13 @@
 #include "report/output_copies.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/env.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "report/module_state.h"
@@ -31,20 +35,70 @@ bool isTextFileName(std::string_view name) {
   return name.size() == 8 && name.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+constexpr std::size_t kSpoolNumberLength = 8;
+constexpr std::size_t kDigestLength = 16;
+
+bool isDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// 64-bit FNV-1a: tells one spool file's bytes from another's; no secret is kept.
+std::uint64_t digestOf(std::string_view bytes) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  return hash;
+}
+
+// A killed run's tagged copy goes in place only when the run was done: its
+// row is registered and its spool file still holds the bytes it copied.
+platform::env::TaggedFate fateOfCopy(const SpoolFileRegistered& isRegistered,
+                                     std::string_view tag) {
+  using platform::env::TaggedFate;
+  const std::string_view number = tag.substr(0, kSpoolNumberLength);
+  if (tag.size() != kSpoolNumberLength + kDigestLength || !isDigits(number))
+    return TaggedFate::Remove;
+  const std::string fileName = std::string(number) + ".PRN";
+  if (!isRegistered(fileName)) return TaggedFate::Remove;
+  std::string bytes;
+  try {
+    bytes = platform::readFileBytes(moduleState().reportFolder + "\\" + fileName);
+  } catch (const platform::Error& e) {
+    if (e.number() == platform::err::kFileNotFound) return TaggedFate::Remove;
+    return TaggedFate::Leave;
+  }
+  return copyTag(fileName, bytes) == tag ? TaggedFate::Place : TaggedFate::Remove;
+}
+
 }  // namespace
 
-void removeAbandonedRunFiles() {
+std::string copyTag(std::string_view spoolFileName, std::string_view spoolBytes) {
+  char digest[kDigestLength + 1];
+  std::snprintf(digest, sizeof digest, "%016llx",
+                static_cast<unsigned long long>(digestOf(spoolBytes)));
+  return std::string(spoolFileName.substr(0, kSpoolNumberLength)) + digest;
+}
+
+void removeAbandonedRunFiles(const SpoolFileRegistered& isRegistered) {
   const ModuleState& state = moduleState();
-  platform::removeAbandonedStagedFiles(state.reportFolder, isSpoolFileName);
-  platform::removeAbandonedStagedFiles(state.tempFolder, isTextFileName);
+  const auto placeTagged = [&isRegistered](std::string_view, std::string_view tag) {
+    return fateOfCopy(isRegistered, tag);
+  };
+  platform::removeAbandonedStagedFiles(state.reportFolder, isSpoolFileName, placeTagged);
+  platform::removeAbandonedStagedFiles(state.tempFolder, isTextFileName, placeTagged);
 }
 
 void stageOutputCopies(const platform::StagedFile& spoolFile) {
   ModuleState& state = moduleState();
-  state.spoolCopy = std::make_unique<platform::StagedFile>(
-      spoolCopyPath(), platform::readFileBytes(spoolFile.path()));
+  std::string spoolBytes = platform::readFileBytes(spoolFile.path());
+  const std::string& spoolPath = state.spoolPath;
+  const std::string tag = copyTag(spoolPath.substr(spoolPath.find_last_of('\\') + 1), spoolBytes);
+  state.spoolCopy =
+      std::make_unique<platform::StagedFile>(spoolCopyPath(), std::move(spoolBytes), tag);
   state.textCopy = std::make_unique<platform::StagedFile>(
-      textCopyPath(), platform::readFileBytes(state.textTemp->path()));
+      textCopyPath(), platform::readFileBytes(state.textTemp->path()), tag);
   // Its copy holds it now; should the run still fail, the copy goes too.
   state.textTemp.reset();
 }

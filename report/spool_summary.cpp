@@ -7,6 +7,7 @@
 
 #include "hostdb/database.h"
 #include "hostdb/dbengine.h"
+#include "hostdb/engine_error.h"
 #include "hostdb/sql_text.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -129,6 +130,14 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
     file.publish();
     filePlaced = true;
     workspace.CommitTrans();
+  } catch (const hostdb::CommitOutcomeUnknown&) {
+    // The row may be in the register or not, and only the register can say:
+    // the spool file stays and the staged copies stay unplaced, as a killed
+    // run's would, for the next run's sweep to settle (removeAbandonedRunFiles);
+    // a file under a number no row took goes with the next run to take it.
+    state.spoolCopy->abandon();
+    state.textCopy->abandon();
+    throw;
   } catch (...) {
     state.spoolCopy.reset();
     state.textCopy.reset();
@@ -140,6 +149,16 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
     }
     throw;
   }
+}
+
+bool isRegisteredSpoolFile(const std::string& fileName) {
+  auto rows = hostDatabase().OpenRecordset("SELECT Archivo FROM SPOOL WHERE CodRep = '" +
+                                               std::string(kReportCode) + "' AND Archivo = '" +
+                                               hostdb::escapeText(fileName) + "'",
+                                           hostdb::dbOpenSnapshot);
+  const bool found = !rows->Eof();
+  rows->Close();
+  return found;
 }
 
 void withdrawSpoolSummary() {

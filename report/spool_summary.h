@@ -23,6 +23,9 @@ void writeSpoolSummary(const ReportRequest& request, const Declaration& declarat
 // Undoes a committed writeSpoolSummary: removes its SPOOL row and its file.
 void withdrawSpoolSummary();
 
+// Whether a row of this report names the spool file `fileName` in SPOOL.
+bool isRegisteredSpoolFile(const std::string& fileName);
+
 // Appends one line of the spool file to its bytes: a markup line ("<!...")
 // as it is, any other as its position record at the next y.
 void writeSpoolLine(std::string& bytes, std::string_view text);

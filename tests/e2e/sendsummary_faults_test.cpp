@@ -252,8 +252,36 @@ TEST(SendsummaryPublish, NothingAKilledRunLeavesOutlivesTheNextRun) {
     EXPECT_TRUE(r.host.spoolRows().empty());
   }
   {
-    // A resend killed with its text copy kept aside and the new one not yet
-    // in place: the next run puts the earlier one back, even one that fails.
+    // Killed with its row committed and its copies not yet in place: the next
+    // run puts them in place, even one that fails; unless the spool file no
+    // longer holds what they copied.
+    for (const bool spoolFileChanged : {false, true}) {
+      SCOPED_TRACE(spoolFileChanged ? "spool file changed" : "spool file as written");
+      InProcessRun r;
+      runKilled(r, at(Op::Rename, "/RPT/" + kOutput + ".PRN"));
+      ASSERT_EQ(r.host.spoolRows().size(), 1u);
+      ASSERT_EQ(r.host.filesIn("TMP").size(), 1u);
+      ASSERT_EQ(r.host.filesIn("TMP")[0].rfind("." + kOutput + ".txt+00000001", 0), 0u)
+          << "staged, tagged with the spool file's number";
+      if (spoolFileChanged) testsupport::writeFile(r.host.rpt("00000001.PRN"), "rewritten\r\n");
+      r.env.failOn(Op::Write, "/RPT/00000002.PRN", 61);
+      EXPECT_EQ(r.run(), 1);
+      if (spoolFileChanged) {
+        EXPECT_EQ(r.host.filesIn("RPT"), std::vector<std::string>{"00000001.PRN"});
+        EXPECT_TRUE(r.host.filesIn("TMP").empty());
+        continue;
+      }
+      EXPECT_EQ(testsupport::readFile(r.host.rpt(kOutput + ".PRN")),
+                testsupport::readFile(r.host.rpt("00000001.PRN")));
+      EXPECT_EQ(r.host.filesIn("RPT"),
+                (std::vector<std::string>{"00000001.PRN", kOutput + ".PRN"}));
+      EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
+    }
+  }
+  {
+    // A resend killed with its spool copy in place, its text copy kept aside
+    // and the new one not yet in place: its row is committed, so the next run
+    // puts the new one in place rather than the earlier one back.
     InProcessRun r;
     ASSERT_EQ(r.run(), 0);
     testsupport::writeFile(r.host.tmp(kOutput + ".txt"), "earlier text copy\r\n");
@@ -261,7 +289,9 @@ TEST(SendsummaryPublish, NothingAKilledRunLeavesOutlivesTheNextRun) {
     EXPECT_FALSE(std::filesystem::exists(r.host.tmp(kOutput + ".txt"))) << "kept aside";
     r.env.failOn(Op::Write, "/RPT/00000003.PRN", 61);
     EXPECT_EQ(r.run(), 1);
-    EXPECT_EQ(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
+    EXPECT_EQ(testsupport::readFile(r.host.rpt(kOutput + ".PRN")),
+              testsupport::readFile(r.host.rpt("00000002.PRN")));
+    EXPECT_NE(testsupport::readFile(r.host.tmp(kOutput + ".txt")), "earlier text copy\r\n");
     EXPECT_EQ(r.host.filesIn("TMP"), std::vector<std::string>{kOutput + ".txt"});
     EXPECT_EQ(r.host.filesIn("RPT"),
               (std::vector<std::string>{"00000001.PRN", "00000002.PRN", kOutput + ".PRN"}));
@@ -283,12 +313,15 @@ TEST(SendsummaryLostConnection, IsErrorNetworkOrDiskWithItsCause) {
     std::string file;
   };
   const Case cases[] = {
-      {"before the database opens", boxLine("Mensaje", "\\nError de red o de disco.\\nIntente "
-                                                       "nuevamente por favor."),
+      {"before the database opens",
+       boxLine("Mensaje",
+               "\\nError de red o de disco.\\nIntente "
+               "nuevamente por favor."),
        "mkdir", "/zel.db.lock"},
       {"in the middle of the run",
-       boxLine("Mensaje", "Error tecnico:  3043\\nError de red o de disco.\\nIntente nuevamente "
-                          "por favor."),
+       boxLine("Mensaje",
+               "Error tecnico:  3043\\nError de red o de disco.\\nIntente nuevamente "
+               "por favor."),
        "fsync", "/RPT/.00000001.PRN."},
   };
   for (const Case& c : cases) {

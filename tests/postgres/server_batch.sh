@@ -251,6 +251,22 @@ killed_runs_whole() {
   done
 }
 
+# unsettled_runs: the failed runs told that whether their commit took effect
+# could not be learnt (the link went with the answer to it). Like killed runs
+# they leave their outputs for the next run to settle from the register: they
+# join KILLED; UNSETTLED counts them.
+unsettled_runs() {
+  local i
+  UNSETTLED=0
+  for i in $(seq 1 $((2 * RUNS_PER_PC))); do
+    [ "$(cat "$RUNS/s$i.rc")" != 0 ] || continue
+    grep -qs "could not be learnt" "$RUNS/s$i.msg" "$RUNS/s$i.out" || continue
+    KILLED+="s$i "
+    UNSETTLED=$((UNSETTLED + 1))
+  done
+  [ "$UNSETTLED" = 0 ] || NOTES+=("$UNSETTLED runs could not learn whether their commit took effect: settled by the next run")
+}
+
 # next_server_run PREFIX: one more run from PC 1, which must exit 0 at once;
 # then the host's rows and files one to one again.
 next_server_run() {
@@ -297,19 +313,23 @@ if [ "$MODE" = cut ]; then
   cut_outcome
   mend_link
 fi
+UNSETTLED=0
+[ "$MODE" = kill ] || unsettled_runs
 
 whole=0
 batch_faults=("${FAULTS[@]}") batch_notes=("${NOTES[@]}")
-# The killed runs' staged files are the next run's to sweep: the batch is
-# checked after it. Otherwise before it: a run that failed must itself have
-# left nothing.
-[ "$MODE" != kill ] || next_server_run "$prefix" || whole=1
+# The staged files of killed and unsettled runs are the next run's to sweep:
+# the batch is checked after it. Otherwise before it: a run that failed must
+# itself have left nothing.
+settled_by_next=no
+[ "$MODE" != kill ] && [ "$UNSETTLED" = 0 ] || settled_by_next=yes
+[ $settled_by_next = no ] || next_server_run "$prefix" || whole=1
 FAULTS=("${batch_faults[@]}") NOTES=("${batch_notes[@]}")
 check_batch 1 "$HOST" "$prefix" "$elapsed" || whole=1
-if [ "$MODE" = kill ]; then
+if [ $settled_by_next = yes ]; then
   FAULTS=() NOTES=()
   killed_runs_whole
-  report "$FS ($MODE): the killed runs, all or nothing" || whole=1
+  report "$FS ($MODE): the killed and unsettled runs, all or nothing" || whole=1
 else
   next_server_run "$prefix" || whole=1
 fi
