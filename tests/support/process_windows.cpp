@@ -79,23 +79,35 @@ std::vector<std::string> currentEnvironment() {
 namespace {
 
 // Starts `argv` with childEnvironment(env) and the handles `in`, `out` and
-// `err` as its standard ones; false when it cannot be started.
-bool startChild(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                HANDLE in, HANDLE out, HANDLE err, PROCESS_INFORMATION& process) {
+// `err` as its standard ones; 0 when started, else the system's error.
+// Under Wine a start can fail now and then while many processes start at
+// once: it is tried again a few times, unless the program is not there.
+DWORD startChild(const std::vector<std::string>& argv,
+                 const std::map<std::string, std::string>& env, HANDLE in, HANDLE out, HANDLE err,
+                 PROCESS_INFORMATION& process) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
   startup.hStdOutput = out;
   startup.hStdError = err;
-  std::wstring line = platform::windows::commandLine(argv);
+  const std::wstring program = widen(argv[0]);
+  const std::wstring line = platform::windows::commandLine(argv);
   std::wstring block = environmentBlock(childEnvironment(env));
-  if (!::CreateProcessW(widen(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE,
-                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(), nullptr,
-                        &startup, &process))
-    return false;
-  ::CloseHandle(process.hThread);
-  return true;
+  DWORD error = 0;
+  for (int attempt = 1; attempt <= 5; ++attempt) {
+    std::wstring writableLine = line;  // CreateProcessW may write to it
+    if (::CreateProcessW(program.c_str(), writableLine.data(), nullptr, nullptr, TRUE,
+                         CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(), nullptr,
+                         &startup, &process)) {
+      ::CloseHandle(process.hThread);
+      return 0;
+    }
+    error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
+    ::Sleep(200 * attempt);
+  }
+  return error;
 }
 
 }  // namespace
@@ -104,17 +116,17 @@ RunResult runProcess(const std::vector<std::string>& argv,
                      const std::map<std::string, std::string>& env, const std::string& input) {
   Pipe in(true), out(false), err(false);
   PROCESS_INFORMATION process{};
-  const bool started = startChild(argv, env, in.read, out.write, err.write, process);
+  const DWORD startError = startChild(argv, env, in.read, out.write, err.write, process);
   ::CloseHandle(in.read);
   ::CloseHandle(out.write);
   ::CloseHandle(err.write);
   RunResult result;
-  if (!started) {
+  if (startError != 0) {
     ::CloseHandle(in.write);
     ::CloseHandle(out.read);
     ::CloseHandle(err.read);
     result.exitCode = 127;
-    result.err = "CreateProcessW " + argv[0] + ": error " + std::to_string(::GetLastError()) + "\n";
+    result.err = "CreateProcessW " + argv[0] + ": error " + std::to_string(startError) + "\n";
     return result;
   }
   std::thread writer([&] {
@@ -148,13 +160,12 @@ Background::Background(const std::vector<std::string>& argv,
                        const std::map<std::string, std::string>& env) {
   Pipe out(false);
   PROCESS_INFORMATION process{};
-  const bool started =
+  const DWORD startError =
       startChild(argv, env, nullptr, out.write, ::GetStdHandle(STD_ERROR_HANDLE), process);
   ::CloseHandle(out.write);
-  if (!started) {
+  if (startError != 0) {
     ::CloseHandle(out.read);
-    throw std::runtime_error("CreateProcessW " + argv[0] + ": error " +
-                             std::to_string(::GetLastError()));
+    throw std::runtime_error("CreateProcessW " + argv[0] + ": error " + std::to_string(startError));
   }
   pid_ = reinterpret_cast<long long>(process.hProcess);
   char c = 0;
