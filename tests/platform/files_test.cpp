@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <chrono>
 #include <functional>
 
+#include "platform/env.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "tests/support/test_support.h"
@@ -166,6 +168,34 @@ TEST(StagedFiles, SweepTakesOnlyAbandonedFilesOfOurNamingAndPutsBackWhatWasKeptA
                                 "00000001.PRN", "a.PRN.Ab12Z9", "e.PRN", "f.PRN"}));
   EXPECT_EQ(readFile(dir / "e.PRN"), "earlier e");
   EXPECT_EQ(readFile(dir / "f.PRN"), "new f");
+}
+
+// What a run killed once its work was done left staged goes in place, over
+// a missing or older target only; each tagged file is asked about by its tag.
+TEST(StagedFiles, SweepPutsATaggedFileInPlaceWhereItsWorkWasDone) {
+  using std::chrono::hours;
+  TempDir dir;
+  writeFile(dir / "old.PRN", "earlier old");
+  StagedFile(dir / "old.PRN", "new old", "done").abandon();
+  StagedFile(dir / "gone.PRN", "new gone", "undone").abandon();
+  StagedFile(dir / "newer.PRN", "staged newer", "done").abandon();
+  writeFile(dir / "newer.PRN", "placed later");
+  const auto now = std::filesystem::file_time_type::clock::now();
+  std::filesystem::last_write_time(dir / "old.PRN", now - hours(1));
+  std::filesystem::last_write_time(dir / "newer.PRN", now + hours(1));
+  std::vector<std::string> asked;
+  removeAbandonedStagedFiles(
+      dir.path(), [](std::string_view target) { return target.ends_with(".PRN"); },
+      [&asked](std::string_view target, std::string_view tag) {
+        asked.push_back(std::string(target) + " " + std::string(tag));
+        return tag == "done" ? env::TaggedFate::Place : env::TaggedFate::Remove;
+      });
+  std::sort(asked.begin(), asked.end());
+  EXPECT_EQ(asked, (std::vector<std::string>{"gone.PRN undone", "old.PRN done"}));
+  EXPECT_EQ(testsupport::listFolder(dir.path()),
+            (std::vector<std::string>{"newer.PRN", "old.PRN"}));
+  EXPECT_EQ(readFile(dir / "old.PRN"), "new old");
+  EXPECT_EQ(readFile(dir / "newer.PRN"), "placed later");
 }
 
 TEST(Paths, NamesAreFoundInAnyCaseAsWindowsFindsThem) {
