@@ -60,7 +60,7 @@ platform::env::TaggedFate fateOfCopy(const SpoolFileRegistered& isRegistered,
   const std::string_view number = tag.substr(0, kSpoolNumberLength);
   if (tag.size() != kSpoolNumberLength + kDigestLength || !isDigits(number))
     return TaggedFate::Remove;
-  const std::string fileName = std::string(number) + ".PRN";
+  const std::string fileName = std::string(number).append(".PRN");
   if (!isRegistered(fileName)) return TaggedFate::Remove;
   std::string bytes;
   try {
@@ -78,7 +78,7 @@ std::string copyTag(std::string_view spoolFileName, std::string_view spoolBytes)
   char digest[kDigestLength + 1];
   std::snprintf(digest, sizeof digest, "%016llx",
                 static_cast<unsigned long long>(digestOf(spoolBytes)));
-  return std::string(spoolFileName.substr(0, kSpoolNumberLength)) + digest;
+  return std::string(spoolFileName.substr(0, kSpoolNumberLength)).append(digest);
 }
 
 void removeAbandonedRunFiles(const SpoolFileRegistered& isRegistered) {

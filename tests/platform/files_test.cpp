@@ -187,7 +187,7 @@ TEST(StagedFiles, SweepPutsATaggedFileInPlaceWhereItsWorkWasDone) {
   removeAbandonedStagedFiles(
       dir.path(), [](std::string_view target) { return target.ends_with(".PRN"); },
       [&asked](std::string_view target, std::string_view tag) {
-        asked.push_back(std::string(target) + " " + std::string(tag));
+        asked.push_back(std::string(target).append(" ").append(tag));
         return tag == "done" ? env::TaggedFate::Place : env::TaggedFate::Remove;
       });
   std::sort(asked.begin(), asked.end());

@@ -147,7 +147,7 @@ TEST(Sweep, PutsATaggedFileInPlaceOnlyWhereItsMakerSaysAndNoNewerTargetStands) {
           return target.size() > 4 && target.substr(target.size() - 4) == ".PRN";
         },
         [&folder](std::string_view, std::string_view tag) {
-          folder.note("ask " + std::string(tag));
+          folder.note(std::string("ask ").append(tag));
           if (tag == "T") throw std::runtime_error("the register cannot be read");
           return tag == "P"   ? TaggedFate::Place
                  : tag == "R" ? TaggedFate::Remove
