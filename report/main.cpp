@@ -19,8 +19,8 @@ constexpr const char* kUsage =
 }  // namespace
 
 int programMain(int argc, char** argv) {
-  if (auto answered =
-          platform::answerSelfQuery("sendsummary", kUsage, build_info::kVersion, argc, argv)) {
+  if (auto answered = platform::answerSelfQuery("sendsummary", kUsage, build_info::kVersion, argc,
+                                                argv)) {
     return *answered;
   }
   const std::string record = platform::commandLine(argc, argv);
