@@ -10,8 +10,15 @@ namespace platform::env {
 
 namespace {
 
+// The target is missing, or was last changed before the file: a target
+// whose time cannot be read counts as newer, and stands.
 bool mayReplace(SweepCalls& calls, const std::string& file, const std::string& target) {
-  return calls.isMissing(target) || calls.isOlder(target, file);
+  if (calls.isMissing(target)) return true;
+  const std::optional<Instant> targetTime = calls.modifiedAt(target);
+  const std::optional<Instant> fileTime = calls.modifiedAt(file);
+  if (!targetTime || !fileTime) return false;
+  return targetTime->seconds != fileTime->seconds ? targetTime->seconds < fileTime->seconds
+                                                  : targetTime->nanoseconds < fileTime->nanoseconds;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,9 +33,8 @@ class SweepCalls {
   virtual bool isRegularFile(const std::string& name) = 0;
   // Nothing stands at `name`, and the system says so (not a failure to look).
   virtual bool isMissing(const std::string& name) = 0;
-  // Whether `name` was last changed before `than` was; false when either
-  // cannot be looked at.
-  virtual bool isOlder(const std::string& name, const std::string& than) = 0;
+  // When `name` was last changed; nullopt when it cannot be looked at.
+  virtual std::optional<Instant> modifiedAt(const std::string& name) = 0;
   // Each true when done. A rename made after the hold never replaces a
   // file at `to`; replace() does.
   virtual bool rename(const std::string& from, const std::string& to) = 0;

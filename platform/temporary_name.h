@@ -14,7 +14,6 @@
 namespace platform::env {
 
 inline constexpr std::size_t kTemporaryRandomLength = 6;
-inline constexpr const char* kTemporarySuffix = ".XXXXXX";
 inline constexpr const char* kKeptAsideSuffix = "~XXXXXX";
 inline constexpr char kTagMark = '+';
 inline constexpr std::size_t kMostTagLength = 32;  // letters or digits

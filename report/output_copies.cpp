@@ -28,19 +28,19 @@ std::string textCopyPath() {
 // What a run stages in RPT: spool files and their copies.
 bool isSpoolFileName(std::string_view name) { return platform::rightChars(name, 4) == ".PRN"; }
 
+bool isDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // What a run stages in TMP: the text copy, and the text summary under its
 // eight-digit random name.
 bool isTextFileName(std::string_view name) {
   if (platform::rightChars(name, 4) == ".txt") return true;
-  return name.size() == 8 && name.find_first_not_of("0123456789") == std::string_view::npos;
+  return name.size() == 8 && isDigits(name);
 }
 
 constexpr std::size_t kSpoolNumberLength = 8;
 constexpr std::size_t kDigestLength = 16;
-
-bool isDigits(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
 
 // 64-bit FNV-1a: tells one spool file's bytes from another's; no secret is kept.
 std::uint64_t digestOf(std::string_view bytes) {

@@ -20,6 +20,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -110,13 +112,11 @@ class FolderSweep final : public env::SweepCalls {
     struct stat st {};
     return ::lstat((prefix_ + name).c_str(), &st) != 0 && errno == ENOENT;
   }
-  bool isOlder(const std::string& name, const std::string& than) override {
-    struct stat a {};
-    struct stat b {};
-    if (::lstat((prefix_ + name).c_str(), &a) != 0 || ::lstat((prefix_ + than).c_str(), &b) != 0)
-      return false;
-    return a.st_mtim.tv_sec != b.st_mtim.tv_sec ? a.st_mtim.tv_sec < b.st_mtim.tv_sec
-                                                : a.st_mtim.tv_nsec < b.st_mtim.tv_nsec;
+  std::optional<env::Instant> modifiedAt(const std::string& name) override {
+    struct stat st {};
+    if (::lstat((prefix_ + name).c_str(), &st) != 0) return std::nullopt;
+    return env::Instant{static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                        static_cast<std::int32_t>(st.st_mtim.tv_nsec)};
   }
   bool rename(const std::string& from, const std::string& to) override {
     return ::rename((prefix_ + from).c_str(), (prefix_ + to).c_str()) == 0;

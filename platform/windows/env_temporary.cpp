@@ -115,11 +115,8 @@ class FolderSweep final : public env::SweepCalls {
     return ::GetFileAttributesW(widePath(prefix_ + name).c_str()) == INVALID_FILE_ATTRIBUTES &&
            ::GetLastError() == ERROR_FILE_NOT_FOUND;
   }
-  bool isOlder(const std::string& name, const std::string& than) override {
-    const std::optional<env::Instant> a = env_.modifiedAt(prefix_ + name);
-    const std::optional<env::Instant> b = env_.modifiedAt(prefix_ + than);
-    if (!a || !b) return false;
-    return a->seconds != b->seconds ? a->seconds < b->seconds : a->nanoseconds < b->nanoseconds;
+  std::optional<env::Instant> modifiedAt(const std::string& name) override {
+    return env_.modifiedAt(prefix_ + name);
   }
   bool rename(const std::string& from, const std::string& to) override {
     return ::MoveFileExW(widePath(prefix_ + from).c_str(), widePath(prefix_ + to).c_str(),

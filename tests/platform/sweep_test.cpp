@@ -5,21 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
 #include <stdexcept>
 
 namespace {
 
-// Entries ending in "/" are folders; those in `older` were changed before
-// every other.
+// Entries ending in "/" are folders; no file's time can be read (the real
+// comparison is StagedFiles.SweepPutsATaggedFileInPlaceWhereItsWorkWasDone's).
 class ScriptedFolder final : public platform::env::SweepCalls {
  public:
-  ScriptedFolder(std::set<std::string> names, bool inUse, bool renameHeld,
-                 std::set<std::string> older = {})
-      : names_(std::move(names)),
-        older_(std::move(older)),
-        inUse_(inUse),
-        renameHeld_(renameHeld) {}
+  ScriptedFolder(std::set<std::string> names, bool inUse, bool renameHeld)
+      : names_(std::move(names)), inUse_(inUse), renameHeld_(renameHeld) {}
   bool hold() override { return !inUse_ && note("hold") && (held_ = true); }
   void release() override { held_ = !note("release"); }
   bool renamesWhileHeld() const override { return renameHeld_; }
@@ -33,8 +30,8 @@ class ScriptedFolder final : public platform::env::SweepCalls {
   bool isMissing(const std::string& name) override {
     return names_.count(name) == 0 && names_.count(name + "/") == 0;
   }
-  bool isOlder(const std::string& name, const std::string& than) override {
-    return names_.count(than) != 0 && older_.count(name) != 0;
+  std::optional<platform::env::Instant> modifiedAt(const std::string&) override {
+    return std::nullopt;
   }
   bool rename(const std::string& from, const std::string& to) override {
     EXPECT_EQ(held_, renameHeld_) << from;
@@ -53,7 +50,7 @@ class ScriptedFolder final : public platform::env::SweepCalls {
   std::vector<std::string> log;
 
  private:
-  std::set<std::string> names_, older_;
+  std::set<std::string> names_;
   bool inUse_, renameHeld_, held_ = false;
 };
 
@@ -99,48 +96,33 @@ TEST(Sweep, DecidesEachFileOfOurNamingAndLeavesTheRest) {
   }
 }
 
-// A tagged file's maker decides by its tag: "P" place it, "R" remove it, "L"
-// leave it; "T" cannot tell (throws), which leaves it too.
+// A tagged file's maker decides by its tag: "P" place it, "L" leave it; "T"
+// cannot tell (throws), which leaves it too.
 TEST(Sweep, PutsATaggedFileInPlaceOnlyWhereItsMakerSaysAndNoNewerTargetStands) {
   using platform::env::TaggedFate;
   struct Case {
-    std::set<std::string> names, older;
+    std::set<std::string> names;
     bool renameHeld;
     std::vector<std::string> log;
   };
   const Case cases[] = {
       {{".a.PRN+P.Ab12Z9"},
-       {},
        true,
        {"hold", "ask P", "replace .a.PRN+P.Ab12Z9 a.PRN", "sync", "release"}},
-      {{".a.PRN+P.Ab12Z9", "a.PRN"},
-       {"a.PRN"},
-       true,
-       {"hold", "ask P", "replace .a.PRN+P.Ab12Z9 a.PRN", "sync", "release"}},
-      // A newer target is a later publication's: the file goes unasked.
-      {{".a.PRN+P.Ab12Z9", "a.PRN"},
-       {},
-       true,
-       {"hold", "remove .a.PRN+P.Ab12Z9", "sync", "release"}},
-      {{".a.PRN+R.Ab12Z9"},
-       {},
-       true,
-       {"hold", "ask R", "remove .a.PRN+R.Ab12Z9", "sync", "release"}},
-      {{".a.PRN+L.Ab12Z9", ".b.PRN+T.Ab12Z9"}, {}, true, {"hold", "ask L", "ask T", "release"}},
+      // A target not known to be older may be a later publication's: the
+      // file goes unasked.
+      {{".a.PRN+P.Ab12Z9", "a.PRN"}, true, {"hold", "remove .a.PRN+P.Ab12Z9", "sync", "release"}},
+      {{".a.PRN+L.Ab12Z9", ".b.PRN+T.Ab12Z9"}, true, {"hold", "ask L", "ask T", "release"}},
       // No tag (a mark not followed by letters or digits only): the mark is
       // part of the target's name.
       {{".x+.PRN.Ab12Z9", ".y.PRN+.Ab12Z9"},
-       {},
        true,
        {"hold", "remove .x+.PRN.Ab12Z9", "sync", "release"}},
       // Where renames wait for the hold's end.
-      {{".a.PRN+P.Ab12Z9"},
-       {},
-       false,
-       {"hold", "ask P", "release", "replace .a.PRN+P.Ab12Z9 a.PRN"}},
+      {{".a.PRN+P.Ab12Z9"}, false, {"hold", "ask P", "release", "replace .a.PRN+P.Ab12Z9 a.PRN"}},
   };
   for (const Case& c : cases) {
-    ScriptedFolder folder(c.names, false, c.renameHeld, c.older);
+    ScriptedFolder folder(c.names, false, c.renameHeld);
     platform::env::sweepFolder(
         folder,
         [](std::string_view target) {
@@ -149,9 +131,7 @@ TEST(Sweep, PutsATaggedFileInPlaceOnlyWhereItsMakerSaysAndNoNewerTargetStands) {
         [&folder](std::string_view, std::string_view tag) {
           folder.note(std::string("ask ").append(tag));
           if (tag == "T") throw std::runtime_error("the register cannot be read");
-          return tag == "P"   ? TaggedFate::Place
-                 : tag == "R" ? TaggedFate::Remove
-                              : TaggedFate::Leave;
+          return tag == "P" ? TaggedFate::Place : TaggedFate::Leave;
         });
     EXPECT_EQ(folder.log, c.log) << testing::PrintToString(c.names);
   }
